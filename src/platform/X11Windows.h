@@ -1,0 +1,15 @@
+// Finding the program's own windows on the X display by their titles.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tav {
+
+// True when a top-level window of the display (or the client window inside a
+// window manager's frame) has one of the titles, read from _NET_WM_NAME
+// (UTF-8) or else WM_NAME. Mapped and unmapped windows both count. False when
+// no display can be opened or Qt runs on the offscreen platform.
+bool TopLevelWindowTitled(const std::vector<std::string>& titles);
+
+}  // namespace tav

@@ -1,0 +1,7 @@
+#include "startup/Entry.h"
+
+namespace tav {
+
+int RunEntry(int, char**) { return 0; }
+
+}  // namespace tav

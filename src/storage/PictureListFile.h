@@ -1,0 +1,38 @@
+// Picture list files "Tavrelle_" + n + ".rdm": 255-byte records, no header;
+// each record is one picture path, left-aligned and padded with blanks.
+// The number of entries is the file length / 255; a trailing partial record is
+// ignored. Paths are UTF-8; a path longer than 255 bytes is cut at the last
+// character boundary at or before 255 bytes.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace tav {
+
+inline constexpr std::size_t kListRecordSize = 255;
+
+// Full path of the list file of group n in DataFolder.
+std::string PictureListPath(int group);
+
+// The record of one entry: cut to 255 bytes on a character boundary, padded
+// with blanks.
+std::string ListRecordFor(const std::string& path);
+// The longest prefix of text of at most maxBytes bytes that ends on a UTF-8
+// character boundary.
+std::string CutAtCharacterBoundary(const std::string& text, std::size_t maxBytes);
+
+// Number of whole records. Like opening the list, this creates an empty file
+// when none exists.
+std::size_t CountListRecords(const std::string& path);
+
+// Records 1 ... N, each trimmed of blanks at both ends; empty records stay as
+// empty entries. Creates an empty file when none exists.
+std::vector<std::string> ReadPictureListFile(const std::string& path);
+
+// Replaces the file by the given entries as records 1 ... count (an empty
+// list leaves an empty file). Atomic: the old list is never lost on failure.
+bool WritePictureListFile(const std::string& path, const std::vector<std::string>& entries);
+
+}  // namespace tav

@@ -1,0 +1,61 @@
+// Loading, selecting and saving the settings of the ten picture groups.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tav {
+
+// Fills SaverSettings from "Tavrelle_S.rdm" and "Tavrelle.ini" in DataFolder,
+// then SelectGroup(CurrentGroup).
+//  - A settings file shorter than one record (absent, empty, damaged) is
+//    replaced by the defaults at once; a longer one is read normally.
+//  - A CurrentGroup outside 0 ... 9 in the file is taken as group 0.
+//  - A music path that is empty or names no existing file becomes empty, and
+//    music kind 2 (file) of that group is turned off.
+//  - An opacity is read as a number rounded down; a missing, empty,
+//    non-numeric or out-of-range value gives 200, and loading carries on.
+void LoadSettings();
+
+// Copies group n (0 ... 9) of SaverSettings into Current, resolving AreaSize:
+// 0 = 640x480, 1 = 800x600, 2 = 1024x768, 3 = the screen in pixels (from the
+// screen-size function below); any other value is taken as 640x480.
+// An n outside 0 ... 9 changes nothing.
+void SelectGroup(int n);
+
+// Copies Current back into group n of SaverSettings (AreaWidth/Height and the
+// centres are not stored). The settings dialog uses it to store its working
+// values before switching groups or saving.
+void StoreCurrentIntoGroup(int n);
+
+// Screen size in pixels for area size 3.
+struct ScreenSize {
+    std::int32_t Width = 0;
+    std::int32_t Height = 0;
+};
+using ScreenSizeFunction = std::function<ScreenSize()>;
+// Replaces the function that measures the screen (tests); an empty function
+// restores the default, which asks Qt's primary screen (device pixels) when a
+// GUI application exists, else the X display, else gives 1024x768.
+void SetScreenSizeFunction(ScreenSizeFunction function);
+ScreenSize MeasureScreen();
+
+// The opacity rule of the INI file: a decimal number rounded down; std::nullopt
+// when the text is empty, not a number, or outside the signed 16-bit range.
+std::optional<std::int16_t> ParseOpacity(const std::string& text);
+
+// The settings dialog's save, in this order (the dialog has already stored its
+// controls into the group of CurrentGroup):
+//  1. the picture list of CurrentGroup is rewritten with currentGroupPictures;
+//  2. record 1 of "Tavrelle_S.rdm" is written from SaverSettings (the file's
+//     other bytes are kept);
+//  3. for n = 0 ... 9, "BGMﾌｧｲﾙ_" + n := MusicFile and "半透明_" + n :=
+//     Opacity (decimal) in section "Section" of "Tavrelle.ini".
+// Every file is replaced atomically. Returns false when any write failed (the
+// remaining steps still run).
+bool SaveAllSettings(const std::vector<std::string>& currentGroupPictures);
+
+}  // namespace tav

@@ -1,0 +1,36 @@
+// The 224-byte settings record of "Tavrelle_S.rdm".
+//
+// Layout (little-endian, no padding; arrays by group 0 ... 9):
+//   0 CurrentGroup, 2 MouseLock, 4 PicturePreview[10], 24 AreaSize[10],
+//   44 FitMode[10], 64 EffectOrder[10], 84 PictureOrder[10],
+//   104 IntervalSeconds[10], 124 BackColor[10] (4 bytes each),
+//   164 MusicMode[10], 184 CdTrack[10], 204 EffectSpeed[10].
+// MusicFile and Opacity are not in the record (they live in the INI file).
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "startup/Tavrelle_B.h"
+
+namespace tav {
+
+inline constexpr std::size_t kSettingsRecordSize = 224;
+
+using SettingsRecordBytes = std::array<std::uint8_t, kSettingsRecordSize>;
+
+SettingsRecordBytes EncodeSettingsRecord(const SaverSettingsData& settings);
+// Fills the record fields of settings; MusicFile and Opacity are left as they are.
+void DecodeSettingsRecord(const std::uint8_t* record, SaverSettingsData& settings);
+
+// Reads record 1 of the file. Returns false (settings untouched) when the file
+// is absent or shorter than one record.
+bool ReadSettingsRecord(const std::string& path, SaverSettingsData& settings);
+
+// Writes settings as record 1 of the file, keeping any bytes after it
+// (atomic replace). Returns false when the write failed.
+bool WriteSettingsRecord(const std::string& path, const SaverSettingsData& settings);
+
+}  // namespace tav
