@@ -1,0 +1,23 @@
+#include "effects/Dispatch.h"
+
+#include "effects/EffectTable.h"
+
+namespace tav {
+
+void RunTransition(EffectHost& host) {
+    SetStretchBltMode(host.Display(), COLORONCOLOR);
+    if (const EffectEntry* entry = FindEffect(host.EffectNumber)) {
+        InvokeEffect(host, *entry);
+        // After the last effect the numeric order starts again at 1.
+        if (entry->number == kEffectCount && host.EffectOrder == 0 && host.EffectDone)
+            host.EffectNumber = 0;
+    }
+    host.Refresh();
+}
+
+void ShowIncomingPicture(EffectHost& host) {
+    host.EffectDone = true;
+    BitBlt(host.Display(), 0, 0, host.AreaWidth, host.AreaHeight, host.Incoming(), 0, 0, SRCCOPY);
+}
+
+}  // namespace tav

@@ -1,0 +1,14 @@
+#pragma once
+#include "effects/EffectHost.h"
+
+namespace tav {
+
+// Runs the effect selected by host.EffectNumber to completion and presents the
+// last frame. A number outside 1 ... 143 draws nothing and still presents once.
+void RunTransition(EffectHost& host);
+
+// Marks the transition done and copies the whole incoming picture onto the
+// display. It does not present: the caller does.
+void ShowIncomingPicture(EffectHost& host);
+
+}  // namespace tav

@@ -1,0 +1,296 @@
+#include "platform/Raster.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace tav {
+
+Bitmap::Bitmap(int width, int height, Pixel fill) { resize(width, height, fill); }
+
+void Bitmap::fill(Pixel p) { std::fill(pixels_.begin(), pixels_.end(), p); }
+
+void Bitmap::resize(int width, int height, Pixel fill) {
+    width_ = std::max(0, width);
+    height_ = std::max(0, height);
+    pixels_.assign(static_cast<std::size_t>(width_) * height_, fill);
+}
+
+BitmapHeader GetObjectHeader(const Bitmap& bitmap) {
+    BitmapHeader h;
+    h.bmType = 0;
+    h.bmWidth = bitmap.width();
+    h.bmHeight = bitmap.height();
+    h.bmWidthBytes = bitmap.width() * 4;
+    h.bmPlanes = 1;
+    h.bmBitsPixel = 32;
+    h.bmBits = 0;
+    return h;
+}
+
+DC::DC() : bitmap_(std::make_shared<Bitmap>(1, 1, 0)) {}
+DC::DC(BitmapPtr bitmap) : bitmap_(bitmap ? std::move(bitmap) : std::make_shared<Bitmap>(1, 1, 0)) {}
+
+BitmapPtr DC::select(BitmapPtr bitmap) {
+    if (!bitmap) return nullptr;
+    std::swap(bitmap_, bitmap);
+    return bitmap;
+}
+
+std::unique_ptr<DC> CreateCompatibleDC(const DC*) { return std::make_unique<DC>(); }
+
+BitmapPtr CreateCompatibleBitmap(const DC&, int width, int height) {
+    return std::make_shared<Bitmap>(width, height, 0);
+}
+
+int SetStretchBltMode(DC& dc, int mode) {
+    int old = dc.stretchMode;
+    dc.stretchMode = mode;
+    return old;
+}
+
+int RoundEven(double v) {
+    // nearbyint honours the default rounding mode, which is round-half-even.
+    double r = std::nearbyint(v);
+    if (!(r > -2147483648.0)) return INT32_MIN;
+    if (!(r < 2147483647.0)) return INT32_MAX;
+    return static_cast<int>(r);
+}
+
+namespace {
+
+// Row kernels. Callers must do clipping: `n` pixels are valid in both rows.
+// The loops are plain so the compiler vectorises them.
+void RowCopy(Pixel* d, const Pixel* s, int n) { std::memmove(d, s, static_cast<std::size_t>(n) * 4); }
+void RowAnd(Pixel* __restrict d, const Pixel* __restrict s, int n) {
+    for (int i = 0; i < n; ++i) d[i] &= s[i];
+}
+void RowOr(Pixel* __restrict d, const Pixel* __restrict s, int n) {
+    for (int i = 0; i < n; ++i) d[i] |= s[i];
+}
+void RowNotSrc(Pixel* __restrict d, const Pixel* __restrict s, int n) {
+    for (int i = 0; i < n; ++i) d[i] = ~s[i] & 0x00FFFFFFu;
+}
+void RowInvertDst(Pixel* d, int n) {
+    for (int i = 0; i < n; ++i) d[i] = ~d[i] & 0x00FFFFFFu;
+}
+
+void ApplyRow(Rop rop, Pixel* d, const Pixel* s, int n) {
+    switch (rop) {
+        case Rop::SrcCopy: RowCopy(d, s, n); break;
+        case Rop::SrcAnd: RowAnd(d, s, n); break;
+        case Rop::SrcPaint: RowOr(d, s, n); break;
+        case Rop::NotSrcCopy: RowNotSrc(d, s, n); break;
+        case Rop::DstInvert: RowInvertDst(d, n); break;
+    }
+}
+
+bool NeedsSource(Rop rop) { return rop != Rop::DstInvert; }
+
+// Intersects the span [a, a + n) with [0, limit) and moves `other` along.
+bool ClipSpan(int& a, int& n, int limit, int& other) {
+    if (a < 0) {
+        other -= a;
+        n += a;
+        a = 0;
+    }
+    if (a + n > limit) n = limit - a;
+    return n > 0;
+}
+
+}  // namespace
+
+void BitBlt(DC& dst, int x, int y, int w, int h, const DC* src, int sx, int sy, Rop rop) {
+    if (w <= 0 || h <= 0) return;
+    Bitmap& db = dst.bitmap();
+    if (!NeedsSource(rop)) {
+        int dummyX = 0, dummyY = 0;
+        if (!ClipSpan(x, w, db.width(), dummyX) || !ClipSpan(y, h, db.height(), dummyY)) return;
+        for (int r = 0; r < h; ++r) RowInvertDst(db.row(y + r) + x, w);
+        return;
+    }
+    if (!src) return;
+    const Bitmap& sb = src->bitmap();
+    // Clip against the destination, then against the source, keeping both in step.
+    if (!ClipSpan(x, w, db.width(), sx) || !ClipSpan(y, h, db.height(), sy)) return;
+    if (!ClipSpan(sx, w, sb.width(), x) || !ClipSpan(sy, h, sb.height(), y)) return;
+
+    const bool same = &db == &sb;
+    if (same && rop != Rop::SrcCopy) {
+        // Overlapping reads and writes in one bitmap: read from a copy of the rows.
+        std::vector<Pixel> tmp(static_cast<std::size_t>(w) * h);
+        for (int r = 0; r < h; ++r) std::memcpy(tmp.data() + static_cast<std::size_t>(r) * w, sb.row(sy + r) + sx, w * 4u);
+        for (int r = 0; r < h; ++r) ApplyRow(rop, db.row(y + r) + x, tmp.data() + static_cast<std::size_t>(r) * w, w);
+        return;
+    }
+    if (same && y > sy) {
+        for (int r = h - 1; r >= 0; --r) ApplyRow(rop, db.row(y + r) + x, sb.row(sy + r) + sx, w);
+    } else {
+        for (int r = 0; r < h; ++r) ApplyRow(rop, db.row(y + r) + x, sb.row(sy + r) + sx, w);
+    }
+}
+
+namespace {
+
+// Builds, for each destination index 0..|dn|-1 of an axis, the destination
+// coordinate and the source coordinate, dropping pairs that fall outside
+// either bitmap. Returns false when nothing is left.
+struct AxisMap {
+    int first = 0;                 // first destination coordinate written
+    std::vector<int> src;          // source coordinate per destination coordinate, -1 = none
+};
+
+bool MapAxis(int d, int dn, int s, int sn, int dlimit, int slimit, AxisMap& out) {
+    if (dn == 0 || sn == 0) return false;
+    const int adn = std::abs(dn);
+    const int asn = std::abs(sn);
+    // Covered destination pixels, in increasing order; a negative extent covers
+    // the pixels just before its origin.
+    const int dlo = dn > 0 ? d : d + dn;
+    const int lo = std::max(dlo, 0);
+    const int hi = std::min(dlo + adn, dlimit);
+    if (lo >= hi) return false;
+    out.first = lo;
+    out.src.assign(hi - lo, -1);
+    bool any = false;
+    for (int p = lo; p < hi; ++p) {
+        // i counts destination pixels away from the origin; the source is walked
+        // away from its own origin, so opposite signs mirror.
+        const long long i = dn > 0 ? p - d : (d - 1) - p;
+        const long long off = i * asn / adn;
+        const long long sc = sn > 0 ? s + off : (s - 1) - off;
+        if (sc >= 0 && sc < slimit) {
+            out.src[p - lo] = static_cast<int>(sc);
+            any = true;
+        }
+    }
+    return any;
+}
+
+}  // namespace
+
+void StretchBlt(DC& dst, int x, int y, int dw, int dh, const DC* src, int sx, int sy, int sw, int sh,
+                Rop rop) {
+    if (dw == 0 || dh == 0 || sw == 0 || sh == 0) return;
+    if (std::abs(dw) == std::abs(sw) && std::abs(dh) == std::abs(sh) && dw > 0 && dh > 0 && sw > 0 &&
+        sh > 0) {
+        BitBlt(dst, x, y, dw, dh, src, sx, sy, rop);
+        return;
+    }
+    Bitmap& db = dst.bitmap();
+    if (!NeedsSource(rop)) {
+        // The source only decides which destination pixels are touched; without one, all are.
+        int lx = dw > 0 ? x : x + dw, ly = dh > 0 ? y : y + dh;
+        BitBlt(dst, lx, ly, std::abs(dw), std::abs(dh), nullptr, 0, 0, rop);
+        return;
+    }
+    if (!src) return;
+    const Bitmap& sb = src->bitmap();
+    AxisMap cols, rows;
+    if (!MapAxis(x, dw, sx, sw, db.width(), sb.width(), cols)) return;
+    if (!MapAxis(y, dh, sy, sh, db.height(), sb.height(), rows)) return;
+
+    const int n = static_cast<int>(cols.src.size());
+    // Gather into a scratch row first: it also makes copies within one bitmap safe.
+    const bool same = &db == &sb;
+    const Bitmap* from = &sb;
+    Bitmap copy;
+    if (same) {
+        copy = sb;
+        from = &copy;
+    }
+    std::vector<Pixel> line(n);
+    // Runs of destination columns that have a source pixel.
+    for (std::size_t r = 0; r < rows.src.size(); ++r) {
+        const int srow = rows.src[r];
+        if (srow < 0) continue;
+        const Pixel* s = from->row(srow);
+        Pixel* d = db.row(rows.first + static_cast<int>(r)) + cols.first;
+        int i = 0;
+        while (i < n) {
+            while (i < n && cols.src[i] < 0) ++i;
+            int start = i;
+            while (i < n && cols.src[i] >= 0) {
+                line[i] = s[cols.src[i]];
+                ++i;
+            }
+            if (i > start) ApplyRow(rop, d + start, line.data() + start, i - start);
+        }
+    }
+}
+
+void SelectStockWhitePen(DC& dc) { dc.pen = Pen{0xFFFFFF, false}; }
+
+void MoveToEx(DC& dc, int x, int y) {
+    dc.posX = x;
+    dc.posY = y;
+}
+
+void LineTo(DC& dc, int x1, int y1) {
+    int x = dc.posX, y = dc.posY;
+    dc.posX = x1;
+    dc.posY = y1;
+    if (dc.pen.null) return;
+    Bitmap& b = dc.bitmap();
+    const int dx = std::abs(x1 - x), sxs = x < x1 ? 1 : -1;
+    const int dy = -std::abs(y1 - y), sys = y < y1 ? 1 : -1;
+    int err = dx + dy;
+    while (x != x1 || y != y1) {
+        if (x >= 0 && y >= 0 && x < b.width() && y < b.height()) b.setPixel(x, y, dc.pen.color);
+        int e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            x += sxs;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y += sys;
+        }
+    }
+}
+
+void Ellipse(DC& dc, int left, int top, int right, int bottom) {
+    const double cx = (left + right) / 2.0, cy = (top + bottom) / 2.0;
+    const double rx = (right - left) / 2.0, ry = (bottom - top) / 2.0;
+    if (rx == 0 || ry == 0) return;
+    Bitmap& b = dc.bitmap();
+    const int y0 = std::max(0, std::min(top, bottom));
+    const int y1 = std::min(b.height() - 1, std::max(top, bottom));
+    for (int y = y0; y <= y1; ++y) {
+        double v = (y + 0.5 - cy) / ry;
+        double rest = 1.0 - v * v;
+        if (rest < 0) continue;
+        // Solve ((x + 0.5 - cx) / rx)^2 <= rest for x, then confirm the edges exactly.
+        double half = std::abs(rx) * std::sqrt(rest);
+        int xa = static_cast<int>(std::floor(cx - half - 0.5)) - 1;
+        int xb = static_cast<int>(std::ceil(cx + half - 0.5)) + 1;
+        auto inside = [&](int x) {
+            double u = (x + 0.5 - cx) / rx;
+            return u * u + v * v <= 1.0;
+        };
+        while (xa <= xb && !inside(xa)) ++xa;
+        while (xb >= xa && !inside(xb)) --xb;
+        xa = std::max(xa, 0);
+        xb = std::min(xb, b.width() - 1);
+        Pixel* row = b.row(y);
+        for (int x = xa; x <= xb; ++x) row[x] = dc.brush;
+    }
+}
+
+void FillBox(DC& dc, double x1, double y1, double x2, double y2, Colorref color) {
+    int ax = RoundEven(x1), ay = RoundEven(y1), bx = RoundEven(x2), by = RoundEven(y2);
+    if (ax > bx) std::swap(ax, bx);
+    if (ay > by) std::swap(ay, by);
+    Bitmap& b = dc.bitmap();
+    ax = std::max(ax, 0);
+    ay = std::max(ay, 0);
+    bx = std::min(bx, b.width() - 1);
+    by = std::min(by, b.height() - 1);
+    if (ax > bx || ay > by) return;
+    const Pixel p = ColorrefToPixel(color);
+    for (int y = ay; y <= by; ++y) std::fill(b.row(y) + ax, b.row(y) + bx + 1, p);
+}
+
+void FillAll(DC& dc, Pixel color) { dc.bitmap().fill(color); }
+
+}  // namespace tav

@@ -1,0 +1,158 @@
+#pragma once
+// The drawing vocabulary every picture surface and transition effect is built on.
+//
+// Surfaces hold 32-bit pixels 0x00RRGGBB. Colours that come from stored settings
+// are COLORREF values 0x00BBGGRR and are converted at this boundary.
+//
+// Every public operation clips once, at its entry, against the destination
+// bitmap (and, for copies, against the source bitmap: source pixels outside it
+// draw nothing and leave the destination as it was). A zero width or height
+// draws nothing. The inner row helpers in Raster.cpp assume clipped arguments.
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace tav {
+
+using Pixel = std::uint32_t;     // 0x00RRGGBB
+using Colorref = std::uint32_t;  // 0x00BBGGRR
+
+constexpr Pixel ColorrefToPixel(Colorref c) {
+    return ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
+}
+constexpr Colorref PixelToColorref(Pixel p) { return ColorrefToPixel(p); }
+
+// Raster operations, with the values the classic drawing API gave them.
+enum class Rop : std::uint32_t {
+    SrcCopy = 0x00CC0020,
+    SrcAnd = 0x008800C6,
+    SrcPaint = 0x00EE0086,
+    NotSrcCopy = 0x00330008,
+    DstInvert = 0x00550009,
+};
+constexpr Rop SRCCOPY = Rop::SrcCopy;
+constexpr Rop SRCAND = Rop::SrcAnd;
+constexpr Rop SRCPAINT = Rop::SrcPaint;
+constexpr Rop NOTSRCCOPY = Rop::NotSrcCopy;
+constexpr Rop DSTINVERT = Rop::DstInvert;
+
+// Stretch modes. Only COLORONCOLOR (drop eliminated rows and columns) is
+// implemented; the others are accepted and behave the same way.
+constexpr int BLACKONWHITE = 1;
+constexpr int COLORONCOLOR = 3;
+
+class Bitmap {
+public:
+    Bitmap() = default;
+    Bitmap(int width, int height, Pixel fill = 0);
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+    bool empty() const { return width_ <= 0 || height_ <= 0; }
+
+    Pixel* row(int y) { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
+    const Pixel* row(int y) const { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
+    Pixel pixel(int x, int y) const { return row(y)[x]; }
+    void setPixel(int x, int y, Pixel p) { row(y)[x] = p; }
+    std::vector<Pixel>& pixels() { return pixels_; }
+    const std::vector<Pixel>& pixels() const { return pixels_; }
+
+    void fill(Pixel p);
+    // Changes the size; the contents become `fill` everywhere.
+    void resize(int width, int height, Pixel fill = 0);
+
+    bool operator==(const Bitmap& other) const = default;
+
+private:
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<Pixel> pixels_;
+};
+
+using BitmapPtr = std::shared_ptr<Bitmap>;
+
+// The header the classic GetObject call fills in for a bitmap (24 bytes).
+struct BitmapHeader {
+    std::int32_t bmType = 0;
+    std::int32_t bmWidth = 0;
+    std::int32_t bmHeight = 0;
+    std::int32_t bmWidthBytes = 0;
+    std::uint16_t bmPlanes = 0;
+    std::uint16_t bmBitsPixel = 0;
+    std::uint32_t bmBits = 0;
+};
+BitmapHeader GetObjectHeader(const Bitmap& bitmap);
+
+struct Pen {
+    Pixel color = 0x000000;
+    bool null = false;
+};
+
+// A device context: the bitmap drawn on, plus the drawing attributes the
+// operations below read. A new context holds a 1 × 1 bitmap, a black pen and a
+// white brush, like a fresh memory context.
+class DC {
+public:
+    DC();
+    explicit DC(BitmapPtr bitmap);
+
+    Bitmap& bitmap() { return *bitmap_; }
+    const Bitmap& bitmap() const { return *bitmap_; }
+    const BitmapPtr& bitmapPtr() const { return bitmap_; }
+    int width() const { return bitmap_->width(); }
+    int height() const { return bitmap_->height(); }
+
+    // Puts `bitmap` into the context and hands back the one that was there.
+    BitmapPtr select(BitmapPtr bitmap);
+
+    int stretchMode = BLACKONWHITE;
+    Pen pen;
+    Pixel brush = 0xFFFFFF;
+    int posX = 0;
+    int posY = 0;
+
+private:
+    BitmapPtr bitmap_;
+};
+
+std::unique_ptr<DC> CreateCompatibleDC(const DC* reference);
+// A new bitmap of the given size, black, like a fresh compatible bitmap.
+BitmapPtr CreateCompatibleBitmap(const DC& reference, int width, int height);
+int SetStretchBltMode(DC& dc, int mode);
+
+// Copies w × h pixels from (sx, sy) of `src` to (x, y) of `dst` with `rop`.
+// `src` may be null for DSTINVERT; `src` may be `dst` itself (overlap is handled).
+void BitBlt(DC& dst, int x, int y, int w, int h, const DC* src, int sx, int sy, Rop rop);
+inline void BitBlt(DC& dst, int x, int y, int w, int h, const DC& src, int sx, int sy, Rop rop) {
+    BitBlt(dst, x, y, w, h, &src, sx, sy, rop);
+}
+
+// Nearest-neighbour scaling: destination column i (0 <= i < |dw|) takes source
+// column sx + (i * |sw|) / |dw|, rows likewise. A negative extent covers the
+// pixels before its origin (x + dw ... x - 1) and mirrors when the signs of the
+// source and destination extents differ.
+void StretchBlt(DC& dst, int x, int y, int dw, int dh, const DC* src, int sx, int sy, int sw, int sh,
+                Rop rop);
+inline void StretchBlt(DC& dst, int x, int y, int dw, int dh, const DC& src, int sx, int sy, int sw,
+                       int sh, Rop rop) {
+    StretchBlt(dst, x, y, dw, dh, &src, sx, sy, sw, sh, rop);
+}
+
+void SelectStockWhitePen(DC& dc);
+void MoveToEx(DC& dc, int x, int y);
+// Draws from the current position to (x, y) with the pen; the end point is not drawn.
+void LineTo(DC& dc, int x, int y);
+// Fills the pixels whose centres lie inside the ellipse inscribed in the box, with the brush.
+void Ellipse(DC& dc, int left, int top, int right, int bottom);
+
+// The toolkit's filled box "Line (x1, y1)-(x2, y2), colour, BF": the corners are
+// rounded half to even and both are inside the box.
+void FillBox(DC& dc, double x1, double y1, double x2, double y2, Colorref color);
+// Fills the whole bitmap of the context.
+void FillAll(DC& dc, Pixel color);
+
+// Rounds half to even, as every real value passed to a drawing call is.
+int RoundEven(double v);
+
+}  // namespace tav
