@@ -12,4 +12,8 @@ namespace tav {
 // no display can be opened or Qt runs on the offscreen platform.
 bool TopLevelWindowTitled(const std::vector<std::string>& titles);
 
+// Size in pixels of the default screen of the X display; false when no
+// display can be opened.
+bool X11ScreenSize(int& width, int& height);
+
 }  // namespace tav

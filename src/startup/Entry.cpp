@@ -1,7 +1,162 @@
 #include "startup/Entry.h"
 
+#include <QApplication>
+#include <QMessageBox>
+#include <cmath>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include "dialogs/SettingsRun.h"
+#include "engine/ShowRun.h"
+#include "platform/X11Windows.h"
+#include "startup/PreviewHost.h"
+#include "startup/Tavrelle_B.h"
+#include "storage/Settings.h"
+
 namespace tav {
 
-int RunEntry(int, char**) { return 0; }
+namespace {
+
+char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+int HexDigit(char c) {
+    if (IsDigit(c)) return c - '0';
+    c = UpperAscii(c);
+    return (c >= 'A' && c <= 'F') ? c - 'A' + 10 : -1;
+}
+
+void ShowWarningBox(const std::string& text) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Tavrelle"), QString::fromStdString(text), QMessageBox::Ok);
+    box.exec();
+}
+
+bool ProgramWindowOpen() { return TopLevelWindowTitled({kSaverWindowTitle, kSettingsWindowTitle}); }
+
+// The slide-show start: choose the group and its list, then hand over.
+int StartSlideShow(const EntryEnvironment& environment) {
+    const ClockReading now = environment.Clock ? environment.Clock() : ReadLocalClock();
+    RunList run = ChooseRunList(now, SaverSettings.CurrentGroup);
+    auto warn = [&](const char* text) {
+        if (environment.ShowWarning)
+            environment.ShowWarning(text);
+        else
+            ShowWarningBox(text);
+    };
+    if (run.Pictures.empty()) {
+        warn(kNoPicturesMessage);
+        return 0;
+    }
+    PictureList.Assign(std::move(run.Pictures));
+    if (PictureList.Count() <= 1) {
+        warn(kTooFewPicturesMessage);
+        return 0;
+    }
+    // A scheduled group shows with its own settings, not the default group's.
+    SelectGroup(run.Group);
+    return environment.SlideShow ? environment.SlideShow() : RunSlideShow();
+}
+
+}  // namespace
+
+std::string JoinCommandLine(int argc, char** argv) {
+    std::string line;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) line += ' ';
+        line += argv[i];
+    }
+    return line;
+}
+
+unsigned long ParseWindowId(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+        unsigned long long value = 0;
+        for (i += 2; i < text.size() && HexDigit(text[i]) >= 0; ++i) {
+            value = value * 16 + static_cast<unsigned>(HexDigit(text[i]));
+            if (value > 0xFFFFFFFFull) return 0;  // X window ids are 32-bit
+        }
+        return static_cast<unsigned long>(value);
+    }
+    double value = 0;
+    bool any = false;
+    for (; i < text.size() && IsDigit(text[i]); ++i, any = true) {
+        value = value * 10 + (text[i] - '0');
+        if (value > 4294967295.0) return 0;
+    }
+    if (i < text.size() && text[i] == '.') {
+        double scale = 0.1;
+        for (++i; i < text.size() && IsDigit(text[i]); ++i, any = true, scale /= 10) value += (text[i] - '0') * scale;
+    }
+    if (!any) return 0;
+    // The default floating-point rounding mode is to nearest, halves to even.
+    const double rounded = std::nearbyint(value);
+    return rounded > 4294967295.0 ? 0 : static_cast<unsigned long>(rounded);
+}
+
+Invocation ParseCommandLine(const std::string& line) {
+    Invocation invocation;
+    if (line.size() >= 2) invocation.Switch = UpperAscii(line[1]);
+    if (line.size() > 3) invocation.Argument = line.substr(3);
+    switch (invocation.Switch) {
+        case 'P':
+            invocation.Mode = RunMode::Preview;
+            invocation.WindowId = ParseWindowId(invocation.Argument);
+            break;
+        case 'C': invocation.Mode = RunMode::Settings; break;
+        case 'A':
+            invocation.Mode = RunMode::Password;
+            invocation.WindowId = ParseWindowId(invocation.Argument);
+            break;
+        case 'S':
+        case '\0': invocation.Mode = RunMode::SlideShow; break;
+        default: invocation.Mode = RunMode::Quit; break;
+    }
+    return invocation;
+}
+
+void PrepareDataFolder() {
+    DataFolder = DataFolderLocation();
+    if (!FolderExists(DataFolder)) {
+        std::error_code ignored;
+        std::filesystem::create_directories(DataFolder, ignored);
+    }
+}
+
+int RunEntry(int argc, char** argv, const EntryEnvironment& environment) {
+    // Qt takes its own options (-display, -platform, ...) out of argv, so it
+    // is created before the command line is read.
+    int qtArgc = argc;
+    std::unique_ptr<QApplication> application;
+    if (!QCoreApplication::instance()) application = std::make_unique<QApplication>(qtArgc, argv);
+
+    const bool anotherCopy = environment.AnotherCopyRunning ? environment.AnotherCopyRunning() : ProgramWindowOpen();
+    if (anotherCopy) return 0;
+
+    const Invocation invocation = ParseCommandLine(JoinCommandLine(qtArgc, argv));
+    if (invocation.Mode == RunMode::Preview)
+        return environment.Preview ? environment.Preview(invocation.WindowId) : RunPreview(invocation.WindowId);
+
+    PrepareDataFolder();
+    LoadSettings();
+
+    switch (invocation.Mode) {
+        case RunMode::Settings:
+            QCoreApplication::processEvents();
+            return environment.SettingsDialog ? environment.SettingsDialog() : RunSettingsDialog();
+        case RunMode::SlideShow: return StartSlideShow(environment);
+        // Passwords belong to the desktop's locker here (IsWindowsNT), so the
+        // password switch ends like an unknown one.
+        case RunMode::Password:
+        case RunMode::Quit:
+        case RunMode::Preview: break;
+    }
+    return 0;
+}
+
+int RunEntry(int argc, char** argv) { return RunEntry(argc, argv, EntryEnvironment{}); }
 
 }  // namespace tav

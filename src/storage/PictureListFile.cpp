@@ -1,0 +1,45 @@
+#include "storage/PictureListFile.h"
+
+#include "startup/Tavrelle_B.h"
+#include "storage/AtomicFile.h"
+#include "storage/TextUtil.h"
+
+namespace tav {
+
+std::string PictureListPath(int group) { return DataFile(PictureListFileName(group)); }
+
+std::string CutAtCharacterBoundary(const std::string& text, std::size_t maxBytes) { return CutUtf8(text, maxBytes); }
+
+std::string ListRecordFor(const std::string& path) {
+    std::string record = CutUtf8(path, kListRecordSize);
+    record.resize(kListRecordSize, ' ');
+    return record;
+}
+
+std::size_t CountListRecords(const std::string& path) {
+    EnsureFileExists(path);
+    return static_cast<std::size_t>(FileSize(path).value_or(0) / kListRecordSize);
+}
+
+std::vector<std::string> ReadPictureListFile(const std::string& path) {
+    EnsureFileExists(path);
+    std::vector<std::string> entries;
+    const auto bytes = ReadWholeFile(path);
+    if (!bytes) return entries;
+    const std::size_t count = bytes->size() / kListRecordSize;
+    entries.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto* record = reinterpret_cast<const char*>(bytes->data()) + i * kListRecordSize;
+        entries.emplace_back(TrimBlanks(std::string_view(record, kListRecordSize)));
+    }
+    return entries;
+}
+
+bool WritePictureListFile(const std::string& path, const std::vector<std::string>& entries) {
+    std::string contents;
+    contents.reserve(entries.size() * kListRecordSize);
+    for (const std::string& entry : entries) contents += ListRecordFor(entry);
+    return WriteFileAtomically(path, contents);
+}
+
+}  // namespace tav

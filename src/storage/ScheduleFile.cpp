@@ -1,0 +1,45 @@
+#include "storage/ScheduleFile.h"
+
+#include "startup/Tavrelle_B.h"
+#include "storage/AtomicFile.h"
+#include "storage/LittleEndian.h"
+
+namespace tav {
+
+namespace {
+
+constexpr std::size_t kCellsAt = 2;
+
+bool InRange(int d, int h) { return d >= 0 && d < kScheduleDays && h >= 0 && h < kScheduleHours; }
+
+}  // namespace
+
+char ScheduleRecord::Cell(int d, int h) const {
+    return InRange(d, h) ? Cells[static_cast<std::size_t>(d + kScheduleDays * h)] : ' ';
+}
+
+void ScheduleRecord::SetCell(int d, int h, char c) {
+    if (InRange(d, h)) Cells[static_cast<std::size_t>(d + kScheduleDays * h)] = c;
+}
+
+std::string SchedulePath() { return DataFile(kScheduleFileName); }
+
+std::optional<ScheduleRecord> ReadScheduleFile(const std::string& path) {
+    const auto bytes = ReadWholeFile(path);
+    if (!bytes || bytes->size() / kScheduleRecordSize != 1) return std::nullopt;
+    ScheduleRecord record;
+    record.Mode = ReadI16(bytes->data());
+    for (std::size_t i = 0; i < record.Cells.size(); ++i) record.Cells[i] = static_cast<char>((*bytes)[kCellsAt + i]);
+    return record;
+}
+
+ScheduleRecord LoadScheduleOrBlank(const std::string& path) { return ReadScheduleFile(path).value_or(ScheduleRecord{}); }
+
+bool WriteScheduleFile(const std::string& path, const ScheduleRecord& record) {
+    Bytes bytes(kScheduleRecordSize);
+    WriteI16(bytes.data(), record.Mode);
+    for (std::size_t i = 0; i < record.Cells.size(); ++i) bytes[kCellsAt + i] = static_cast<std::uint8_t>(record.Cells[i]);
+    return WriteFileAtomically(path, bytes);
+}
+
+}  // namespace tav

@@ -1,0 +1,156 @@
+#include "storage/Settings.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "platform/X11Windows.h"
+#include "startup/Tavrelle_B.h"
+#include "storage/AtomicFile.h"
+#include "storage/IniFile.h"
+#include "storage/PictureListFile.h"
+#include "storage/SettingsRecord.h"
+
+namespace tav {
+
+namespace {
+
+constexpr std::int16_t kDefaultOpacity = 200;
+
+ScreenSizeFunction& ScreenFunction() {
+    static ScreenSizeFunction function;
+    return function;
+}
+
+ScreenSize MeasureScreenDefault() {
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QSize size = screen->geometry().size() * screen->devicePixelRatio();
+            if (size.width() > 0 && size.height() > 0) return {size.width(), size.height()};
+        }
+    }
+    int width = 0, height = 0;
+    if (X11ScreenSize(width, height)) return {width, height};
+    return {1024, 768};
+}
+
+bool ValidGroup(int n) { return n >= 0 && n < kGroupCount; }
+
+}  // namespace
+
+void SetScreenSizeFunction(ScreenSizeFunction function) { ScreenFunction() = std::move(function); }
+
+ScreenSize MeasureScreen() { return ScreenFunction() ? ScreenFunction()() : MeasureScreenDefault(); }
+
+std::optional<std::int16_t> ParseOpacity(const std::string& text) {
+    std::string_view t = text;
+    while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
+    while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
+    if (!t.empty() && t.front() == '+') t.remove_prefix(1);
+    if (t.empty()) return std::nullopt;
+    // from_chars reads the C locale's format whatever locale Qt has set.
+    double value = 0;
+    const auto [end, error] = std::from_chars(t.data(), t.data() + t.size(), value, std::chars_format::general);
+    if (error != std::errc() || end != t.data() + t.size() || !std::isfinite(value)) return std::nullopt;
+    const double floored = std::floor(value);
+    if (floored < std::numeric_limits<std::int16_t>::min() || floored > std::numeric_limits<std::int16_t>::max())
+        return std::nullopt;
+    return static_cast<std::int16_t>(floored);
+}
+
+void LoadSettings() {
+    const std::string recordPath = DataFile(kSettingsFileName);
+    SaverSettingsData settings;
+    if (!ReadSettingsRecord(recordPath, settings)) {
+        settings = SaverSettingsData{};
+        WriteSettingsRecord(recordPath, settings);
+    }
+    // Every reader indexes the groups with CurrentGroup; a damaged value must
+    // not lead outside them.
+    if (!ValidGroup(settings.CurrentGroup)) settings.CurrentGroup = 0;
+
+    const std::string ini = DataFile(kIniFileName);
+    for (int n = 0; n < kGroupCount; ++n) {
+        GroupSettings& group = settings.Groups[static_cast<std::size_t>(n)];
+        const std::string music = GetIniString(kIniSection, MusicFileKey(n), ini);
+        if (!music.empty() && FileExists(music)) {
+            group.MusicFile = music;
+        } else {
+            group.MusicFile.clear();
+            if (group.MusicMode == 2) group.MusicMode = 0;
+        }
+        group.Opacity = ParseOpacity(GetIniString(kIniSection, OpacityKey(n), ini)).value_or(kDefaultOpacity);
+    }
+    SaverSettings = std::move(settings);
+    SelectGroup(SaverSettings.CurrentGroup);
+}
+
+void SelectGroup(int n) {
+    if (!ValidGroup(n)) return;
+    const GroupSettings& g = SaverSettings.Groups[static_cast<std::size_t>(n)];
+    switch (g.AreaSize) {
+        case 1: Current.AreaWidth = 800, Current.AreaHeight = 600; break;
+        case 2: Current.AreaWidth = 1024, Current.AreaHeight = 768; break;
+        case 3: {
+            const ScreenSize screen = MeasureScreen();
+            Current.AreaWidth = screen.Width;
+            Current.AreaHeight = screen.Height;
+            break;
+        }
+        default: Current.AreaWidth = 640, Current.AreaHeight = 480; break;
+    }
+    Current.AreaCentreX = Current.AreaWidth / 2.0;
+    Current.AreaCentreY = Current.AreaHeight / 2.0;
+    Current.PicturePreview = g.PicturePreview;
+    Current.AreaSize = g.AreaSize;
+    Current.FitMode = g.FitMode;
+    Current.EffectOrder = g.EffectOrder;
+    Current.PictureOrder = g.PictureOrder;
+    Current.IntervalSeconds = g.IntervalSeconds;
+    Current.BackColor = g.BackColor;
+    Current.MusicMode = g.MusicMode;
+    Current.CdTrack = g.CdTrack;
+    Current.MusicFile = g.MusicFile;
+    Current.Opacity = g.Opacity;
+    Current.EffectSpeed = g.EffectSpeed;
+}
+
+void StoreCurrentIntoGroup(int n) {
+    if (!ValidGroup(n)) return;
+    GroupSettings& g = SaverSettings.Groups[static_cast<std::size_t>(n)];
+    g.PicturePreview = Current.PicturePreview;
+    g.AreaSize = Current.AreaSize;
+    g.FitMode = Current.FitMode;
+    g.EffectOrder = Current.EffectOrder;
+    g.PictureOrder = Current.PictureOrder;
+    g.IntervalSeconds = Current.IntervalSeconds;
+    g.BackColor = Current.BackColor;
+    g.MusicMode = Current.MusicMode;
+    g.CdTrack = Current.CdTrack;
+    g.MusicFile = Current.MusicFile;
+    g.Opacity = Current.Opacity;
+    g.EffectSpeed = Current.EffectSpeed;
+}
+
+bool SaveAllSettings(const std::vector<std::string>& currentGroupPictures) {
+    bool ok = true;
+    if (ValidGroup(SaverSettings.CurrentGroup))
+        ok = WritePictureListFile(PictureListPath(SaverSettings.CurrentGroup), currentGroupPictures) && ok;
+    ok = WriteSettingsRecord(DataFile(kSettingsFileName), SaverSettings) && ok;
+    // All twenty keys go into one new file, replaced once, rather than twenty
+    // successive replacements of the same file.
+    const std::string ini = DataFile(kIniFileName);
+    const auto old = ReadWholeFile(ini);
+    std::string text = old ? std::string(old->begin(), old->end()) : std::string();
+    for (int n = 0; n < kGroupCount; ++n) {
+        const GroupSettings& g = SaverSettings.Groups[static_cast<std::size_t>(n)];
+        text = SetIniValueInText(text, kIniSection, MusicFileKey(n), g.MusicFile);
+        text = SetIniValueInText(text, kIniSection, OpacityKey(n), std::to_string(g.Opacity));
+    }
+    ok = WriteFileAtomically(ini, text) && ok;
+    return ok;
+}
+
+}  // namespace tav
