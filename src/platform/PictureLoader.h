@@ -1,0 +1,43 @@
+// Decoding of the picture files of a list (BMP, GIF, JPEG, WMF) into one
+// 32-bit raster, recognised by their content rather than by their names.
+#pragma once
+
+#include <QImage>
+#include <QSize>
+
+#include <functional>
+#include <string>
+
+namespace tav {
+
+struct DecodedPicture {
+    QImage image;            // QImage::Format_RGB32; may be smaller than the natural size (reduced decode)
+    int naturalWidth = 0;    // natural size in pixels, after EXIF orientation
+    int naturalHeight = 0;
+    bool ok() const { return !image.isNull() && naturalWidth > 0 && naturalHeight > 0; }
+};
+
+// Decodes a BMP, GIF (first frame), JPEG or WMF file. drawSizeFor, when given, receives the natural
+// size and returns the size the picture will be drawn at; the decoder may then decode reduced (JPEG
+// DCT scaling, WMF rendered directly at that size) but never below that size. Failure (missing,
+// damaged, absurd size) gives a DecodedPicture whose ok() is false; never throws or crashes.
+DecodedPicture LoadPictureFile(const std::string& path,
+                               const std::function<QSize(QSize natural)>& drawSizeFor = {});
+
+// Largest picture accepted, in pixels per side and in total. Anything beyond is
+// refused from its header alone, before a single pixel buffer is allocated.
+inline constexpr int kMaxPictureSide = 30000;
+inline constexpr long long kMaxPicturePixels = 100LL * 1000 * 1000;
+
+// Largest picture file read into memory (metafiles are played from memory).
+inline constexpr long long kMaxPictureFileBytes = 256LL * 1024 * 1024;
+
+enum class PictureFormat { Unknown, Bmp, Gif, Jpeg, Wmf };
+
+// The format told by the first bytes of a file.
+PictureFormat SniffPictureFormat(const unsigned char* data, std::size_t size);
+
+// True when a picture of this size may be decoded.
+bool PictureSizeAcceptable(long long width, long long height);
+
+}  // namespace tav

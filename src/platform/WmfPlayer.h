@@ -1,0 +1,50 @@
+// A player of Windows metafiles (WMF) on QPainter. It understands the records
+// that drawings saved by ordinary programs use: placeable and plain headers,
+// window/viewport mapping, pens, brushes, fonts and text, the line and shape
+// primitives, save/restore of the drawing state and DIB blits. Records it does
+// not know are skipped; a truncated or inconsistent record ends the picture
+// with what was drawn so far.
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QRect>
+#include <QSize>
+
+#include <cstdint>
+#include <map>
+
+namespace tav {
+
+struct WmfInfo {
+    bool placeable = false;
+    // The picture's frame in the metafile's logical units: the placeable
+    // header's bounds, or the window origin and extent set by the records
+    // before the first drawing record.
+    QRect frame;
+    int unitsPerInch = 0;       // placeable header only
+    QSize naturalSize;          // pixels at 96 dots per inch (or the window extent)
+    int objectCount = 0;        // size of the object table
+    std::size_t firstRecord = 0;  // byte offset of the first record
+};
+
+struct WmfPlayStats {
+    int records = 0;            // records read, the end record included
+    bool reachedEnd = false;    // the end record was found
+    bool damaged = false;       // a record ran past the data or lied about its size
+    std::map<std::uint16_t, int> skipped;  // record function -> count, for records not drawn
+};
+
+// Reads the headers. False when the data is not a metafile or gives no usable size.
+bool ReadWmfInfo(const QByteArray& data, WmfInfo& info);
+
+// Plays the records onto target, the picture's frame covering the whole image.
+// target must be Format_RGB32 (or another format QPainter can draw on). The
+// target is not cleared first.
+WmfPlayStats PlayWmf(const QByteArray& data, const WmfInfo& info, QImage& target);
+
+// Renders the metafile at the given size on a white ground. Null image when
+// the data is not a metafile or the size is empty.
+QImage RenderWmf(const QByteArray& data, QSize size, WmfPlayStats* stats = nullptr);
+
+}  // namespace tav
