@@ -1,0 +1,74 @@
+#include "support/effect_harness.h"
+
+#include "effects/Dispatch.h"
+
+namespace tav::test {
+
+namespace {
+Bitmap Card(int width, int height, Pixel base) {
+    Bitmap b(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const Pixel r = (x * 7 + y) & 0x7F, g = (y * 5 + x * 3) & 0x7F, bl = (x + y * 11) & 0x7F;
+            b.setPixel(x, y, base | (r << 16) | (g << 8) | bl);
+        }
+    return b;
+}
+}  // namespace
+
+Bitmap OutgoingCard(int width, int height) { return Card(width, height, 0x000000); }
+Bitmap IncomingCard(int width, int height) { return Card(width, height, 0x808080); }
+
+Stage::Stage(int width, int height, const TransitionOptions& options)
+    : outgoing(OutgoingCard(width, height)), incoming(IncomingCard(width, height)) {
+    PrepareTransition(host, width, height, options.backColor, options.speed, outgoing, incoming);
+    host.EffectOrder = static_cast<std::int16_t>(options.effectOrder);
+    host.keepFrames = options.keepFrames;
+    SeedRandom(options.seed);
+}
+
+void Stage::run(int number) {
+    host.EffectNumber = static_cast<std::int16_t>(number);
+    RunTransition(host);
+}
+
+TransitionRun RunEffect(int number, int width, int height, const TransitionOptions& options) {
+    Stage stage(width, height, options);
+    stage.run(number);
+    TransitionRun r;
+    r.frames = stage.host.frames;
+    r.sleepMs = stage.host.sleepMs;
+    r.sleepCalls = stage.host.sleepCalls;
+    r.finalEqualsIncoming = stage.host.Display().bitmap() == stage.incoming;
+    r.frameCopies = std::move(stage.host.frameCopies);
+    return r;
+}
+
+::testing::AssertionResult SameBitmap(const Bitmap& actual, const Bitmap& expected) {
+    if (actual.width() != expected.width() || actual.height() != expected.height())
+        return ::testing::AssertionFailure() << "size " << actual.width() << "x" << actual.height()
+                                             << ", expected " << expected.width() << "x" << expected.height();
+    long long differ = 0;
+    int fx = -1, fy = -1;
+    for (int y = 0; y < actual.height(); ++y)
+        for (int x = 0; x < actual.width(); ++x)
+            if (actual.pixel(x, y) != expected.pixel(x, y)) {
+                if (differ++ == 0) fx = x, fy = y;
+            }
+    if (differ == 0) return ::testing::AssertionSuccess();
+    char buf[160];
+    std::snprintf(buf, sizeof buf, "%lld pixels differ; first at (%d, %d): 0x%06X, expected 0x%06X", differ, fx,
+                  fy, actual.pixel(fx, fy), expected.pixel(fx, fy));
+    return ::testing::AssertionFailure() << buf;
+}
+
+char PixelSource(const Bitmap& display, int x, int y, const Bitmap& outgoing, const Bitmap& incoming,
+                 Pixel background) {
+    const Pixel p = display.pixel(x, y);
+    if (p == incoming.pixel(x, y)) return 'I';
+    if (p == outgoing.pixel(x, y)) return 'O';
+    if (p == background) return 'B';
+    return '?';
+}
+
+}  // namespace tav::test

@@ -1,0 +1,55 @@
+#pragma once
+// Runs transitions headless for the effect tests and compares surfaces.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "effects/RecordingHost.h"
+
+namespace tav::test {
+
+// Two pictures that differ at every pixel, so any pixel shows where it came from:
+// the outgoing card is dark (channel values < 0x80), the incoming card bright (>= 0x80).
+Bitmap OutgoingCard(int width, int height);
+Bitmap IncomingCard(int width, int height);
+
+struct TransitionRun {
+    int frames = 0;            // Refresh calls, the dispatcher's last one included
+    long long sleepMs = 0;
+    int sleepCalls = 0;
+    bool finalEqualsIncoming = false;
+    std::vector<Bitmap> frameCopies;  // only when keepFrames was asked for
+};
+
+struct TransitionOptions {
+    int speed = 2;
+    Colorref backColor = 0x000000;
+    unsigned seed = 1;
+    bool keepFrames = false;
+    int effectOrder = 0;
+};
+
+// Runs effect `number` on a width × height area from the outgoing to the incoming card.
+TransitionRun RunEffect(int number, int width, int height, const TransitionOptions& options = {});
+
+// Like RunEffect, with a caller-owned host, so a test can watch frames as they come.
+struct Stage {
+    SlideSurfaces surfaces;
+    RecordingHost host{surfaces};
+    Bitmap outgoing;
+    Bitmap incoming;
+    Stage(int width, int height, const TransitionOptions& options = {});
+    void run(int number);
+};
+
+// Equality with a readable message: the first differing pixel and how many differ.
+::testing::AssertionResult SameBitmap(const Bitmap& actual, const Bitmap& expected);
+
+// Which picture a pixel of a display shows: 'O' outgoing, 'I' incoming, 'B' the
+// given background pixel, '?' anything else.
+char PixelSource(const Bitmap& display, int x, int y, const Bitmap& outgoing, const Bitmap& incoming,
+                 Pixel background = 0);
+
+}  // namespace tav::test

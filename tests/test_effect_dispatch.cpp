@@ -1,0 +1,46 @@
+#include <gtest/gtest.h>
+
+#include "effects/EffectTable.h"
+#include "support/effect_harness.h"
+
+namespace tav::test {
+
+TEST(EffectTable, HoldsEveryNumberOnceInOrder) {
+    auto table = EffectTable();
+    ASSERT_EQ(table.size(), 143u);
+    for (int i = 0; i < 143; ++i) EXPECT_EQ(table[i].number, i + 1);
+    EXPECT_EQ(FindEffect(0), nullptr);
+    EXPECT_EQ(FindEffect(144), nullptr);
+    const EffectEntry* first = FindEffect(1);
+    ASSERT_NE(first, nullptr);
+    EXPECT_STREQ(RoutineName(first->routine), "StripSequenceWipe");
+    EXPECT_EQ(first->argc, 3);
+    EXPECT_EQ(first->args[0], 1);
+    EXPECT_EQ(first->args[1], 1);
+    EXPECT_EQ(first->args[2], 1);
+    EXPECT_STREQ(RoutineName(FindEffect(143)->routine), "SplitRoll");
+    EXPECT_EQ(FindEffect(143)->args[0], 1);
+}
+
+TEST(Dispatch, NumbersOutsideTheTableDrawNothingAndPresentOnce) {
+    for (int number : {0, 144, -1, 1000}) {
+        Stage stage(32, 24);
+        stage.run(number);
+        EXPECT_EQ(stage.host.frames, 1) << number;
+        EXPECT_TRUE(SameBitmap(stage.host.Display().bitmap(), stage.outgoing)) << number;
+        EXPECT_FALSE(stage.host.EffectDone) << number;
+    }
+}
+
+TEST(Dispatch, NumericOrderStartsAgainAfterTheLastEffect) {
+    Stage stage(64, 48);
+    stage.run(143);
+    if (!RoutineAvailable(FindEffect(143)->routine)) GTEST_SKIP() << "effect 143 not built yet";
+    EXPECT_EQ(stage.host.EffectNumber, 0);
+
+    Stage randomOrder(64, 48, {.effectOrder = 1});
+    randomOrder.run(143);
+    EXPECT_EQ(randomOrder.host.EffectNumber, 143);
+}
+
+}  // namespace tav::test

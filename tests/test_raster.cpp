@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/Raster.h"
+
+namespace tav {
+namespace {
+
+// Builds a bitmap from rows of single-character pixel names; '.' is 0.
+Bitmap Pic(const std::vector<std::string>& rows) {
+    Bitmap b(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()));
+    for (int y = 0; y < b.height(); ++y)
+        for (int x = 0; x < b.width(); ++x) b.setPixel(x, y, rows[y][x] == '.' ? 0 : static_cast<Pixel>(rows[y][x]));
+    return b;
+}
+
+std::vector<std::string> Rows(const Bitmap& b) {
+    std::vector<std::string> out(b.height(), std::string(b.width(), '?'));
+    for (int y = 0; y < b.height(); ++y)
+        for (int x = 0; x < b.width(); ++x) {
+            Pixel p = b.pixel(x, y);
+            out[y][x] = p == 0 ? '.' : (p < 128 ? static_cast<char>(p) : '#');
+        }
+    return out;
+}
+
+::testing::AssertionResult Looks(const Bitmap& b, const std::vector<std::string>& expected) {
+    auto got = Rows(b);
+    if (got == expected) return ::testing::AssertionSuccess();
+    auto f = ::testing::AssertionFailure();
+    for (std::size_t y = 0; y < std::max(got.size(), expected.size()); ++y)
+        f << "\n  row " << y << ": got " << (y < got.size() ? got[y] : "-") << "  want "
+          << (y < expected.size() ? expected[y] : "-");
+    return f;
+}
+
+DC Ctx(const Bitmap& b) { return DC(std::make_shared<Bitmap>(b)); }
+
+TEST(RasterBitBlt, RasterOperationsCombineSourceAndDestination) {
+    const Pixel d = 0x00F00F0F, s = 0x00F0F00F;
+    struct Case {
+        Rop rop;
+        Pixel expected;
+    } cases[] = {
+        {SRCCOPY, s}, {SRCAND, s & d}, {SRCPAINT, s | d}, {NOTSRCCOPY, ~s & 0x00FFFFFFu}, {DSTINVERT, ~d & 0x00FFFFFFu},
+    };
+    for (const auto& c : cases) {
+        DC dst = Ctx(Bitmap(3, 2, d));
+        DC src = Ctx(Bitmap(3, 2, s));
+        BitBlt(dst, 1, 0, 1, 1, src, 0, 0, c.rop);
+        EXPECT_EQ(dst.bitmap().pixel(1, 0), c.expected) << "rop " << std::hex << static_cast<unsigned>(c.rop);
+        EXPECT_EQ(dst.bitmap().pixel(0, 0), d) << "outside the rectangle";
+        EXPECT_EQ(dst.bitmap().pixel(1, 1), d) << "outside the rectangle";
+    }
+}
+
+TEST(RasterBitBlt, ClipsAtEveryEdgeOfDestinationAndSource) {
+    const Bitmap src = Pic({"abc", "def", "ghi"});
+    struct Case {
+        int x, y, w, h, sx, sy;
+        std::vector<std::string> want;
+    } cases[] = {
+        {-1, -1, 3, 3, 0, 0, {"ef..", "hi..", "....", "...."}},
+        {2, 2, 3, 3, 0, 0, {"....", "....", "..ab", "..de"}},
+        {0, 0, 4, 4, -1, -1, {"....", ".abc", ".def", ".ghi"}},
+        {0, 0, 4, 1, 1, 2, {"hi..", "....", "....", "...."}},
+        {0, 0, 0, 3, 0, 0, {"....", "....", "....", "...."}},
+        {0, 0, 3, -2, 0, 0, {"....", "....", "....", "...."}},
+    };
+    for (const auto& c : cases) {
+        DC dst = Ctx(Bitmap(4, 4));
+        BitBlt(dst, c.x, c.y, c.w, c.h, Ctx(src), c.sx, c.sy, SRCCOPY);
+        EXPECT_TRUE(Looks(dst.bitmap(), c.want)) << "at " << c.x << "," << c.y << " from " << c.sx << "," << c.sy;
+    }
+}
+
+TEST(RasterBitBlt, OverlappingCopyWithinOneBitmapActsAsIfThroughACopy) {
+    DC dc = Ctx(Pic({"abcd", "efgh", "ijkl"}));
+    BitBlt(dc, 1, 1, 3, 2, &dc, 0, 0, SRCCOPY);
+    EXPECT_TRUE(Looks(dc.bitmap(), {"abcd", "eabc", "iefg"}));
+    DC dc2 = Ctx(Pic({"abcd", "efgh", "ijkl"}));
+    BitBlt(dc2, 0, 0, 3, 2, &dc2, 1, 1, SRCPAINT);
+    EXPECT_EQ(dc2.bitmap().pixel(0, 0), static_cast<Pixel>('a' | 'f'));
+    EXPECT_EQ(dc2.bitmap().pixel(0, 1), static_cast<Pixel>('e' | 'j'));
+}
+
+TEST(RasterStretchBlt, NearestNeighbourShrinkEnlargeAndMirror) {
+    const Bitmap src = Pic({"abcd", "efgh"});
+    struct Case {
+        const char* name;
+        int x, y, dw, dh, sx, sy, sw, sh;
+        std::vector<std::string> want;
+    } cases[] = {
+        {"shrink", 0, 0, 2, 1, 0, 0, 4, 2, {"ac....", "......", "......"}},
+        {"enlarge", 0, 0, 6, 3, 0, 0, 4, 2, {"aabccd", "aabccd", "eefggh"}},
+        {"mirror x", 4, 0, -4, 2, 0, 0, 4, 2, {"dcba..", "hgfe..", "......"}},
+        {"mirror y", 0, 2, 4, -2, 0, 0, 4, 2, {"efgh..", "abcd..", "......"}},
+        {"mirror source", 0, 0, 4, 1, 4, 0, -4, 1, {"dcba..", "......", "......"}},
+        {"clipped left", -2, 0, 4, 1, 0, 0, 4, 1, {"cd....", "......", "......"}},
+        {"clipped right", 4, 0, 4, 1, 0, 0, 4, 1, {"....ab", "......", "......"}},
+        {"source partly outside", 0, 0, 6, 1, 2, 0, 3, 1, {"ccdd..", "......", "......"}},
+        {"source above", 0, 0, 2, 3, 0, -1, 1, 3, {"......", "aa....", "ee...."}},
+        {"zero source", 0, 0, 2, 2, 0, 0, 0, 2, {"......", "......", "......"}},
+    };
+    for (const auto& c : cases) {
+        DC dst = Ctx(Bitmap(6, 3));
+        StretchBlt(dst, c.x, c.y, c.dw, c.dh, Ctx(src), c.sx, c.sy, c.sw, c.sh, SRCCOPY);
+        EXPECT_TRUE(Looks(dst.bitmap(), c.want)) << c.name;
+    }
+}
+
+TEST(RasterStretchBlt, UsesTheRasterOperation) {
+    DC dst = Ctx(Bitmap(2, 1, 0x0F));
+    StretchBlt(dst, 0, 0, 2, 1, Ctx(Bitmap(1, 1, 0xF0)), 0, 0, 1, 1, SRCPAINT);
+    EXPECT_EQ(dst.bitmap().pixel(1, 0), 0xFFu);
+    StretchBlt(dst, 0, 0, 2, 1, Ctx(Bitmap(1, 1, 0x0F)), 0, 0, 1, 1, SRCAND);
+    EXPECT_EQ(dst.bitmap().pixel(0, 0), 0x0Fu);
+}
+
+TEST(RasterLines, LineToStopsBeforeTheEndPointAndClips) {
+    DC dc = Ctx(Bitmap(5, 3));
+    SelectStockWhitePen(dc);
+    MoveToEx(dc, 0, 0);
+    LineTo(dc, 4, 2);
+    EXPECT_TRUE(Looks(dc.bitmap(), {"#....", ".##..", "...#."}));
+    EXPECT_EQ(dc.posX, 4);
+    EXPECT_EQ(dc.posY, 2);
+    MoveToEx(dc, -3, 2);
+    LineTo(dc, 2, 2);
+    EXPECT_TRUE(Looks(dc.bitmap(), {"#....", ".##..", "##.#."}));
+}
+
+TEST(RasterFillBox, RoundsRealCornersHalfToEvenAndIncludesBoth) {
+    DC dc = Ctx(Bitmap(6, 4));
+    FillBox(dc, 0.5, 1.5, 2.5, 1.6, 0x000041);  // 0x41 'A' as COLORREF red byte -> pixel 0x410000
+    for (int x = 0; x <= 2; ++x) EXPECT_EQ(dc.bitmap().pixel(x, 2), 0x410000u) << x;
+    EXPECT_EQ(dc.bitmap().pixel(3, 2), 0u);
+    EXPECT_EQ(dc.bitmap().pixel(0, 1), 0u);
+    FillBox(dc, 5, 3, 9, 9, 0x0000FF);
+    EXPECT_EQ(dc.bitmap().pixel(5, 3), 0xFF0000u);
+}
+
+TEST(RasterEllipse, FillsPixelCentresInsideTheInscribedEllipse) {
+    DC dc = Ctx(Bitmap(6, 6));
+    dc.brush = 0x23;  // '#'
+    Ellipse(dc, 0, 0, 6, 6);
+    EXPECT_TRUE(Looks(dc.bitmap(), {".####.", "######", "######", "######", "######", ".####."}));
+    DC flat = Ctx(Bitmap(4, 4));
+    Ellipse(flat, 1, 1, 1, 3);
+    EXPECT_TRUE(Looks(flat.bitmap(), {"....", "....", "....", "...."}));
+}
+
+TEST(RasterContexts, SelectHandsBackThePreviousBitmapAndHeaderDescribesIt) {
+    DC dc;
+    EXPECT_EQ(dc.width(), 1);
+    auto bmp = CreateCompatibleBitmap(dc, 7, 5);
+    auto old = dc.select(bmp);
+    EXPECT_EQ(old->width(), 1);
+    EXPECT_EQ(dc.width(), 7);
+    BitmapHeader h = GetObjectHeader(dc.bitmap());
+    EXPECT_EQ(h.bmWidth, 7);
+    EXPECT_EQ(h.bmHeight, 5);
+    EXPECT_EQ(h.bmWidthBytes, 28);
+    EXPECT_EQ(h.bmBitsPixel, 32);
+    EXPECT_EQ(h.bmPlanes, 1);
+}
+
+TEST(RasterRounding, HalvesGoToTheEvenNeighbour) {
+    EXPECT_EQ(RoundEven(2.5), 2);
+    EXPECT_EQ(RoundEven(3.5), 4);
+    EXPECT_EQ(RoundEven(-2.5), -2);
+    EXPECT_EQ(RoundEven(2.6), 3);
+    EXPECT_EQ(ColorrefToPixel(0x00112233), 0x00332211u);
+}
+
+}  // namespace
+}  // namespace tav
