@@ -1,0 +1,95 @@
+// "Tavrelle.ini" with the private-profile rules.
+#include <gtest/gtest.h>
+
+#include "storage/IniFile.h"
+#include "support/storage_temp_folder.h"
+
+namespace tav {
+namespace {
+
+TEST(IniText, WritesKeepEveryForeignLine) {
+    const std::string original =
+        "; written by hand\n"
+        "[Other]\n"
+        "BGMﾌｧｲﾙ_0=not ours\n"
+        "\n"
+        "[Section]\n"
+        "; a comment inside\n"
+        "半透明_0=100\n"
+        "stray line\n"
+        "\n"
+        "[Last]\n"
+        "x=1";
+    std::string text = SetIniValueInText(original, "Section", "半透明_0", "120");
+    text = SetIniValueInText(text, "Section", "BGMﾌｧｲﾙ_0", "/music/a b.mp3");
+    text = SetIniValueInText(text, "New", "k", "v");
+    EXPECT_EQ(text,
+              "; written by hand\n"
+              "[Other]\n"
+              "BGMﾌｧｲﾙ_0=not ours\n"
+              "\n"
+              "[Section]\n"
+              "; a comment inside\n"
+              "半透明_0=120\n"
+              "stray line\n"
+              "BGMﾌｧｲﾙ_0=/music/a b.mp3\n"
+              "\n"
+              "[Last]\n"
+              "x=1\n"
+              "[New]\n"
+              "k=v\n");
+    EXPECT_EQ(GetIniValueFromText(text, "Section", "BGMﾌｧｲﾙ_0"), "/music/a b.mp3");
+    EXPECT_EQ(GetIniValueFromText(text, "Other", "BGMﾌｧｲﾙ_0"), "not ours");
+}
+
+TEST(IniText, NewFileAndCrLfFiles) {
+    EXPECT_EQ(SetIniValueInText("", "Section", "半透明_1", "200"), "[Section]\n半透明_1=200\n");
+    EXPECT_EQ(SetIniValueInText("[Section]\r\na=1\r\n", "section", "B", "2"), "[Section]\r\na=1\r\nB=2\r\n");
+    EXPECT_EQ(GetIniValueFromText("[Section]\r\na=1\r\n", "Section", "a"), "1");
+}
+
+TEST(IniText, LookupRules) {
+    const std::string text =
+        "\xEF\xBB\xBF[ section ]\n"
+        "  Key One =  spaced value  \n"
+        ";Key2=commented\n"
+        "quoted=\"  q  \"\n"
+        "long=" + std::string(300, 'L') + "\n"
+        "[Section]\n"
+        "late=second section with the same name is not read\n";
+    struct Case {
+        const char* section;
+        const char* key;
+        std::string want;
+    };
+    const Case cases[] = {
+        {"SECTION", "key one", "spaced value"},
+        {"Section", "KEY ONE", "spaced value"},
+        {"Section", "Key2", ""},
+        {"Section", "quoted", "  q  "},
+        {"Section", "long", std::string(255, 'L')},
+        {"Section", "late", ""},
+        {"Missing", "Key One", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(GetIniValueFromText(text, c.section, c.key), c.want) << c.section << "/" << c.key;
+}
+
+TEST(IniText, ALineBreakInAValueCannotAddLines) {
+    const std::string text = SetIniValueInText("", "Section", "BGMﾌｧｲﾙ_0", "/a\n[Section]\n半透明_0=1");
+    EXPECT_EQ(text, "[Section]\nBGMﾌｧｲﾙ_0=/a\n");
+}
+
+TEST(IniFile, RoundTripThroughTheFile) {
+    testing::StorageTempFolder folder;
+    folder.CreateData();
+    const std::string ini = folder.File("Tavrelle.ini");
+    EXPECT_EQ(GetIniString("Section", "半透明_0", ini), "") << "absent file";
+    ASSERT_TRUE(WriteIniString("Section", "半透明_0", "42", ini));
+    ASSERT_TRUE(WriteIniString("Section", "BGMﾌｧｲﾙ_0", "/x/ü.wav", ini));
+    EXPECT_EQ(GetIniString("section", "半透明_0", ini), "42");
+    EXPECT_EQ(GetIniString("Section", "bgmﾌｧｲﾙ_0", ini), "/x/ü.wav");
+    EXPECT_EQ(testing::ReadText(ini), "[Section]\n半透明_0=42\nBGMﾌｧｲﾙ_0=/x/ü.wav\n");
+}
+
+}  // namespace
+}  // namespace tav

@@ -1,0 +1,286 @@
+// The settings record, the loader's rules, group selection and the save.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "startup/Tavrelle_B.h"
+#include "storage/AtomicFile.h"
+#include "storage/IniFile.h"
+#include "storage/PictureListFile.h"
+#include "storage/Settings.h"
+#include "storage/SettingsRecord.h"
+#include "support/storage_temp_folder.h"
+
+namespace tav {
+namespace {
+
+using testing::ReadBytes;
+using testing::ReadText;
+using testing::StorageTempFolder;
+using testing::WriteBytes;
+using testing::WriteText;
+
+// Settings with a different value in every field of every group, negative
+// values and all four bytes of the colour included.
+SaverSettingsData DistinctSettings() {
+    SaverSettingsData s;
+    s.CurrentGroup = 7;
+    s.MouseLock = 1;
+    for (int g = 0; g < kGroupCount; ++g) {
+        GroupSettings& x = s.Groups[static_cast<std::size_t>(g)];
+        x.PicturePreview = static_cast<std::int16_t>(100 + g);
+        x.AreaSize = static_cast<std::int16_t>(200 + g);
+        x.FitMode = static_cast<std::int16_t>(300 + g);
+        x.EffectOrder = static_cast<std::int16_t>(400 + g);
+        x.PictureOrder = static_cast<std::int16_t>(-500 - g);
+        x.IntervalSeconds = static_cast<std::int16_t>(600 + g);
+        x.BackColor = static_cast<std::int32_t>(0x80112233u + static_cast<std::uint32_t>(g));
+        x.MusicMode = static_cast<std::int16_t>(700 + g);
+        x.CdTrack = static_cast<std::int16_t>(800 + g);
+        x.EffectSpeed = static_cast<std::int16_t>(900 + g);
+    }
+    return s;
+}
+
+// The same settings laid out by hand at the record's offsets.
+std::vector<std::uint8_t> DistinctRecordBytes() {
+    std::vector<std::uint8_t> b(224, 0xEE);
+    auto put16 = [&](std::size_t at, int v) {
+        b[at] = static_cast<std::uint8_t>(v & 0xFF);
+        b[at + 1] = static_cast<std::uint8_t>((v >> 8) & 0xFF);
+    };
+    put16(0, 7);
+    put16(2, 1);
+    for (int g = 0; g < 10; ++g) {
+        const std::size_t o = 2 * static_cast<std::size_t>(g);
+        put16(4 + o, 100 + g);
+        put16(24 + o, 200 + g);
+        put16(44 + o, 300 + g);
+        put16(64 + o, 400 + g);
+        put16(84 + o, -500 - g);
+        put16(104 + o, 600 + g);
+        const std::size_t c = 124 + 4 * static_cast<std::size_t>(g);
+        b[c] = static_cast<std::uint8_t>(0x33 + g);
+        b[c + 1] = 0x22;
+        b[c + 2] = 0x11;
+        b[c + 3] = 0x80;
+        put16(164 + o, 700 + g);
+        put16(184 + o, 800 + g);
+        put16(204 + o, 900 + g);
+    }
+    return b;
+}
+
+std::string DescribeDifference(const std::vector<std::uint8_t>& got, const std::vector<std::uint8_t>& want) {
+    if (got.size() != want.size()) return "size " + std::to_string(got.size()) + " != " + std::to_string(want.size());
+    for (std::size_t i = 0; i < got.size(); ++i)
+        if (got[i] != want[i])
+            return "first difference at offset " + std::to_string(i) + ": " + std::to_string(got[i]) +
+                   " != " + std::to_string(want[i]);
+    return "";
+}
+
+TEST(SettingsRecord, EncodesAndDecodesTheHandBuiltLayout) {
+    const auto record = EncodeSettingsRecord(DistinctSettings());
+    const std::vector<std::uint8_t> encoded(record.begin(), record.end());
+    const std::string diff = DescribeDifference(encoded, DistinctRecordBytes());
+    EXPECT_TRUE(diff.empty()) << diff;
+
+    SaverSettingsData decoded;
+    DecodeSettingsRecord(DistinctRecordBytes().data(), decoded);
+    EXPECT_EQ(decoded, DistinctSettings());
+}
+
+TEST(LoadSettings, ShortFilesAreReplacedByTheDefaultsAtOnce) {
+    struct Case {
+        const char* name;
+        int size;  // -1: no file
+    };
+    for (const Case c : {Case{"absent", -1}, Case{"empty", 0}, Case{"short", 223}}) {
+        SCOPED_TRACE(c.name);
+        StorageTempFolder folder;
+        folder.CreateData();
+        const std::string path = folder.File("Tavrelle_S.rdm");
+        if (c.size >= 0) WriteBytes(path, std::vector<std::uint8_t>(static_cast<std::size_t>(c.size), 0x05));
+
+        LoadSettings();
+
+        EXPECT_EQ(SaverSettings, SaverSettingsData{});
+        const auto bytes = ReadBytes(path);
+        ASSERT_EQ(bytes.size(), 224u);
+        // Every group: 0, 0, 1, 0, 0, 1, 0, 0, 0, 2 in record order.
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            const bool fitOrInterval = (i >= 44 && i < 64 && i % 2 == 0) || (i >= 104 && i < 124 && i % 2 == 0);
+            const std::uint8_t want = fitOrInterval ? 1 : (i >= 204 && i % 2 == 0) ? 2 : 0;
+            ASSERT_EQ(bytes[i], want) << "offset " << i;
+        }
+        EXPECT_EQ(Current.AreaWidth, 640);
+        EXPECT_EQ(Current.Opacity, 200);
+    }
+}
+
+TEST(LoadSettings, ReadsALongerFileAndKeepsItsExtraBytesOnSave) {
+    StorageTempFolder folder;
+    folder.CreateData();
+    const std::string path = folder.File("Tavrelle_S.rdm");
+    auto bytes = DistinctRecordBytes();
+    bytes[0] = 2;  // CurrentGroup 2, so that the loader keeps it
+    for (int i = 0; i < 76; ++i) bytes.push_back(static_cast<std::uint8_t>(i));
+    WriteBytes(path, bytes);
+
+    LoadSettings();
+    EXPECT_EQ(SaverSettings.CurrentGroup, 2);
+    EXPECT_EQ(SaverSettings.Groups[9].CdTrack, 809);
+    EXPECT_EQ(ReadBytes(path), bytes) << "loading must not rewrite a valid file";
+
+    SaverSettings.MouseLock = 0;
+    ASSERT_TRUE(WriteSettingsRecord(path, SaverSettings));
+    const auto saved = ReadBytes(path);
+    ASSERT_EQ(saved.size(), 300u);
+    EXPECT_EQ(saved[2], 0);
+    EXPECT_TRUE(std::equal(saved.begin() + 224, saved.end(), bytes.begin() + 224));
+}
+
+TEST(LoadSettings, DamagedCurrentGroupFallsBackToGroupZero) {
+    StorageTempFolder folder;
+    folder.CreateData();
+    auto bytes = DistinctRecordBytes();
+    bytes[0] = 42;
+    WriteBytes(folder.File("Tavrelle_S.rdm"), bytes);
+    LoadSettings();
+    EXPECT_EQ(SaverSettings.CurrentGroup, 0);
+}
+
+TEST(LoadSettings, MissingMusicFileTurnsOffFileMusicOnly) {
+    StorageTempFolder folder;
+    folder.CreateData();
+    const std::string song = folder.File("song.mp3");
+    WriteText(song, "x");
+    SaverSettingsData s;
+    s.Groups[1].MusicMode = 2;  // file gone
+    s.Groups[2].MusicMode = 1;  // CD, file gone
+    s.Groups[3].MusicMode = 2;  // file present
+    s.Groups[4].MusicMode = 2;  // no key at all
+    ASSERT_TRUE(WriteSettingsRecord(folder.File("Tavrelle_S.rdm"), s));
+    const std::string ini = folder.File("Tavrelle.ini");
+    WriteText(ini, "[Section]\nBGMﾌｧｲﾙ_1=" + folder.File("gone.mp3") + "\nBGMﾌｧｲﾙ_2=" + folder.File("gone.wav") +
+                       "\nBGMﾌｧｲﾙ_3=" + song + "\n");
+
+    LoadSettings();
+
+    const auto& g = SaverSettings.Groups;
+    EXPECT_EQ(g[1].MusicMode, 0);
+    EXPECT_EQ(g[1].MusicFile, "");
+    EXPECT_EQ(g[2].MusicMode, 1);
+    EXPECT_EQ(g[2].MusicFile, "");
+    EXPECT_EQ(g[3].MusicMode, 2);
+    EXPECT_EQ(g[3].MusicFile, song);
+    EXPECT_EQ(g[4].MusicMode, 0);
+}
+
+TEST(LoadSettings, OpacityRoundsDownAndBadValuesGiveTheDefault) {
+    StorageTempFolder folder;
+    folder.CreateData();
+    WriteText(folder.File("Tavrelle.ini"),
+              "[Section]\n半透明_0=255\n半透明_2=abc\n半透明_3=180.9\n半透明_4=150\n半透明_5=\n"
+              "半透明_6=99999\n半透明_9= 17 \n");
+    LoadSettings();
+    const std::int16_t want[10] = {255, 200, 200, 180, 150, 200, 200, 200, 200, 17};
+    for (int n = 0; n < 10; ++n) EXPECT_EQ(SaverSettings.Groups[static_cast<std::size_t>(n)].Opacity, want[n]) << n;
+    EXPECT_EQ(Current.Opacity, 255) << "the loader carries on to SelectGroup";
+}
+
+TEST(ParseOpacity, ReadsDecimalNumbersRoundedDown) {
+    struct Case {
+        const char* text;
+        std::optional<std::int16_t> want;
+    };
+    const Case cases[] = {
+        {"180.9", 180}, {"180", 180}, {" 7 ", 7},   {"+12", 12},         {"-0.5", -1},
+        {"1e2", 100},   {"", {}},     {"abc", {}}, {"12abc", {}},       {"99999", {}},
+        {"nan", {}},    {"inf", {}},  {"0x10", {}}, {"32767.99", 32767}, {"-32768", -32768},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ParseOpacity(c.text), c.want) << '"' << c.text << '"';
+}
+
+TEST(SelectGroup, ResolvesAreaSizeAndCopiesTheGroup) {
+    StorageTempFolder folder;
+    SetScreenSizeFunction([] { return ScreenSize{1280, 1024}; });
+    struct Case {
+        std::int16_t areaSize;
+        std::int32_t width, height;
+    };
+    for (const Case c : {Case{0, 640, 480}, Case{1, 800, 600}, Case{2, 1024, 768}, Case{3, 1280, 1024},
+                         Case{9, 640, 480}, Case{-1, 640, 480}}) {
+        SaverSettings.Groups[5] = GroupSettings{};
+        SaverSettings.Groups[5].AreaSize = c.areaSize;
+        SaverSettings.Groups[5].BackColor = 0x00FF8000;
+        SaverSettings.Groups[5].MusicFile = "/m.wav";
+        SelectGroup(5);
+        EXPECT_EQ(Current.AreaWidth, c.width) << c.areaSize;
+        EXPECT_EQ(Current.AreaHeight, c.height) << c.areaSize;
+        EXPECT_DOUBLE_EQ(Current.AreaCentreX, c.width / 2.0);
+        EXPECT_EQ(Current.AreaSize, c.areaSize);
+        EXPECT_EQ(Current.BackColor, 0x00FF8000);
+        EXPECT_EQ(Current.MusicFile, "/m.wav");
+    }
+    Current.AreaWidth = 1;
+    SelectGroup(10);
+    EXPECT_EQ(Current.AreaWidth, 1) << "a group outside 0 ... 9 changes nothing";
+}
+
+TEST(SaveAllSettings, WritesListRecordAndIniAndLoadsBackTheSame) {
+    StorageTempFolder folder;
+    folder.CreateData();
+    const std::string song = folder.File("a b.mp3");
+    WriteText(song, "x");
+    WriteText(folder.File("Tavrelle.ini"), "; mine\n[Other]\nkeep=1\n[section]\n半透明_3=10\n");
+    SaverSettings = DistinctSettings();
+    for (auto& g : SaverSettings.Groups) g.MusicMode = 1, g.AreaSize = 0;
+    SaverSettings.Groups[3].MusicFile = song;
+    SaverSettings.Groups[3].Opacity = 180;
+    SaverSettings.Groups[4].Opacity = 1;
+
+    ASSERT_TRUE(SaveAllSettings({"/p/one.jpg", "/p/two.gif"}));
+
+    EXPECT_EQ(ReadPictureListFile(folder.File("Tavrelle_7.rdm")), (std::vector<std::string>{"/p/one.jpg", "/p/two.gif"}));
+    const std::string ini = ReadText(folder.File("Tavrelle.ini"));
+    EXPECT_EQ(ini.rfind("; mine\n[Other]\nkeep=1\n[section]\n半透明_3=180\n", 0), 0u) << ini;
+    EXPECT_NE(ini.find("BGMﾌｧｲﾙ_3=" + song + "\n"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("半透明_4=1\n"), std::string::npos) << ini;
+
+    const SaverSettingsData saved = SaverSettings;
+    ResetSharedState();
+    DataFolder = folder.Data();
+    LoadSettings();
+    EXPECT_EQ(SaverSettings, saved);
+}
+
+TEST(AtomicReplace, AnInterruptedSaveLeavesTheOldFilesWhole) {
+    StorageTempFolder folder;
+    folder.CreateData();
+    SaverSettings = DistinctSettings();
+    SaverSettings.CurrentGroup = 1;
+    ASSERT_TRUE(SaveAllSettings({"/old/1.jpg", "/old/2.jpg"}));
+    const std::vector<std::string> names = {"Tavrelle_1.rdm", "Tavrelle_S.rdm", "Tavrelle.ini"};
+    std::vector<std::vector<std::uint8_t>> before;
+    for (const auto& n : names) before.push_back(ReadBytes(folder.File(n)));
+
+    int interrupted = 0;
+    SetBeforeRenameHookForTests([&](const std::string& temp) {
+        ++interrupted;
+        EXPECT_EQ(std::filesystem::path(temp).parent_path(), std::filesystem::path(folder.Data()));
+        return false;
+    });
+    SaverSettings.MouseLock = 0;
+    SaverSettings.Groups[0].Opacity = 9;
+    EXPECT_FALSE(SaveAllSettings({"/new/only.jpg"}));
+
+    EXPECT_EQ(interrupted, 3);
+    for (std::size_t i = 0; i < names.size(); ++i) EXPECT_EQ(ReadBytes(folder.File(names[i])), before[i]) << names[i];
+    EXPECT_EQ(testing::FolderEntries(folder.Data()), (std::vector<std::string>{"Tavrelle.ini", "Tavrelle_1.rdm", "Tavrelle_S.rdm"}))
+        << "no temporary file is left behind";
+}
+
+}  // namespace
+}  // namespace tav
