@@ -1,0 +1,96 @@
+#include "startup/WindowHelpers.h"
+
+#include <QPaintDevice>
+#include <QPainter>
+#include <QPropertyAnimation>
+#include <QRubberBand>
+#include <QWidget>
+
+#include "startup/Tavrelle_B.h"
+
+namespace tav {
+
+std::uint8_t LastOpacity = 0;
+
+namespace {
+
+// The animation is an outline that travels between the point and the window,
+// like the caption animation of classic desktops; it never blocks.
+void AnimateBetween(QWidget* window, const QRect& from, const QRect& to) {
+    if (!window) {
+        LastApiResult = 0;
+        return;
+    }
+    auto* band = new QRubberBand(QRubberBand::Rectangle);
+    band->setGeometry(from);
+    band->show();
+    auto* anim = new QPropertyAnimation(band, "geometry", band);
+    anim->setDuration(180);
+    anim->setStartValue(from);
+    anim->setEndValue(to);
+    anim->setEasingCurve(QEasingCurve::OutCubic);
+    QObject::connect(anim, &QPropertyAnimation::finished, band, &QObject::deleteLater);
+    anim->start();
+    LastApiResult = 1;
+}
+
+}  // namespace
+
+void AnimateOpen(QWidget* window, int x, int y) {
+    const QRect target = window ? window->frameGeometry() : QRect();
+    AnimateBetween(window, QRect(x, y, 1, 1), target);
+}
+
+void AnimateClose(QWidget* window, int x, int y) {
+    const QRect source = window ? window->frameGeometry() : QRect();
+    AnimateBetween(window, source, QRect(x, y, 1, 1));
+}
+
+void DrawButtonEdge(QPaintDevice* surface, std::int32_t edgeType) {
+    if (!surface || surface->width() < 2 || surface->height() < 2) {
+        LastApiResult = 0;
+        return;
+    }
+    QPainter p(surface);
+    const int w = surface->width(), h = surface->height();
+    const bool raised = edgeType != EDGE_SUNKEN;
+    // Outer and inner lines of a classic three-dimensional edge.
+    const QColor light(255, 255, 255), face(223, 223, 223), shadow(128, 128, 128), dark(64, 64, 64);
+    auto frame = [&](int inset, QColor topLeft, QColor bottomRight) {
+        p.setPen(topLeft);
+        p.drawLine(inset, inset, w - 1 - inset, inset);
+        p.drawLine(inset, inset, inset, h - 1 - inset);
+        p.setPen(bottomRight);
+        p.drawLine(inset, h - 1 - inset, w - 1 - inset, h - 1 - inset);
+        p.drawLine(w - 1 - inset, inset, w - 1 - inset, h - 1 - inset);
+    };
+    if (raised) {
+        frame(0, face, dark);
+        frame(1, light, shadow);
+    } else {
+        frame(0, shadow, light);
+        frame(1, dark, face);
+    }
+    LastApiResult = 1;
+}
+
+void SetWindowOpacity(QWidget* window, std::uint8_t alpha) {
+    if (window) window->setWindowOpacity(alpha / 255.0);
+    LastOpacity = alpha;
+    LastApiResult = window ? 1 : 0;
+}
+
+void SetSaverRunning(bool allow) {
+    // The desktop's own screen saver keeps its state; the call is recorded only.
+    LastApiResult = allow ? 1 : 0;
+}
+
+std::string GetFolderOfPath(const std::string& path) {
+    const auto cut = path.find_last_of('/');
+    if (cut == std::string::npos) return std::string();
+    std::string folder = path.substr(0, cut + 1);
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder;
+}
+
+}  // namespace tav
