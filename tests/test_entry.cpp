@@ -1,0 +1,205 @@
+// The entry routine: command-line forms, dispatch, first start and the
+// slide-show start's messages, run in-process with recorded hand-overs.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <filesystem>
+
+#include "startup/Entry.h"
+#include "startup/Tavrelle_B.h"
+#include "storage/PictureListFile.h"
+#include "storage/ScheduleFile.h"
+#include "storage/Settings.h"
+#include "storage/SettingsRecord.h"
+#include "support/storage_temp_folder.h"
+
+namespace tav {
+namespace {
+
+using testing::StorageTempFolder;
+
+TEST(CommandLine, SwitchIsTheSecondCharacterAndNumbersStartAtTheFourth) {
+    struct Case {
+        const char* line;
+        RunMode mode;
+        unsigned long windowId;
+    };
+    const Case cases[] = {
+        {"/s", RunMode::SlideShow, 0},
+        {"-S", RunMode::SlideShow, 0},
+        {"xS", RunMode::SlideShow, 0},
+        {"", RunMode::SlideShow, 0},
+        {"/", RunMode::SlideShow, 0},
+        {"/c", RunMode::Settings, 0},
+        {"/c:1234", RunMode::Settings, 0},
+        {"/p 1234", RunMode::Preview, 1234},
+        {"-P 0x4a0001f", RunMode::Preview, 0x4a0001f},
+        {"/p 12.5", RunMode::Preview, 12},
+        {"/p 13.5", RunMode::Preview, 14},
+        {"/p 77 more", RunMode::Preview, 77},
+        {"/p abc", RunMode::Preview, 0},
+        {"/p", RunMode::Preview, 0},
+        {"/p 99999999999", RunMode::Preview, 0},
+        {"/A 77", RunMode::Password, 77},
+        {"/x", RunMode::Quit, 0},
+        {"/sx", RunMode::SlideShow, 0},
+        {"/ä", RunMode::Quit, 0},
+    };
+    for (const Case& c : cases) {
+        const Invocation invocation = ParseCommandLine(c.line);
+        EXPECT_EQ(invocation.Mode, c.mode) << '"' << c.line << '"';
+        EXPECT_EQ(invocation.WindowId, c.windowId) << '"' << c.line << '"';
+    }
+}
+
+TEST(CommandLine, ArgumentsAreJoinedWithOneBlank) {
+    char program[] = "tavrelle", p[] = "/p", id[] = "1234";
+    char* argv[] = {program, p, id, nullptr};
+    EXPECT_EQ(JoinCommandLine(3, argv), "/p 1234");
+    EXPECT_EQ(JoinCommandLine(1, argv), "");
+}
+
+// Runs the entry routine in-process and records what it did.
+class EntryRun : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "test_entry";
+        static char* argv[] = {name, nullptr};
+        if (!QCoreApplication::instance()) new QApplication(argc, argv);
+    }
+
+    void SetUp() override { SetScreenSizeFunction([] { return ScreenSize{1280, 1024}; }); }
+
+    int Run(const std::string& line) {
+        EntryEnvironment environment;
+        environment.ShowWarning = [this](const std::string& text) { warnings.push_back(text); };
+        environment.Clock = [this] { return now; };
+        environment.AnotherCopyRunning = [this] { return anotherCopy; };
+        environment.Preview = [this](unsigned long id) {
+            calls.push_back("preview " + std::to_string(id));
+            return 0;
+        };
+        environment.SettingsDialog = [this] {
+            calls.push_back("settings");
+            return 0;
+        };
+        environment.SlideShow = [this] {
+            calls.push_back("show");
+            return 0;
+        };
+        std::vector<std::string> args = {"tavrelle"};
+        if (!line.empty()) args.push_back(line);
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        return RunEntry(static_cast<int>(args.size()), argv.data(), environment);
+    }
+
+    StorageTempFolder folder;
+    ClockReading now{3, 14};
+    bool anotherCopy = false;
+    std::vector<std::string> warnings;
+    std::vector<std::string> calls;
+};
+
+TEST_F(EntryRun, DispatchesEachCommandLineForm) {
+    struct Case {
+        const char* line;
+        std::vector<std::string> calls;
+        bool dataPrepared;
+    };
+    const Case cases[] = {
+        {"/p 1234", {"preview 1234"}, false},
+        {"/c:1234", {"settings"}, true},
+        {"/A 77", {}, true},
+        {"/x", {}, true},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove_all(folder.Data());
+        ResetSharedState();
+        calls.clear();
+        EXPECT_EQ(Run(c.line), 0) << c.line;
+        EXPECT_EQ(calls, c.calls) << c.line;
+        EXPECT_TRUE(warnings.empty()) << c.line;
+        EXPECT_EQ(FileExists(folder.File("Tavrelle_S.rdm")), c.dataPrepared) << c.line;
+    }
+}
+
+TEST_F(EntryRun, AnotherCopyEndsTheRunBeforeAnything) {
+    anotherCopy = true;
+    for (const char* line : {"/s", "/c", "/p 5"}) {
+        EXPECT_EQ(Run(line), 0);
+        EXPECT_TRUE(calls.empty()) << line;
+        EXPECT_FALSE(FolderExists(folder.Data())) << line;
+    }
+}
+
+TEST_F(EntryRun, FirstStartCreatesTheFolderAndDefaultsAndAsksForPictures) {
+    ASSERT_FALSE(FolderExists(folder.Data()));
+    for (const char* line : {"/s", "-S", "xS", ""}) {
+        SCOPED_TRACE(line);
+        std::filesystem::remove_all(folder.Data());
+        warnings.clear();
+        EXPECT_EQ(Run(line), 0);
+        EXPECT_TRUE(FolderExists(folder.Data()));
+        EXPECT_EQ(std::filesystem::file_size(folder.File("Tavrelle_S.rdm")), 224u);
+        EXPECT_EQ(warnings, std::vector<std::string>{"画像ﾌｧｲﾙを設定して下さい。"});
+        EXPECT_TRUE(calls.empty());
+    }
+}
+
+TEST_F(EntryRun, CreatesAMissingParentDataFolder) {
+    SetDataFolderOverride(folder.Root() + "/share/deeper/Tavrelle");
+    Run("/s");
+    EXPECT_TRUE(FolderExists(folder.Root() + "/share/deeper/Tavrelle"));
+}
+
+TEST_F(EntryRun, OnePictureIsNotEnough) {
+    folder.CreateData();
+    WritePictureListFile(folder.File("Tavrelle_0.rdm"), {"/a.jpg"});
+    Run("/s");
+    EXPECT_EQ(warnings, std::vector<std::string>{"画像ﾌｧｲﾙは最低２つ以上必要です。"});
+    EXPECT_TRUE(calls.empty());
+}
+
+TEST_F(EntryRun, TwoPicturesStartTheShowWithTheListLoaded) {
+    folder.CreateData();
+    WritePictureListFile(folder.File("Tavrelle_0.rdm"), {" /a.jpg ", "/b.gif"});
+    Run("/S");
+    EXPECT_TRUE(warnings.empty());
+    EXPECT_EQ(calls, std::vector<std::string>{"show"});
+    ASSERT_EQ(PictureList.Count(), 2);
+    EXPECT_EQ(PictureList.Entry(1), "/a.jpg");
+    EXPECT_EQ(PictureList.Entry(2), "/b.gif");
+    EXPECT_EQ(PictureList.Entry(3), "");
+}
+
+TEST_F(EntryRun, AScheduledGroupShowsItsOwnPicturesAndSettings) {
+    folder.CreateData();
+    SaverSettingsData settings;
+    settings.CurrentGroup = 1;
+    settings.Groups[4].AreaSize = 3;
+    settings.Groups[4].BackColor = 0x00123456;
+    WriteSettingsRecord(folder.File("Tavrelle_S.rdm"), settings);
+    WritePictureListFile(folder.File("Tavrelle_1.rdm"), {"/one/a.jpg", "/one/b.jpg"});
+    WritePictureListFile(folder.File("Tavrelle_4.rdm"), {"/four/a.jpg", "/four/b.jpg", "/four/c.jpg"});
+    ScheduleRecord schedule;
+    schedule.Mode = 1;
+    schedule.SetCell(3, 0, '4');  // Tuesdays
+    WriteScheduleFile(folder.File("Tavrelle_P.rdm"), schedule);
+
+    Run("/s");
+    EXPECT_EQ(ScheduleMode, 1);
+    EXPECT_EQ(PictureList.Count(), 3);
+    EXPECT_EQ(Current.AreaWidth, 1280);
+    EXPECT_EQ(Current.BackColor, 0x00123456);
+
+    now = {4, 14};  // Wednesday: no cell, the default group
+    Run("/s");
+    EXPECT_EQ(PictureList.Entry(1), "/one/a.jpg");
+    EXPECT_EQ(Current.AreaWidth, 640);
+}
+
+}  // namespace
+}  // namespace tav
