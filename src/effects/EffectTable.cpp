@@ -1,6 +1,7 @@
 #include "effects/EffectTable.h"
 
 #include "effects/EffectHost.h"
+#include "effects/RandomLineDissolve.h"
 
 namespace tav {
 namespace {
@@ -43,7 +44,7 @@ constexpr RoutineEntry kRoutines[] = {
     {Routine::CheckerBlockFill, "CheckerBlockFill", nullptr},
     {Routine::PixelSweep, "PixelSweep", nullptr},
     {Routine::TileScatter, "TileScatter", nullptr},
-    {Routine::RandomLineDissolve, "RandomLineDissolve", nullptr},
+    {Routine::RandomLineDissolve, "RandomLineDissolve", [](EffectHost& h, const std::int16_t* a) { RandomLineDissolve(h, a[0]); }},
     {Routine::ShapeMaskReveal, "ShapeMaskReveal", nullptr},
     {Routine::ColumnSmearSweep, "ColumnSmearSweep", nullptr},
 };
