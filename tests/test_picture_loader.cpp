@@ -1,0 +1,323 @@
+// Decoding of picture files: exact pixels for the lossless formats, JPEG
+// orientation, the size cap, reduced decoding and damaged files.
+#include "platform/PictureLoader.h"
+
+#include "picturewriters/PictureWriters.h"
+
+#include <QGuiApplication>
+#include <QLoggingCategory>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <random>
+#include <string>
+
+namespace tav {
+namespace {
+
+QGuiApplication* App() {
+    static int argc = 1;
+    static char name[] = "test_picture_loader";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication* app = new QGuiApplication(argc, argv);
+    // Damaged files are expected here; the decoder's complaints are noise.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false"));
+    return app;
+}
+
+class PictureLoaderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        App();
+        ASSERT_TRUE(dir_.isValid());
+    }
+    std::string write(const std::string& name, const QByteArray& bytes) {
+        const std::string path = dir_.filePath(QString::fromStdString(name)).toStdString();
+        EXPECT_TRUE(pw::SaveBytes(path, bytes));
+        return path;
+    }
+    QTemporaryDir dir_;
+};
+
+// A picture of 48 colours with detail in every pixel, odd sizes so that row
+// padding matters.
+QImage Pattern(int w, int h) {
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const int i = (x * 7 + y * 13) % 48;
+            image.setPixel(x, y, qRgb((i % 4) * 85, ((i / 4) % 4) * 85, (i / 16) * 120));
+        }
+    return image;
+}
+
+// Four solid quadrants survive JPEG compression within a small tolerance.
+QImage Quadrants(int w, int h) {
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const bool right = x >= w / 2, bottom = y >= h / 2;
+            image.setPixel(x, y, !right && !bottom ? qRgb(230, 20, 20)
+                                 : right && !bottom ? qRgb(20, 200, 30)
+                                 : !right           ? qRgb(30, 40, 220)
+                                                    : qRgb(240, 240, 240));
+        }
+    return image;
+}
+
+// Compares two images pixel by pixel; the message names the first pixel that
+// differs by more than tolerance in any channel.
+::testing::AssertionResult SamePixels(const QImage& expected, const QImage& actual, int tolerance) {
+    if (expected.size() != actual.size())
+        return ::testing::AssertionFailure() << "size " << actual.width() << "x" << actual.height() << ", expected "
+                                             << expected.width() << "x" << expected.height();
+    for (int y = 0; y < expected.height(); ++y)
+        for (int x = 0; x < expected.width(); ++x) {
+            const QRgb e = expected.pixel(x, y), a = actual.pixel(x, y);
+            if (std::abs(qRed(e) - qRed(a)) > tolerance || std::abs(qGreen(e) - qGreen(a)) > tolerance ||
+                std::abs(qBlue(e) - qBlue(a)) > tolerance)
+                return ::testing::AssertionFailure()
+                       << "pixel (" << x << ", " << y << ") is #" << std::hex << (a & 0xFFFFFF) << ", expected #"
+                       << (e & 0xFFFFFF);
+        }
+    return ::testing::AssertionSuccess();
+}
+
+TEST_F(PictureLoaderTest, EachFormatDecodesToTheWrittenPixels) {
+    const QImage pattern = Pattern(37, 23);
+    const QImage quadrants = Quadrants(64, 48);
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        QImage expected;
+        int tolerance;
+    };
+    const Case cases[] = {
+        {"p24.bmp", pw::WriteBmp24(pattern), pattern, 0},
+        {"p8.bmp", pw::WriteBmp8(pattern, false), pattern, 0},
+        {"rle8.bmp", pw::WriteBmp8(pattern, true), pattern, 0},
+        {"rle8-runs.bmp", pw::WriteBmp8(quadrants, true), quadrants, 0},
+        {"p.gif", pw::WriteGif({pattern}), pattern, 0},
+        {"q.jpg", pw::WriteJpeg(quadrants, 95), quadrants, 40},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const DecodedPicture pic = LoadPictureFile(write(c.name, c.bytes));
+        ASSERT_TRUE(pic.ok());
+        EXPECT_EQ(pic.naturalWidth, c.expected.width());
+        EXPECT_EQ(pic.naturalHeight, c.expected.height());
+        EXPECT_EQ(pic.image.format(), QImage::Format_RGB32);
+        if (c.tolerance == 0) {
+            EXPECT_TRUE(SamePixels(c.expected, pic.image, 0));
+        } else {
+            // Away from the quadrant edges, where JPEG blurs.
+            for (QPoint at : {QPoint(8, 8), QPoint(56, 8), QPoint(8, 40), QPoint(56, 40)}) {
+                EXPECT_TRUE(SamePixels(c.expected.copy(QRect(at, QSize(1, 1))), pic.image.copy(QRect(at, QSize(1, 1))),
+                                       c.tolerance))
+                    << "at " << at.x() << ", " << at.y();
+            }
+        }
+    }
+}
+
+TEST_F(PictureLoaderTest, GifShowsItsFirstFrame) {
+    QImage first(20, 10, QImage::Format_RGB32), second(20, 10, QImage::Format_RGB32);
+    first.fill(qRgb(255, 0, 0));
+    second.fill(qRgb(0, 0, 255));
+    const DecodedPicture pic = LoadPictureFile(write("two.gif", pw::WriteGif({first, second})));
+    ASSERT_TRUE(pic.ok());
+    EXPECT_TRUE(SamePixels(first, pic.image, 0));
+}
+
+TEST_F(PictureLoaderTest, FormatIsToldByContentNotByName) {
+    const QImage pattern = Pattern(9, 5);
+    EXPECT_TRUE(LoadPictureFile(write("really-a-bitmap.jpg", pw::WriteBmp24(pattern))).ok());
+    EXPECT_TRUE(LoadPictureFile(write("really-a-gif.bmp", pw::WriteGif({pattern}))).ok());
+    EXPECT_TRUE(LoadPictureFile(write("no-extension", pw::WriteJpeg(pattern))).ok());
+}
+
+// The stored picture has its red corner at the top left; each orientation tag
+// says where that corner must appear when the photo is shown upright.
+TEST_F(PictureLoaderTest, JpegOrientationTagIsHonoured) {
+    QImage stored(80, 40, QImage::Format_RGB32);
+    stored.fill(qRgb(20, 20, 200));
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 40; ++x) stored.setPixel(x, y, qRgb(220, 20, 20));
+    struct Case {
+        int orientation;
+        bool turned;
+        bool redRight;
+        bool redBottom;
+    };
+    const Case cases[] = {{1, false, false, false}, {2, false, true, false}, {3, false, true, true},
+                          {4, false, false, true},  {5, true, false, false}, {6, true, true, false},
+                          {7, true, true, true},    {8, true, false, true}};
+    for (const Case& c : cases) {
+        for (bool reduced : {false, true}) {
+            SCOPED_TRACE("orientation " + std::to_string(c.orientation) + (reduced ? " reduced" : ""));
+            const std::string path = write("o" + std::to_string(c.orientation) + ".jpg", pw::WriteJpeg(stored, 95, c.orientation));
+            const auto draw = [](QSize natural) { return natural / 4; };
+            const DecodedPicture pic = reduced ? LoadPictureFile(path, draw) : LoadPictureFile(path);
+            ASSERT_TRUE(pic.ok());
+            EXPECT_EQ(pic.naturalWidth, c.turned ? 40 : 80);
+            EXPECT_EQ(pic.naturalHeight, c.turned ? 80 : 40);
+            const QImage& img = pic.image;
+            EXPECT_EQ(img.width() > img.height(), !c.turned);
+            const int qx = c.redRight ? img.width() * 3 / 4 : img.width() / 4;
+            const int qy = c.redBottom ? img.height() * 3 / 4 : img.height() / 4;
+            const QRgb px = img.pixel(qx, qy);
+            EXPECT_GT(qRed(px), 150) << "pixel (" << qx << ", " << qy << ") is #" << std::hex << (px & 0xFFFFFF);
+            EXPECT_LT(qBlue(px), 100);
+        }
+    }
+}
+
+// Header sizes patched to 50000 x 50000: refused from the header alone.
+TEST_F(PictureLoaderTest, AbsurdSizeInHeaderFails) {
+    const QImage small = Pattern(16, 16);
+    QByteArray bmp = pw::WriteBmp24(small);
+    for (int at : {18, 22}) {
+        bmp[at] = char(50000 & 0xFF);
+        bmp[at + 1] = char(50000 >> 8);
+    }
+    QByteArray gif = pw::WriteGif({small});
+    for (int at : {6, 8, 6 + 7 + 768 + 5, 6 + 7 + 768 + 7}) {
+        gif[at] = char(50000 & 0xFF);
+        gif[at + 1] = char(50000 >> 8);
+    }
+    QByteArray jpeg = pw::WriteJpeg(small);
+    const qsizetype sof = jpeg.indexOf("\xFF\xC0");
+    ASSERT_GT(sof, 0);
+    for (qsizetype at : {sof + 5, sof + 7}) {
+        jpeg[at] = char(50000 >> 8);
+        jpeg[at + 1] = char(50000 & 0xFF);
+    }
+    for (const auto& [name, bytes] : {std::pair{"huge.bmp", bmp}, {"huge.gif", gif}, {"huge.jpg", jpeg}}) {
+        SCOPED_TRACE(name);
+        EXPECT_FALSE(LoadPictureFile(write(name, bytes)).ok());
+    }
+    EXPECT_FALSE(PictureSizeAcceptable(50000, 50000));
+    EXPECT_FALSE(PictureSizeAcceptable(20000, 20000));
+    EXPECT_TRUE(PictureSizeAcceptable(8000, 6000));
+}
+
+TEST_F(PictureLoaderTest, ReducedDecodeNeverFallsBelowTheDrawSize) {
+    const std::string path = write("big.jpg", pw::WriteJpeg(Quadrants(1600, 1200), 80));
+    struct Case {
+        QSize draw;
+        bool expectReduced;
+    };
+    const Case cases[] = {{{1600, 1200}, false}, {{2400, 1800}, false}, {{800, 600}, true}, {{801, 600}, false},
+                          {{400, 300}, true},    {{401, 250}, true},    {{100, 75}, true},  {{1, 1}, true},
+                          {{0, 0}, false},       {{-5, 7}, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.draw.width()) + "x" + std::to_string(c.draw.height()));
+        QSize seen;
+        const DecodedPicture pic = LoadPictureFile(path, [&](QSize natural) {
+            seen = natural;
+            return c.draw;
+        });
+        ASSERT_TRUE(pic.ok());
+        EXPECT_EQ(seen, QSize(1600, 1200));
+        EXPECT_EQ(pic.naturalWidth, 1600);
+        EXPECT_GE(pic.image.width(), std::min(c.draw.width(), 1600));
+        EXPECT_GE(pic.image.height(), std::min(c.draw.height(), 1200));
+        EXPECT_LE(pic.image.width(), 1600);
+        EXPECT_EQ(pic.image.width() < 1600, c.expectReduced);
+        // The picture is still the whole picture, only smaller.
+        const QRgb topLeft = pic.image.pixel(pic.image.width() / 4, pic.image.height() / 4);
+        EXPECT_GT(qRed(topLeft), 150);
+    }
+}
+
+TEST_F(PictureLoaderTest, MetafileIsRenderedAtTheDrawSize) {
+    pw::WmfWriter wmf;
+    wmf.setPlaceable(QRect(0, 0, 1440, 720), 1440);
+    wmf.selectObject(wmf.createBrush(0, QColor(255, 0, 0)));
+    wmf.rectangle(0, 0, 720, 720);
+    const std::string path = write("half.wmf", wmf.finish());
+    const DecodedPicture natural = LoadPictureFile(path);
+    ASSERT_TRUE(natural.ok());
+    EXPECT_EQ(natural.image.size(), QSize(96, 48));
+    const DecodedPicture big = LoadPictureFile(path, [](QSize) { return QSize(800, 400); });
+    ASSERT_TRUE(big.ok());
+    EXPECT_EQ(big.naturalWidth, 96);
+    EXPECT_EQ(big.image.size(), QSize(800, 400));
+    EXPECT_EQ(big.image.pixel(200, 200), qRgb(255, 0, 0));
+    EXPECT_EQ(big.image.pixel(600, 200), qRgb(255, 255, 255));
+}
+
+TEST_F(PictureLoaderTest, UnreadableFilesFail) {
+    const QByteArray jpeg = pw::WriteJpeg(Pattern(16, 16));
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+    };
+    const Case cases[] = {
+        {"empty.jpg", QByteArray()},
+        {"text.bmp", QByteArray("not a picture at all")},
+        {"png.gif", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)},
+        {"header-only.jpg", jpeg.left(4)},
+        {"only-magic.bmp", QByteArray("BM")},
+        {"only-magic.gif", QByteArray("GIF89a")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_FALSE(LoadPictureFile(write(c.name, c.bytes)).ok());
+    }
+    EXPECT_FALSE(LoadPictureFile(dir_.filePath("missing.bmp").toStdString()).ok());
+    EXPECT_FALSE(LoadPictureFile(dir_.path().toStdString()).ok());
+    EXPECT_FALSE(LoadPictureFile("").ok());
+}
+
+// Mutated copies of valid files (truncated, bytes overwritten) load or fail;
+// none crashes, and what loads is a sane picture. Meant to run under ASan too.
+TEST_F(PictureLoaderTest, DamagedFilesNeverCrash) {
+    const QImage pattern = Pattern(40, 30);
+    pw::WmfWriter wmf;
+    wmf.setPlaceable(QRect(0, 0, 400, 300), 1000);
+    wmf.setBkMode(1);
+    wmf.selectObject(wmf.createPen(0, 3, Qt::blue));
+    wmf.selectObject(wmf.createBrush(2, Qt::green, 3));
+    wmf.selectObject(wmf.createFont(-40, 700, false, "Sans"));
+    wmf.ellipse(10, 10, 200, 150);
+    wmf.polyPolygon({{{0, 0}, {100, 0}, {50, 80}}, {{200, 200}, {300, 210}, {250, 290}}});
+    wmf.textOut(20, 200, "Tavrelle");
+    wmf.stretchDib(QRect(200, 0, 200, 150), QRect(0, 0, 40, 30), pattern);
+    wmf.pie(0, 0, 400, 300, 400, 150, 200, 0);
+    const QByteArray originals[] = {pw::WriteBmp24(pattern), pw::WriteBmp8(pattern, true), pw::WriteGif({pattern}),
+                                    pw::WriteJpeg(pattern, 85, 6), wmf.finish()};
+    std::mt19937 random(20261207);
+    const std::string path = dir_.filePath("mutant").toStdString();
+    int loaded = 0, total = 0;
+    for (const QByteArray& original : originals) {
+        for (int i = 0; i < 80; ++i) {
+            QByteArray bytes = original;
+            if (i % 4 == 0) {
+                bytes.truncate(qsizetype(random() % std::uint32_t(bytes.size())));
+            } else {
+                const int flips = 1 + int(random() % 8);
+                for (int f = 0; f < flips; ++f) {
+                    // Headers are where the damage matters most; aim half the flips there.
+                    const std::uint32_t span = (f & 1) ? std::uint32_t(bytes.size()) : std::min<std::uint32_t>(64, std::uint32_t(bytes.size()));
+                    bytes[qsizetype(random() % span)] = char(random() & 0xFF);
+                }
+            }
+            ASSERT_TRUE(pw::SaveBytes(path, bytes));
+            const DecodedPicture pic = LoadPictureFile(path, [](QSize natural) { return natural.boundedTo(QSize(320, 240)); });
+            ++total;
+            if (pic.ok()) {
+                ++loaded;
+                EXPECT_TRUE(PictureSizeAcceptable(pic.naturalWidth, pic.naturalHeight));
+                EXPECT_EQ(pic.image.format(), QImage::Format_RGB32);
+            }
+        }
+    }
+    EXPECT_EQ(total, 400);
+    EXPECT_GT(loaded, 0);
+}
+
+}  // namespace
+}  // namespace tav

@@ -1,0 +1,526 @@
+#include "picturewriters/PictureWriters.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageWriter>
+
+#include <algorithm>
+#include <unordered_map>
+
+namespace tav::pw {
+namespace {
+
+void Put8(QByteArray& out, unsigned v) { out.append(char(v & 0xFF)); }
+void Put16(QByteArray& out, unsigned v) {
+    Put8(out, v);
+    Put8(out, v >> 8);
+}
+void Put32(QByteArray& out, std::uint32_t v) {
+    Put16(out, v & 0xFFFF);
+    Put16(out, v >> 16);
+}
+void PutFileHeader(QByteArray& out, std::uint32_t fileSize, std::uint32_t pixelOffset) {
+    out.append("BM", 2);
+    Put32(out, fileSize);
+    Put32(out, 0);
+    Put32(out, pixelOffset);
+}
+
+void PutInfoHeader(QByteArray& out, int w, int h, int bits, int compression, std::uint32_t imageSize, int colors) {
+    Put32(out, 40);
+    Put32(out, std::uint32_t(w));
+    Put32(out, std::uint32_t(h));
+    Put16(out, 1);
+    Put16(out, unsigned(bits));
+    Put32(out, std::uint32_t(compression));
+    Put32(out, imageSize);
+    Put32(out, 3780);  // 96 dots per inch in pixels per metre
+    Put32(out, 3780);
+    Put32(out, std::uint32_t(colors));
+    Put32(out, 0);
+}
+
+QByteArray Rows24(const QImage& image) {
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    const int stride = (rgb.width() * 3 + 3) & ~3;
+    QByteArray rows(qsizetype(stride) * rgb.height(), '\0');
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(rgb.height() - 1 - y));
+        char* out = rows.data() + qsizetype(stride) * y;
+        for (int x = 0; x < rgb.width(); ++x) {
+            out[3 * x] = char(qBlue(line[x]));
+            out[3 * x + 1] = char(qGreen(line[x]));
+            out[3 * x + 2] = char(qRed(line[x]));
+        }
+    }
+    return rows;
+}
+
+// One row in RLE8: runs of equal indices as (count, index); stretches of
+// differing indices in absolute mode (0, count, indices, padded to a word).
+void EncodeRle8Row(const uchar* row, int width, QByteArray& out) {
+    int x = 0;
+    while (x < width) {
+        int run = 1;
+        while (x + run < width && run < 255 && row[x + run] == row[x]) ++run;
+        if (run >= 2) {
+            Put8(out, unsigned(run));
+            Put8(out, row[x]);
+            x += run;
+            continue;
+        }
+        int lit = 1;
+        while (x + lit < width && lit < 255 && !(x + lit + 1 < width && row[x + lit] == row[x + lit + 1])) ++lit;
+        if (lit < 3) {
+            for (int i = 0; i < lit; ++i) {
+                Put8(out, 1);
+                Put8(out, row[x + i]);
+            }
+        } else {
+            Put8(out, 0);
+            Put8(out, unsigned(lit));
+            out.append(reinterpret_cast<const char*>(row + x), lit);
+            if (lit & 1) Put8(out, 0);
+        }
+        x += lit;
+    }
+    Put8(out, 0);
+    Put8(out, 0);
+}
+
+// LZW as GIF wants it: codes packed from the least significant bit, a clear
+// code first and whenever the table is full.
+QByteArray LzwEncode(const uchar* pixels, qsizetype count) {
+    constexpr int kMinCodeSize = 8;
+    constexpr int kClear = 1 << kMinCodeSize;
+    constexpr int kEnd = kClear + 1;
+    QByteArray out;
+    std::uint32_t bits = 0;
+    int bitCount = 0;
+    int codeSize = kMinCodeSize + 1;
+    auto putCode = [&](int code) {
+        bits |= std::uint32_t(code) << bitCount;
+        bitCount += codeSize;
+        while (bitCount >= 8) {
+            Put8(out, bits & 0xFF);
+            bits >>= 8;
+            bitCount -= 8;
+        }
+    };
+    std::unordered_map<std::uint32_t, int> table;
+    int maxCode = kEnd;
+    putCode(kClear);
+    if (count == 0) {
+        putCode(kEnd);
+    } else {
+        int prefix = pixels[0];
+        for (qsizetype i = 1; i < count; ++i) {
+            const int k = pixels[i];
+            const std::uint32_t key = (std::uint32_t(prefix) << 8) | std::uint32_t(k);
+            const auto found = table.find(key);
+            if (found != table.end()) {
+                prefix = found->second;
+                continue;
+            }
+            putCode(prefix);
+            table[key] = ++maxCode;
+            if (maxCode >= (1 << codeSize)) ++codeSize;
+            if (maxCode == 4095) {
+                putCode(kClear);
+                table.clear();
+                codeSize = kMinCodeSize + 1;
+                maxCode = kEnd;
+            }
+            prefix = k;
+        }
+        putCode(prefix);
+        putCode(kEnd);
+    }
+    if (bitCount > 0) Put8(out, bits & 0xFF);
+    return out;
+}
+
+void PutColorTable(QByteArray& out, const QVector<QRgb>& colors) {
+    for (int i = 0; i < 256; ++i) {
+        const QRgb c = i < colors.size() ? colors[i] : 0;
+        Put8(out, unsigned(qRed(c)));
+        Put8(out, unsigned(qGreen(c)));
+        Put8(out, unsigned(qBlue(c)));
+    }
+}
+
+}  // namespace
+
+std::uint32_t ColorRef(QColor c) { return std::uint32_t(c.red()) | (std::uint32_t(c.green()) << 8) | (std::uint32_t(c.blue()) << 16); }
+
+QImage ToIndexed8(const QImage& image) {
+    QImage indexed = image.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither);
+    if (indexed.colorCount() > 256) indexed = image.convertToFormat(QImage::Format_Indexed8, Qt::DiffuseDither);
+    return indexed;
+}
+
+QByteArray WriteBmp24(const QImage& image) {
+    const QByteArray rows = Rows24(image);
+    QByteArray out;
+    PutFileHeader(out, std::uint32_t(54 + rows.size()), 54);
+    PutInfoHeader(out, image.width(), image.height(), 24, 0, std::uint32_t(rows.size()), 0);
+    out.append(rows);
+    return out;
+}
+
+QByteArray WriteBmp8(const QImage& image, bool rle8) {
+    const QImage indexed = image.format() == QImage::Format_Indexed8 ? image : ToIndexed8(image);
+    const int w = indexed.width(), h = indexed.height();
+    QByteArray pixels;
+    if (rle8) {
+        for (int y = h - 1; y >= 0; --y) EncodeRle8Row(indexed.constScanLine(y), w, pixels);
+        pixels[pixels.size() - 1] = 1;  // the last end of line becomes the end of the bitmap
+    } else {
+        const int stride = (w + 3) & ~3;
+        pixels.fill('\0', qsizetype(stride) * h);
+        for (int y = 0; y < h; ++y)
+            std::copy_n(indexed.constScanLine(h - 1 - y), w, pixels.data() + qsizetype(stride) * y);
+    }
+    const QVector<QRgb> colors = indexed.colorTable();
+    const int colorCount = int(colors.size());
+    const std::uint32_t offset = 54 + 4 * std::uint32_t(colorCount);
+    QByteArray out;
+    PutFileHeader(out, offset + std::uint32_t(pixels.size()), offset);
+    PutInfoHeader(out, w, h, 8, rle8 ? 1 : 0, std::uint32_t(pixels.size()), colorCount);
+    for (QRgb c : colors) {
+        Put8(out, unsigned(qBlue(c)));
+        Put8(out, unsigned(qGreen(c)));
+        Put8(out, unsigned(qRed(c)));
+        Put8(out, 0);
+    }
+    out.append(pixels);
+    return out;
+}
+
+QByteArray WriteGif(const std::vector<QImage>& frames) {
+    if (frames.empty()) return {};
+    const QImage first = frames.front().format() == QImage::Format_Indexed8 ? frames.front() : ToIndexed8(frames.front());
+    const int w = first.width(), h = first.height();
+    QByteArray out("GIF89a", 6);
+    Put16(out, unsigned(w));
+    Put16(out, unsigned(h));
+    Put8(out, 0xF7);  // global colour table of 256 entries, 8 bits per primary
+    Put8(out, 0);
+    Put8(out, 0);
+    PutColorTable(out, first.colorTable());
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        QImage frame = i == 0 ? first : frames[i].convertToFormat(QImage::Format_Indexed8, first.colorTable());
+        if (i > 0) {
+            // A graphic control block so that viewers show the frames one after another.
+            out.append("\x21\xF9\x04\x00\x32\x00\x00\x00", 8);
+        }
+        Put8(out, 0x2C);
+        Put16(out, 0);
+        Put16(out, 0);
+        Put16(out, unsigned(w));
+        Put16(out, unsigned(h));
+        Put8(out, 0);
+        QByteArray pixels;
+        pixels.reserve(qsizetype(w) * h);
+        for (int y = 0; y < h; ++y) pixels.append(reinterpret_cast<const char*>(frame.constScanLine(y)), w);
+        const QByteArray lzw = LzwEncode(reinterpret_cast<const uchar*>(pixels.constData()), pixels.size());
+        Put8(out, 8);
+        for (qsizetype at = 0; at < lzw.size(); at += 255) {
+            const qsizetype n = std::min<qsizetype>(255, lzw.size() - at);
+            Put8(out, unsigned(n));
+            out.append(lzw.constData() + at, n);
+        }
+        Put8(out, 0);
+    }
+    Put8(out, 0x3B);
+    return out;
+}
+
+QByteArray WriteJpeg(const QImage& image, int quality, int exifOrientation) {
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(quality);
+    if (!writer.write(image.convertToFormat(QImage::Format_RGB32))) return {};
+    if (exifOrientation < 1 || exifOrientation > 8) return jpeg;
+    // APP1 "Exif": a little-endian TIFF header and one IFD with the
+    // orientation tag (0x0112, SHORT, one value).
+    QByteArray app1;
+    app1.append("\xFF\xE1", 2);
+    Put8(app1, 0);
+    Put8(app1, 34);  // segment length, big-endian, counting its own two bytes
+    app1.append("Exif\0\0", 6);
+    app1.append("II", 2);
+    Put16(app1, 42);
+    Put32(app1, 8);
+    Put16(app1, 1);
+    Put16(app1, 0x0112);
+    Put16(app1, 3);
+    Put32(app1, 1);
+    Put16(app1, unsigned(exifOrientation));
+    Put16(app1, 0);
+    Put32(app1, 0);
+    jpeg.insert(2, app1);
+    return jpeg;
+}
+
+bool SaveBytes(const std::string& path, const QByteArray& bytes) {
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    return file.write(bytes) == bytes.size() && file.flush();
+}
+
+QByteArray MakeDib24(const QImage& image) {
+    const QByteArray rows = Rows24(image);
+    QByteArray dib;
+    PutInfoHeader(dib, image.width(), image.height(), 24, 0, std::uint32_t(rows.size()), 0);
+    dib.append(rows);
+    return dib;
+}
+
+// ---- Metafile writer ----
+
+void WmfWriter::setPlaceable(QRect bounds, int unitsPerInch) {
+    placeable_ = true;
+    bounds_ = bounds;
+    unitsPerInch_ = unitsPerInch;
+}
+
+void WmfWriter::recordBytes(std::uint16_t function, const QByteArray& params) {
+    QByteArray p = params;
+    if (p.size() & 1) p.append('\0');
+    const std::uint32_t words = 3 + std::uint32_t(p.size() / 2);
+    Put32(records_, words);
+    Put16(records_, function);
+    records_.append(p);
+    maxRecordWords_ = std::max(maxRecordWords_, words);
+}
+
+void WmfWriter::record(std::uint16_t function, const std::vector<std::int16_t>& words) {
+    QByteArray p;
+    for (std::int16_t w : words) Put16(p, std::uint16_t(w));
+    recordBytes(function, p);
+}
+
+namespace {
+std::int16_t S(int v) { return static_cast<std::int16_t>(v); }
+QByteArray ColorParams(QColor c) {
+    QByteArray p;
+    Put32(p, ColorRef(c));
+    return p;
+}
+}  // namespace
+
+void WmfWriter::setWindowOrg(int x, int y) { record(0x020B, {S(y), S(x)}); }
+void WmfWriter::setWindowExt(int w, int h) { record(0x020C, {S(h), S(w)}); }
+void WmfWriter::setViewportOrg(int x, int y) { record(0x020D, {S(y), S(x)}); }
+void WmfWriter::setViewportExt(int w, int h) { record(0x020E, {S(h), S(w)}); }
+void WmfWriter::setMapMode(int mode) { record(0x0103, {S(mode)}); }
+void WmfWriter::setBkMode(int mode) { record(0x0102, {S(mode)}); }
+void WmfWriter::setBkColor(QColor c) { recordBytes(0x0201, ColorParams(c)); }
+void WmfWriter::setTextColor(QColor c) { recordBytes(0x0209, ColorParams(c)); }
+void WmfWriter::setTextAlign(int align) { record(0x012E, {S(align)}); }
+void WmfWriter::setPolyFillMode(int mode) { record(0x0106, {S(mode)}); }
+void WmfWriter::setRop2(int rop) { record(0x0104, {S(rop)}); }
+void WmfWriter::saveDc() { record(0x001E, {}); }
+void WmfWriter::restoreDc(int n) { record(0x0127, {S(n)}); }
+
+int WmfWriter::allocate() {
+    for (std::size_t i = 0; i < used_.size(); ++i) {
+        if (!used_[i]) {
+            used_[i] = true;
+            return int(i);
+        }
+    }
+    used_.push_back(true);
+    return int(used_.size() - 1);
+}
+
+int WmfWriter::createPen(int style, int width, QColor color) {
+    QByteArray p;
+    Put16(p, unsigned(style));
+    Put16(p, unsigned(width));
+    Put16(p, 0);
+    Put32(p, ColorRef(color));
+    recordBytes(0x02FA, p);
+    return allocate();
+}
+
+int WmfWriter::createBrush(int style, QColor color, int hatch) {
+    QByteArray p;
+    Put16(p, unsigned(style));
+    Put32(p, ColorRef(color));
+    Put16(p, unsigned(hatch));
+    recordBytes(0x02FC, p);
+    return allocate();
+}
+
+int WmfWriter::createFont(int height, int weight, bool italic, const std::string& face, int escapement, int charset) {
+    QByteArray p;
+    Put16(p, std::uint16_t(S(height)));
+    Put16(p, 0);
+    Put16(p, std::uint16_t(S(escapement)));
+    Put16(p, std::uint16_t(S(escapement)));
+    Put16(p, unsigned(weight));
+    Put8(p, italic ? 1 : 0);
+    Put8(p, 0);
+    Put8(p, 0);
+    Put8(p, unsigned(charset));
+    Put8(p, 0);
+    Put8(p, 0);
+    Put8(p, 0);
+    Put8(p, 0);
+    QByteArray name = QByteArray::fromStdString(face).left(31);
+    name.append('\0');
+    p.append(name);
+    recordBytes(0x02FB, p);
+    return allocate();
+}
+
+void WmfWriter::selectObject(int index) { record(0x012D, {S(index)}); }
+void WmfWriter::deleteObject(int index) {
+    record(0x01F0, {S(index)});
+    if (index >= 0 && std::size_t(index) < used_.size()) used_[std::size_t(index)] = false;
+}
+
+void WmfWriter::moveTo(int x, int y) { record(0x0214, {S(y), S(x)}); }
+void WmfWriter::lineTo(int x, int y) { record(0x0213, {S(y), S(x)}); }
+
+namespace {
+std::vector<std::int16_t> PointWords(const std::vector<QPoint>& points) {
+    std::vector<std::int16_t> w;
+    for (const QPoint& pt : points) {
+        w.push_back(S(pt.x()));
+        w.push_back(S(pt.y()));
+    }
+    return w;
+}
+}  // namespace
+
+void WmfWriter::polyline(const std::vector<QPoint>& points) {
+    std::vector<std::int16_t> w{S(int(points.size()))};
+    const auto pw = PointWords(points);
+    w.insert(w.end(), pw.begin(), pw.end());
+    record(0x0325, w);
+}
+
+void WmfWriter::polygon(const std::vector<QPoint>& points) {
+    std::vector<std::int16_t> w{S(int(points.size()))};
+    const auto pw = PointWords(points);
+    w.insert(w.end(), pw.begin(), pw.end());
+    record(0x0324, w);
+}
+
+void WmfWriter::polyPolygon(const std::vector<std::vector<QPoint>>& polygons) {
+    std::vector<std::int16_t> w{S(int(polygons.size()))};
+    for (const auto& poly : polygons) w.push_back(S(int(poly.size())));
+    for (const auto& poly : polygons) {
+        const auto pw = PointWords(poly);
+        w.insert(w.end(), pw.begin(), pw.end());
+    }
+    record(0x0538, w);
+}
+
+void WmfWriter::rectangle(int l, int t, int r, int b) { record(0x041B, {S(b), S(r), S(t), S(l)}); }
+void WmfWriter::roundRect(int l, int t, int r, int b, int w, int h) { record(0x061C, {S(h), S(w), S(b), S(r), S(t), S(l)}); }
+void WmfWriter::ellipse(int l, int t, int r, int b) { record(0x0418, {S(b), S(r), S(t), S(l)}); }
+void WmfWriter::arc(int l, int t, int r, int b, int xs, int ys, int xe, int ye) {
+    record(0x0817, {S(ye), S(xe), S(ys), S(xs), S(b), S(r), S(t), S(l)});
+}
+void WmfWriter::pie(int l, int t, int r, int b, int xs, int ys, int xe, int ye) {
+    record(0x081A, {S(ye), S(xe), S(ys), S(xs), S(b), S(r), S(t), S(l)});
+}
+void WmfWriter::chord(int l, int t, int r, int b, int xs, int ys, int xe, int ye) {
+    record(0x0830, {S(ye), S(xe), S(ys), S(xs), S(b), S(r), S(t), S(l)});
+}
+
+void WmfWriter::textOut(int x, int y, const std::string& text) {
+    QByteArray p;
+    Put16(p, unsigned(text.size()));
+    p.append(text.data(), qsizetype(text.size()));
+    if (p.size() & 1) p.append('\0');
+    Put16(p, std::uint16_t(S(y)));
+    Put16(p, std::uint16_t(S(x)));
+    recordBytes(0x0521, p);
+}
+
+void WmfWriter::extTextOut(int x, int y, int options, const QRect* rect, const std::string& text,
+                           const std::vector<int>& dx) {
+    QByteArray p;
+    Put16(p, std::uint16_t(S(y)));
+    Put16(p, std::uint16_t(S(x)));
+    Put16(p, unsigned(text.size()));
+    Put16(p, unsigned(options));
+    if (rect) {
+        Put16(p, std::uint16_t(S(rect->left())));
+        Put16(p, std::uint16_t(S(rect->top())));
+        Put16(p, std::uint16_t(S(rect->left() + rect->width())));
+        Put16(p, std::uint16_t(S(rect->top() + rect->height())));
+    }
+    p.append(text.data(), qsizetype(text.size()));
+    if (p.size() & 1) p.append('\0');
+    for (int d : dx) Put16(p, std::uint16_t(S(d)));
+    recordBytes(0x0A32, p);
+}
+
+void WmfWriter::stretchDib(QRect dst, QRect src, const QImage& image, std::uint32_t rop) {
+    QByteArray p;
+    Put32(p, rop);
+    Put16(p, 0);  // DIB_RGB_COLORS
+    for (int v : {src.height(), src.width(), src.y(), src.x(), dst.height(), dst.width(), dst.y(), dst.x()})
+        Put16(p, std::uint16_t(S(v)));
+    p.append(MakeDib24(image));
+    recordBytes(0x0F43, p);
+}
+
+void WmfWriter::dibStretchBlt(QRect dst, QRect src, const QImage& image, std::uint32_t rop) {
+    QByteArray p;
+    Put32(p, rop);
+    for (int v : {src.height(), src.width(), src.y(), src.x(), dst.height(), dst.width(), dst.y(), dst.x()})
+        Put16(p, std::uint16_t(S(v)));
+    p.append(MakeDib24(image));
+    recordBytes(0x0B41, p);
+}
+
+void WmfWriter::dibBitBlt(QPoint dst, QRect src, const QImage& image, std::uint32_t rop) {
+    QByteArray p;
+    Put32(p, rop);
+    for (int v : {src.y(), src.x(), src.height(), src.width(), dst.y(), dst.x()}) Put16(p, std::uint16_t(S(v)));
+    p.append(MakeDib24(image));
+    recordBytes(0x0940, p);
+}
+
+QByteArray WmfWriter::finish() const {
+    QByteArray body = records_;
+    Put32(body, 3);
+    Put16(body, 0);  // the end record
+    QByteArray out;
+    if (placeable_) {
+        QByteArray head;
+        Put32(head, 0x9AC6CDD7u);
+        Put16(head, 0);
+        Put16(head, std::uint16_t(S(bounds_.left())));
+        Put16(head, std::uint16_t(S(bounds_.top())));
+        Put16(head, std::uint16_t(S(bounds_.left() + bounds_.width())));
+        Put16(head, std::uint16_t(S(bounds_.top() + bounds_.height())));
+        Put16(head, unsigned(unitsPerInch_));
+        Put32(head, 0);
+        unsigned checksum = 0;
+        for (int i = 0; i < 20; i += 2) checksum ^= unsigned(uchar(head[i])) | (unsigned(uchar(head[i + 1])) << 8);
+        Put16(head, checksum);
+        out.append(head);
+    }
+    const std::uint32_t totalWords = 9 + std::uint32_t(body.size() / 2);
+    Put16(out, 1);
+    Put16(out, 9);
+    Put16(out, 0x0300);
+    Put32(out, totalWords);
+    Put16(out, unsigned(std::max<std::size_t>(used_.size(), 1)));
+    Put32(out, maxRecordWords_);
+    Put16(out, 0);
+    out.append(body);
+    return out;
+}
+
+}  // namespace tav::pw

@@ -1,0 +1,111 @@
+// Writers of small picture files in the formats the show reads, for tests,
+// benchmarks and the sample pictures. Every byte is laid down field by field,
+// so the files are exactly what the format says and nothing else.
+#pragma once
+
+#include <QByteArray>
+#include <QColor>
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tav::pw {
+
+// A bitmap file of 24 bits per pixel, rows bottom first.
+QByteArray WriteBmp24(const QImage& image);
+
+// A bitmap file of 8 bits per pixel with a colour table, plain or run-length
+// encoded (RLE8). The image is reduced to 256 colours first when it has more.
+QByteArray WriteBmp8(const QImage& image, bool rle8);
+
+// A GIF file (LZW-compressed, 256-colour global table). Every image of frames
+// becomes one frame; all must have the size of the first.
+QByteArray WriteGif(const std::vector<QImage>& frames);
+
+// A baseline JPEG file. exifOrientation 1 ... 8 adds an Exif block with that
+// orientation tag; 0 adds none.
+QByteArray WriteJpeg(const QImage& image, int quality = 90, int exifOrientation = 0);
+
+// The image as 8-bit indexed colours (exact when it has at most 256 colours).
+QImage ToIndexed8(const QImage& image);
+
+// Writes bytes to a file; false on failure.
+bool SaveBytes(const std::string& path, const QByteArray& bytes);
+
+std::uint32_t ColorRef(QColor c);
+
+// Builds a Windows metafile record by record.
+class WmfWriter {
+public:
+    // A placeable header with these bounds (logical units) and units per inch.
+    void setPlaceable(QRect bounds, int unitsPerInch);
+
+    // Any record, from its 16-bit parameter words.
+    void record(std::uint16_t function, const std::vector<std::int16_t>& words);
+    // Any record, from its parameter bytes (padded to an even length).
+    void recordBytes(std::uint16_t function, const QByteArray& params);
+
+    void setWindowOrg(int x, int y);
+    void setWindowExt(int w, int h);
+    void setViewportOrg(int x, int y);
+    void setViewportExt(int w, int h);
+    void setMapMode(int mode);
+    void setBkMode(int mode);
+    void setBkColor(QColor c);
+    void setTextColor(QColor c);
+    void setTextAlign(int align);
+    void setPolyFillMode(int mode);
+    void setRop2(int rop);
+    void saveDc();
+    void restoreDc(int n);
+
+    // Each create returns the object's table index.
+    int createPen(int style, int width, QColor color);
+    int createBrush(int style, QColor color, int hatch = 0);
+    int createFont(int height, int weight, bool italic, const std::string& face, int escapement = 0, int charset = 0);
+    void selectObject(int index);
+    void deleteObject(int index);
+
+    void moveTo(int x, int y);
+    void lineTo(int x, int y);
+    void polyline(const std::vector<QPoint>& points);
+    void polygon(const std::vector<QPoint>& points);
+    void polyPolygon(const std::vector<std::vector<QPoint>>& polygons);
+    void rectangle(int l, int t, int r, int b);
+    void roundRect(int l, int t, int r, int b, int w, int h);
+    void ellipse(int l, int t, int r, int b);
+    void arc(int l, int t, int r, int b, int xs, int ys, int xe, int ye);
+    void pie(int l, int t, int r, int b, int xs, int ys, int xe, int ye);
+    void chord(int l, int t, int r, int b, int xs, int ys, int xe, int ye);
+    void textOut(int x, int y, const std::string& text);
+    void extTextOut(int x, int y, int options, const QRect* rect, const std::string& text,
+                    const std::vector<int>& dx = {});
+
+    // Blits of a 24-bit DIB made from image. dst and src are in logical units
+    // and bitmap pixels respectively.
+    void stretchDib(QRect dst, QRect src, const QImage& image, std::uint32_t rop = 0x00CC0020);
+    void dibStretchBlt(QRect dst, QRect src, const QImage& image, std::uint32_t rop = 0x00CC0020);
+    void dibBitBlt(QPoint dst, QRect src, const QImage& image, std::uint32_t rop = 0x00CC0020);
+
+    // The whole file: placeable header (when set), header, records, end record.
+    QByteArray finish() const;
+
+private:
+    int allocate();
+
+    QByteArray records_;
+    std::uint32_t maxRecordWords_ = 3;
+    std::vector<bool> used_;
+    bool placeable_ = false;
+    QRect bounds_;
+    int unitsPerInch_ = 1440;
+};
+
+// A 24-bit bottom-up DIB (info header and pixels, no file header).
+QByteArray MakeDib24(const QImage& image);
+
+}  // namespace tav::pw
