@@ -1,0 +1,207 @@
+// The single-instance guard of the real program on an X server: a second copy
+// ends at once while a window of a running copy exists. Needs Xvfb; skipped
+// without it.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <thread>
+
+#include "platform/X11Windows.h"
+#include "startup/Tavrelle_B.h"
+#include "support/storage_temp_folder.h"
+
+// Xlib last: its macros clash with other headers.
+#include <X11/Xlib.h>
+
+extern char** environ;
+
+namespace tav {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A generous bound for a process that should end or show something; only a
+// hang ever reaches it.
+constexpr auto kPatience = 30s;
+
+std::optional<std::string> FindProgram(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::string dirs = path ? path : "/usr/bin:/bin";
+    std::size_t start = 0;
+    while (start <= dirs.size()) {
+        const std::size_t end = dirs.find(':', start);
+        const std::string dir = dirs.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        const std::string candidate = dir + "/" + name;
+        if (!dir.empty() && ::access(candidate.c_str(), X_OK) == 0) return candidate;
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return std::nullopt;
+}
+
+// Starts a program with the environment of this process plus overrides;
+// when resultFd >= 0 it is handed to the child as fd 3.
+pid_t Spawn(std::vector<std::string> args, const std::map<std::string, std::string>& overrides, int resultFd = -1) {
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        if (!overrides.count(entry.substr(0, entry.find('=')))) env.push_back(entry);
+    }
+    for (const auto& [k, v] : overrides) env.push_back(k + "=" + v);
+    std::vector<char*> argv, envp;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    for (auto& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (resultFd >= 0) posix_spawn_file_actions_adddup2(&actions, resultFd, 3);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+// The exit status, or std::nullopt when the process still runs after kPatience
+// or once keepWaiting() says to stop.
+std::optional<int> WaitForExit(pid_t pid, const std::function<bool()>& keepWaiting = [] { return true; }) {
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    while (std::chrono::steady_clock::now() < deadline && keepWaiting()) {
+        int status = 0;
+        if (::waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        std::this_thread::sleep_for(20ms);
+    }
+    return std::nullopt;
+}
+
+void Stop(pid_t pid) {
+    ::kill(pid, SIGTERM);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+}
+
+class SecondCopy : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        const auto xvfb = FindProgram("Xvfb");
+        if (!xvfb) return;
+        int fds[2];
+        if (::pipe2(fds, O_CLOEXEC) != 0) return;
+        xvfbPid = Spawn({*xvfb, "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, {}, fds[1]);
+        ::close(fds[1]);
+        // Xvfb writes its display number to fd 3 once it accepts clients.
+        std::string number;
+        pollfd p{fds[0], POLLIN, 0};
+        char c = 0;
+        while (xvfbPid > 0 && ::poll(&p, 1, static_cast<int>(std::chrono::milliseconds(kPatience).count())) > 0 &&
+               ::read(fds[0], &c, 1) == 1 && c != '\n')
+            number += c;
+        ::close(fds[0]);
+        if (!number.empty()) display = ":" + number;
+    }
+
+    static void TearDownTestSuite() {
+        if (xvfbPid > 0) Stop(xvfbPid);
+        xvfbPid = -1;
+    }
+
+    void SetUp() override {
+        if (display.empty()) GTEST_SKIP() << "Xvfb is not available";
+        const char* binDir = std::getenv("TAVRELLE_BIN_DIR");
+        program = std::string(binDir ? binDir : ".") + "/tavrelle";
+        if (::access(program.c_str(), X_OK) != 0) GTEST_SKIP() << "no program at " << program;
+        x = XOpenDisplay(display.c_str());
+        ASSERT_NE(x, nullptr);
+    }
+
+    void TearDown() override {
+        if (x) XCloseDisplay(x);
+    }
+
+    Window MakeWindow(const std::string& title, bool utf8Only) {
+        const Window w = XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 120, 80, 0, 0, 0);
+        if (utf8Only) {
+            XChangeProperty(x, w, XInternAtom(x, "_NET_WM_NAME", False), XInternAtom(x, "UTF8_STRING", False), 8,
+                            PropModeReplace, reinterpret_cast<const unsigned char*>(title.data()),
+                            static_cast<int>(title.size()));
+        } else {
+            XStoreName(x, w, title.c_str());
+        }
+        XMapWindow(x, w);
+        XSync(x, False);
+        return w;
+    }
+
+    pid_t StartCopy() {
+        return Spawn({program, "/s"}, {{"DISPLAY", display}, {"QT_QPA_PLATFORM", "xcb"}, {"XDG_DATA_HOME", folder.Root()}});
+    }
+
+    bool WindowOnDisplay(const std::string& title) {
+        // The search runs in this process, which the test runner started for
+        // the offscreen platform.
+        const std::string oldDisplay = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
+        const std::string oldPlatform = std::getenv("QT_QPA_PLATFORM") ? std::getenv("QT_QPA_PLATFORM") : "";
+        ::setenv("DISPLAY", display.c_str(), 1);
+        ::unsetenv("QT_QPA_PLATFORM");
+        const bool found = TopLevelWindowTitled({title});
+        ::setenv("DISPLAY", oldDisplay.c_str(), 1);
+        if (!oldPlatform.empty()) ::setenv("QT_QPA_PLATFORM", oldPlatform.c_str(), 1);
+        return found;
+    }
+
+    static inline pid_t xvfbPid = -1;
+    static inline std::string display;
+    std::string program;
+    Display* x = nullptr;
+    testing::StorageTempFolder folder;
+};
+
+TEST_F(SecondCopy, EndsAtOnceWhileAWindowOfARunningCopyExists) {
+    struct Case {
+        const char* title;
+        bool utf8Only;
+    };
+    for (const Case c : {Case{"Tavrelle_Main", false}, Case{"Tavrelleの設定", true}}) {
+        SCOPED_TRACE(c.title);
+        const Window w = MakeWindow(c.title, c.utf8Only);
+        ASSERT_TRUE(WindowOnDisplay(c.title));
+        const pid_t pid = StartCopy();
+        ASSERT_GT(pid, 0);
+        const auto status = WaitForExit(pid);
+        if (!status) Stop(pid);
+        EXPECT_EQ(status, std::optional<int>(0));
+        EXPECT_FALSE(std::filesystem::exists(folder.Data())) << "the copy went past the guard";
+        XDestroyWindow(x, w);
+        XSync(x, False);
+    }
+}
+
+TEST_F(SecondCopy, WithoutSuchAWindowTheCopyRunsOnToItsMessage) {
+    // A similar title is not the program's window.
+    const Window w = MakeWindow("Tavrelle_Main2", false);
+    const pid_t pid = StartCopy();
+    ASSERT_GT(pid, 0);
+    // The first start has no pictures: the copy creates its data and waits in
+    // the message box titled "Tavrelle".
+    bool shown = false;
+    const auto status = WaitForExit(pid, [&] { return !(shown = WindowOnDisplay("Tavrelle")); });
+    EXPECT_FALSE(status) << "the copy ended with status " << status.value_or(-1);
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(std::filesystem::exists(folder.Data() + "/Tavrelle_S.rdm"));
+    if (!status) Stop(pid);
+    XDestroyWindow(x, w);
+}
+
+}  // namespace
+}  // namespace tav
