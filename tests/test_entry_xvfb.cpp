@@ -22,6 +22,7 @@
 #include "support/storage_temp_folder.h"
 
 // Xlib last: its macros clash with other headers.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 extern char** environ;
@@ -129,8 +130,20 @@ protected:
         if (x) XCloseDisplay(x);
     }
 
-    Window MakeWindow(const std::string& title, bool utf8Only) {
-        const Window w = XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 120, 80, 0, 0, 0);
+    // A titled window; with nested, it sits two frames below the root and is
+    // announced in _NET_CLIENT_LIST, as a window manager would do.
+    Window MakeWindow(const std::string& title, bool utf8Only, bool nested = false) {
+        Window parent = DefaultRootWindow(x);
+        if (nested) {
+            parent = XCreateSimpleWindow(x, parent, 0, 0, 140, 100, 0, 0, 0);
+            parent = XCreateSimpleWindow(x, parent, 0, 0, 130, 90, 0, 0, 0);
+        }
+        const Window w = XCreateSimpleWindow(x, parent, 0, 0, 120, 80, 0, 0, 0);
+        if (nested) {
+            const unsigned long list[] = {w};
+            XChangeProperty(x, DefaultRootWindow(x), XInternAtom(x, "_NET_CLIENT_LIST", False), XA_WINDOW, 32,
+                            PropModeReplace, reinterpret_cast<const unsigned char*>(list), 1);
+        }
         if (utf8Only) {
             XChangeProperty(x, w, XInternAtom(x, "_NET_WM_NAME", False), XInternAtom(x, "UTF8_STRING", False), 8,
                             PropModeReplace, reinterpret_cast<const unsigned char*>(title.data()),
@@ -171,10 +184,12 @@ TEST_F(SecondCopy, EndsAtOnceWhileAWindowOfARunningCopyExists) {
     struct Case {
         const char* title;
         bool utf8Only;
+        bool nested;
     };
-    for (const Case c : {Case{"Tavrelle_Main", false}, Case{"Tavrelleの設定", true}}) {
+    for (const Case c : {Case{"Tavrelle_Main", false, false}, Case{"Tavrelleの設定", true, false},
+                         Case{"Tavrelleの設定", true, true}}) {
         SCOPED_TRACE(c.title);
-        const Window w = MakeWindow(c.title, c.utf8Only);
+        const Window w = MakeWindow(c.title, c.utf8Only, c.nested);
         ASSERT_TRUE(WindowOnDisplay(c.title));
         const pid_t pid = StartCopy();
         ASSERT_GT(pid, 0);
@@ -183,6 +198,7 @@ TEST_F(SecondCopy, EndsAtOnceWhileAWindowOfARunningCopyExists) {
         EXPECT_EQ(status, std::optional<int>(0));
         EXPECT_FALSE(std::filesystem::exists(folder.Data())) << "the copy went past the guard";
         XDestroyWindow(x, w);
+        XDeleteProperty(x, DefaultRootWindow(x), XInternAtom(x, "_NET_CLIENT_LIST", False));
         XSync(x, False);
     }
 }

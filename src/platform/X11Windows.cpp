@@ -59,6 +59,27 @@ std::vector<Window> Children(Display* display, Window window) {
     return result;
 }
 
+// The client windows the window manager lists; empty without one.
+std::vector<Window> ManagedClients(Display* display) {
+    Atom actualType = None;
+    int actualFormat = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char* data = nullptr;
+    std::vector<Window> clients;
+    const Atom clientList = XInternAtom(display, "_NET_CLIENT_LIST", False);
+    if (XGetWindowProperty(display, DefaultRootWindow(display), clientList, 0, 65536, False, XA_WINDOW, &actualType,
+                           &actualFormat, &count, &remaining, &data) == Success &&
+        data) {
+        // Format-32 properties come back as an array of long, whatever its width.
+        if (actualFormat == 32) {
+            const auto* ids = reinterpret_cast<const unsigned long*>(data);
+            clients.assign(ids, ids + count);
+        }
+        XFree(data);
+    }
+    return clients;
+}
+
 }  // namespace
 
 bool TopLevelWindowTitled(const std::vector<std::string>& titles) {
@@ -68,23 +89,22 @@ bool TopLevelWindowTitled(const std::vector<std::string>& titles) {
     XErrorHandler previous = XSetErrorHandler(IgnoreXErrors);
     const Atom netWmName = XInternAtom(display, "_NET_WM_NAME", False);
     const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
-    bool found = false;
-    // Without a window manager the program's windows are children of the
-    // root; a reparenting window manager puts each inside a frame, one level
-    // further down.
-    for (Window top : Children(display, DefaultRootWindow(display))) {
-        if (Titled(display, top, netWmName, utf8, titles)) {
-            found = true;
-            break;
+    auto titled = [&](Window w) { return Titled(display, w, netWmName, utf8, titles); };
+    auto search = [&] {
+        for (Window client : ManagedClients(display))
+            if (titled(client)) return true;
+        // Windows the window manager does not manage (the saver window
+        // bypasses it, and there may be no window manager at all) are
+        // children of the root; a reparenting window manager puts the others
+        // inside a frame, one level further down.
+        for (Window top : Children(display, DefaultRootWindow(display))) {
+            if (titled(top)) return true;
+            for (Window client : Children(display, top))
+                if (titled(client)) return true;
         }
-        for (Window client : Children(display, top)) {
-            if (Titled(display, client, netWmName, utf8, titles)) {
-                found = true;
-                break;
-            }
-        }
-        if (found) break;
-    }
+        return false;
+    };
+    const bool found = search();
     XSync(display, False);
     XSetErrorHandler(previous);
     XCloseDisplay(display);
