@@ -378,6 +378,11 @@ int WmfWriter::createFont(int height, int weight, bool italic, const std::string
     return allocate();
 }
 
+int WmfWriter::createPalette() {
+    record(0x00F7, {0x0300, 1, 0, 0});
+    return allocate();
+}
+
 void WmfWriter::selectObject(int index) { record(0x012D, {S(index)}); }
 void WmfWriter::deleteObject(int index) {
     record(0x01F0, {S(index)});

@@ -67,6 +67,8 @@ public:
     int createPen(int style, int width, QColor color);
     int createBrush(int style, QColor color, int hatch = 0);
     int createFont(int height, int weight, bool italic, const std::string& face, int escapement = 0, int charset = 0);
+    // A one-entry palette: not drawn, but it takes a slot of the object table.
+    int createPalette();
     void selectObject(int index);
     void deleteObject(int index);
 
