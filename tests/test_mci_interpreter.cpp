@@ -1,0 +1,309 @@
+// The multimedia command interpreter: parsing, replies and error codes, the
+// "cdaudio" device over a generated disc image and the file player.
+
+#include "platform/Mci.h"
+#include "platform/MciCdTime.h"
+#include "platform/MciCommand.h"
+#include "platform/MciErrors.h"
+#include "platform/Sound.h"
+#include "support/music_test_audio.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <unistd.h>
+#include <random>
+
+namespace tav {
+namespace {
+
+using test::CdImageTrack;
+using test::MusicTempDir;
+
+struct Reply {
+    std::uint32_t code;
+    std::string text;
+};
+
+Reply Send(const std::string& command, std::uint32_t length = 512)
+{
+    std::vector<char> buffer(length + 1, '\x7f');
+    const std::uint32_t code = mciSendStringA(command.c_str(), buffer.data(), length, nullptr);
+    return {code, length ? std::string(buffer.data()) : std::string()};
+}
+
+class Interpreter : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        setenv("SDL_AUDIODRIVER", "dummy", 0);
+        mci::CloseAll();
+        mci::SetDefaultCdSource("");
+    }
+    void TearDown() override { mci::CloseAll(); }
+    MusicTempDir dir;
+};
+
+TEST(MciCommandParse, WordsDeviceAndOpenPaths)
+{
+    struct Case {
+        const char* text;
+        std::uint32_t code;
+        const char* verb;
+        const char* device;
+        std::size_t words;
+    };
+    const Case cases[] = {
+        {"status cdaudio number of tracks", 0, "status", "cdaudio", 3},
+        {"  PLAY\tcdaudio   from 3  ", 0, "play", "cdaudio", 2},
+        {"open /a b/c d.mp3 type MPEGVideo Alias MP3Play", 0, "open", "/a b/c d.mp3", 4},
+        {"open /x/my type song.mp3 type mpegvideo alias m", 0, "open", "/x/my type song.mp3", 4},
+        {"open /a b/c.wav alias w", 0, "open", "/a b/c.wav", 2},
+        {"open \"/q r/s.mp3\" type mpegvideo", 0, "open", "/q r/s.mp3", 2},
+        {"open /long/path/cut off here", 0, "open", "/long/path/cut off here", 0},
+        {"status \"unclosed", mci::kNoClosingQuote, "", "", 0},
+        {"", mci::kMissingCommandString, "", "", 0},
+        {"   ", mci::kMissingCommandString, "", "", 0},
+        {"play", mci::kMissingDeviceName, "", "", 0},
+        {"play \"\"", mci::kMissingDeviceName, "", "", 0},
+    };
+    for (const auto& c : cases) {
+        mci::Command command;
+        const auto code = mci::ParseCommand(c.text, command);
+        EXPECT_EQ(code, c.code) << c.text;
+        if (code != 0) continue;
+        EXPECT_EQ(command.verb, c.verb) << c.text;
+        EXPECT_EQ(command.device, c.device) << c.text;
+        EXPECT_EQ(command.words.size(), c.words) << c.text;
+    }
+}
+
+TEST(MciCdTime, PositionsRoundTripInEveryFormat)
+{
+    mci::CdToc toc;
+    toc.tracks = {{1, 0, true}, {2, 300, true}, {3, 5000, true}};
+    toc.leadOut = 9000;
+    struct Case {
+        mci::TimeFormat format;
+        std::int64_t sector;
+        const char* text;
+    };
+    const Case cases[] = {
+        {mci::TimeFormat::Msf, 0, "00:02:00"},
+        {mci::TimeFormat::Msf, 300, "00:06:00"},
+        {mci::TimeFormat::Msf, 4500 * 2 - 150, "02:00:00"},
+        {mci::TimeFormat::Tmsf, 300, "02:00:00:00"},
+        {mci::TimeFormat::Tmsf, 5000 + 75 * 61 + 3, "03:01:01:03"},
+        {mci::TimeFormat::Milliseconds, 300, "6000"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(mci::FormatPosition(c.format, c.sector, toc), c.text);
+        std::int64_t back = -1;
+        EXPECT_EQ(mci::ParsePosition(c.format, c.text, toc, back), 0u) << c.text;
+        EXPECT_EQ(back, c.sector) << c.text;
+    }
+    // Short forms and bad values.
+    std::int64_t sector = 0;
+    EXPECT_EQ(mci::ParsePosition(mci::TimeFormat::Tmsf, "3", toc, sector), 0u);
+    EXPECT_EQ(sector, 5000);
+    EXPECT_EQ(mci::ParsePosition(mci::TimeFormat::Tmsf, "4", toc, sector), mci::kOutOfRange);
+    EXPECT_EQ(mci::ParsePosition(mci::TimeFormat::Msf, "1:60", toc, sector), mci::kOutOfRange);
+    EXPECT_EQ(mci::ParsePosition(mci::TimeFormat::Msf, "Error:282", toc, sector), mci::kBadInteger);
+    EXPECT_EQ(mci::ParsePosition(mci::TimeFormat::Msf, "1::2", toc, sector), mci::kBadInteger);
+    EXPECT_EQ(mci::ParsePosition(mci::TimeFormat::Milliseconds, "99999999999999999", toc, sector), mci::kOutOfRange);
+    EXPECT_EQ(mci::FormatLength(mci::TimeFormat::Tmsf, 75 * 62 + 5), "01:02:05");
+}
+
+TEST_F(Interpreter, ErrorsForBadCommandsAndDevices)
+{
+    struct Case {
+        const char* command;
+        std::uint32_t code;
+    };
+    const Case cases[] = {
+        {"", mci::kMissingCommandString},
+        {"dance cdaudio", mci::kUnrecognizedCommand},
+        {"status MP3Play mode", mci::kInvalidDeviceName},
+        {"stop nothing", mci::kInvalidDeviceName},
+        {"close MP3Play", mci::kInvalidDeviceName},
+        {"open /no/such/file.mp3 type MPEGVideo Alias MP3Play", mci::kFileNotFound},
+        {"open /no/such/file.xyz", mci::kExtensionNotFound},
+        {"open gadget", mci::kInvalidDeviceName},
+        {"open /x.mp3 type toaster", mci::kInvalidDeviceName},
+        {"open /x.mp3 type mpegvideo alias", mci::kMissingStringArgument},
+        {"open /x.mp3 type mpegvideo bogus", mci::kUnrecognizedKeyword},
+        {"open /nowhere/disc.cue type cdaudio alias cd", mci::kFileNotFound},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Send(c.command).code, c.code) << c.command;
+}
+
+TEST_F(Interpreter, ErrorTextsAndReplyBuffer)
+{
+    char text[256] = {};
+    EXPECT_TRUE(mciGetErrorStringA(mci::kInvalidDeviceName, text, sizeof text));
+    EXPECT_STREQ(text, "The specified device is not open or is not recognized by MCI.");
+    EXPECT_TRUE(mciGetErrorStringA(mci::kFileNotFound, text, 5));
+    EXPECT_STREQ(text, "Cann");
+    EXPECT_FALSE(mciGetErrorStringA(12345, text, sizeof text));
+    EXPECT_FALSE(mciGetErrorStringA(mci::kFileNotFound, nullptr, 10));
+
+    const std::string cue = test::WriteCdImage(dir.Path(), "disc", {{440, 1}, {550, 1}});
+    ASSERT_EQ(Send("open " + cue + " type cdaudio alias cd").code, 0u);
+    EXPECT_EQ(Send("status cd mode", 4).code, mci::kParamOverflow);
+    EXPECT_EQ(Send("status cd mode", 4).text, "sto");
+    EXPECT_EQ(Send("status cd mode", 8).text, "stopped");
+    EXPECT_EQ(Send("open " + cue + " type cdaudio alias CD").code, mci::kDuplicateAlias);
+    EXPECT_EQ(mciSendStringA("status cd mode", nullptr, 0, nullptr), 0u);
+}
+
+TEST_F(Interpreter, CdImageStatusAndPlay)
+{
+    const std::string cue = test::WriteCdImage(dir.Path(), "disc", {{440, 2}, {550, 3}, {660, 2}});
+    mci::SetDefaultCdSource(cue);
+    ASSERT_EQ(Send("open cdaudio").code, 0u);
+    EXPECT_EQ(Send("set cdaudio time format tmst").code, mci::kBadConstant);
+    EXPECT_EQ(Send("status cdaudio time format").text, "msf");
+
+    struct Case {
+        const char* command;
+        const char* reply;
+    };
+    const Case stopped[] = {
+        {"status cdaudio mode", "stopped"},
+        {"status cdaudio number of tracks", "3"},
+        {"status cdaudio current track", "1"},
+        {"status cdaudio position", "00:02:00"},
+        {"status cdaudio position track 2", "00:04:00"},
+        {"status cdaudio length", "00:07:00"},
+        {"status cdaudio length track 2", "00:03:00"},
+        {"status cdaudio type track 3", "audio"},
+        {"status cdaudio media present", "true"},
+    };
+    for (const auto& c : stopped) EXPECT_EQ(Send(c.command).text, c.reply) << c.command;
+    EXPECT_EQ(Send("status cdaudio position track 4").code, mci::kOutOfRange);
+    EXPECT_EQ(Send("status cdaudio position track 0").code, mci::kOutOfRange);
+    EXPECT_EQ(Send("play cdaudio from Error:282").code, mci::kBadInteger);
+
+    ASSERT_EQ(Send("set cdaudio time format tmsf").code, 0u);
+    EXPECT_EQ(Send("status cdaudio position track 3").text, "03:00:00:00");
+    EXPECT_EQ(Send("status cdaudio length track 3").text, "00:02:00");
+    ASSERT_EQ(Send("play cdaudio from 02:00:01:00").code, 0u);
+    EXPECT_EQ(Send("status cdaudio mode").text, "playing");
+    EXPECT_EQ(Send("status cdaudio current track").text, "2");
+    EXPECT_EQ(Send("pause cdaudio").code, 0u);
+    EXPECT_EQ(Send("status cdaudio mode").text, "paused");
+    EXPECT_EQ(Send("stop cdaudio").code, 0u);
+    EXPECT_EQ(Send("status cdaudio mode").text, "stopped");
+    EXPECT_EQ(Send("status cdaudio current track").text, "2");
+    EXPECT_EQ(Send("seek cdaudio to 3").code, 0u);
+    EXPECT_EQ(Send("status cdaudio position").text, "03:00:00:00");
+    EXPECT_EQ(Send("play cdaudio from 3 to 2").code, mci::kOutOfRange);
+    EXPECT_EQ(Send("close cdaudio").code, 0u);
+    EXPECT_EQ(Send("status cdaudio mode").code, mci::kInvalidDeviceName);
+}
+
+TEST_F(Interpreter, CdPlaysToItsEndAndStops)
+{
+    const std::string cue = test::WriteCdImage(dir.Path(), "short", {{440, 0.2}, {550, 0.2}});
+    ASSERT_EQ(Send("open " + cue + " type cdaudio alias cd").code, 0u);
+    ASSERT_EQ(Send("play cd from 00:02:10").code, 0u);
+    for (int i = 0; i < 500 && Send("status cd mode").text == "playing"; ++i) usleep(20000);
+    EXPECT_EQ(Send("status cd mode").text, "stopped");
+    EXPECT_EQ(Send("status cd position").text, "00:02:30");
+    // A plain play at the end of the disc starts it again.
+    ASSERT_EQ(Send("play cd").code, 0u);
+    EXPECT_EQ(Send("status cd mode").text, "playing");
+    EXPECT_EQ(Send("status cd current track").text, "1");
+}
+
+TEST_F(Interpreter, DiscWithoutAudioIsNotReady)
+{
+    const std::string cue = test::WriteCdImage(dir.Path(), "data", {{0, 1}});
+    ASSERT_EQ(Send("open " + cue + " type cdaudio alias cd").code, 0u);
+    EXPECT_EQ(Send("status cd mode").text, "not ready");
+    EXPECT_EQ(Send("status cd current track").code, mci::kDeviceNotReady);
+    EXPECT_EQ(Send("play cd").code, mci::kDeviceNotReady);
+
+    // A data track in the middle ends a whole-disc play where it begins.
+    const std::string mixed = test::WriteCdImage(dir.Path(), "mixed", {{0, 1}, {440, 1}, {0, 1}});
+    ASSERT_EQ(Send("open " + mixed + " type cdaudio alias mixed").code, 0u);
+    ASSERT_EQ(Send("play mixed").code, 0u);
+    EXPECT_EQ(Send("status mixed current track").text, "2");
+}
+
+TEST_F(Interpreter, FilePlayerWithBlanksInPath)
+{
+    const std::string wav = dir.File("a tone with blanks.wav");
+    ASSERT_TRUE(test::WriteToneWav(wav, 440, 2));
+    ASSERT_EQ(Send("open " + wav + " type MPEGVideo Alias Tune").code, 0u);
+    EXPECT_EQ(Send("status tune mode").text, "stopped");
+    EXPECT_EQ(Send("status tune length").text, "2000");
+    ASSERT_EQ(Send("play TUNE").code, 0u);
+    EXPECT_EQ(Send("status tune mode").text, "playing");
+    EXPECT_EQ(Send("play tune from 9000").code, mci::kOutOfRange);
+    EXPECT_EQ(Send("play tune to 100").code, mci::kUnsupportedFunction);
+    EXPECT_EQ(Send("stop tune").code, 0u);
+    EXPECT_EQ(Send("status tune mode").text, "stopped");
+    EXPECT_EQ(Send("play tune from 0").code, 0u);
+    EXPECT_EQ(Send("status tune mode").text, "playing");
+    EXPECT_EQ(Send("close tune").code, 0u);
+    EXPECT_EQ(Send("status tune mode").code, mci::kInvalidDeviceName);
+
+    const std::string junk = dir.File("junk.mp3");
+    { std::ofstream(junk) << "not a sound at all"; }
+    EXPECT_EQ(Send("open " + junk + " type MPEGVideo Alias junk").code, mci::kInvalidFile);
+}
+
+TEST_F(Interpreter, RandomAndMutatedCommandsNeverCrash)
+{
+    const std::string cue = test::WriteCdImage(dir.Path(), "fuzz", {{440, 1}, {550, 1}});
+    const std::string wav = dir.File("fuzz.wav");
+    ASSERT_TRUE(test::WriteToneWav(wav, 440, 0.5));
+    const std::vector<std::string> seeds = {
+        "open " + cue + " type cdaudio alias cd", "open " + wav + " type MPEGVideo Alias m",
+        "status cd current track", "status cd position track 2", "play cd from 02:00:00:10 to 02:00:00:20",
+        "set cd time format tmsf", "set cd time format milliseconds", "play m from 0", "status m mode",
+        "seek cd to end", "stop m", "close cd", "close all", "pause cd", "resume m", "status cd length track 1"};
+    const std::string alphabet = "abcdefghijklmnopqrstuvwxyz0123456789 :\"\t/.-ACDMPT";
+    std::mt19937 random(1234);
+    auto pick = [&random](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+    for (int round = 0; round < 600; ++round) {
+        std::string command = seeds[pick(seeds.size())];
+        const int edits = static_cast<int>(pick(4));
+        for (int e = 0; e < edits && !command.empty(); ++e) {
+            const std::size_t at = pick(command.size());
+            switch (pick(4)) {
+            case 0: command.erase(at, 1 + pick(6)); break;
+            case 1: command.insert(at, 1, alphabet[pick(alphabet.size())]); break;
+            case 2: command[at] = alphabet[pick(alphabet.size())]; break;
+            default: {
+                const std::string& extra = seeds[pick(seeds.size())];
+                command += " " + extra.substr(pick(extra.size()));
+                break;
+            }
+            }
+        }
+        if (round % 7 == 0) {
+            command.clear();
+            for (std::size_t n = pick(40); n > 0; --n) command += static_cast<char>(1 + pick(255));
+        }
+        const auto reply = Send(command, static_cast<std::uint32_t>(pick(40)));
+        EXPECT_LT(reply.text.size(), 40u);
+    }
+}
+
+TEST_F(Interpreter, SystemSoundRefusesWhatItCannotPlay)
+{
+    const std::string wav = dir.File("beep.wav");
+    ASSERT_TRUE(test::WriteToneWav(wav, 440, 0.2));
+    EXPECT_FALSE(PlaySoundA(wav.c_str(), nullptr, SND_LOOP));  // a loop must be asynchronous
+    EXPECT_FALSE(PlaySoundA(dir.File("missing.wav").c_str(), nullptr, SND_ASYNC));
+    EXPECT_FALSE(PlaySoundA("SystemStart", nullptr, SND_ALIAS | SND_ASYNC));
+    EXPECT_TRUE(PlaySoundA(wav.c_str(), nullptr, SND_ASYNC | SND_LOOP));
+    EXPECT_FALSE(PlaySoundA(wav.c_str(), nullptr, SND_ASYNC | SND_NOSTOP));
+    EXPECT_TRUE(PlaySoundA(nullptr, nullptr, 0));
+}
+
+}  // namespace
+}  // namespace tav

@@ -1,0 +1,302 @@
+// The music module: command helpers against scripted answers, and the CD,
+// MP3 and WAV routines against the real interpreter with generated sounds.
+
+#include "music/Tavrelle_BGM.h"
+#include "platform/Mci.h"
+#include "platform/MciErrors.h"
+#include "platform/Sound.h"
+#include "platform/SoundOutput.h"
+#include "startup/Tavrelle_B.h"
+#include "support/music_test_audio.h"
+
+#include <SDL_mixer.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <thread>
+
+namespace tav {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Answers from a table; anything not in it fails with "invalid device name".
+class ScriptedMultimedia final : public MultimediaApi {
+public:
+    std::uint32_t SendString(const char* command, char* reply, std::uint32_t length, void*) override
+    {
+        sent.emplace_back(command);
+        lengths.push_back(length);
+        const auto found = answers.find(command);
+        if (found == answers.end()) return mci::kInvalidDeviceName;
+        if (reply && length > 0) std::snprintf(reply, length, "%s", found->second.c_str());
+        return 0;
+    }
+    bool GetErrorString(std::uint32_t error, char* text, std::uint32_t length) override
+    {
+        return errorTexts && mciGetErrorStringA(error, text, length);
+    }
+    bool PlaySound(const char*, void*, std::uint32_t) override { return false; }
+    std::uint32_t WaveOutDeviceCount() override { return 0; }
+
+    std::map<std::string, std::string> answers;
+    std::vector<std::string> sent;
+    std::vector<std::uint32_t> lengths;
+    bool errorTexts = true;
+};
+
+// Waits for a condition the audio thread brings about; the limit only guards
+// against a hang on a very busy machine.
+bool WaitFor(const std::function<bool()>& condition)
+{
+    for (int i = 0; i < 1000; ++i) {
+        if (condition()) return true;
+        std::this_thread::sleep_for(10ms);
+    }
+    return condition();
+}
+
+class MusicTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        setenv("SDL_AUDIODRIVER", "dummy", 0);
+        mci::CloseAll();
+        mci::SetDefaultCdSource("");
+        ResetMusicState();
+        Current.CdTrack = 0;
+        SetMultimediaApi(&recorder);
+    }
+    void TearDown() override
+    {
+        SetMultimediaApi(nullptr);
+        mci::CloseAll();
+        mci::SetDefaultCdSource("");
+    }
+    std::string CdQuery(const std::string& command) { return QueryMci(command); }
+    void OpenDisc(const std::vector<test::CdImageTrack>& tracks)
+    {
+        mci::SetDefaultCdSource(test::WriteCdImage(dir.Path(), "disc", tracks));
+        OpenCdAudio();
+    }
+
+    test::MusicTempDir dir;
+    test::RecordingMultimedia recorder;
+};
+
+TEST(MusicCommands, SendAndQueryReplies)
+{
+    ScriptedMultimedia api;
+    api.answers["status cdaudio current track"] = "4";
+    SetMultimediaApi(&api);
+
+    std::string text = "old";
+    EXPECT_EQ(SendMciCommand("", text), -1);
+    EXPECT_EQ(text, "コマンド文字列が指定されていません");
+    EXPECT_TRUE(api.sent.empty());
+
+    EXPECT_EQ(SendMciCommand("status cdaudio current track", text), 0);
+    EXPECT_EQ(text, "4");
+    EXPECT_EQ(api.lengths.back(), kMciReplyLength);
+    EXPECT_EQ(SendMciCommand("status MP3Play mode", text), 263);
+    EXPECT_EQ(text, "The specified device is not open or is not recognized by MCI.");
+    EXPECT_EQ(LastApiResult, 263);
+    EXPECT_EQ(QueryMci("status MP3Play mode"), "Error:263");
+    EXPECT_EQ(QueryMci("status cdaudio current track"), "4");
+
+    api.errorTexts = false;
+    EXPECT_EQ(SendMciCommand("status MP3Play mode", text), 263);
+    EXPECT_EQ(text, "Error (文字列が取れません)");
+    SetMultimediaApi(nullptr);
+}
+
+TEST(MusicCommands, PlayRangeShapesAndMp3OpenCommand)
+{
+    ScriptedMultimedia api;
+    SetMultimediaApi(&api);
+    struct Case {
+        const char *from, *to, *sent;
+    };
+    const Case cases[] = {
+        {"", "", "play cdaudio"},
+        {"", "00:10:00", "play cdaudio to 00:10:00"},
+        {"03:00:00:00", "", "play cdaudio from 03:00:00:00"},
+        {"1", "2", "play cdaudio from 1 to 2"},
+    };
+    for (const auto& c : cases) {
+        PlayMciRange("cdaudio", c.from, c.to);
+        EXPECT_EQ(api.sent.back(), c.sent);
+    }
+
+    api.sent.clear();
+    OpenAndPlayMp3("/m/a b.mp3");
+    ASSERT_EQ(api.sent.size(), 1u);  // the open failed, so no play follows
+    const std::string open = "open /m/a b.mp3 type MPEGVideo Alias MP3Play";
+    EXPECT_EQ(api.sent[0], open + std::string(255 - open.size(), ' '));
+    // A long path is cut at 255 bytes, never inside a UTF-8 character.
+    api.sent.clear();
+    std::string path = "/" + std::string(230, 'x') + "/曲.mp3";
+    OpenAndPlayMp3(path);
+    ASSERT_EQ(api.sent.size(), 1u);
+    EXPECT_EQ(api.sent[0].size(), 255u);
+    EXPECT_EQ(api.sent[0].rfind("open /xxx", 0), 0u);
+    EXPECT_EQ(api.sent[0].find("Alias"), std::string::npos);
+    SetMultimediaApi(nullptr);
+}
+
+TEST(MusicCommands, MusicFileKindByLastThreeCharacters)
+{
+    const std::pair<const char*, MusicFileKind> cases[] = {
+        {"/m/song.Mp3", MusicFileKind::Mp3}, {"/m/SONG.MP3", MusicFileKind::Mp3},
+        {"/m/a.wav", MusicFileKind::Wav},    {"/m/a.WaV", MusicFileKind::Wav},
+        {"/m/song.mid", MusicFileKind::Other}, {"", MusicFileKind::Other},
+        {"mp3", MusicFileKind::Mp3},         {"/m/a.mp3 ", MusicFileKind::Other},
+    };
+    for (const auto& [path, kind] : cases) EXPECT_EQ(MusicFileKindOf(path), kind) << path;
+}
+
+TEST_F(MusicTest, FirstPollStartsTheChosenTrack)
+{
+    OpenDisc({{440, 2}, {550, 2}, {660, 2}});
+    Current.CdTrack = 3;
+    PollCdAudio();
+    EXPECT_TRUE(CdPlaybackOk);
+    EXPECT_EQ(CdCurrentTrack, "1");
+    EXPECT_EQ(CdTrackCount, "3");
+    EXPECT_TRUE(recorder.Sent("status cdaudio position track 3"));
+    EXPECT_TRUE(recorder.Sent("play cdaudio from 00:06:00"));
+    EXPECT_EQ(CdQuery("status cdaudio mode"), "playing");
+    EXPECT_EQ(CdQuery("status cdaudio current track"), "3");
+
+    // While track 3 plays, a poll changes nothing.
+    const auto plays = recorder.Count("play cdaudio from 00:06:00");
+    PollCdAudio();
+    EXPECT_EQ(recorder.Count("play cdaudio from 00:06:00"), plays);
+}
+
+TEST_F(MusicTest, PollRestartsTheTrackWhenTheDiscMovedOn)
+{
+    OpenDisc({{440, 2}, {550, 2}, {660, 2}, {770, 2}});
+    Current.CdTrack = 3;
+    ASSERT_EQ(PlayMciRange("cdaudio", "00:08:00", ""), 0);  // the start of track 4
+    ASSERT_EQ(CdQuery("status cdaudio current track"), "4");
+    PollCdAudio();
+    EXPECT_TRUE(CdPlaybackOk);
+    EXPECT_EQ(CdCurrentTrack, "4");
+    EXPECT_EQ(CdQuery("status cdaudio current track"), "3");
+    EXPECT_EQ(CdQuery("status cdaudio mode"), "playing");
+}
+
+TEST_F(MusicTest, WholeDiscPlaysWhenStopped)
+{
+    OpenDisc({{440, 2}, {550, 2}});
+    Current.CdTrack = 0;
+    PollCdAudio();
+    EXPECT_TRUE(recorder.Sent("play cdaudio"));
+    EXPECT_EQ(CdQuery("status cdaudio mode"), "playing");
+    EXPECT_EQ(CdQuery("status cdaudio current track"), "1");
+    PollCdAudio();
+    EXPECT_EQ(recorder.Count("play cdaudio"), 1u);
+}
+
+TEST_F(MusicTest, ArrowKeysMoveBetweenTracks)
+{
+    OpenDisc({{440, 2}, {550, 2}, {660, 2}});
+    ASSERT_EQ(PlayMciRange("cdaudio", "00:04:00", ""), 0);  // the start of track 2
+    PlayNextTrack();
+    EXPECT_EQ(CdQuery("status cdaudio current track"), "3");
+    PlayPreviousTrack();
+    PlayPreviousTrack();
+    EXPECT_EQ(CdQuery("status cdaudio current track"), "1");
+    // Before the first track there is nothing: the failure is silent.
+    PlayPreviousTrack();
+    EXPECT_TRUE(recorder.Sent("play cdaudio from Error:282"));
+    EXPECT_EQ(CdQuery("status cdaudio current track"), "1");
+    EXPECT_EQ(CdQuery("status cdaudio mode"), "playing");
+}
+
+TEST_F(MusicTest, NoDriveEndsPollingAfterTheFirstTick)
+{
+    mci::SetDefaultCdSource(dir.File("no-such-drive"));
+    OpenCdAudio();
+    Current.CdTrack = 2;
+    recorder.commands.clear();
+    PollCdAudio();
+    EXPECT_FALSE(CdPlaybackOk);
+    EXPECT_EQ(CdCurrentTrack, "Error:263");
+    EXPECT_EQ(recorder.commands.size(), 1u);
+    // The saver closes the CD only while its poll timer still runs.
+    if (CdPlaybackOk) CloseCdAudio();
+    EXPECT_FALSE(recorder.Sent("stop cdaudio"));
+}
+
+TEST_F(MusicTest, Mp3RestartsFromTheStartAfterItEnds)
+{
+    if (!test::Mp3EncoderAvailable()) GTEST_SKIP() << "the lame encoder is not installed";
+    const std::string wav = dir.File("short.wav");
+    const std::string mp3 = dir.File("short tune.Mp3");
+    ASSERT_TRUE(test::WriteToneWav(wav, 440, 0.3));
+    ASSERT_TRUE(test::EncodeMp3(wav, mp3));
+    ASSERT_EQ(MusicFileKindOf(mp3), MusicFileKind::Mp3);
+
+    OpenAndPlayMp3(mp3);
+    EXPECT_TRUE(recorder.Sent("play MP3Play"));
+    EXPECT_TRUE(IsMp3Playing());
+    ASSERT_TRUE(WaitFor([] { return !IsMp3Playing(); }));
+    RestartMp3IfStopped();
+    EXPECT_TRUE(recorder.Sent("stop MP3Play"));
+    EXPECT_TRUE(recorder.Sent("play MP3Play from 0"));
+    EXPECT_TRUE(IsMp3Playing());
+    EXPECT_LT(std::atoi(QueryMci("status MP3Play position").c_str()), 250);
+
+    CloseMp3();
+    EXPECT_EQ(QueryMci("status MP3Play mode"), "Error:263");
+}
+
+TEST_F(MusicTest, FailedMp3OpenStaysQuiet)
+{
+    OpenAndPlayMp3(dir.File("missing.mp3"));
+    EXPECT_FALSE(recorder.Sent("play MP3Play"));
+    EXPECT_FALSE(IsMp3Playing());
+    RestartMp3IfStopped();
+    ASSERT_EQ(recorder.results.size(), 5u);
+    EXPECT_EQ(recorder.commands.back(), "play MP3Play from 0");
+    EXPECT_EQ(recorder.results.back(), mci::kInvalidDeviceName);
+    CloseMp3();
+}
+
+TEST_F(MusicTest, WavLoopsUntilStopped)
+{
+    const std::string wav = dir.File("loop.wav");
+    ASSERT_TRUE(test::WriteToneWav(wav, 440, 0.1));
+    PlayWavLoop(wav);
+    ASSERT_EQ(recorder.sounds.size(), 1u);
+    // Several times the file's length later it still sounds.
+    std::this_thread::sleep_for(500ms);
+    EXPECT_TRUE(Mix_Playing(sound::kSystemSoundChannel));
+    StopWav();
+    EXPECT_EQ(recorder.sounds.back(), "(stop)");
+    EXPECT_FALSE(Mix_Playing(sound::kSystemSoundChannel));
+}
+
+TEST_F(MusicTest, WavIsSkippedWithoutOutputDevice)
+{
+    const std::string wav = dir.File("skip.wav");
+    ASSERT_TRUE(test::WriteToneWav(wav, 440, 0.1));
+    mci::CloseAll();
+    sound::ShutdownAudio();
+    const std::string driver = std::getenv("SDL_AUDIODRIVER") ? std::getenv("SDL_AUDIODRIVER") : "";
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    EXPECT_EQ(waveOutGetNumDevs(), 0u);
+    PlayWavLoop(wav);
+    EXPECT_TRUE(recorder.sounds.empty());
+    sound::ShutdownAudio();
+    setenv("SDL_AUDIODRIVER", driver.c_str(), 1);
+    EXPECT_GT(waveOutGetNumDevs(), 0u);
+}
+
+}  // namespace
+}  // namespace tav
