@@ -2,6 +2,7 @@
 
 #include "effects/EffectHost.h"
 #include "effects/RandomLineDissolve.h"
+#include "effects/TileScatter.h"
 
 namespace tav {
 namespace {
@@ -43,7 +44,7 @@ constexpr RoutineEntry kRoutines[] = {
     {Routine::LineInterlaceSlide, "LineInterlaceSlide", nullptr},
     {Routine::CheckerBlockFill, "CheckerBlockFill", nullptr},
     {Routine::PixelSweep, "PixelSweep", nullptr},
-    {Routine::TileScatter, "TileScatter", nullptr},
+    {Routine::TileScatter, "TileScatter", [](EffectHost& h, const std::int16_t* a) { TileScatter(h, a[0], a[1], a[2]); }},
     {Routine::RandomLineDissolve, "RandomLineDissolve", [](EffectHost& h, const std::int16_t* a) { RandomLineDissolve(h, a[0]); }},
     {Routine::ShapeMaskReveal, "ShapeMaskReveal", nullptr},
     {Routine::ColumnSmearSweep, "ColumnSmearSweep", nullptr},
