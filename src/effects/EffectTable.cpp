@@ -1,6 +1,7 @@
 #include "effects/EffectTable.h"
 
 #include "effects/EffectHost.h"
+#include "effects/BlockGrid.h"
 #include "effects/RandomLineDissolve.h"
 #include "effects/TileScatter.h"
 
@@ -37,12 +38,12 @@ constexpr RoutineEntry kRoutines[] = {
     {Routine::SlideEntry, "SlideEntry", nullptr},
     {Routine::SlideCross, "SlideCross", nullptr},
     {Routine::CrossBandWipe, "CrossBandWipe", nullptr},
-    {Routine::BlockGridSweep, "BlockGridSweep", nullptr},
+    {Routine::BlockGridSweep, "BlockGridSweep", [](EffectHost& h, const std::int16_t* a) { BlockGridSweep(h, a[0], a[1]); }},
     {Routine::FourWaySlideIn, "FourWaySlideIn", nullptr},
     {Routine::StripSqueeze, "StripSqueeze", nullptr},
     {Routine::StripInterlaceSlide, "StripInterlaceSlide", nullptr},
     {Routine::LineInterlaceSlide, "LineInterlaceSlide", nullptr},
-    {Routine::CheckerBlockFill, "CheckerBlockFill", nullptr},
+    {Routine::CheckerBlockFill, "CheckerBlockFill", [](EffectHost& h, const std::int16_t* a) { CheckerBlockFill(h, a[0]); }},
     {Routine::PixelSweep, "PixelSweep", nullptr},
     {Routine::TileScatter, "TileScatter", [](EffectHost& h, const std::int16_t* a) { TileScatter(h, a[0], a[1], a[2]); }},
     {Routine::RandomLineDissolve, "RandomLineDissolve", [](EffectHost& h, const std::int16_t* a) { RandomLineDissolve(h, a[0]); }},
