@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake pkg-config ccache
   qt6-base-dev libgl-dev
   libsdl2-mixer-dev libcdio-dev libx11-dev
-  libgtest-dev libbenchmark-dev
+  libgtest-dev libbenchmark-dev lame
   xvfb xauth xdotool x11-utils
   fonts-ipafont-gothic
 )
