@@ -1,6 +1,7 @@
 #include "effects/EffectTable.h"
 
 #include "effects/EffectHost.h"
+#include "effects/MaskReveal.h"
 #include "effects/BlockGrid.h"
 #include "effects/RandomLineDissolve.h"
 #include "effects/TileScatter.h"
@@ -47,8 +48,8 @@ constexpr RoutineEntry kRoutines[] = {
     {Routine::PixelSweep, "PixelSweep", nullptr},
     {Routine::TileScatter, "TileScatter", [](EffectHost& h, const std::int16_t* a) { TileScatter(h, a[0], a[1], a[2]); }},
     {Routine::RandomLineDissolve, "RandomLineDissolve", [](EffectHost& h, const std::int16_t* a) { RandomLineDissolve(h, a[0]); }},
-    {Routine::ShapeMaskReveal, "ShapeMaskReveal", nullptr},
-    {Routine::ColumnSmearSweep, "ColumnSmearSweep", nullptr},
+    {Routine::ShapeMaskReveal, "ShapeMaskReveal", [](EffectHost& h, const std::int16_t* a) { ShapeMaskReveal(h, a[0], a[1]); }},
+    {Routine::ColumnSmearSweep, "ColumnSmearSweep", [](EffectHost& h, const std::int16_t*) { ColumnSmearSweep(h); }},
 };
 
 constexpr EffectEntry kEffects[kEffectCount] = {

@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <map>
+
+#include "effects/Dispatch.h"
+#include "effects/MaskReveal.h"
+#include "support/effect_harness.h"
+
+namespace tav::test {
+namespace {
+
+struct Size {
+    int w, h;
+};
+const Size kSizes[] = {{640, 480}, {800, 600}, {1366, 767}, {600, 800}};
+
+int CeilDiv(int a, int b) { return (a + b - 1) / b; }
+
+// Frames of one run, the dispatcher's closing frame included: the number of
+// mask items each shape draws, ten a frame.
+int ExpectedFrames(int effect, int W, int H) {
+    switch (effect) {
+        case 134: return CeilDiv(2 * W + 2 * H + 5, 10) + 1;
+        case 135: return CeilDiv(static_cast<int>(std::nearbyint(std::hypot(W / 2.0, H / 2.0))), 10) + 1;
+        case 136: return CeilDiv(W + 1 + 1 + H + 1, 10) + 1;
+        case 137: return CeilDiv(W, 10) + 1;
+        case 138: return CeilDiv(W + 1, 10) + 1;
+        default: return 1;
+    }
+}
+
+TEST(MaskReveal, EveryEffectEndsOnTheIncomingPictureAtEverySize) {
+    for (Size s : kSizes)
+        for (int effect = 134; effect <= 139; ++effect) {
+            TransitionRun run = RunEffect(effect, s.w, s.h, {.speed = 2});
+            SCOPED_TRACE(testing::Message() << "effect " << effect << " at " << s.w << "x" << s.h);
+            EXPECT_TRUE(run.finalEqualsIncoming);
+            EXPECT_EQ(run.frames, ExpectedFrames(effect, s.w, s.h));
+            // One millisecond per mask frame; the column sweep never sleeps.
+            EXPECT_EQ(run.sleepMs, effect == 139 ? 0 : run.frames - 1);
+        }
+    // The figures at 800 x 600, written out.
+    const std::map<int, int> frames = {{134, 282}, {135, 51}, {136, 142}, {137, 81}, {138, 82}, {139, 1}};
+    for (auto [effect, expected] : frames) EXPECT_EQ(ExpectedFrames(effect, 800, 600), expected) << effect;
+}
+
+TEST(MaskReveal, SpeedChangesNothing) {
+    for (int speed : {0, 1, 24})
+        for (int effect = 134; effect <= 139; ++effect) {
+            TransitionRun run = RunEffect(effect, 640, 480, {.speed = speed});
+            EXPECT_TRUE(run.finalEqualsIncoming) << effect << " speed " << speed;
+            EXPECT_EQ(run.frames, ExpectedFrames(effect, 640, 480)) << effect << " speed " << speed;
+        }
+}
+
+TEST(MaskReveal, ShapesUncoverTheDescribedRegionsAt800x600) {
+    struct Probe {
+        int effect, frame, x, y;
+        char source;
+    };
+    const Probe probes[] = {
+        // Rays: the first frame holds ten rays towards the top-left corner only.
+        {134, 1, 400, 300, 'I'}, {134, 1, 700, 100, 'O'}, {134, 1, 100, 500, 'O'},
+        // After the top edge (81 frames of ten rays) its whole triangle is open.
+        {134, 81, 200, 100, 'I'}, {134, 81, 600, 20, 'I'}, {134, 81, 700, 250, 'O'}, {134, 81, 100, 250, 'O'},
+        {134, 281, 799, 599, 'I'}, {134, 281, 0, 599, 'I'},
+        // Circle: radius 198 after 20 frames; the last frame reaches 498, not the corner.
+        {135, 20, 400, 160, 'I'}, {135, 20, 400, 60, 'O'}, {135, 49, 2, 2, 'O'}, {135, 50, 2, 2, 'I'},
+        {135, 50, 0, 0, 'O'}, {135, 50, 799, 599, 'O'},
+        // Fan: the first lines run down the left edge; after the bottom edge all
+        // below the main diagonal is open.
+        {136, 1, 0, 300, 'I'}, {136, 1, 400, 300, 'O'}, {136, 81, 100, 500, 'I'}, {136, 81, 700, 100, 'O'},
+        // Triangles after 400 columns each.
+        {137, 40, 300, 100, 'I'}, {137, 40, 300, 250, 'O'}, {137, 40, 700, 590, 'I'}, {137, 40, 700, 400, 'O'},
+        {137, 40, 100, 590, 'O'},
+        // Lines out from the anti-diagonal after 400 steps each way.
+        {138, 40, 300, 200, 'I'}, {138, 40, 100, 100, 'O'}, {138, 40, 600, 300, 'I'}, {138, 40, 700, 500, 'O'},
+    };
+    std::map<int, std::map<int, Bitmap>> frames;
+    for (int effect = 134; effect <= 138; ++effect) {
+        std::vector<int> wanted;
+        for (const Probe& p : probes)
+            if (p.effect == effect) wanted.push_back(p.frame);
+        Stage stage(800, 600);
+        stage.host.onFrame = [&](int frame, const Bitmap& display) {
+            for (int f : wanted)
+                if (f == frame) frames[effect][frame] = display;
+        };
+        stage.run(effect);
+    }
+    Stage cards(800, 600);
+    for (const Probe& p : probes) {
+        const Bitmap& shown = frames[p.effect][p.frame];
+        ASSERT_FALSE(shown.empty()) << "effect " << p.effect << " has no frame " << p.frame;
+        EXPECT_EQ(PixelSource(shown, p.x, p.y, cards.outgoing, cards.incoming), p.source)
+            << "effect " << p.effect << " frame " << p.frame << " at (" << p.x << ", " << p.y << ")";
+    }
+}
+
+TEST(MaskReveal, EveryFrameShowsOnlyPicturePixelsAndRevealsForGood) {
+    for (int effect = 134; effect <= 138; ++effect) {
+        Stage stage(64, 48);
+        std::vector<char> revealed(64 * 48, 0);
+        int bad = 0, lost = 0;
+        stage.host.onFrame = [&](int, const Bitmap& display) {
+            for (int y = 0; y < 48; ++y)
+                for (int x = 0; x < 64; ++x) {
+                    const char c = PixelSource(display, x, y, stage.outgoing, stage.incoming);
+                    if (c != 'I' && c != 'O' && bad++ == 0)
+                        ADD_FAILURE() << "effect " << effect << ": foreign pixel at (" << x << ", " << y << ")";
+                    if (c == 'I') revealed[y * 64 + x] = 1;
+                    else if (revealed[y * 64 + x] && lost++ == 0)
+                        ADD_FAILURE() << "effect " << effect << ": (" << x << ", " << y << ") covered again";
+                }
+        };
+        stage.run(effect);
+        EXPECT_TRUE(SameBitmap(stage.host.Display().bitmap(), stage.incoming)) << effect;
+    }
+}
+
+TEST(MaskReveal, ShapesDrawTheirNumberOfItems) {
+    // A shape of N items takes one frame at N items a frame and two at N - 1.
+    const int W = 40, H = 30;
+    struct Case {
+        int shape, items;
+    };
+    const Case cases[] = {
+        {1, 2 * W + 2 * H + 5},  // W + 2 rays on the top edge, then H + 1, W + 1 and H + 1
+        {3, W + H + 3},
+        {4, W},
+        {5, W + 1},
+    };
+    for (const Case& c : cases)
+        for (int perStep : {c.items, c.items - 1}) {
+            Stage stage(W, H);
+            ShapeMaskReveal(stage.host, static_cast<std::int16_t>(c.shape), static_cast<std::int16_t>(perStep));
+            EXPECT_EQ(stage.host.frames, perStep == c.items ? 1 : 2) << "shape " << c.shape << " perStep " << perStep;
+            EXPECT_TRUE(SameBitmap(stage.host.Display().bitmap(), stage.incoming)) << "shape " << c.shape;
+        }
+}
+
+TEST(MaskReveal, OddArgumentsStillEnd) {
+    const int W = 40, H = 30;
+    struct Case {
+        int shape, perStep, frames;
+    };
+    const Case cases[] = {
+        // The circle's limit is the half-diagonal, 25, reached one pixel a frame.
+        {2, 1, 25},
+        // Fewer than one item a frame behaves as one instead of never ending.
+        {2, 0, 25},
+        {4, -3, W},
+        // A shape outside the table draws no frame.
+        {0, 10, 0},
+        {6, 10, 0},
+    };
+    for (const Case& c : cases) {
+        Stage stage(W, H);
+        ShapeMaskReveal(stage.host, static_cast<std::int16_t>(c.shape), static_cast<std::int16_t>(c.perStep));
+        EXPECT_EQ(stage.host.frames, c.frames) << "shape " << c.shape << " perStep " << c.perStep;
+        EXPECT_TRUE(stage.host.EffectDone);
+        EXPECT_TRUE(SameBitmap(stage.host.Display().bitmap(), stage.incoming)) << "shape " << c.shape;
+    }
+}
+
+// Sees the column sweep between its paints, which are not frames.
+class WatchingHost : public RecordingHost {
+public:
+    using RecordingHost::RecordingHost;
+    void DoEvents() override {
+        RecordingHost::DoEvents();
+        if (onEvents) onEvents(doEventsCalls);
+    }
+    void ShowDirect() override { ++shown; }
+    std::function<void(int)> onEvents;
+    int shown = 0;
+};
+
+TEST(ColumnSmear, EachPlacedColumnLeavesASmearedBandAhead) {
+    for (Size s : {Size{800, 600}, Size{40, 30}}) {
+        SlideSurfaces surfaces;
+        WatchingHost host(surfaces);
+        const Bitmap outgoing = OutgoingCard(s.w, s.h), incoming = IncomingCard(s.w, s.h);
+        PrepareTransition(host, s.w, s.h, 0, 2, outgoing, incoming);
+        // Every column takes 50 slides and one more pause for input.
+        std::map<int, Bitmap> afterColumn;
+        std::map<int, int> shownAfter;
+        host.onEvents = [&](int calls) {
+            if (calls % 51 == 0) {
+                const int X = calls / 51;
+                if (X == 1 || X == 49 || X == 50 || X == 300 || X == s.w - 1) {
+                    afterColumn[X] = host.Display().bitmap();
+                    shownAfter[X] = host.shown;
+                }
+            }
+        };
+        host.EffectNumber = 139;
+        RunTransition(host);
+
+        EXPECT_EQ(host.frames, 1);
+        EXPECT_EQ(host.sleepMs, 0);
+        EXPECT_TRUE(SameBitmap(host.Display().bitmap(), incoming));
+        EXPECT_TRUE(SameBitmap(host.PicD().bitmap(), incoming));
+        for (auto& [X, shown] : afterColumn) {
+            SCOPED_TRACE(testing::Message() << s.w << "x" << s.h << " after column " << X);
+            EXPECT_GE(shownAfter[X], 50 * X) << "column paints not shown";
+            for (int x = 0; x < s.w; ++x)
+                for (int y : {0, s.h / 2, s.h - 1}) {
+                    const Pixel p = shown.pixel(x, y);
+                    Pixel want;
+                    // Column 0 is only placed once the sweep is 50 columns on.
+                    if (x == 0 && X < 50) want = outgoing.pixel(x, y);
+                    else if (x <= X) want = incoming.pixel(x, y);
+                    else if (x < X + 50) want = incoming.pixel(X, y);
+                    else want = outgoing.pixel(x, y);
+                    if (p != want) {
+                        ADD_FAILURE() << "at (" << x << ", " << y << "): 0x" << std::hex << p << ", expected 0x" << want;
+                        x = s.w;
+                        break;
+                    }
+                }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tav::test
