@@ -1,6 +1,7 @@
 #include "effects/EffectTable.h"
 
 #include "effects/EffectHost.h"
+#include "effects/PixelSweep.h"
 #include "effects/MaskReveal.h"
 #include "effects/BlockGrid.h"
 #include "effects/RandomLineDissolve.h"
@@ -45,7 +46,7 @@ constexpr RoutineEntry kRoutines[] = {
     {Routine::StripInterlaceSlide, "StripInterlaceSlide", nullptr},
     {Routine::LineInterlaceSlide, "LineInterlaceSlide", nullptr},
     {Routine::CheckerBlockFill, "CheckerBlockFill", [](EffectHost& h, const std::int16_t* a) { CheckerBlockFill(h, a[0]); }},
-    {Routine::PixelSweep, "PixelSweep", nullptr},
+    {Routine::PixelSweep, "PixelSweep", [](EffectHost& h, const std::int16_t* a) { PixelSweep(h, a[0], a[1]); }},
     {Routine::TileScatter, "TileScatter", [](EffectHost& h, const std::int16_t* a) { TileScatter(h, a[0], a[1], a[2]); }},
     {Routine::RandomLineDissolve, "RandomLineDissolve", [](EffectHost& h, const std::int16_t* a) { RandomLineDissolve(h, a[0]); }},
     {Routine::ShapeMaskReveal, "ShapeMaskReveal", [](EffectHost& h, const std::int16_t* a) { ShapeMaskReveal(h, a[0], a[1]); }},

@@ -1,0 +1,74 @@
+// Time of the pixel line sweeps at 1920 x 1080 through the headless host, as
+// the renderer runs them. For scale, the same number of pixels copied one
+// 1 x 1 BitBlt at a time, and one whole-area BitBlt.
+
+#include <benchmark/benchmark.h>
+
+#include "effects/Dispatch.h"
+#include "effects/RecordingHost.h"
+
+namespace {
+
+constexpr int kWidth = 1920;
+constexpr int kHeight = 1080;
+
+tav::Bitmap Card(int width, int height, tav::Pixel base) {
+    tav::Bitmap b(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) b.setPixel(x, y, base | static_cast<tav::Pixel>((x * 7 + y * 3) & 0x7F));
+    return b;
+}
+
+struct Scene {
+    tav::SlideSurfaces surfaces;
+    tav::RecordingHost host{surfaces};
+    tav::Bitmap outgoing = Card(kWidth, kHeight, 0x000000);
+    tav::Bitmap incoming = Card(kWidth, kHeight, 0x808080);
+    Scene() { tav::PrepareTransition(host, kWidth, kHeight, 0, 2, outgoing, incoming); }
+    // Puts the outgoing picture back on the display for the next transition.
+    void Rewind() {
+        tav::BitBlt(host.Display(), 0, 0, kWidth, kHeight, host.Outgoing(), 0, 0, tav::SRCCOPY);
+        host.EffectDone = false;
+        host.EffectFrame = 0;
+        host.EffectFirstPass = true;
+        host.resetCounters();
+    }
+};
+
+void BM_PixelSweepEffect(benchmark::State& state) {
+    Scene scene;
+    for (auto _ : state) {
+        state.PauseTiming();
+        scene.Rewind();
+        scene.host.EffectNumber = static_cast<std::int16_t>(state.range(0));
+        state.ResumeTiming();
+        tav::RunTransition(scene.host);
+        benchmark::DoNotOptimize(scene.host.Display().bitmap().pixels().data());
+    }
+    state.counters["frames"] = scene.host.frames;
+}
+BENCHMARK(BM_PixelSweepEffect)->DenseRange(114, 123)->Unit(benchmark::kMillisecond);
+
+void BM_OnePixelBitBltsOverTheArea(benchmark::State& state) {
+    Scene scene;
+    for (auto _ : state) {
+        for (int x = 0; x < kWidth; ++x)
+            for (int y = 0; y < kHeight; ++y)
+                tav::BitBlt(scene.host.Display(), x, y, 1, 1, scene.host.Incoming(), x, y, tav::SRCCOPY);
+        benchmark::DoNotOptimize(scene.host.Display().bitmap().pixels().data());
+    }
+}
+BENCHMARK(BM_OnePixelBitBltsOverTheArea)->Unit(benchmark::kMillisecond);
+
+void BM_WholeAreaBitBlt(benchmark::State& state) {
+    Scene scene;
+    for (auto _ : state) {
+        tav::BitBlt(scene.host.Display(), 0, 0, kWidth, kHeight, scene.host.Incoming(), 0, 0, tav::SRCCOPY);
+        benchmark::DoNotOptimize(scene.host.Display().bitmap().pixels().data());
+    }
+}
+BENCHMARK(BM_WholeAreaBitBlt)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
