@@ -1,6 +1,7 @@
 #include "effects/EffectTable.h"
 
 #include "effects/EffectHost.h"
+#include "effects/SplitRoll.h"
 #include "effects/PixelSweep.h"
 #include "effects/MaskReveal.h"
 #include "effects/BlockGrid.h"
@@ -51,6 +52,7 @@ constexpr RoutineEntry kRoutines[] = {
     {Routine::RandomLineDissolve, "RandomLineDissolve", [](EffectHost& h, const std::int16_t* a) { RandomLineDissolve(h, a[0]); }},
     {Routine::ShapeMaskReveal, "ShapeMaskReveal", [](EffectHost& h, const std::int16_t* a) { ShapeMaskReveal(h, a[0], a[1]); }},
     {Routine::ColumnSmearSweep, "ColumnSmearSweep", [](EffectHost& h, const std::int16_t*) { ColumnSmearSweep(h); }},
+    {Routine::SplitRoll, "SplitRoll", [](EffectHost& h, const std::int16_t* a) { SplitRoll(h, a[0]); }},
 };
 
 constexpr EffectEntry kEffects[kEffectCount] = {
