@@ -1,6 +1,7 @@
 #include "effects/EffectTable.h"
 
 #include "effects/EffectHost.h"
+#include "effects/TileShrink.h"
 #include "effects/SplitRoll.h"
 #include "effects/PixelSweep.h"
 #include "effects/MaskReveal.h"
@@ -31,9 +32,9 @@ constexpr RoutineEntry kRoutines[] = {
     {Routine::CombWipe, "CombWipe", nullptr},
     {Routine::CombWipeCross, "CombWipeCross", nullptr},
     {Routine::SpiralBlockReveal, "SpiralBlockReveal", nullptr},
-    {Routine::TileShrinkRandomPairs, "TileShrinkRandomPairs", nullptr},
-    {Routine::TileShrinkRandomQuads, "TileShrinkRandomQuads", nullptr},
-    {Routine::TileShrinkAll, "TileShrinkAll", nullptr},
+    {Routine::TileShrinkRandomPairs, "TileShrinkRandomPairs", [](EffectHost& h, const std::int16_t* a) { TileShrinkRandomPairs(h, a[0], a[1]); }},
+    {Routine::TileShrinkRandomQuads, "TileShrinkRandomQuads", [](EffectHost& h, const std::int16_t* a) { TileShrinkRandomQuads(h, a[0], a[1]); }},
+    {Routine::TileShrinkAll, "TileShrinkAll", [](EffectHost& h, const std::int16_t* a) { TileShrinkAll(h, a[0], a[1]); }},
     {Routine::CentreDoorSlide, "CentreDoorSlide", nullptr},
     {Routine::StripSlideSequence, "StripSlideSequence", nullptr},
     {Routine::StaircaseSplit, "StaircaseSplit", nullptr},
