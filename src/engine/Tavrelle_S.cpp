@@ -256,7 +256,7 @@ void Tavrelle_S::ExitShow() {
     releaseMouse();
     if (sleeping_) sleeping_->quit();
     hide();
-    QCoreApplication::quit();
+    QCoreApplication::exit(0);
 }
 
 }  // namespace tav

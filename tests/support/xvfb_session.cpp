@@ -1,0 +1,146 @@
+#include "support/xvfb_session.h"
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QImage>
+
+#include <cstdlib>
+#include <thread>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+extern char** environ;
+
+namespace tav::test {
+
+namespace {
+
+pid_t SpawnWith(const std::vector<std::string>& args, const std::map<std::string, std::string>& env) {
+    std::vector<std::string> entries;
+    for (char** e = environ; *e; ++e) {
+        std::string entry = *e;
+        if (!env.count(entry.substr(0, entry.find('=')))) entries.push_back(entry);
+    }
+    for (const auto& [k, v] : env) entries.push_back(k + "=" + v);
+    std::vector<char*> argv, envp;
+    std::vector<std::string> a = args;
+    for (auto& s : a) argv.push_back(s.data());
+    argv.push_back(nullptr);
+    for (auto& s : entries) envp.push_back(s.data());
+    envp.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0) return -1;
+    return pid;
+}
+
+Display* D(void* p) { return static_cast<Display*>(p); }
+
+}  // namespace
+
+bool HaveProgram(const std::string& name) {
+    return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+std::string ProgramPath(const std::string& name) {
+    const char* dir = std::getenv("TAVRELLE_BIN_DIR");
+    return std::string(dir ? dir : ".") + "/" + name;
+}
+
+void RunCommand(const std::vector<std::string>& args, const std::map<std::string, std::string>& env) {
+    pid_t pid = SpawnWith(args, env);
+    if (pid > 0) waitpid(pid, nullptr, 0);
+}
+
+XvfbSession::XvfbSession(int width, int height) {
+    if (!HaveProgram("Xvfb")) return;
+    // Try display numbers until one is free; Xvfb refuses a taken one.
+    for (int n = 90 + getpid() % 200; n < 400 && !display_; n += 7) {
+        std::string name = ":" + std::to_string(n);
+        if (access(("/tmp/.X11-unix/X" + std::to_string(n)).c_str(), F_OK) == 0) continue;
+        server_ = SpawnWith({"Xvfb", name, "-screen", "0", std::to_string(width) + "x" + std::to_string(height) + "x24",
+                             "-nolisten", "tcp"},
+                            {});
+        for (int i = 0; i < 100 && !display_; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            display_ = XOpenDisplay(name.c_str());
+            if (waitpid(server_, nullptr, WNOHANG) == server_) break;
+        }
+        if (display_) name_ = name;
+        else if (server_ > 0) kill(server_, SIGTERM), waitpid(server_, nullptr, 0);
+    }
+}
+
+XvfbSession::~XvfbSession() {
+    if (display_) XCloseDisplay(D(display_));
+    if (server_ > 0) {
+        kill(server_, SIGTERM);
+        waitpid(server_, nullptr, 0);
+    }
+}
+
+unsigned long XvfbSession::CreateWindow(int x, int y, int width, int height) {
+    Display* d = D(display_);
+    Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), x, y, width, height, 0, 0, BlackPixel(d, 0));
+    XMapWindow(d, w);
+    XSync(d, False);
+    return w;
+}
+
+void XvfbSession::DestroyWindow(unsigned long id) {
+    XDestroyWindow(D(display_), id);
+    XSync(D(display_), False);
+}
+
+unsigned XvfbSession::Pixel(int x, int y, unsigned long window) {
+    Display* d = D(display_);
+    XImage* img = XGetImage(d, window ? window : DefaultRootWindow(d), x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!img) return 0xFFFFFFFF;
+    unsigned p = XGetPixel(img, 0, 0) & 0xFFFFFF;
+    XDestroyImage(img);
+    return p;
+}
+
+void XvfbSession::SavePng(const std::string& path) {
+    Display* d = D(display_);
+    XWindowAttributes a;
+    XGetWindowAttributes(d, DefaultRootWindow(d), &a);
+    XImage* img = XGetImage(d, DefaultRootWindow(d), 0, 0, a.width, a.height, AllPlanes, ZPixmap);
+    if (!img) return;
+    QImage out(a.width, a.height, QImage::Format_RGB32);
+    for (int y = 0; y < a.height; ++y)
+        for (int x = 0; x < a.width; ++x) out.setPixel(x, y, 0xFF000000u | (XGetPixel(img, x, y) & 0xFFFFFF));
+    XDestroyImage(img);
+    out.save(QString::fromStdString(path));
+}
+
+Process::Process(const std::vector<std::string>& args, const std::map<std::string, std::string>& env)
+    : pid_(SpawnWith(args, env)) {}
+
+Process::~Process() {
+    if (pid_ > 0 && !status_) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+}
+
+bool Process::Running() { return started() && !WaitExit(std::chrono::milliseconds(0)); }
+
+std::optional<int> Process::WaitExit(std::chrono::milliseconds limit) {
+    if (status_ || pid_ <= 0) return status_;
+    const auto end = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        int st = 0;
+        if (waitpid(pid_, &st, WNOHANG) == pid_) {
+            status_ = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+            return status_;
+        }
+        if (std::chrono::steady_clock::now() >= end) return std::nullopt;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+}  // namespace tav::test

@@ -1,0 +1,121 @@
+// The real program on a private X server: the slide show, its end, the
+// single-copy rule, the preview and running inside a desktop saver's window.
+// Skipped where Xvfb is missing.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <thread>
+
+#include "startup/Tavrelle_B.h"
+#include "storage/PictureListFile.h"
+#include "storage/SettingsRecord.h"
+#include "support/xvfb_session.h"
+
+namespace tav::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr unsigned kRed = 0xE02020, kGreen = 0x20C040;
+
+// A data folder holding two flat pictures in group 0 and a grey background.
+struct ShowData {
+    QTemporaryDir home;
+    ShowData() {
+        const QString folder = home.path() + "/Tavrelle";
+        QDir().mkpath(folder);
+        std::vector<std::string> paths;
+        int i = 0;
+        for (unsigned colour : {kRed, kGreen}) {
+            QImage img(160, 120, QImage::Format_RGB32);
+            img.fill(QColor::fromRgb(colour));
+            const QString path = home.filePath(QString("pic%1.bmp").arg(++i));
+            img.save(path, "BMP");
+            paths.push_back(path.toStdString());
+        }
+        WritePictureListFile((folder + "/Tavrelle_0.rdm").toStdString(), paths);
+        SaverSettingsData settings;
+        settings.Groups[0].BackColor = 0x00404040;
+        settings.Groups[0].IntervalSeconds = 10;
+        settings.Groups[0].Opacity = 255;
+        WriteSettingsRecord((folder + "/Tavrelle_S.rdm").toStdString(), settings);
+    }
+    std::map<std::string, std::string> Env(const XvfbSession& x) const {
+        return {{"DISPLAY", x.name()}, {"XDG_DATA_HOME", home.path().toStdString()}, {"QT_QPA_PLATFORM", "xcb"},
+                {"SDL_AUDIODRIVER", "dummy"}};
+    }
+};
+
+// Waits until the pixel shows one of the colours, for at most `limit`.
+bool WaitForPixel(XvfbSession& x, int px, int py, std::initializer_list<unsigned> colours,
+                  std::chrono::milliseconds limit, unsigned long window = 0) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+        const unsigned p = x.Pixel(px, py, window);
+        for (unsigned c : colours)
+            if (p == c) return true;
+        std::this_thread::sleep_for(50ms);
+    }
+    return false;
+}
+
+class ShowOnX : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!x.ok()) GTEST_SKIP() << "Xvfb is not installed";
+    }
+    XvfbSession x{800, 600};
+    ShowData data;
+};
+
+TEST_F(ShowOnX, ShowsThePictureCentredOnTheBackgroundAndEndsOnAKey) {
+    Process show({ProgramPath("tavrelle"), "/s"}, data.Env(x));
+    // The 640 × 480 area sits at (80, 60); outside it the background colour.
+    ASSERT_TRUE(WaitForPixel(x, 400, 300, {kRed, kGreen}, 20s)) << "no picture on the screen";
+    EXPECT_EQ(x.Pixel(20, 20), 0x404040u);
+    EXPECT_EQ(x.Pixel(85, 65), x.Pixel(400, 300)) << "the fitted picture fills the area";
+    EXPECT_EQ(x.Pixel(75, 300), 0x404040u) << "left of the area";
+    if (const char* dir = std::getenv("TAVRELLE_SCREENSHOT_DIR")) x.SavePng(std::string(dir) + "/show.png");
+    ASSERT_TRUE(show.Running());
+    RunCommand({"xdotool", "key", "a"}, {{"DISPLAY", x.name()}});
+    EXPECT_EQ(show.WaitExit(10s), 0) << "a key ends the show";
+}
+
+TEST_F(ShowOnX, ASecondCopyEndsAtOnceWhileAShowRuns) {
+    Process first({ProgramPath("tavrelle"), "/s"}, data.Env(x));
+    ASSERT_TRUE(WaitForPixel(x, 400, 300, {kRed, kGreen}, 20s));
+    Process second({ProgramPath("tavrelle"), "/s"}, data.Env(x));
+    EXPECT_EQ(second.WaitExit(10s), 0);
+    EXPECT_TRUE(first.Running());
+}
+
+TEST_F(ShowOnX, PreviewDrawsInsideTheGivenWindowAndEndsWithIt) {
+    const unsigned long host = x.CreateWindow(10, 10, 152, 112);
+    Process preview({ProgramPath("tavrelle"), "/p", std::to_string(host)}, data.Env(x));
+    const auto end = std::chrono::steady_clock::now() + 20s;
+    bool drawn = false;
+    while (!drawn && std::chrono::steady_clock::now() < end) {
+        drawn = x.Pixel(2, 2, host) != 0 && x.Pixel(150, 110, host) != 0;
+        std::this_thread::sleep_for(50ms);
+    }
+    EXPECT_TRUE(drawn) << "the preview picture fills the small window";
+    x.DestroyWindow(host);
+    EXPECT_EQ(preview.WaitExit(10s), 0) << "the preview ends when its window goes away";
+}
+
+TEST_F(ShowOnX, RunsInsideTheWindowADesktopSaverLendsIt) {
+    const unsigned long host = x.CreateWindow(0, 0, 800, 600);
+    auto env = data.Env(x);
+    env["XSCREENSAVER_WINDOW"] = std::to_string(host);
+    Process show({ProgramPath("tavrelle"), "/s"}, env);
+    EXPECT_TRUE(WaitForPixel(x, 400, 300, {kRed, kGreen}, 20s, host)) << "the show draws inside the window";
+    EXPECT_EQ(x.Pixel(20, 20, host), 0x404040u);
+    x.DestroyWindow(host);
+    EXPECT_TRUE(show.WaitExit(10s).has_value()) << "the show ends with its window";
+}
+
+}  // namespace
+}  // namespace tav::test
