@@ -299,12 +299,15 @@ TEST(WmfPlay, TextIsDrawnAlignedInTheTextColour) {
         SCOPED_TRACE(align);
         pw::WmfWriter w;
         w.setPlaceable(QRect(0, 0, 400, 100), 96);
+        w.selectObject(w.createBrush(0, Qt::red));
+        w.rectangle(0, 0, 400, 100);  // leaves the painter in opaque mode from the default background mode
         w.setBkMode(1);
         w.setTextColor(Qt::blue);
         w.setTextAlign(align);
         w.selectObject(w.createFont(-40, 700, false, "DejaVu Sans"));
         w.textOut(200, 30, "WWWWW");
         const QImage img = Render(w, {400, 100});
+        EXPECT_EQ(CountColor(img, QRect(2, 2, 396, 96), kWhite), 0) << "transparent text filled its background";
         const int left = CountColor(img, QRect(0, 0, 200, 100), kBlue);
         const int right = CountColor(img, QRect(200, 0, 200, 100), kBlue);
         EXPECT_GT(left + right, 100);

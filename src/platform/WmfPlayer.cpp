@@ -658,6 +658,9 @@ private:
         painter_.translate(dev);
         if (dc_.font.escapement != 0) painter_.rotate(-dc_.font.escapement / 10.0);
         painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        // The opaque box is filled here, over the whole run of text; the
+        // painter's own opaque mode would fill glyph by glyph.
+        painter_.setBackgroundMode(Qt::TransparentMode);
         if (dc_.bkMode == 2) painter_.fillRect(QRectF(x, y - fm.ascent(), width, fm.height()), dc_.bkColor);
         painter_.setFont(font);
         painter_.setPen(dc_.textColor);
