@@ -8,6 +8,7 @@
 #include "effects/BlockGrid.h"
 #include "effects/RandomLineDissolve.h"
 #include "effects/TileScatter.h"
+#include "effects/HalfSlides.h"
 
 namespace tav {
 namespace {
@@ -35,15 +36,15 @@ constexpr RoutineEntry kRoutines[] = {
     {Routine::TileShrinkRandomPairs, "TileShrinkRandomPairs", [](EffectHost& h, const std::int16_t* a) { TileShrinkRandomPairs(h, a[0], a[1]); }},
     {Routine::TileShrinkRandomQuads, "TileShrinkRandomQuads", [](EffectHost& h, const std::int16_t* a) { TileShrinkRandomQuads(h, a[0], a[1]); }},
     {Routine::TileShrinkAll, "TileShrinkAll", [](EffectHost& h, const std::int16_t* a) { TileShrinkAll(h, a[0], a[1]); }},
-    {Routine::CentreDoorSlide, "CentreDoorSlide", nullptr},
+    {Routine::CentreDoorSlide, "CentreDoorSlide", [](EffectHost& h, const std::int16_t* a) { CentreDoorSlide(h, a[0]); }},
     {Routine::StripSlideSequence, "StripSlideSequence", nullptr},
     {Routine::StaircaseSplit, "StaircaseSplit", nullptr},
     {Routine::StaircaseSplitCross, "StaircaseSplitCross", nullptr},
     {Routine::SlideEntry, "SlideEntry", nullptr},
     {Routine::SlideCross, "SlideCross", nullptr},
-    {Routine::CrossBandWipe, "CrossBandWipe", nullptr},
+    {Routine::CrossBandWipe, "CrossBandWipe", [](EffectHost& h, const std::int16_t*) { CrossBandWipe(h); }},
     {Routine::BlockGridSweep, "BlockGridSweep", [](EffectHost& h, const std::int16_t* a) { BlockGridSweep(h, a[0], a[1]); }},
-    {Routine::FourWaySlideIn, "FourWaySlideIn", nullptr},
+    {Routine::FourWaySlideIn, "FourWaySlideIn", [](EffectHost& h, const std::int16_t*) { FourWaySlideIn(h); }},
     {Routine::StripSqueeze, "StripSqueeze", nullptr},
     {Routine::StripInterlaceSlide, "StripInterlaceSlide", nullptr},
     {Routine::LineInterlaceSlide, "LineInterlaceSlide", nullptr},

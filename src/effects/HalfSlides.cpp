@@ -1,0 +1,171 @@
+#include "effects/HalfSlides.h"
+
+#include <algorithm>
+
+#include "effects/Dispatch.h"
+
+namespace tav {
+namespace {
+
+void EndOfFrame(EffectHost& h) {
+    h.Refresh();
+    h.DoEvents();
+    h.Sleep(10);
+}
+
+int Step(const EffectHost& h) { return std::max<int>(h.EffectSpeed, 1); }
+
+// A stretched copy from `src` to the display; every real value is rounded on
+// its own as the call receives it.
+void Copy(EffectHost& h, const DC& src, double sx, double sy, double sw, double sh, double dx, double dy, double dw,
+          double dh) {
+    StretchBlt(h.Display(), RoundEven(dx), RoundEven(dy), RoundEven(dw), RoundEven(dh), src, RoundEven(sx),
+               RoundEven(sy), RoundEven(sw), RoundEven(sh), SRCCOPY);
+}
+
+}  // namespace
+
+void CentreDoorSlide(EffectHost& h, std::int16_t variant) {
+    if (variant < 1 || variant > 7) {
+        ShowIncomingPicture(h);
+        return;
+    }
+    const double w = h.AreaWidth, ht = h.AreaHeight;
+    const double hw = h.AreaCentreX, hh = h.AreaCentreY;
+    const int step = Step(h);
+    DC& in = h.Incoming();
+    DC& out = h.Outgoing();
+
+    auto sidesIn = [&](double s) {
+        Copy(h, in, hw, 0, s, ht, hw + hw - s, 0, s, ht);
+        Copy(h, in, hw - s, 0, s, ht, 0, 0, s, ht);
+    };
+    auto sidesOpen = [&](double s) {
+        Copy(h, out, hw, 0, hw, ht, hw + s, 0, hw, ht);
+        Copy(h, out, 0, 0, hw, ht, -s, 0, hw, ht);
+    };
+    auto edgesIn = [&](double s) {
+        Copy(h, in, 0, hh, w, s, 0, hh + hh - s, w, s);
+        Copy(h, in, 0, hh - s, w, s, 0, 0, w, s);
+    };
+    auto edgesOpen = [&](double s) {
+        Copy(h, out, 0, hh, w, hh, 0, hh + s, w, hh);
+        Copy(h, out, 0, 0, w, hh, 0, -s, w, hh);
+    };
+    auto quartersOut = [&](double s) {
+        Copy(h, out, hw, 0, hw, hh, hw + s, -s, hw, hh);
+        Copy(h, out, hw, hh, hw, hh, hw + s, hh + s, hw, hh);
+        Copy(h, out, 0, 0, hw, hh, -s, -s, hw, hh);
+        Copy(h, out, 0, hh, hw, hh, -s, hh + s, hw, hh);
+    };
+
+    // Variant 4 moves vertically yet stops on the half width: on a landscape
+    // area its last frames show the incoming picture alone.
+    const double limit = (variant == 3 || variant == 5 || variant == 6) ? hh : hw;
+    const bool overOutgoing = variant == 1 || variant == 3 || variant == 6;
+
+    while (!h.EffectDone) {
+        const double s = static_cast<double>(h.EffectFrame) * step;
+        BitBlt(h.Display(), 0, 0, h.AreaWidth, h.AreaHeight, overOutgoing ? out : in, 0, 0, SRCCOPY);
+        switch (variant) {
+            case 1: sidesIn(s); break;
+            case 2: sidesOpen(s); break;
+            case 3: edgesIn(s); break;
+            case 4: edgesOpen(s); break;
+            case 5: quartersOut(s); break;
+            case 6:
+                sidesIn(s);
+                edgesIn(s);
+                break;
+            case 7:
+                sidesOpen(s);
+                edgesOpen(s);
+                break;
+        }
+        ++h.EffectFrame;
+        if (static_cast<double>(h.EffectFrame) * step > limit) ShowIncomingPicture(h);
+        EndOfFrame(h);
+    }
+}
+
+void FourWaySlideIn(EffectHost& h) {
+    const long long w = h.AreaWidth, ht = h.AreaHeight;
+    const int step = Step(h);
+    DC& d = h.Display();
+    DC& in = h.Incoming();
+    // A finish does not end the frame's remaining tests: each one that holds
+    // shows the incoming picture again.
+    auto finishIf = [&](bool holds) {
+        if (holds) ShowIncomingPicture(h);
+    };
+    for (;;) {
+        const long long s = static_cast<long long>(h.EffectFrame) * step;
+        const int si = static_cast<int>(s), wi = h.AreaWidth, hi = h.AreaHeight;
+        switch (h.EffectFrame % 4) {
+            case 0:
+                StretchBlt(d, wi - si, 0, si, hi, in, 0, 0, si, hi, SRCCOPY);
+                finishIf(s > w);
+                finishIf(s > ht);
+                ++h.EffectFrame;
+                finishIf(s + step > w);
+                break;
+            case 1:
+                StretchBlt(d, si - wi, 0, wi, hi, in, 0, 0, wi, hi, SRCCOPY);
+                finishIf(s > w);
+                finishIf(s > ht);
+                ++h.EffectFrame;
+                finishIf(s + step > ht);
+                break;
+            case 2:
+                StretchBlt(d, 0, hi - si, wi, si, in, 0, 0, wi, si, SRCCOPY);
+                finishIf(s > ht);
+                ++h.EffectFrame;
+                finishIf(s + step > ht);
+                finishIf(s + step > w);
+                break;
+            default:
+                StretchBlt(d, 0, si - hi, wi, hi, in, 0, 0, wi, hi, SRCCOPY);
+                ++h.EffectFrame;
+                finishIf(s + step > ht);
+                finishIf(s + step > w);
+                break;
+        }
+        EndOfFrame(h);
+        if (h.EffectDone) {
+            ShowIncomingPicture(h);
+            return;
+        }
+    }
+}
+
+void CrossBandWipe(EffectHost& h) {
+    const int w = h.AreaWidth, ht = h.AreaHeight;
+    const int step = Step(h);
+    DC& d = h.Display();
+    DC& in = h.Incoming();
+
+    // The frame in which the bands reach the far edge is drawn but never
+    // presented; this phase lets no messages run between its frames.
+    for (;;) {
+        const int s = h.EffectFrame * step;
+        BitBlt(d, 0, 0, w, ht, h.Outgoing(), 0, 0, SRCCOPY);
+        StretchBlt(d, w - 2 * s, 0, s, ht, in, 0, 0, s, ht, SRCCOPY);
+        StretchBlt(d, 0, ht - 2 * s, w, s, in, 0, 0, w, s, SRCCOPY);
+        ++h.EffectFrame;
+        if (static_cast<long long>(h.EffectFrame) * step >= w) break;
+        h.Refresh();
+        h.Sleep(10);
+    }
+
+    h.EffectFrame = 0;
+    for (;;) {
+        const int s = h.EffectFrame * step;
+        StretchBlt(d, 0, 0, 2 * s, ht, in, 0, 0, 2 * s, ht, SRCCOPY);
+        ++h.EffectFrame;
+        if (static_cast<long long>(h.EffectFrame) * step >= w) break;
+        EndOfFrame(h);
+    }
+    ShowIncomingPicture(h);
+}
+
+}  // namespace tav
