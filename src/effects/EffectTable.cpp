@@ -1,6 +1,7 @@
 #include "effects/EffectTable.h"
 
 #include "effects/EffectHost.h"
+#include "effects/StripSqueeze.h"
 #include "effects/TileShrink.h"
 #include "effects/SplitRoll.h"
 #include "effects/PixelSweep.h"
@@ -45,7 +46,7 @@ constexpr RoutineEntry kRoutines[] = {
     {Routine::CrossBandWipe, "CrossBandWipe", [](EffectHost& h, const std::int16_t*) { CrossBandWipe(h); }},
     {Routine::BlockGridSweep, "BlockGridSweep", [](EffectHost& h, const std::int16_t* a) { BlockGridSweep(h, a[0], a[1]); }},
     {Routine::FourWaySlideIn, "FourWaySlideIn", [](EffectHost& h, const std::int16_t*) { FourWaySlideIn(h); }},
-    {Routine::StripSqueeze, "StripSqueeze", nullptr},
+    {Routine::StripSqueeze, "StripSqueeze", [](EffectHost& h, const std::int16_t* a) { StripSqueeze(h, a[0], a[1]); }},
     {Routine::StripInterlaceSlide, "StripInterlaceSlide", nullptr},
     {Routine::LineInterlaceSlide, "LineInterlaceSlide", nullptr},
     {Routine::CheckerBlockFill, "CheckerBlockFill", [](EffectHost& h, const std::int16_t* a) { CheckerBlockFill(h, a[0]); }},
