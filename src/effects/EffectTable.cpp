@@ -10,6 +10,7 @@
 #include "effects/RandomLineDissolve.h"
 #include "effects/TileScatter.h"
 #include "effects/HalfSlides.h"
+#include "effects/CombWipes.h"
 
 namespace tav {
 namespace {
@@ -30,9 +31,9 @@ constexpr RoutineEntry kRoutines[] = {
     {Routine::QuadrantZoom, "QuadrantZoom", nullptr},
     {Routine::ZoomOrRandomCells, "ZoomOrRandomCells", nullptr},
     {Routine::OverlayFlashWipe, "OverlayFlashWipe", nullptr},
-    {Routine::InvertFlashWipe, "InvertFlashWipe", nullptr},
-    {Routine::CombWipe, "CombWipe", nullptr},
-    {Routine::CombWipeCross, "CombWipeCross", nullptr},
+    {Routine::InvertFlashWipe, "InvertFlashWipe", [](EffectHost& h, const std::int16_t* a) { InvertFlashWipe(h, a[0], a[1]); }},
+    {Routine::CombWipe, "CombWipe", [](EffectHost& h, const std::int16_t* a) { CombWipe(h, a[0], a[1]); }},
+    {Routine::CombWipeCross, "CombWipeCross", [](EffectHost& h, const std::int16_t* a) { CombWipeCross(h, a[0]); }},
     {Routine::SpiralBlockReveal, "SpiralBlockReveal", nullptr},
     {Routine::TileShrinkRandomPairs, "TileShrinkRandomPairs", [](EffectHost& h, const std::int16_t* a) { TileShrinkRandomPairs(h, a[0], a[1]); }},
     {Routine::TileShrinkRandomQuads, "TileShrinkRandomQuads", [](EffectHost& h, const std::int16_t* a) { TileShrinkRandomQuads(h, a[0], a[1]); }},

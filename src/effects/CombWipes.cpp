@@ -1,0 +1,138 @@
+#include "effects/CombWipes.h"
+
+#include <algorithm>
+
+#include "effects/Dispatch.h"
+
+namespace tav {
+namespace {
+
+void EndOfFrame(EffectHost& h) {
+    h.Refresh();
+    h.DoEvents();
+    h.Sleep(10);
+}
+
+// The strips of one comb. Columns are one pixel wider than their spacing,
+// which closes the rounding gaps between them; rows are not, so on some
+// heights a row of pixels stays uncovered until the final copy.
+class Comb {
+public:
+    Comb(EffectHost& h, int n)
+        : h_(h), n_(n), w_(h.AreaWidth), ht_(h.AreaHeight), colW_(RoundEven(w_ / n + 1)), rowH_(RoundEven(ht_ / n)) {}
+
+    // Even columns grow down from the top, odd ones up from the bottom; the
+    // last pass of an odd count also reveals column N, just outside the area.
+    void columns(int s) {
+        for (int j = 0; j <= n_ - 1; j += 2) {
+            column(j, 0, s);
+            column(j + 1, h_.AreaHeight - s, s);
+        }
+    }
+
+    // Even rows grow from the left, odd ones from the right.
+    void rows(int s) {
+        for (int j = 0; j <= n_ - 1; j += 2) {
+            row(j, 0, s);
+            row(j + 1, h_.AreaWidth - s, s);
+        }
+    }
+
+    // Per pass: both rows, then both columns.
+    void cross(int s) {
+        for (int j = 0; j <= n_ - 1; j += 2) {
+            row(j, 0, s);
+            row(j + 1, h_.AreaWidth - s, s);
+            column(j, 0, s);
+            column(j + 1, h_.AreaHeight - s, s);
+        }
+    }
+
+private:
+    int colX(int j) const { return RoundEven(w_ / n_ * j); }
+    int rowY(int j) const { return RoundEven(ht_ / n_ * j); }
+    void column(int j, int y, int s) { Reveal(colX(j), y, colW_, s); }
+    void row(int j, int x, int s) { Reveal(x, rowY(j), s, rowH_); }
+
+    // The incoming picture stays in place; only the uncovered part grows.
+    void Reveal(int x, int y, int w, int hgt) {
+        StretchBlt(h_.Display(), x, y, w, hgt, h_.Incoming(), x, y, w, hgt, SRCCOPY);
+    }
+
+    EffectHost& h_;
+    int n_;
+    double w_, ht_;
+    int colW_, rowH_;
+};
+
+int Step(const EffectHost& h) { return std::max<int>(h.EffectSpeed, 1); }
+
+}  // namespace
+
+void CombWipe(EffectHost& h, std::int16_t axis, std::int16_t n) {
+    const int step = Step(h);
+    const long long limit = axis == 1 ? h.AreaHeight : h.AreaWidth;
+    Comb comb(h, n);
+    while (!h.EffectDone) {
+        const int s = h.EffectFrame * step;
+        if (axis == 1)
+            comb.columns(s);
+        else
+            comb.rows(s);
+        ++h.EffectFrame;
+        if (static_cast<long long>(h.EffectFrame) * step > limit) ShowIncomingPicture(h);
+        EndOfFrame(h);
+    }
+}
+
+void CombWipeCross(EffectHost& h, std::int16_t n) {
+    const int step = Step(h);
+    Comb comb(h, n);
+    // On a landscape area the columns complete first and already cover the
+    // whole area, so their end ends the effect.
+    while (!h.EffectDone) {
+        comb.cross(h.EffectFrame * step);
+        ++h.EffectFrame;
+        if (static_cast<long long>(h.EffectFrame) * step > h.AreaHeight) ShowIncomingPicture(h);
+        EndOfFrame(h);
+    }
+}
+
+void InvertFlashWipe(EffectHost& h, std::int16_t axis, std::int16_t n) {
+    const int step = Step(h);
+    const int w = h.AreaWidth, ht = h.AreaHeight;
+    const long long bandLimit = axis == 1 ? w : ht;
+    const long long combLimit = axis == 2 ? w : ht;
+    DC& d = h.Display();
+    Comb comb(h, n);
+    // The saver window's first-pass flag tells the band phase from the comb
+    // phase. The frame that ends the band shows the whole negative and draws
+    // no comb; the comb starts from nothing in the next frame.
+    while (!h.EffectDone) {
+        const int s = h.EffectFrame * step;
+        if (h.EffectFirstPass) {
+            BitBlt(d, 0, 0, w, ht, h.Outgoing(), 0, 0, SRCCOPY);
+            if (axis == 1)
+                StretchBlt(d, w - s, 0, s, ht, nullptr, 0, 0, s, ht, DSTINVERT);
+            else
+                StretchBlt(d, 0, ht - s, w, s, nullptr, 0, 0, w, s, DSTINVERT);
+            ++h.EffectFrame;
+            if (static_cast<long long>(h.EffectFrame) * step > bandLimit) {
+                BitBlt(d, 0, 0, w, ht, h.Outgoing(), 0, 0, SRCCOPY);
+                BitBlt(d, 0, 0, w, ht, nullptr, 0, 0, DSTINVERT);
+                h.EffectFirstPass = false;
+                h.EffectFrame = 0;
+            }
+        } else {
+            if (axis == 2)
+                comb.rows(s);
+            else
+                comb.columns(s);
+            ++h.EffectFrame;
+            if (static_cast<long long>(h.EffectFrame) * step > combLimit) ShowIncomingPicture(h);
+        }
+        EndOfFrame(h);
+    }
+}
+
+}  // namespace tav
