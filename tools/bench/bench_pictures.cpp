@@ -1,0 +1,136 @@
+// Picture loading speed.
+//
+// WmfBusy renders a metafile of a few thousand primitives at 1024 x 768 (the
+// aim is at most 10 ms). The three JPEG benchmarks decode the same generated
+// 4000 x 3000 photo-like file for a 1920-wide draw: through LoadPictureFile,
+// through QImageReader asked for the draw size, and through QImageReader asked
+// for the DCT-reduced size LoadPictureFile picks; compare their times as ratios.
+#include "platform/PictureLoader.h"
+#include "platform/WmfPlayer.h"
+
+#include "picturewriters/PictureWriters.h"
+
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <random>
+
+namespace {
+
+QByteArray BusyMetafile() {
+    tav::pw::WmfWriter w;
+    w.setPlaceable(QRect(0, 0, 10240, 7680), 960);
+    std::mt19937 random(5);
+    auto r = [&](int n) { return int(random() % std::uint32_t(n)); };
+    QImage dib(64, 48, QImage::Format_RGB32);
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x) dib.setPixel(x, y, qRgb(x * 4, y * 5, 128));
+    w.stretchDib(QRect(0, 0, 10240, 7680), QRect(0, 0, 64, 48), dib);
+    const int pen = w.createPen(0, 10, Qt::black);
+    w.selectObject(pen);
+    for (int i = 0; i < 1500; ++i) {
+        const int brush = w.createBrush(i % 7 == 0 ? 2 : 0, QColor(r(256), r(256), r(256)), i % 6);
+        w.selectObject(brush);
+        const int x = r(10000), y = r(7500), s = 50 + r(600);
+        switch (i % 5) {
+        case 0: w.rectangle(x, y, x + s, y + s / 2); break;
+        case 1: w.ellipse(x, y, x + s, y + s); break;
+        case 2: w.polygon({{x, y}, {x + s, y + s / 3}, {x + s / 2, y + s}, {x - s / 3, y + s / 2}}); break;
+        case 3: w.pie(x, y, x + s, y + s, x + s, y, x, y); break;
+        default: w.roundRect(x, y, x + s, y + s, s / 4, s / 4); break;
+        }
+        w.selectObject(pen);
+        w.deleteObject(brush);
+    }
+    for (int i = 0; i < 500; ++i) {
+        w.moveTo(r(10240), r(7680));
+        w.lineTo(r(10240), r(7680));
+    }
+    w.setBkMode(1);
+    w.selectObject(w.createFont(-120, 400, false, "DejaVu Sans"));
+    for (int i = 0; i < 60; ++i) w.textOut(r(9000), r(7500), "Tavrelle slide show");
+    return w.finish();
+}
+
+void WmfBusy(benchmark::State& state) {
+    const QByteArray wmf = BusyMetafile();
+    for (auto _ : state) {
+        QImage image = tav::RenderWmf(wmf, QSize(1024, 768));
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(WmfBusy)->Unit(benchmark::kMillisecond);
+
+// Noise over gradients: detail everywhere, like a photo, so the decoder has
+// real work on every block.
+QString BigJpegPath() {
+    static QTemporaryDir dir;
+    static QString path;
+    if (path.isEmpty()) {
+        QImage image(4000, 3000, QImage::Format_RGB32);
+        std::mt19937 random(9);
+        for (int y = 0; y < 3000; ++y) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < 4000; ++x) {
+                const int n = int(random() & 63) - 32;
+                line[x] = qRgb(std::clamp(x * 255 / 4000 + n, 0, 255), std::clamp(y * 255 / 3000 + n, 0, 255),
+                               std::clamp(int(128 + 100 * std::sin(x * 0.003 + y * 0.002)) + n, 0, 255));
+            }
+        }
+        path = dir.filePath("big.jpg");
+        tav::pw::SaveBytes(path.toStdString(), tav::pw::WriteJpeg(image, 90));
+    }
+    return path;
+}
+
+// The fit of a landscape picture into a 1920 x 1080 area: full width.
+QSize FitWidth(QSize natural) { return QSize(1920, natural.height() * 1920 / natural.width()); }
+
+void JpegLoadPictureFile(benchmark::State& state) {
+    const std::string path = BigJpegPath().toStdString();
+    for (auto _ : state) {
+        const tav::DecodedPicture pic = tav::LoadPictureFile(path, FitWidth);
+        if (!pic.ok()) state.SkipWithError("decode failed");
+        benchmark::DoNotOptimize(pic.image.constBits());
+    }
+}
+BENCHMARK(JpegLoadPictureFile)->Unit(benchmark::kMillisecond);
+
+void JpegQtReducedToDrawSize(benchmark::State& state) {
+    const QString path = BigJpegPath();
+    for (auto _ : state) {
+        QImageReader reader(path);
+        reader.setScaledSize(FitWidth(QSize(4000, 3000)));
+        const QImage image = reader.read();
+        if (image.isNull()) state.SkipWithError("decode failed");
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(JpegQtReducedToDrawSize)->Unit(benchmark::kMillisecond);
+
+void JpegQtReducedToDctSize(benchmark::State& state) {
+    const QString path = BigJpegPath();
+    for (auto _ : state) {
+        QImageReader reader(path);
+        reader.setScaledSize(QSize(2000, 1500));
+        const QImage image = reader.read();
+        if (image.isNull()) state.SkipWithError("decode failed");
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(JpegQtReducedToDctSize)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
