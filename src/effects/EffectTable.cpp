@@ -1,6 +1,7 @@
 #include "effects/EffectTable.h"
 
 #include "effects/EffectHost.h"
+#include "effects/SlidePush.h"
 #include "effects/StripSqueeze.h"
 #include "effects/TileShrink.h"
 #include "effects/SplitRoll.h"
@@ -42,8 +43,8 @@ constexpr RoutineEntry kRoutines[] = {
     {Routine::StripSlideSequence, "StripSlideSequence", nullptr},
     {Routine::StaircaseSplit, "StaircaseSplit", nullptr},
     {Routine::StaircaseSplitCross, "StaircaseSplitCross", nullptr},
-    {Routine::SlideEntry, "SlideEntry", nullptr},
-    {Routine::SlideCross, "SlideCross", nullptr},
+    {Routine::SlideEntry, "SlideEntry", [](EffectHost& h, const std::int16_t* a) { SlideEntry(h, a[0], a[1]); }},
+    {Routine::SlideCross, "SlideCross", [](EffectHost& h, const std::int16_t* a) { SlideCross(h, a[0], a[1], a[2]); }},
     {Routine::CrossBandWipe, "CrossBandWipe", [](EffectHost& h, const std::int16_t*) { CrossBandWipe(h); }},
     {Routine::BlockGridSweep, "BlockGridSweep", [](EffectHost& h, const std::int16_t* a) { BlockGridSweep(h, a[0], a[1]); }},
     {Routine::FourWaySlideIn, "FourWaySlideIn", [](EffectHost& h, const std::int16_t*) { FourWaySlideIn(h); }},
