@@ -1,7 +1,10 @@
 // "Tavrelle.ini" with the private-profile rules.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "storage/IniFile.h"
+#include "storage/TextUtil.h"
 #include "support/storage_temp_folder.h"
 
 namespace tav {
@@ -77,6 +80,38 @@ TEST(IniText, LookupRules) {
 TEST(IniText, ALineBreakInAValueCannotAddLines) {
     const std::string text = SetIniValueInText("", "Section", "BGMﾌｧｲﾙ_0", "/a\n[Section]\n半透明_0=1");
     EXPECT_EQ(text, "[Section]\nBGMﾌｧｲﾙ_0=/a\n");
+}
+
+// Files made of random lines: after any write, the written key reads back and
+// every other key reads as before.
+TEST(IniText, AWriteChangesOnlyItsOwnKey) {
+    const std::vector<std::string> pieces = {
+        "[Section]", "[section ]", "[Other]", "[", "[]", "  [Section]  ", "; c=1", "a=1", " A = 2 ", "b=",
+        "=x", "noequals", "", "   ", "半透明_0=5", "BGMﾌｧｲﾙ_0=/x", "\xEF\xBB\xBF[Section]", "q=\"v\"",
+    };
+    const std::vector<std::pair<std::string, std::string>> probes = {
+        {"Section", "a"}, {"Section", "b"}, {"Other", "a"}, {"Section", "半透明_0"}, {"Other", "BGMﾌｧｲﾙ_0"},
+        {"", "a"}, {"Section", "q"},
+    };
+    std::mt19937 random(7);
+    for (int round = 0; round < 400; ++round) {
+        std::string text;
+        const int lines = static_cast<int>(random() % 8);
+        const char* end = random() % 2 ? "\n" : "\r\n";
+        for (int i = 0; i < lines; ++i) {
+            text += pieces[random() % pieces.size()];
+            if (i + 1 < lines || random() % 2) text += end;
+        }
+        const auto& [section, key] = probes[random() % probes.size()];
+        const std::string value = "v" + std::to_string(round);
+        const std::string written = SetIniValueInText(text, section, key, value);
+        ASSERT_EQ(GetIniValueFromText(written, section, key), value) << "text:\n" << text;
+        for (const auto& [s, k] : probes) {
+            if (EqualsIgnoringAsciiCase(s, section) && EqualsIgnoringAsciiCase(k, key)) continue;
+            ASSERT_EQ(GetIniValueFromText(written, s, k), GetIniValueFromText(text, s, k))
+                << s << "/" << k << " after writing " << section << "/" << key << " into:\n" << text;
+        }
+    }
 }
 
 TEST(IniFile, RoundTripThroughTheFile) {
