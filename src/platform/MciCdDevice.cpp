@@ -6,8 +6,11 @@
 #include <cdio/logging.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 namespace tav::mci {
 
@@ -49,103 +52,140 @@ CdToc ReadToc(void* handle)
     return toc;
 }
 
+struct CdDevice::Shared {
+    ~Shared()
+    {
+        if (cdio) cdio_destroy(Handle(cdio));
+    }
+
+    void ClearBufferLocked()
+    {
+        ringHead = ringCount = 0;
+        ++generation;
+    }
+
+    void* cdio = nullptr;  // CdIo_t*; once open, only the reader thread uses it
+
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool quit = false;
+    bool playing = false;
+    bool paused = false;
+    std::uint64_t generation = 0;     // bumped by every play, stop and seek
+    std::int64_t positionSample = 0;  // stereo sample frame heard next, from the disc start
+    std::int64_t endSector = 0;       // playback stops before this sector
+    std::int64_t readSector = 0;      // next sector for the reader
+    std::vector<std::int16_t> ring;   // interleaved stereo samples
+    std::size_t ringHead = 0;
+    std::size_t ringCount = 0;
+};
+
+namespace {
+
+// Reads sectors ahead of the audio thread while the device plays.
+void ReaderLoop(std::shared_ptr<CdDevice::Shared> shared)
+{
+    auto& s = *shared;
+    std::vector<std::uint8_t> raw(static_cast<std::size_t>(kReadSectors) * kBytesPerSector);
+    std::unique_lock lock(s.mutex);
+    while (true) {
+        s.wake.wait(lock, [&s] {
+            return s.quit || (s.playing && s.readSector < s.endSector &&
+                              s.ring.size() - s.ringCount >= kReadSectors * kSamplesPerSectorStereo);
+        });
+        if (s.quit) return;
+        const std::uint64_t generation = s.generation;
+        const std::int64_t sector = s.readSector;
+        const int count = static_cast<int>(std::min<std::int64_t>(kReadSectors, s.endSector - sector));
+        lock.unlock();
+        // Some drives refuse a run of sectors that they read one by one; a
+        // sector that cannot be read at all plays as silence.
+        CdIo_t* cdio = Handle(s.cdio);
+        if (cdio_read_audio_sectors(cdio, raw.data(), static_cast<lsn_t>(sector), static_cast<std::uint32_t>(count)) !=
+            DRIVER_OP_SUCCESS) {
+            for (int k = 0; k < count; ++k) {
+                std::uint8_t* one = raw.data() + static_cast<std::size_t>(k) * kBytesPerSector;
+                if (cdio_read_audio_sector(cdio, one, static_cast<lsn_t>(sector + k)) != DRIVER_OP_SUCCESS)
+                    std::fill(one, one + kBytesPerSector, std::uint8_t{0});
+            }
+        }
+        lock.lock();
+        if (generation != s.generation || s.quit) continue;
+        const std::size_t samples = static_cast<std::size_t>(count) * kSamplesPerSectorStereo;
+        std::size_t tail = (s.ringHead + s.ringCount) % s.ring.size();
+        for (std::size_t i = 0; i < samples; ++i) {
+            // Disc audio is little-endian whatever the machine.
+            s.ring[tail] = static_cast<std::int16_t>(raw[2 * i] | (raw[2 * i + 1] << 8));
+            if (++tail == s.ring.size()) tail = 0;
+        }
+        s.ringCount += samples;
+        s.readSector += count;
+    }
+}
+
+}  // namespace
+
+CdDevice::CdDevice() : shared_(std::make_shared<Shared>()) {}
+
 CdDevice::~CdDevice()
 {
     sound::RemoveMixSource(this);
     {
-        std::lock_guard lock(mutex_);
-        quit_ = true;
+        std::lock_guard lock(shared_->mutex);
+        shared_->quit = true;
     }
-    wake_.notify_all();
-    if (reader_.joinable()) reader_.join();
-    if (cdio_) cdio_destroy(Handle(cdio_));
+    shared_->wake.notify_all();
 }
 
 std::uint32_t CdDevice::Open(const std::string& source)
 {
     static const bool quiet = (cdio_log_set_handler(&QuietCdio), true);
     (void)quiet;
+    CdIo_t* cdio = nullptr;
     if (source.empty()) {
         char* drive = cdio_get_default_device(nullptr);
         if (!drive) return kDeviceNotInstalled;
-        cdio_ = cdio_open(drive, DRIVER_DEVICE);
+        cdio = cdio_open(drive, DRIVER_DEVICE);
         std::free(drive);
-        if (!cdio_) return kDeviceNotInstalled;
+        if (!cdio) return kDeviceNotInstalled;
     } else {
-        cdio_ = cdio_open(source.c_str(), EndsWithIgnoreCase(source, ".cue") ? DRIVER_BINCUE : DRIVER_UNKNOWN);
-        if (!cdio_) return kFileNotFound;
+        cdio = cdio_open(source.c_str(), EndsWithIgnoreCase(source, ".cue") ? DRIVER_BINCUE : DRIVER_UNKNOWN);
+        if (!cdio) return kFileNotFound;
     }
-    toc_ = ReadToc(cdio_);
-    if (Ready()) positionSample_ = toc_.tracks.front().start * kSamplesPerSector;
-    ring_.assign(kRingSectors * kSamplesPerSectorStereo, 0);
-    reader_ = std::thread([this] { ReaderLoop(); });
+    shared_->cdio = cdio;
+    toc_ = ReadToc(cdio);
+    if (Ready()) shared_->positionSample = toc_.tracks.front().start * kSamplesPerSector;
+    shared_->ring.assign(kRingSectors * kSamplesPerSectorStereo, 0);
+    std::thread(ReaderLoop, shared_).detach();
     sound::EnsureAudioOpen();
     sound::AddMixSource(this);
     return kOk;
 }
 
-void CdDevice::ClearBufferLocked()
-{
-    ringHead_ = ringCount_ = 0;
-    ++generation_;
-}
-
 std::int64_t CdDevice::PositionSector()
 {
-    std::lock_guard lock(mutex_);
-    return positionSample_ / kSamplesPerSector;
-}
-
-void CdDevice::ReaderLoop()
-{
-    std::vector<std::uint8_t> raw(static_cast<std::size_t>(kReadSectors) * kBytesPerSector);
-    std::unique_lock lock(mutex_);
-    while (true) {
-        wake_.wait(lock, [this] {
-            return quit_ || (playing_ && readSector_ < endSector_ &&
-                             ring_.size() - ringCount_ >= kReadSectors * kSamplesPerSectorStereo);
-        });
-        if (quit_) return;
-        const std::uint64_t generation = generation_;
-        const std::int64_t sector = readSector_;
-        const int count = static_cast<int>(std::min<std::int64_t>(kReadSectors, endSector_ - sector));
-        lock.unlock();
-        // A sector the drive cannot read plays as silence.
-        if (cdio_read_audio_sectors(Handle(cdio_), raw.data(), static_cast<lsn_t>(sector),
-                                    static_cast<std::uint32_t>(count)) != DRIVER_OP_SUCCESS)
-            std::fill(raw.begin(), raw.end(), std::uint8_t{0});
-        lock.lock();
-        if (generation != generation_ || quit_) continue;
-        const std::size_t samples = static_cast<std::size_t>(count) * kSamplesPerSectorStereo;
-        std::size_t tail = (ringHead_ + ringCount_) % ring_.size();
-        for (std::size_t i = 0; i < samples; ++i) {
-            // Disc audio is little-endian whatever the machine.
-            ring_[tail] = static_cast<std::int16_t>(raw[2 * i] | (raw[2 * i + 1] << 8));
-            if (++tail == ring_.size()) tail = 0;
-        }
-        ringCount_ += samples;
-        readSector_ += count;
-    }
+    std::lock_guard lock(shared_->mutex);
+    return shared_->positionSample / kSamplesPerSector;
 }
 
 void CdDevice::MixInto(std::int16_t* samples, int sampleCount)
 {
-    std::lock_guard lock(mutex_);
-    if (!playing_ || paused_) return;
-    const std::int64_t endSample = endSector_ * kSamplesPerSector;
-    std::size_t frames = std::min<std::size_t>(static_cast<std::size_t>(sampleCount) / 2, ringCount_ / 2);
-    frames = std::min<std::size_t>(frames, static_cast<std::size_t>(std::max<std::int64_t>(0, endSample - positionSample_)));
+    std::lock_guard lock(shared_->mutex);
+    if (!shared_->playing || shared_->paused) return;
+    const std::int64_t endSample = shared_->endSector * kSamplesPerSector;
+    std::size_t frames = std::min<std::size_t>(static_cast<std::size_t>(sampleCount) / 2, shared_->ringCount / 2);
+    frames = std::min<std::size_t>(frames, static_cast<std::size_t>(std::max<std::int64_t>(0, endSample - shared_->positionSample)));
     for (std::size_t i = 0; i < frames * 2; ++i) {
-        samples[i] = sound::MixSample(samples[i], ring_[ringHead_]);
-        if (++ringHead_ == ring_.size()) ringHead_ = 0;
+        samples[i] = sound::MixSample(samples[i], shared_->ring[shared_->ringHead]);
+        if (++shared_->ringHead == shared_->ring.size()) shared_->ringHead = 0;
     }
-    ringCount_ -= frames * 2;
-    positionSample_ += static_cast<std::int64_t>(frames);
-    if (positionSample_ >= endSample) {
-        playing_ = false;
-        ClearBufferLocked();
+    shared_->ringCount -= frames * 2;
+    shared_->positionSample += static_cast<std::int64_t>(frames);
+    if (shared_->positionSample >= endSample) {
+        shared_->playing = false;
+        shared_->ClearBufferLocked();
     }
-    wake_.notify_all();
+    shared_->wake.notify_all();
 }
 
 std::uint32_t CdDevice::StartPlay(std::int64_t from, std::int64_t to)
@@ -162,15 +202,15 @@ std::uint32_t CdDevice::StartPlay(std::int64_t from, std::int64_t to)
         if (!toc_.tracks[k].audio) to = std::min(to, toc_.tracks[k].start);
     if (to <= from) return kOutOfRange;
     {
-        std::lock_guard lock(mutex_);
-        ClearBufferLocked();
-        positionSample_ = from * kSamplesPerSector;
-        readSector_ = from;
-        endSector_ = to;
-        playing_ = true;
-        paused_ = false;
+        std::lock_guard lock(shared_->mutex);
+        shared_->ClearBufferLocked();
+        shared_->positionSample = from * kSamplesPerSector;
+        shared_->readSector = from;
+        shared_->endSector = to;
+        shared_->playing = true;
+        shared_->paused = false;
     }
-    wake_.notify_all();
+    shared_->wake.notify_all();
     return kOk;
 }
 
@@ -184,12 +224,12 @@ std::uint32_t CdDevice::Play(const std::vector<Word>& words)
     if (hasFrom) {
         if (const auto err = ParsePosition(format_, fromText, toc_, from)) return err;
     } else {
-        std::lock_guard lock(mutex_);
-        if (playing_ && !hasTo) {
-            paused_ = false;
+        std::lock_guard lock(shared_->mutex);
+        if (shared_->playing && !hasTo) {
+            shared_->paused = false;
             return kOk;
         }
-        from = positionSample_ / kSamplesPerSector;
+        from = shared_->positionSample / kSamplesPerSector;
     }
     if (hasTo) {
         if (const auto err = ParsePosition(format_, toText, toc_, to)) return err;
@@ -203,25 +243,25 @@ std::uint32_t CdDevice::Play(const std::vector<Word>& words)
 std::uint32_t CdDevice::Stop()
 {
     if (!Ready()) return kDeviceNotReady;
-    std::lock_guard lock(mutex_);
-    playing_ = paused_ = false;
-    ClearBufferLocked();
+    std::lock_guard lock(shared_->mutex);
+    shared_->playing = shared_->paused = false;
+    shared_->ClearBufferLocked();
     return kOk;
 }
 
 std::uint32_t CdDevice::Pause()
 {
     if (!Ready()) return kDeviceNotReady;
-    std::lock_guard lock(mutex_);
-    if (playing_) paused_ = true;
+    std::lock_guard lock(shared_->mutex);
+    if (shared_->playing) shared_->paused = true;
     return kOk;
 }
 
 std::uint32_t CdDevice::Resume()
 {
     if (!Ready()) return kDeviceNotReady;
-    std::lock_guard lock(mutex_);
-    paused_ = false;
+    std::lock_guard lock(shared_->mutex);
+    shared_->paused = false;
     return kOk;
 }
 
@@ -234,10 +274,10 @@ std::uint32_t CdDevice::Seek(const std::vector<Word>& words)
     else if (SameWord(words[1].text, "end")) target = toc_.leadOut;
     else if (const auto err = ParsePosition(format_, words[1].text, toc_, target)) return err;
     if (target < toc_.tracks.front().start || target > toc_.leadOut) return kOutOfRange;
-    std::lock_guard lock(mutex_);
-    playing_ = paused_ = false;
-    ClearBufferLocked();
-    positionSample_ = target * kSamplesPerSector;
+    std::lock_guard lock(shared_->mutex);
+    shared_->playing = shared_->paused = false;
+    shared_->ClearBufferLocked();
+    shared_->positionSample = target * kSamplesPerSector;
     return kOk;
 }
 
@@ -281,8 +321,8 @@ std::uint32_t CdDevice::Status(const std::vector<Word>& words, std::string& repl
     if (is({"mode"})) {
         if (!Ready()) reply = "not ready";
         else {
-            std::lock_guard lock(mutex_);
-            reply = !playing_ ? "stopped" : paused_ ? "paused" : "playing";
+            std::lock_guard lock(shared_->mutex);
+            reply = !shared_->playing ? "stopped" : shared_->paused ? "paused" : "playing";
         }
     } else if (is({"ready"}) || is({"media", "present"})) {
         reply = Ready() ? "true" : "false";

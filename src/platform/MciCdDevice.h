@@ -11,16 +11,16 @@
 #include "platform/MciDevice.h"
 #include "platform/SoundOutput.h"
 
-#include <condition_variable>
-#include <mutex>
-#include <thread>
+#include <memory>
 #include <vector>
 
 namespace tav::mci {
 
 class CdDevice final : public Device, private sound::MixSource {
 public:
-    CdDevice() = default;
+    struct Shared;
+
+    CdDevice();
     ~CdDevice() override;
     CdDevice(const CdDevice&) = delete;
     CdDevice& operator=(const CdDevice&) = delete;
@@ -39,31 +39,18 @@ public:
 
 private:
     void MixInto(std::int16_t* samples, int sampleCount) override;
-    void ReaderLoop();
     bool Ready() const { return toc_.HasAudio(); }
     std::int64_t PositionSector();
     std::uint32_t StartPlay(std::int64_t from, std::int64_t to);
-    void ClearBufferLocked();
 
-    void* cdio_ = nullptr;  // CdIo_t*, touched by the reader thread once playing
     CdToc toc_;
     TimeFormat format_ = TimeFormat::Msf;
 
-    // Shared with the reader and audio threads, guarded by mutex_.
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    bool quit_ = false;
-    bool playing_ = false;
-    bool paused_ = false;
-    std::uint64_t generation_ = 0;     // bumped by every play, stop and seek
-    std::int64_t positionSample_ = 0;  // stereo sample frame heard next, from the disc start
-    std::int64_t endSector_ = 0;       // playback stops before this sector
-    std::int64_t readSector_ = 0;      // next sector for the reader
-    std::vector<std::int16_t> ring_;   // interleaved stereo samples
-    std::size_t ringHead_ = 0;
-    std::size_t ringCount_ = 0;
-
-    std::thread reader_;
+    // The drive handle, the ring buffer and the play state, shared with the
+    // reader and audio threads. The reader thread keeps its own reference, so
+    // closing never waits for a read that a bad disc holds up: the thread
+    // lets go of the drive when that read returns.
+    std::shared_ptr<Shared> shared_;
 };
 
 // Reads the table of contents from an open libcdio handle; an unreadable or
