@@ -160,28 +160,28 @@ TEST(MusicCommands, MusicFileKindByLastThreeCharacters)
 
 TEST_F(MusicTest, FirstPollStartsTheChosenTrack)
 {
-    OpenDisc({{440, 2}, {550, 2}, {660, 2}});
+    OpenDisc({{440, 4}, {550, 4}, {660, 4}});
     Current.CdTrack = 3;
     PollCdAudio();
     EXPECT_TRUE(CdPlaybackOk);
     EXPECT_EQ(CdCurrentTrack, "1");
     EXPECT_EQ(CdTrackCount, "3");
     EXPECT_TRUE(recorder.Sent("status cdaudio position track 3"));
-    EXPECT_TRUE(recorder.Sent("play cdaudio from 00:06:00"));
+    EXPECT_TRUE(recorder.Sent("play cdaudio from 00:10:00"));
     EXPECT_EQ(CdQuery("status cdaudio mode"), "playing");
     EXPECT_EQ(CdQuery("status cdaudio current track"), "3");
 
     // While track 3 plays, a poll changes nothing.
-    const auto plays = recorder.Count("play cdaudio from 00:06:00");
+    const auto plays = recorder.Count("play cdaudio from 00:10:00");
     PollCdAudio();
-    EXPECT_EQ(recorder.Count("play cdaudio from 00:06:00"), plays);
+    EXPECT_EQ(recorder.Count("play cdaudio from 00:10:00"), plays);
 }
 
 TEST_F(MusicTest, PollRestartsTheTrackWhenTheDiscMovedOn)
 {
-    OpenDisc({{440, 2}, {550, 2}, {660, 2}, {770, 2}});
+    OpenDisc({{440, 4}, {550, 4}, {660, 4}, {770, 4}});
     Current.CdTrack = 3;
-    ASSERT_EQ(PlayMciRange("cdaudio", "00:08:00", ""), 0);  // the start of track 4
+    ASSERT_EQ(PlayMciRange("cdaudio", "00:14:00", ""), 0);  // the start of track 4
     ASSERT_EQ(CdQuery("status cdaudio current track"), "4");
     PollCdAudio();
     EXPECT_TRUE(CdPlaybackOk);
@@ -192,7 +192,7 @@ TEST_F(MusicTest, PollRestartsTheTrackWhenTheDiscMovedOn)
 
 TEST_F(MusicTest, WholeDiscPlaysWhenStopped)
 {
-    OpenDisc({{440, 2}, {550, 2}});
+    OpenDisc({{440, 4}, {550, 4}});
     Current.CdTrack = 0;
     PollCdAudio();
     EXPECT_TRUE(recorder.Sent("play cdaudio"));
@@ -204,8 +204,8 @@ TEST_F(MusicTest, WholeDiscPlaysWhenStopped)
 
 TEST_F(MusicTest, ArrowKeysMoveBetweenTracks)
 {
-    OpenDisc({{440, 2}, {550, 2}, {660, 2}});
-    ASSERT_EQ(PlayMciRange("cdaudio", "00:04:00", ""), 0);  // the start of track 2
+    OpenDisc({{440, 4}, {550, 4}, {660, 4}});
+    ASSERT_EQ(PlayMciRange("cdaudio", "00:06:00", ""), 0);  // the start of track 2
     PlayNextTrack();
     EXPECT_EQ(CdQuery("status cdaudio current track"), "3");
     PlayPreviousTrack();
