@@ -169,6 +169,36 @@ bool MapAxis(int d, int dn, int s, int sn, int dlimit, int slimit, AxisMap& out)
 
 }  // namespace
 
+namespace {
+
+void StretchRows(Bitmap& db, int x, int y, int dw, int dh, const PixelView& from, int sx, int sy, int sw, int sh,
+                 Rop rop) {
+    AxisMap cols, rows;
+    if (!MapAxis(x, dw, sx, sw, db.width(), from.width, cols)) return;
+    if (!MapAxis(y, dh, sy, sh, db.height(), from.height, rows)) return;
+    const int n = static_cast<int>(cols.src.size());
+    std::vector<Pixel> line(n);
+    for (std::size_t r = 0; r < rows.src.size(); ++r) {
+        const int srow = rows.src[r];
+        if (srow < 0) continue;
+        const Pixel* s = from.pixels + static_cast<std::ptrdiff_t>(srow) * from.stride;
+        Pixel* d = db.row(rows.first + static_cast<int>(r)) + cols.first;
+        // Runs of destination columns that have a source pixel.
+        int i = 0;
+        while (i < n) {
+            while (i < n && cols.src[i] < 0) ++i;
+            const int start = i;
+            while (i < n && cols.src[i] >= 0) {
+                line[i] = s[cols.src[i]] & from.mask;
+                ++i;
+            }
+            if (i > start) ApplyRow(rop, d + start, line.data() + start, i - start);
+        }
+    }
+}
+
+}  // namespace
+
 void StretchBlt(DC& dst, int x, int y, int dw, int dh, const DC* src, int sx, int sy, int sw, int sh,
                 Rop rop) {
     if (dw == 0 || dh == 0 || sw == 0 || sh == 0) return;
@@ -186,37 +216,21 @@ void StretchBlt(DC& dst, int x, int y, int dw, int dh, const DC* src, int sx, in
     }
     if (!src) return;
     const Bitmap& sb = src->bitmap();
-    AxisMap cols, rows;
-    if (!MapAxis(x, dw, sx, sw, db.width(), sb.width(), cols)) return;
-    if (!MapAxis(y, dh, sy, sh, db.height(), sb.height(), rows)) return;
+    if (&db == &sb) {
+        // Reading and writing one bitmap: read from a copy.
+        const Bitmap copy = sb;
+        StretchRows(db, x, y, dw, dh, PixelView{copy.pixels().data(), copy.width(), copy.height(), copy.width()}, sx,
+                    sy, sw, sh, rop);
+        return;
+    }
+    StretchRows(db, x, y, dw, dh, PixelView{sb.pixels().data(), sb.width(), sb.height(), sb.width()}, sx, sy, sw,
+                sh, rop);
+}
 
-    const int n = static_cast<int>(cols.src.size());
-    // Gather into a scratch row first: it also makes copies within one bitmap safe.
-    const bool same = &db == &sb;
-    const Bitmap* from = &sb;
-    Bitmap copy;
-    if (same) {
-        copy = sb;
-        from = &copy;
-    }
-    std::vector<Pixel> line(n);
-    // Runs of destination columns that have a source pixel.
-    for (std::size_t r = 0; r < rows.src.size(); ++r) {
-        const int srow = rows.src[r];
-        if (srow < 0) continue;
-        const Pixel* s = from->row(srow);
-        Pixel* d = db.row(rows.first + static_cast<int>(r)) + cols.first;
-        int i = 0;
-        while (i < n) {
-            while (i < n && cols.src[i] < 0) ++i;
-            int start = i;
-            while (i < n && cols.src[i] >= 0) {
-                line[i] = s[cols.src[i]];
-                ++i;
-            }
-            if (i > start) ApplyRow(rop, d + start, line.data() + start, i - start);
-        }
-    }
+void StretchBlt(DC& dst, int x, int y, int dw, int dh, const PixelView& src, int sx, int sy, int sw, int sh,
+                Rop rop) {
+    if (dw == 0 || dh == 0 || sw == 0 || sh == 0 || !src.pixels) return;
+    StretchRows(dst.bitmap(), x, y, dw, dh, src, sx, sy, sw, sh, rop);
 }
 
 void SelectStockWhitePen(DC& dc) { dc.pen = Pen{0xFFFFFF, false}; }

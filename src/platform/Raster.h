@@ -9,6 +9,7 @@
 // draw nothing and leave the destination as it was). A zero width or height
 // draws nothing. The inner row helpers in Raster.cpp assume clipped arguments.
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -138,6 +139,16 @@ inline void StretchBlt(DC& dst, int x, int y, int dw, int dh, const DC& src, int
                        int sh, Rop rop) {
     StretchBlt(dst, x, y, dw, dh, &src, sx, sy, sw, sh, rop);
 }
+
+// Pixels owned elsewhere, such as a decoded picture, read through `mask`.
+struct PixelView {
+    const Pixel* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+    std::ptrdiff_t stride = 0;  // pixels from one row to the next
+    Pixel mask = 0xFFFFFFFFu;
+};
+void StretchBlt(DC& dst, int x, int y, int dw, int dh, const PixelView& src, int sx, int sy, int sw, int sh, Rop rop);
 
 void SelectStockWhitePen(DC& dc);
 void MoveToEx(DC& dc, int x, int y);

@@ -28,47 +28,32 @@ FitBox FitPicture(int w, int h, const CompositionParams& params) {
     return box;
 }
 
-namespace {
-
-// Copies a decoded picture into a loading surface, 0x00RRGGBB per pixel.
-void ImageToBitmap(const QImage& image, Bitmap& out) {
-    QImage rgb = image.format() == QImage::Format_RGB32 ? image : image.convertToFormat(QImage::Format_RGB32);
-    out.resize(rgb.width(), rgb.height());
-    for (int y = 0; y < rgb.height(); ++y) {
-        const auto* src = reinterpret_cast<const Pixel*>(rgb.constScanLine(y));
-        Pixel* dst = out.row(y);
-        for (int x = 0; x < rgb.width(); ++x) dst[x] = src[x] & 0x00FFFFFFu;
-    }
-}
-
-}  // namespace
-
 void ComposeSlide(SlideSurfaces& surfaces, const std::string& path, const CompositionParams& params) {
     const Pixel back = ColorrefToPixel(params.backColor);
-    Bitmap& dd = surfaces.Pic_DD.bitmap();
-    if (dd.width() != params.areaWidth || dd.height() != params.areaHeight)
-        dd.resize(params.areaWidth, params.areaHeight, back);
-    else
-        dd.fill(back);
+    // A fresh composition surface for every slide: the slot takes it over as it
+    // is, and the previous one stays with the slot that shows it.
+    auto composed = std::make_shared<Bitmap>(params.areaWidth, params.areaHeight, back);
+    surfaces.Pic_DD.select(composed);
 
     FitBox box;
     DecodedPicture picture = LoadPictureFile(path, [&](QSize natural) {
         box = FitPicture(natural.width(), natural.height(), params);
         return QSize(std::abs(box.width), std::abs(box.height));
     });
-    Bitmap& d = surfaces.Pic_D.bitmap();
     if (picture.ok()) {
-        ImageToBitmap(picture.image, d);
+        QImage image = picture.image.format() == QImage::Format_RGB32
+                           ? picture.image
+                           : picture.image.convertToFormat(QImage::Format_RGB32);
         box = FitPicture(picture.naturalWidth, picture.naturalHeight, params);
         SetStretchBltMode(surfaces.Pic_DD, COLORONCOLOR);
-        // The decoder may have reduced the picture; the geometry stays that of its natural size.
-        StretchBlt(surfaces.Pic_DD, box.x, box.y, box.width, box.height, surfaces.Pic_D, 0, 0, d.width(),
-                   d.height(), SRCCOPY);
-    } else {
-        d.resize(1, 1, back);
+        // The decoded picture is read in place; its alpha byte is dropped on the way.
+        // The decoder may have reduced it; the geometry stays that of its natural size.
+        const PixelView view{reinterpret_cast<const Pixel*>(image.constBits()), image.width(), image.height(),
+                             image.bytesPerLine() / 4, 0x00FFFFFFu};
+        StretchBlt(surfaces.Pic_DD, box.x, box.y, box.width, box.height, view, 0, 0, image.width(),
+                   image.height(), SRCCOPY);
     }
-    // The slot gets its own copy: the composition surface is reused for the next slide.
-    surfaces.GetImageDC(surfaces.CurrentSlot, surfaces.Pic_Dumy, std::make_shared<Bitmap>(dd));
+    surfaces.GetImageDC(surfaces.CurrentSlot, surfaces.Pic_Dumy, std::move(composed));
 }
 
 }  // namespace tav

@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include "surfaces/PictureSlots.h"
+
+namespace tav {
+namespace {
+
+TEST(FitPicture, OrientationOfThePictureDecidesWhichSideFills) {
+    struct Case {
+        int area_w, area_h, fit, w, h;
+        FitBox want;
+    } cases[] = {
+        {800, 600, 1, 400, 300, {0, 0, 800, 600}},
+        {800, 600, 1, 200, 180, {0, -60, 800, 720}},  // landscape, taller than the area: cut top and bottom
+        {800, 600, 1, 300, 400, {175, 0, 450, 600}},
+        {800, 600, 1, 500, 500, {100, 0, 600, 600}},  // square counts as portrait
+        {800, 600, 0, 1000, 500, {-100, 50, 1000, 500}},
+        {805, 600, 0, 800, 600, {2, 0, 800, 600}},     // (805 - 800) / 2 = 2.5 rounds to 2
+        {807, 600, 0, 800, 600, {4, 0, 800, 600}},     // 3.5 rounds to 4
+    };
+    for (const auto& c : cases) {
+        const FitBox b = FitPicture(c.w, c.h, {c.area_w, c.area_h, c.fit, 0});
+        EXPECT_EQ(b.x, c.want.x) << c.w << "x" << c.h << " fit " << c.fit;
+        EXPECT_EQ(b.y, c.want.y) << c.w << "x" << c.h << " fit " << c.fit;
+        EXPECT_EQ(b.width, c.want.width) << c.w << "x" << c.h << " fit " << c.fit;
+        EXPECT_EQ(b.height, c.want.height) << c.w << "x" << c.h << " fit " << c.fit;
+    }
+}
+
+class Compose : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    SlideSurfaces surfaces;
+    std::string Write(const char* name, int w, int h, QRgb colour) {
+        QImage img(w, h, QImage::Format_RGB32);
+        img.fill(colour);
+        const QString path = dir.filePath(name);
+        img.save(path, "BMP");
+        return path.toStdString();
+    }
+};
+
+TEST_F(Compose, PictureLandsFittedAndCentredInTheCurrentSlot) {
+    const std::string path = Write("portrait.bmp", 30, 40, qRgb(0x10, 0x20, 0x30));
+    surfaces.CurrentSlot = 1;
+    ComposeSlide(surfaces, path, {80, 60, 1, 0x00FFFFFF});
+    const Bitmap& slot = surfaces.Slot(1).hDC->bitmap();
+    ASSERT_EQ(slot.width(), 80);
+    ASSERT_EQ(slot.height(), 60);
+    // 30 × 40 fitted to height 60 is 45 wide at x = 17.5, rounded to 18.
+    EXPECT_EQ(slot.pixel(17, 30), 0xFFFFFFu);
+    EXPECT_EQ(slot.pixel(18, 30), 0x102030u);
+    EXPECT_EQ(slot.pixel(62, 30), 0x102030u);
+    EXPECT_EQ(slot.pixel(63, 30), 0xFFFFFFu);
+    EXPECT_EQ(surfaces.Slot(1).header.bmWidth, 80);
+    EXPECT_EQ(surfaces.Slot(0).hDC->bitmap().width(), 1) << "the other slot is untouched";
+}
+
+TEST_F(Compose, EachSlideStartsFromTheBackgroundAndSlotsKeepTheirOwnPictures) {
+    const std::string big = Write("big.bmp", 40, 30, qRgb(255, 0, 0));
+    const std::string small = Write("small.bmp", 10, 10, qRgb(0, 0, 255));
+    surfaces.CurrentSlot = 0;
+    ComposeSlide(surfaces, big, {40, 30, 1, 0});
+    surfaces.CurrentSlot = 1;
+    ComposeSlide(surfaces, small, {40, 30, 0, 0});
+    EXPECT_EQ(surfaces.Slot(1).hDC->bitmap().pixel(0, 0), 0u) << "nothing of the previous picture remains";
+    EXPECT_EQ(surfaces.Slot(1).hDC->bitmap().pixel(20, 15), 0x0000FFu);
+    EXPECT_EQ(surfaces.Slot(0).hDC->bitmap().pixel(0, 0), 0xFF0000u) << "the outgoing slot keeps its picture";
+}
+
+TEST_F(Compose, AnUnreadablePictureGivesThePlainBackground) {
+    const std::string broken = (dir.filePath("broken.jpg")).toStdString();
+    FILE* f = std::fopen(broken.c_str(), "wb");
+    std::fputs("\xFF\xD8\xFF\xE0 not really a jpeg", f);
+    std::fclose(f);
+    for (const std::string& path : {broken, std::string("/nonexistent/picture.gif")}) {
+        ComposeSlide(surfaces, path, {16, 12, 1, 0x00123456});
+        const Bitmap& slot = surfaces.Incoming().bitmap();
+        EXPECT_EQ(slot, Bitmap(16, 12, 0x563412)) << path;
+    }
+}
+
+}  // namespace
+}  // namespace tav
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
