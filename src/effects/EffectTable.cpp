@@ -1,6 +1,7 @@
 #include "effects/EffectTable.h"
 
 #include "effects/EffectHost.h"
+#include "effects/StripSequence.h"
 #include "effects/SlidePush.h"
 #include "effects/StripSqueeze.h"
 #include "effects/TileShrink.h"
@@ -28,7 +29,7 @@ struct RoutineEntry {
 
 // One line per routine, in the order of the Routine enumeration.
 constexpr RoutineEntry kRoutines[] = {
-    {Routine::StripSequenceWipe, "StripSequenceWipe", nullptr},
+    {Routine::StripSequenceWipe, "StripSequenceWipe", [](EffectHost& h, const std::int16_t* a) { StripSequenceWipe(h, a[0], a[1], a[2]); }},
     {Routine::QuadrantZoom, "QuadrantZoom", nullptr},
     {Routine::ZoomOrRandomCells, "ZoomOrRandomCells", nullptr},
     {Routine::OverlayFlashWipe, "OverlayFlashWipe", nullptr},
@@ -40,7 +41,7 @@ constexpr RoutineEntry kRoutines[] = {
     {Routine::TileShrinkRandomQuads, "TileShrinkRandomQuads", [](EffectHost& h, const std::int16_t* a) { TileShrinkRandomQuads(h, a[0], a[1]); }},
     {Routine::TileShrinkAll, "TileShrinkAll", [](EffectHost& h, const std::int16_t* a) { TileShrinkAll(h, a[0], a[1]); }},
     {Routine::CentreDoorSlide, "CentreDoorSlide", [](EffectHost& h, const std::int16_t* a) { CentreDoorSlide(h, a[0]); }},
-    {Routine::StripSlideSequence, "StripSlideSequence", nullptr},
+    {Routine::StripSlideSequence, "StripSlideSequence", [](EffectHost& h, const std::int16_t* a) { StripSlideSequence(h, a[0], a[1]); }},
     {Routine::StaircaseSplit, "StaircaseSplit", nullptr},
     {Routine::StaircaseSplitCross, "StaircaseSplitCross", nullptr},
     {Routine::SlideEntry, "SlideEntry", [](EffectHost& h, const std::int16_t* a) { SlideEntry(h, a[0], a[1]); }},

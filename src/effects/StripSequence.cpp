@@ -1,0 +1,143 @@
+#include "effects/StripSequence.h"
+
+#include <algorithm>
+
+#include "effects/Dispatch.h"
+#include "effects/EffectHost.h"
+
+namespace tav {
+namespace {
+
+// A copy between two rectangles that share their extent across the strips
+// (`cross`, `crossLen`) and differ along the axis the strips move on.
+struct StripAxis {
+    bool horizontal;  // true: the strips move along x
+
+    void copy(DC& dst, int pos, int len, const DC& src, int srcPos, int srcLen, int cross,
+              int crossLen) const {
+        if (horizontal)
+            StretchBlt(dst, pos, cross, len, crossLen, src, srcPos, cross, srcLen, crossLen, SRCCOPY);
+        else
+            StretchBlt(dst, cross, pos, crossLen, len, src, cross, srcPos, crossLen, srcLen, SRCCOPY);
+    }
+};
+
+// One strip [start, next) along the moving axis with d pixels of the incoming
+// picture; `cross`/`crossLen` is the part of the area across the strip.
+//
+// Positions and sizes are rounded one by one, half to even, so a rounded part
+// can stop one pixel short of the rounded start of the part after it, which
+// would leave a column or row of the previous frame showing. A part is
+// therefore stretched to meet the part after it (or the next strip) when it
+// would otherwise stop short; where the rounding already meets, nothing changes.
+struct Strip {
+    double start, next, size, d;
+
+    // The incoming picture enters at the strip's far edge: outgoing part first,
+    // incoming part after it.
+    void squeezeTowardsStart(const StripAxis& axis, DC& dst, const DC& out, const DC& in, int cross,
+                             int crossLen) const {
+        const int from = RoundEven(start), to = RoundEven(next), srcLen = RoundEven(size);
+        const int inPos = RoundEven(next - d);
+        axis.copy(dst, from, std::max(RoundEven(size - d), inPos - from), out, from, srcLen, cross, crossLen);
+        axis.copy(dst, inPos, std::max(RoundEven(d), to - inPos), in, from, srcLen, cross, crossLen);
+    }
+
+    // The incoming picture enters at the strip's near edge and pushes the
+    // outgoing part towards the far edge.
+    void squeezeTowardsEnd(const StripAxis& axis, DC& dst, const DC& out, const DC& in, int cross,
+                           int crossLen) const {
+        const int from = RoundEven(start), to = RoundEven(next), srcLen = RoundEven(size);
+        const int outPos = RoundEven(start + d);
+        axis.copy(dst, outPos, std::max(RoundEven(size - d), to - outPos), out, from, srcLen, cross, crossLen);
+        axis.copy(dst, from, std::max(RoundEven(d), outPos - from), in, from, srcLen, cross, crossLen);
+    }
+};
+
+void EndOfFrame(EffectHost& h) {
+    h.Refresh();
+    h.DoEvents();
+}
+
+}  // namespace
+
+void StripSequenceWipe(EffectHost& h, std::int16_t mode, std::int16_t axisArg, std::int16_t strips) {
+    const int w = h.AreaWidth, hgt = h.AreaHeight;
+    const int n = std::max<int>(strips, 1);
+    const long long step = std::max<int>(h.EffectSpeed, 1);
+    const StripAxis axis{axisArg == 1};
+    const double size = (axis.horizontal ? w : hgt) / static_cast<double>(n);
+    // Across the strips: the whole area, or for mode 2 its two halves. An odd
+    // extent gives the second half the extra line so that no line stays unmoved.
+    const int across = axis.horizontal ? hgt : w;
+    const int half = across / 2;
+    DC& dst = h.Display();
+    const DC& out = h.Outgoing();
+    const DC& in = h.Incoming();
+
+    do {
+        const double d = static_cast<double>(h.EffectFrame * step);
+        for (int i = 0; i < n; ++i) {
+            const Strip strip{size * i, size * (i + 1), size, d};
+            if (mode == 2) {
+                // Vertical strips: the upper half moves right, the lower half left.
+                // Horizontal strips: the whole width moves down first, then the
+                // right half is drawn again moving up.
+                strip.squeezeTowardsEnd(axis, dst, out, in, 0, axis.horizontal ? half : across);
+                strip.squeezeTowardsStart(axis, dst, out, in, half, across - half);
+            } else {
+                strip.squeezeTowardsStart(axis, dst, out, in, 0, across);
+            }
+        }
+        ++h.EffectFrame;
+        if (static_cast<double>(h.EffectFrame * step) > size) ShowIncomingPicture(h);
+        EndOfFrame(h);
+    } while (!h.EffectDone);
+}
+
+void StripSlideSequence(EffectHost& h, std::int16_t axisArg, std::int16_t strips) {
+    const int w = h.AreaWidth, hgt = h.AreaHeight;
+    const int n = std::max<int>(strips, 1);
+    // A stored speed of 0 would never move a strip; it moves like speed 1.
+    const long long step = std::max<int>(h.EffectSpeed, 1);
+    const StripAxis axis{axisArg != 1};
+    const double size = (axis.horizontal ? w : hgt) / static_cast<double>(n);
+    const int across = axis.horizontal ? hgt : w;
+    const int len = RoundEven(size);
+    DC& dst = h.Display();
+    const DC& out = h.Outgoing();
+    const DC& in = h.Incoming();
+
+    auto frame = [&] {
+        ++h.EffectFrame;
+        EndOfFrame(h);
+        h.Sleep(10);
+    };
+    auto moved = [&] { return static_cast<double>(h.EffectFrame * step); };
+
+    // Out: the strip moves towards the origin and slips under the unmoved
+    // strips before it, which are drawn again over it.
+    for (int i = n - 1; i >= 0; --i) {
+        const double start = size * i;
+        for (h.EffectFrame = 0; moved() <= size;) {
+            axis.copy(dst, RoundEven(start - moved()), len, out, RoundEven(start), len, 0, across);
+            axis.copy(dst, 0, RoundEven(start), out, 0, RoundEven(start), 0, across);
+            frame();
+        }
+    }
+    EndOfFrame(h);
+
+    // In: each new strip comes from one strip size before its place, under
+    // the new strips already in place.
+    for (int i = 0; i < n; ++i) {
+        const double start = size * i;
+        for (h.EffectFrame = 0; moved() <= size;) {
+            axis.copy(dst, RoundEven(start + moved() - size), len, in, RoundEven(start), len, 0, across);
+            axis.copy(dst, 0, RoundEven(start), in, 0, RoundEven(start), 0, across);
+            frame();
+        }
+    }
+    ShowIncomingPicture(h);
+}
+
+}  // namespace tav
