@@ -1,6 +1,7 @@
 #include "effects/PixelSweep.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <vector>
 
 #include "effects/Dispatch.h"
@@ -22,14 +23,7 @@ Axis Across(Axis a) { return a == Axis::Columns ? Axis::Rows : Axis::Columns; }
 // copies make up one transition.
 class Sweeper {
 public:
-    explicit Sweeper(EffectHost& h)
-        : host_(h),
-          dst_(h.Display().bitmap()),
-          src_(h.Incoming().bitmap()),
-          clipW_(std::min(dst_.width(), src_.width())),
-          clipH_(std::min(dst_.height(), src_.height())),
-          W_(h.AreaWidth),
-          H_(h.AreaHeight) {}
+    explicit Sweeper(EffectHost& h) : host_(h), W_(h.AreaWidth), H_(h.AreaHeight) {}
 
     // Number of lines of the kind (the area's width for columns) and the last
     // pixel index along one line (the area's height for columns); the sweeps
@@ -44,22 +38,32 @@ public:
 
     // Copies the pixels from .. to (inclusive) of line `pos`, every `step`-th one.
     void Line(Axis a, int pos, int from, int to, int step = 1) {
-        const int lines = a == Axis::Columns ? clipW_ : clipH_;
-        const int length = a == Axis::Columns ? clipH_ : clipW_;
+        // The bitmaps are looked up for every line, as a drawing call would,
+        // since the host may run other code between two presentations.
+        Bitmap& dst = host_.Display().bitmap();
+        const Bitmap& src = host_.Incoming().bitmap();
+        const int clipW = std::min(dst.width(), src.width());
+        const int clipH = std::min(dst.height(), src.height());
+        const int lines = a == Axis::Columns ? clipW : clipH;
+        const int length = a == Axis::Columns ? clipH : clipW;
         if (pos < 0 || pos >= lines) return;
         if (from < 0) from += (-from + step - 1) / step * step;
         to = std::min(to, length - 1);
         if (from > to) return;
         if (a == Axis::Rows) {
-            Pixel* d = dst_.row(pos);
-            const Pixel* s = src_.row(pos);
+            Pixel* d = dst.row(pos);
+            const Pixel* s = src.row(pos);
             if (step == 1) {
                 std::copy(s + from, s + to + 1, d + from);
             } else {
                 for (int i = from; i <= to; i += step) d[i] = s[i];
             }
         } else {
-            for (int i = from; i <= to; i += step) dst_.row(i)[pos] = src_.row(i)[pos];
+            Pixel* d = dst.pixels().data();
+            const Pixel* s = src.pixels().data();
+            const std::size_t dstride = static_cast<std::size_t>(dst.width());
+            const std::size_t sstride = static_cast<std::size_t>(src.width());
+            for (int i = from; i <= to; i += step) d[i * dstride + pos] = s[i * sstride + pos];
         }
     }
     void WholeLine(Axis a, int pos) { Line(a, pos, 0, LineEnd(a)); }
@@ -72,14 +76,8 @@ public:
         host_.DoEvents();
     }
 
-    EffectHost& host() { return host_; }
-
 private:
     EffectHost& host_;
-    Bitmap& dst_;
-    const Bitmap& src_;
-    int clipW_;
-    int clipH_;
     int W_;
     int H_;
 };
