@@ -6,12 +6,14 @@
 #include "platform/MciCommand.h"
 #include "platform/MciErrors.h"
 #include "platform/Sound.h"
+#include "platform/SoundOutput.h"
 #include "support/music_test_audio.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fstream>
+#include <fcntl.h>
 #include <unistd.h>
 #include <random>
 
@@ -136,6 +138,8 @@ TEST_F(Interpreter, ErrorsForBadCommandsAndDevices)
         {"open /nowhere/disc.cue type cdaudio alias cd", mci::kFileNotFound},
     };
     for (const auto& c : cases) EXPECT_EQ(Send(c.command).code, c.code) << c.command;
+    // The disc library ends the process on some errors unless its log is taken over.
+    EXPECT_EQ(Send("open " + dir.Path() + " type cdaudio alias folder").code, mci::kFileNotFound);
 }
 
 TEST_F(Interpreter, ErrorTextsAndReplyBuffer)
@@ -303,6 +307,34 @@ TEST_F(Interpreter, SystemSoundRefusesWhatItCannotPlay)
     EXPECT_TRUE(PlaySoundA(wav.c_str(), nullptr, SND_ASYNC | SND_LOOP));
     EXPECT_FALSE(PlaySoundA(wav.c_str(), nullptr, SND_ASYNC | SND_NOSTOP));
     EXPECT_TRUE(PlaySoundA(nullptr, nullptr, 0));
+}
+
+TEST_F(Interpreter, LibrariesPrintNothingOnFailures)
+{
+    const std::string cue = dir.File("broken.cue");
+    { std::ofstream(cue) << "FILE \"missing.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 99:99:99\nGARBAGE\n"; }
+    const std::string captured = dir.File("stderr.txt");
+    std::fflush(stderr);
+    const int saved = dup(2);
+    const int file = open(captured.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ASSERT_GE(file, 0);
+    dup2(file, 2);
+    close(file);
+
+    Send("open " + cue + " type cdaudio alias broken");
+    sound::ShutdownAudio();
+    const std::string driver = std::getenv("SDL_AUDIODRIVER") ? std::getenv("SDL_AUDIODRIVER") : "";
+    setenv("SDL_AUDIODRIVER", "alsa", 1);
+    waveOutGetNumDevs();
+    sound::ShutdownAudio();
+    setenv("SDL_AUDIODRIVER", driver.c_str(), 1);
+
+    std::fflush(stderr);
+    dup2(saved, 2);
+    close(saved);
+    std::ifstream in(captured);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "");
 }
 
 }  // namespace
