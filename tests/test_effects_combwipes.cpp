@@ -1,13 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <map>
-#include <memory>
-#include <set>
 #include <string>
 
-#include "support/effect_harness.h"
+#include "support/effect_frames.h"
 
 namespace tav::test {
 namespace {
@@ -64,41 +60,12 @@ TEST(CombWipes, EndWhenTheCombHasCrossedTheArea) {
         }
 }
 
-// One run with copies of the chosen frames (numbered from 1).
-struct Grabbed {
-    std::unique_ptr<Stage> stage;
-    std::map<int, Bitmap> frames;
-    const Bitmap& in() const { return stage->incoming; }
-    const Bitmap& out() const { return stage->outgoing; }
-};
-
-Grabbed Grab(int effect, int w, int h, int speed, const std::set<int>& wanted) {
-    Grabbed g{std::make_unique<Stage>(w, h, TransitionOptions{.speed = speed}), {}};
-    g.stage->host.onFrame = [&](int frame, const Bitmap& d) {
-        if (wanted.count(frame)) g.frames[frame] = d;
-    };
-    g.stage->run(effect);
-    g.stage->host.onFrame = nullptr;
-    return g;
-}
-
-// What each pixel of [x0, x1) × [y0, y1) must show: 'I' incoming, 'O'
-// outgoing, 'N' the outgoing picture inverted.
+// 'I' incoming, 'O' outgoing, 'N' the outgoing picture inverted.
 ::testing::AssertionResult Shows(const Grabbed& g, int frame, int x0, int y0, int x1, int y1, char what) {
-    const Bitmap& f = g.frames.at(frame);
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) {
-            const Pixel want = what == 'I'   ? g.in().pixel(x, y)
-                               : what == 'O' ? g.out().pixel(x, y)
-                                             : (~g.out().pixel(x, y) & 0xFFFFFF);
-            if (f.pixel(x, y) != want) {
-                char buf[160];
-                std::snprintf(buf, sizeof buf, "frame %d at (%d, %d): 0x%06X, expected '%c' 0x%06X", frame, x, y,
-                              f.pixel(x, y), what, want);
-                return ::testing::AssertionFailure() << buf;
-            }
-        }
-    return ::testing::AssertionSuccess();
+    Bitmap negative = g.out();
+    for (Pixel& p : negative.pixels()) p = ~p & 0xFFFFFF;
+    return test::Shows(g.at(frame), x0, y0, x1, y1, what == 'I' ? g.in() : what == 'O' ? g.out() : negative)
+           << " in frame " << frame;
 }
 
 TEST(CombWipe, TwoColumnsMeetFromTopAndBottom) {

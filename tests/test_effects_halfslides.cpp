@@ -1,13 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <map>
-#include <memory>
-#include <set>
 #include <string>
 
-#include "support/effect_harness.h"
+#include "support/effect_frames.h"
 
 namespace tav::test {
 namespace {
@@ -31,38 +27,6 @@ std::string Where(int effect, const Area& a, int speed) {
            " speed " + std::to_string(speed);
 }
 
-// One run with copies of the chosen frames (numbered from 1).
-struct Grabbed {
-    std::unique_ptr<Stage> stage;
-    std::map<int, Bitmap> frames;
-    const Bitmap& in() const { return stage->incoming; }
-    const Bitmap& out() const { return stage->outgoing; }
-};
-
-Grabbed Grab(int effect, int w, int h, int speed, const std::set<int>& wanted) {
-    Grabbed g{std::make_unique<Stage>(w, h, TransitionOptions{.speed = speed}), {}};
-    g.stage->host.onFrame = [&](int frame, const Bitmap& d) {
-        if (wanted.count(frame)) g.frames[frame] = d;
-    };
-    g.stage->run(effect);
-    g.stage->host.onFrame = nullptr;
-    return g;
-}
-
-// Checks that frame(x, y) == picture(x + dx, y + dy) over [x0, x1) × [y0, y1).
-::testing::AssertionResult Shows(const Bitmap& frame, int x0, int y0, int x1, int y1, const Bitmap& picture, int dx,
-                                 int dy) {
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x)
-            if (frame.pixel(x, y) != picture.pixel(x + dx, y + dy)) {
-                char buf[160];
-                std::snprintf(buf, sizeof buf, "at (%d, %d): 0x%06X, expected 0x%06X from (%d, %d)", x, y,
-                              frame.pixel(x, y), picture.pixel(x + dx, y + dy), x + dx, y + dy);
-                return ::testing::AssertionFailure() << buf;
-            }
-    return ::testing::AssertionSuccess();
-}
-
 // Door variants end in the frame whose step, after the count, passes their
 // limit: the half width, or the half height for variants 3, 5 and 6.
 TEST(CentreDoorSlide, EndsWhenTheStepPassesItsLimit) {
@@ -84,27 +48,27 @@ TEST(CentreDoorSlide, HalvesAndQuartersSitWhereTheyHaveMoved) {
     {
         // Variant 1, speed 2: frame 101 is drawn with s = 200, frame 200 with s = 398.
         auto g = Grab(56, kW, kH, 2, {101, 200, 201});
-        EXPECT_TRUE(Shows(g.frames[101], 0, 0, 200, kH, g.in(), 200, 0));
-        EXPECT_TRUE(Shows(g.frames[101], 200, 0, 600, kH, g.out(), 0, 0));
-        EXPECT_TRUE(Shows(g.frames[101], 600, 0, kW, kH, g.in(), -200, 0));
-        EXPECT_TRUE(Shows(g.frames[200], 0, 0, 398, kH, g.in(), 2, 0));
-        EXPECT_TRUE(Shows(g.frames[200], 398, 0, 402, kH, g.out(), 0, 0));
-        EXPECT_TRUE(Shows(g.frames[200], 402, 0, kW, kH, g.in(), -2, 0));
+        EXPECT_TRUE(Shows(g.at(101), 0, 0, 200, kH, g.in(), 200, 0));
+        EXPECT_TRUE(Shows(g.at(101), 200, 0, 600, kH, g.out(), 0, 0));
+        EXPECT_TRUE(Shows(g.at(101), 600, 0, kW, kH, g.in(), -200, 0));
+        EXPECT_TRUE(Shows(g.at(200), 0, 0, 398, kH, g.in(), 2, 0));
+        EXPECT_TRUE(Shows(g.at(200), 398, 0, 402, kH, g.out(), 0, 0));
+        EXPECT_TRUE(Shows(g.at(200), 402, 0, kW, kH, g.in(), -2, 0));
         // The frame drawn with s = 400 meets at the centre and ends the effect.
-        EXPECT_TRUE(SameBitmap(g.frames[201], g.in()));
+        EXPECT_TRUE(SameBitmap(g.at(201), g.in()));
     }
     {
         // Variant 4 on a landscape area: past s = 300 only the incoming picture is left.
         auto g = Grab(59, kW, kH, 2, {51, 176});
-        EXPECT_TRUE(Shows(g.frames[51], 0, 0, kW, 200, g.out(), 0, 100));
-        EXPECT_TRUE(Shows(g.frames[51], 0, 200, kW, 400, g.in(), 0, 0));
-        EXPECT_TRUE(Shows(g.frames[51], 0, 400, kW, kH, g.out(), 0, -100));
-        EXPECT_TRUE(SameBitmap(g.frames[176], g.in()));  // s = 350
+        EXPECT_TRUE(Shows(g.at(51), 0, 0, kW, 200, g.out(), 0, 100));
+        EXPECT_TRUE(Shows(g.at(51), 0, 200, kW, 400, g.in(), 0, 0));
+        EXPECT_TRUE(Shows(g.at(51), 0, 400, kW, kH, g.out(), 0, -100));
+        EXPECT_TRUE(SameBitmap(g.at(176), g.in()));  // s = 350
     }
     {
         // Variant 5, speed 4, frame 26: s = 100, each quarter 100 pixels towards its corner.
         auto g = Grab(60, kW, kH, 4, {26});
-        const Bitmap& f = g.frames[26];
+        const Bitmap& f = g.at(26);
         EXPECT_TRUE(Shows(f, 0, 0, 300, 200, g.out(), 100, 100));
         EXPECT_TRUE(Shows(f, 500, 0, kW, 200, g.out(), -100, 100));
         EXPECT_TRUE(Shows(f, 0, 400, 300, kH, g.out(), 100, -100));
@@ -117,7 +81,7 @@ TEST(CentreDoorSlide, HalvesAndQuartersSitWhereTheyHaveMoved) {
         // at each call, so the top band comes from row round(363.5) = 364 and
         // the bottom band from row round(383.5) = 384.
         auto g = Grab(61, 1366, 767, 2, {11});
-        const Bitmap& f = g.frames[11];
+        const Bitmap& f = g.at(11);
         EXPECT_TRUE(Shows(f, 20, 20, 1346, 747, g.out(), 0, 0));
         EXPECT_TRUE(Shows(f, 0, 0, 1366, 20, g.in(), 0, 364));
         EXPECT_TRUE(Shows(f, 0, 747, 1366, 767, g.in(), 0, 384 - 747));
@@ -150,14 +114,14 @@ TEST(FourWaySlideIn, EndsOnTheFirstTestThatHolds) {
 TEST(FourWaySlideIn, EachFrameAddsOneSideOverTheLast) {
     constexpr int kW = 640, kH = 480;
     auto g = Grab(85, kW, kH, 24, {1, 2, 3, 4, 6});
-    EXPECT_TRUE(SameBitmap(g.frames[1], g.out()));                             // s = 0 draws nothing
-    EXPECT_TRUE(Shows(g.frames[2], 0, 0, 24, kH, g.in(), kW - 24, 0));        // from the left
-    EXPECT_TRUE(Shows(g.frames[2], 24, 0, kW, kH, g.out(), 0, 0));
-    EXPECT_TRUE(Shows(g.frames[3], 0, kH - 48, kW, kH, g.in(), 0, 48 - kH));  // top rows at the bottom
-    EXPECT_TRUE(Shows(g.frames[3], 0, 0, 24, kH - 48, g.in(), kW - 24, 0));   // the left band stays
-    EXPECT_TRUE(Shows(g.frames[3], 24, 0, kW, kH - 48, g.out(), 0, 0));
-    EXPECT_TRUE(Shows(g.frames[4], 0, 0, kW, 72, g.in(), 0, kH - 72));       // from the top
-    EXPECT_TRUE(Shows(g.frames[6], 0, 0, 120, kH, g.in(), kW - 120, 0));     // from the left again
+    EXPECT_TRUE(SameBitmap(g.at(1), g.out()));                             // s = 0 draws nothing
+    EXPECT_TRUE(Shows(g.at(2), 0, 0, 24, kH, g.in(), kW - 24, 0));        // from the left
+    EXPECT_TRUE(Shows(g.at(2), 24, 0, kW, kH, g.out(), 0, 0));
+    EXPECT_TRUE(Shows(g.at(3), 0, kH - 48, kW, kH, g.in(), 0, 48 - kH));  // top rows at the bottom
+    EXPECT_TRUE(Shows(g.at(3), 0, 0, 24, kH - 48, g.in(), kW - 24, 0));   // the left band stays
+    EXPECT_TRUE(Shows(g.at(3), 24, 0, kW, kH - 48, g.out(), 0, 0));
+    EXPECT_TRUE(Shows(g.at(4), 0, 0, kW, 72, g.in(), 0, kH - 72));       // from the top
+    EXPECT_TRUE(Shows(g.at(6), 0, 0, 120, kH, g.in(), kW - 120, 0));     // from the left again
 }
 
 TEST(CrossBandWipe, PresentsAllButTheLastFrameOfEachPhase) {
@@ -178,7 +142,7 @@ TEST(CrossBandWipe, BandsCrossThenTheWipeGrows) {
     constexpr int kW = 800, kH = 600;
     // Speed 4: band frame f has s = 4 (f - 1); 199 band frames are presented.
     auto g = Grab(81, kW, kH, 4, {51, 180, 199 + 51});
-    const Bitmap& f = g.frames[51];  // s = 200
+    const Bitmap& f = g.at(51);  // s = 200
     EXPECT_TRUE(Shows(f, 0, 0, 400, 200, g.out(), 0, 0));
     EXPECT_TRUE(Shows(f, 400, 0, 600, 200, g.in(), -400, 0));  // vertical band
     EXPECT_TRUE(Shows(f, 600, 0, kW, 200, g.out(), 0, 0));
@@ -186,12 +150,12 @@ TEST(CrossBandWipe, BandsCrossThenTheWipeGrows) {
     EXPECT_TRUE(Shows(f, 400, 400, 600, kH, g.in(), -400, 0));
     EXPECT_TRUE(Shows(f, 600, 400, kW, kH, g.out(), 0, 0));
     // s = 716: the horizontal band lies wholly above the area.
-    EXPECT_TRUE(Shows(g.frames[180], 0, 0, 84, kH, g.in(), 632, 0));
-    EXPECT_TRUE(Shows(g.frames[180], 84, 0, kW, kH, g.out(), 0, 0));
+    EXPECT_TRUE(Shows(g.at(180), 0, 0, 84, kH, g.in(), 632, 0));
+    EXPECT_TRUE(Shows(g.at(180), 84, 0, kW, kH, g.out(), 0, 0));
     // Wipe frame 51, s = 200: the left 400 columns; beyond them the unshown
     // last band frame, whose vertical band covers only the first 4 columns.
-    EXPECT_TRUE(Shows(g.frames[250], 0, 0, 400, kH, g.in(), 0, 0));
-    EXPECT_TRUE(Shows(g.frames[250], 400, 0, kW, kH, g.out(), 0, 0));
+    EXPECT_TRUE(Shows(g.at(250), 0, 0, 400, kH, g.in(), 0, 0));
+    EXPECT_TRUE(Shows(g.at(250), 400, 0, kW, kH, g.out(), 0, 0));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <string>
 
@@ -58,15 +59,8 @@ TEST(TileScatter, EndsOnTheIncomingPictureAndComesBackAsFastAsItLeft) {
         for (const Area& a : kAreas) CheckRun(s, a, 24);
         CheckRun(s, kAreas[0], 2);
     }
-    CheckRun(kScatters[1], kAreas[0], 1);
-    CheckRun(kScatters[3], kAreas[0], 0);
-}
-
-TEST(TileScatter, SpeedZeroMovesLikeSpeedOne) {
-    const TransitionRun zero = RunEffect(127, 160, 120, {.speed = 0, .keepFrames = true});
-    const TransitionRun one = RunEffect(127, 160, 120, {.speed = 1, .keepFrames = true});
-    ASSERT_EQ(zero.frames, one.frames);
-    for (int i = 0; i < zero.frames; ++i) ASSERT_TRUE(SameBitmap(zero.frameCopies[i], one.frameCopies[i])) << i;
+    CheckRun(kScatters[3], kAreas[0], 1);
+    CheckRun(kScatters[1], kAreas[0], 0);  // moves one pixel per frame, like speed 1
 }
 
 // The incoming card is the outgoing card with 0x808080 added, so the way in,
@@ -126,7 +120,8 @@ TEST(TileScatter, HorizontalAndVerticalPatternsKeepToTheirAxis) {
                     const int along = s.pattern == 1 ? dx : dy, across = s.pattern == 1 ? dy : dx;
                     bool ok = across == 0 || across == 1;
                     // The first frame shows every tile already moved by one step.
-                    if (frame == 1) ok = ok && (std::abs(along) == kSpeed || along == kSpeed + 1 || along == 1 - kSpeed);
+                    if (frame == 1)
+                        ok = ok && (std::abs(along) == kSpeed || along == kSpeed + 1 || along == 1 - kSpeed);
                     if (!ok && failures++ < 3)
                         ADD_FAILURE() << "effect " << s.effect << " frame " << frame << " at (" << x << ", " << y
                                       << ") shows the source pixel (" << (p & 0x7FF) << ", " << ((p >> 11) & 0x7FF)
