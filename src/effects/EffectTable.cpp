@@ -1,6 +1,7 @@
 #include "effects/EffectTable.h"
 
 #include "effects/EffectHost.h"
+#include "effects/StaircaseSplit.h"
 #include "effects/StripSequence.h"
 #include "effects/SlidePush.h"
 #include "effects/StripSqueeze.h"
@@ -42,8 +43,8 @@ constexpr RoutineEntry kRoutines[] = {
     {Routine::TileShrinkAll, "TileShrinkAll", [](EffectHost& h, const std::int16_t* a) { TileShrinkAll(h, a[0], a[1]); }},
     {Routine::CentreDoorSlide, "CentreDoorSlide", [](EffectHost& h, const std::int16_t* a) { CentreDoorSlide(h, a[0]); }},
     {Routine::StripSlideSequence, "StripSlideSequence", [](EffectHost& h, const std::int16_t* a) { StripSlideSequence(h, a[0], a[1]); }},
-    {Routine::StaircaseSplit, "StaircaseSplit", nullptr},
-    {Routine::StaircaseSplitCross, "StaircaseSplitCross", nullptr},
+    {Routine::StaircaseSplit, "StaircaseSplit", [](EffectHost& h, const std::int16_t* a) { StaircaseSplit(h, a[0], a[1]); }},
+    {Routine::StaircaseSplitCross, "StaircaseSplitCross", [](EffectHost& h, const std::int16_t* a) { StaircaseSplitCross(h, a[0], a[1]); }},
     {Routine::SlideEntry, "SlideEntry", [](EffectHost& h, const std::int16_t* a) { SlideEntry(h, a[0], a[1]); }},
     {Routine::SlideCross, "SlideCross", [](EffectHost& h, const std::int16_t* a) { SlideCross(h, a[0], a[1], a[2]); }},
     {Routine::CrossBandWipe, "CrossBandWipe", [](EffectHost& h, const std::int16_t*) { CrossBandWipe(h); }},
