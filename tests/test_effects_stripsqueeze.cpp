@@ -57,23 +57,16 @@ std::map<int, Bitmap> Frames(Stage& stage, int effect, std::initializer_list<int
     return kept;
 }
 
-TEST(StripSqueeze, FirstFrameShowsTheWholeOutgoingStrips) {
-    for (int effect : {86, 87, 90, 91}) {
-        SCOPED_TRACE("effect " + std::to_string(effect));
-        Stage stage(800, 600, {.speed = 2, .backColor = kRed});
-        const auto f = Frames(stage, effect, {1});
-        EXPECT_TRUE(SameBitmap(f.at(1), stage.outgoing));
-    }
-}
-
-// 800 x 600, two strips, speed 2, frame 51: d = 100, so the outgoing strips are
+// 800 x 600, two strips, speed 2. Frame 1 (d = 0) shows the outgoing strips
+// whole and no incoming strip. Frame 51: d = 100, so the outgoing strips are
 // 300 wide at x = 50 and 450 and the incoming strips 100 high at y = 100 and
 // 400. A strip's centre line shows the picture's own pixels there.
-TEST(StripSqueeze, MiddleFrameLayersStripsByMode) {
+TEST(StripSqueeze, FirstAndMiddleFramesLayerStripsByMode) {
     for (int effect : {88, 89}) {
         SCOPED_TRACE("effect " + std::to_string(effect));
         Stage stage(800, 600, {.speed = 2, .backColor = kRed});
-        const auto f = Frames(stage, effect, {51});
+        const auto f = Frames(stage, effect, {1, 51});
+        EXPECT_TRUE(SameBitmap(f.at(1), stage.outgoing));
         const Bitmap& frame = f.at(51);
         auto at = [&](int x, int y) { return PixelSource(frame, x, y, stage.outgoing, stage.incoming, kRedPixel); };
         for (int x : {10, 360, 760}) {
