@@ -2,6 +2,22 @@
 // interface, its error texts, the looped system sound and the count of wave
 // output devices. They are reached through MultimediaApi so that tests can
 // watch or replace them; SystemMultimedia() is the real implementation.
+//
+// Commands understood (keywords in any case; "wait" and "notify" are accepted
+// and ignored, nothing ever blocks):
+//   open cdaudio [alias a]                 the default drive (see SetDefaultCdSource)
+//   open <drive or .cue> type cdaudio [alias a]
+//   open <file> [type MPEGVideo|waveaudio|sequencer] [alias a] [shareable]
+//   close <name>|all
+//   play <name> [from x] [to y]            (files: from only, in milliseconds)
+//   stop | pause | resume <name>
+//   seek <name> to <x>|start|end
+//   set <name> time format msf|tmsf|milliseconds
+//   status <name> mode | ready | time format | position | length
+//   status cdaudio number of tracks | current track | media present
+//                  | position track n | length track n | type track n
+// Replies: mode is "playing", "paused", "stopped" or "not ready"; msf positions
+// are "mm:ss:ff", tmsf "tt:mm:ss:ff", lengths "mm:ss:ff" (or milliseconds).
 #pragma once
 
 #include <cstdint>

@@ -20,6 +20,8 @@ constexpr std::size_t kRingSectors = 75;  // one second of sound
 constexpr int kReadSectors = 8;
 constexpr std::size_t kSamplesPerSectorStereo = kSamplesPerSector * 2;
 
+// libcdio's own log handler prints to stderr and ends the whole process on
+// some errors (a folder given as a disc image is one); its messages are dropped.
 void QuietCdio(cdio_log_level_t, const char*) {}
 
 CdIo_t* Handle(void* p) { return static_cast<CdIo_t*>(p); }
