@@ -303,6 +303,7 @@ TEST_F(Interpreter, SystemSoundRefusesWhatItCannotPlay)
     ASSERT_TRUE(test::WriteToneWav(wav, 440, 0.2));
     EXPECT_FALSE(PlaySoundA(wav.c_str(), nullptr, SND_LOOP));  // a loop must be asynchronous
     EXPECT_FALSE(PlaySoundA(dir.File("missing.wav").c_str(), nullptr, SND_ASYNC));
+    EXPECT_FALSE(PlaySoundA("/dev/zero", nullptr, SND_ASYNC));
     EXPECT_FALSE(PlaySoundA("SystemStart", nullptr, SND_ALIAS | SND_ASYNC));
     EXPECT_TRUE(PlaySoundA(wav.c_str(), nullptr, SND_ASYNC | SND_LOOP));
     EXPECT_FALSE(PlaySoundA(wav.c_str(), nullptr, SND_ASYNC | SND_NOSTOP));

@@ -6,6 +6,8 @@
 #include <SDL_mixer.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 namespace tav {
 
@@ -32,6 +34,9 @@ bool PlaySoundA(const char* sound, void*, std::uint32_t flags)
     if ((flags & (SND_MEMORY | SND_ALIAS)) != 0) return false;
     if ((flags & SND_LOOP) != 0 && (flags & SND_ASYNC) == 0) return false;
     if ((flags & SND_NOSTOP) != 0 && g_chunk && Mix_Playing(sound::kSystemSoundChannel)) return false;
+    // A pipe or device would block the loader or never end.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(sound, ec)) return false;
     if (!sound::EnsureAudioOpen()) return false;
     StopSystemSound();
     g_chunk = Mix_LoadWAV(sound);
