@@ -1,0 +1,70 @@
+#include "dialogs/SystemDialogs.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPalette>
+
+#include "dialogs/DialogValues.h"
+
+namespace tav {
+
+namespace {
+
+class Desktop final : public SystemDialogs {
+public:
+    std::optional<std::string> OpenFile(QWidget* owner, const QString& filterName, const QStringList& patterns,
+                                        const QString& title) override {
+        // The desktop's dialog may match patterns by case, so both spellings are given.
+        QStringList both;
+        for (const QString& p : patterns) both << p.toLower() << p.toUpper();
+        both.removeDuplicates();
+        const QString filter = filterName + QStringLiteral(" (") + both.join(QLatin1Char(' ')) + QLatin1Char(')');
+        const QString chosen = QFileDialog::getOpenFileName(owner, title, QString(), filter);
+        if (chosen.isEmpty()) return std::nullopt;
+        return chosen.toStdString();
+    }
+
+    std::optional<std::string> BrowseFolder(QWidget* owner, const QString& instruction) override {
+        const QString chosen = QFileDialog::getExistingDirectory(owner, instruction);
+        if (chosen.isEmpty()) return std::nullopt;
+        return chosen.toStdString();
+    }
+
+    std::optional<std::int32_t> ChooseColour(QWidget* owner, std::int32_t initial,
+                                             const std::array<std::int32_t, 16>& customColours) override {
+        for (int i = 0; i < 16; ++i) QColorDialog::setCustomColor(i, ColorFromColorRef(customColours[i]));
+        const QColor chosen = QColorDialog::getColor(ColorFromColorRef(initial), owner);
+        if (!chosen.isValid()) return std::nullopt;
+        return ColorRefFromColor(chosen);
+    }
+
+    void ShowMessage(QWidget* owner, const QString& title, const QString& text) override {
+        QMessageBox::warning(owner, title, text, QMessageBox::Ok);
+    }
+};
+
+}  // namespace
+
+SystemDialogs& DesktopDialogs() {
+    static Desktop desktop;
+    return desktop;
+}
+
+std::array<std::int32_t, 16> SystemColours() {
+    const QPalette pal = QApplication::palette();
+    const QPalette::ColorRole roles[16] = {
+        QPalette::Mid,        QPalette::Dark,       QPalette::Highlight,       QPalette::Mid,
+        QPalette::Button,     QPalette::Base,       QPalette::Shadow,          QPalette::ButtonText,
+        QPalette::Text,       QPalette::HighlightedText, QPalette::Midlight,   QPalette::Light,
+        QPalette::Window,     QPalette::Highlight,  QPalette::HighlightedText, QPalette::Button,
+    };
+    std::array<std::int32_t, 16> colours{};
+    for (int i = 0; i < 16; ++i) colours[i] = ColorRefFromColor(pal.color(QPalette::Active, roles[i]));
+    // The inactive caption is the inactive highlight.
+    colours[3] = ColorRefFromColor(pal.color(QPalette::Inactive, QPalette::Highlight));
+    return colours;
+}
+
+}  // namespace tav
