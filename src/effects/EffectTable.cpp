@@ -1,6 +1,7 @@
 #include "effects/EffectTable.h"
 
 #include "effects/EffectHost.h"
+#include "effects/QuadrantZoom.h"
 #include "effects/StaircaseSplit.h"
 #include "effects/StripSequence.h"
 #include "effects/SlidePush.h"
@@ -31,7 +32,7 @@ struct RoutineEntry {
 // One line per routine, in the order of the Routine enumeration.
 constexpr RoutineEntry kRoutines[] = {
     {Routine::StripSequenceWipe, "StripSequenceWipe", [](EffectHost& h, const std::int16_t* a) { StripSequenceWipe(h, a[0], a[1], a[2]); }},
-    {Routine::QuadrantZoom, "QuadrantZoom", nullptr},
+    {Routine::QuadrantZoom, "QuadrantZoom", [](EffectHost& h, const std::int16_t* a) { QuadrantZoom(h, a[0], a[1]); }},
     {Routine::ZoomOrRandomCells, "ZoomOrRandomCells", nullptr},
     {Routine::OverlayFlashWipe, "OverlayFlashWipe", nullptr},
     {Routine::InvertFlashWipe, "InvertFlashWipe", [](EffectHost& h, const std::int16_t* a) { InvertFlashWipe(h, a[0], a[1]); }},

@@ -1,0 +1,72 @@
+#include "effects/QuadrantZoom.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "effects/Dispatch.h"
+#include "effects/EffectHost.h"
+
+namespace tav {
+namespace {
+
+// Int() of a scaled size. Sizes never go below zero: a grow step that lands a
+// hair above 100 % shrink must draw nothing rather than a mirrored pixel.
+int ScaledSize(double v) { return std::max(0, static_cast<int>(std::floor(v))); }
+
+// Draws `picture` shrunk by p percent.
+void DrawShrunk(EffectHost& h, const DC& picture, std::int16_t shape, double p) {
+    DC& dst = h.Display();
+    const double W = h.AreaWidth, H = h.AreaHeight;
+    const double q = (100 - p) / 100;
+    if (shape == 1) {
+        StretchBlt(dst, RoundEven(p), RoundEven(p), ScaledSize(W * q), ScaledSize(H * q), picture, 0, 0,
+                   h.AreaWidth, h.AreaHeight, SRCCOPY);
+        return;
+    }
+    const double hw = h.AreaCentreX, hh = h.AreaCentreY;
+    const int qw = ScaledSize(hw * q), qh = ScaledSize(hh * q);
+    const int left = RoundEven(W / 4 - static_cast<double>(qw) / 2);
+    const int right = RoundEven(3 * W / 4 - static_cast<double>(qw) / 2);
+    const int top = RoundEven(H / 4 - static_cast<double>(qh) / 2);
+    const int bottom = RoundEven(3 * H / 4 - static_cast<double>(qh) / 2);
+    const int sw = RoundEven(hw), sh = RoundEven(hh);
+    StretchBlt(dst, left, top, qw, qh, picture, 0, 0, sw, sh, SRCCOPY);
+    StretchBlt(dst, right, top, qw, qh, picture, RoundEven(hw), 0, sw, sh, SRCCOPY);
+    StretchBlt(dst, left, bottom, qw, qh, picture, 0, RoundEven(hh), sw, sh, SRCCOPY);
+    StretchBlt(dst, right, bottom, qw, qh, picture, RoundEven(hw), RoundEven(hh), sw, sh, SRCCOPY);
+}
+
+void EndOfFrame(EffectHost& h) {
+    h.Refresh();
+    h.DoEvents();
+    h.Sleep(10);
+}
+
+}  // namespace
+
+void QuadrantZoom(EffectHost& h, std::int16_t shape, std::int16_t direction) {
+    // The percentage step is a quarter of the speed, at least 1.
+    const int step = std::max(1, static_cast<int>(std::floor(h.EffectSpeed / 4.0)));
+    // The grow counter is single precision, so the grow steps land a little
+    // below whole percentages when 100 does not divide by the step.
+    float grow = 100.0f / static_cast<float>(step);
+    DC& dst = h.Display();
+    const DC& out = h.Outgoing();
+    const DC& in = h.Incoming();
+    do {
+        if (direction == 1) {
+            BitBlt(dst, 0, 0, h.AreaWidth, h.AreaHeight, in, 0, 0, SRCCOPY);
+            DrawShrunk(h, out, shape, static_cast<double>(h.EffectFrame) * step);
+            ++h.EffectFrame;
+            if (static_cast<long long>(h.EffectFrame) * step > 100) ShowIncomingPicture(h);
+        } else {
+            BitBlt(dst, 0, 0, h.AreaWidth, h.AreaHeight, out, 0, 0, SRCCOPY);
+            DrawShrunk(h, in, shape, step * static_cast<double>(grow));
+            grow -= 1.0f;
+            if (grow <= 0.0f) ShowIncomingPicture(h);
+        }
+        EndOfFrame(h);
+    } while (!h.EffectDone);
+}
+
+}  // namespace tav
