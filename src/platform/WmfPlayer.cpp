@@ -103,6 +103,9 @@ struct DcState {
     std::optional<QRegion> clip;  // device pixels
 };
 
+// Plays records onto a painter. The painter works in device pixels: every
+// coordinate is mapped here, so that hatches stay on the device's grid, as
+// they do on screen, and Qt's fast paths for unscaled drawing apply.
 class Player {
 public:
     Player(const QByteArray& data, const WmfInfo& info, QImage& target)
@@ -315,7 +318,7 @@ private:
         case kLineTo: {
             if (!p.has(2)) return false;
             const QPointF to(p.s(1), p.s(0));
-            if (begin(true, false, QRectF(dc_.cur, to).normalized())) painter_.drawLine(dc_.cur, to);
+            if (begin(true, false, QRectF(dc_.cur, to).normalized())) painter_.drawLine(toDevice(dc_.cur), toDevice(to));
             dc_.cur = to;
             return true;
         }
@@ -324,9 +327,9 @@ private:
             QPolygonF poly;
             if (!readPoints(p, 1, p.u(0), poly)) return false;
             if (f == kPolyline) {
-                if (begin(true, false, poly.boundingRect())) painter_.drawPolyline(poly);
+                if (begin(true, false, poly.boundingRect())) painter_.drawPolyline(transform_.map(poly));
             } else if (begin(true, true, poly.boundingRect())) {
-                painter_.drawPolygon(poly, fillRule());
+                painter_.drawPolygon(transform_.map(poly), fillRule());
             }
             return true;
         }
@@ -337,15 +340,16 @@ private:
             if (!p.has(4)) return false;
             const QRectF r = boxOf(p, 0);
             if (!begin(true, true, r)) return true;
-            if (f == kRectangle) painter_.drawRect(r);
-            else painter_.drawEllipse(r);
+            if (f == kRectangle) painter_.drawRect(transform_.mapRect(r));
+            else painter_.drawEllipse(transform_.mapRect(r));
             return true;
         }
         case kRoundRect: {
             if (!p.has(6)) return false;
             const QRectF r = boxOf(p, 2);
             if (begin(true, true, r))
-                painter_.drawRoundedRect(r, std::abs(p.s(1)) / 2.0, std::abs(p.s(0)) / 2.0, Qt::AbsoluteSize);
+                painter_.drawRoundedRect(transform_.mapRect(r), std::abs(p.s(1) * transform_.m11()) / 2.0,
+                                         std::abs(p.s(0) * transform_.m22()) / 2.0, Qt::AbsoluteSize);
             return true;
         }
         case kArc:
@@ -356,10 +360,7 @@ private:
             if (!p.has(4)) return false;
             const QPointF d = toDevice(QPointF(p.s(3), p.s(2)));
             if (!inLimits(d)) return true;
-            painter_.save();
-            painter_.resetTransform();
             painter_.fillRect(QRectF(std::floor(d.x()), std::floor(d.y()), 1, 1), ColorRef(p.u32(0)));
-            painter_.restore();
             return true;
         }
         case kIntersectClipRect:
@@ -428,15 +429,11 @@ private:
         transform_ = QTransform(m11, 0, 0, m22, dx, dy);
         transformUsable_ = std::isfinite(m11) && std::isfinite(m22) && std::isfinite(dx) && std::isfinite(dy) &&
                            m11 != 0 && m22 != 0;
-        if (transformUsable_) painter_.setTransform(transform_);
     }
 
-    // The clip is kept in device pixels, so it is set with no transform in place.
     void applyClip() {
         if (dc_.clip) {
-            painter_.resetTransform();
             painter_.setClipRegion(*dc_.clip);
-            if (transformUsable_) painter_.setTransform(transform_);
         } else {
             painter_.setClipping(false);
         }
@@ -465,7 +462,11 @@ private:
         QPen pen(Qt::NoPen);
         if (stroke && dc_.pen.style != 5) {  // PS_NULL
             pen = QPen(ropColor(dc_.pen.color));
-            if (dc_.pen.width > 1) pen.setWidthF(dc_.pen.width);
+            // A pen that comes out about one pixel wide on the device is drawn
+            // as a hairline: the same pixels, without the cost of outlining
+            // every stroke as a polygon.
+            const double deviceWidth = dc_.pen.width * std::sqrt(std::abs(transform_.m11() * transform_.m22()));
+            if (dc_.pen.width > 1 && deviceWidth >= 1.5) pen.setWidthF(deviceWidth);
             else pen.setWidth(0), pen.setCosmetic(true);
             static constexpr Qt::PenStyle kStyles[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine, Qt::DashDotLine,
                                                        Qt::DashDotDotLine};
@@ -540,7 +541,7 @@ private:
             path.addPolygon(poly);
             path.closeSubpath();
         }
-        if (begin(true, true, path.boundingRect())) painter_.drawPath(path);
+        if (begin(true, true, path.boundingRect())) painter_.drawPath(transform_.map(path));
         return true;
     }
 
@@ -568,7 +569,7 @@ private:
             path.arcTo(box, start, span);
             if (f == kChord) path.closeSubpath();
         }
-        if (begin(true, f != kArc, box)) painter_.drawPath(path);
+        if (begin(true, f != kArc, box)) painter_.drawPath(transform_.map(path));
         return true;
     }
 
@@ -604,11 +605,11 @@ private:
         }
         if (rect && (options & 0x0002) && transformUsable_ && deviceRectInLimits(*rect)) {
             painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
-            painter_.fillRect(*rect, dc_.bkColor);
+            painter_.fillRect(transform_.mapRect(*rect), dc_.bkColor);
         }
         if (rect && (options & 0x0004)) {
             painter_.save();
-            painter_.setClipRect(*rect, Qt::IntersectClip);
+            painter_.setClipRect(transform_.mapRect(*rect), Qt::IntersectClip);
             text(at, str, dx);
             painter_.restore();
         } else {
@@ -654,7 +655,6 @@ private:
         default: y = fm.ascent(); break;    // TA_TOP
         }
         painter_.save();
-        painter_.resetTransform();
         painter_.translate(dev);
         if (dc_.font.escapement != 0) painter_.rotate(-dc_.font.escapement / 10.0);
         painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
@@ -680,21 +680,22 @@ private:
     void patBlt(std::uint32_t rop, QRectF logical) {
         logical = logical.normalized();
         if (!transformUsable_ || !deviceRectInLimits(logical)) return;
+        const QRectF device = transform_.mapRect(logical);
         painter_.save();
         painter_.setPen(Qt::NoPen);
         switch (rop) {
-        case 0x00000042: painter_.fillRect(logical, Qt::black); break;       // BLACKNESS
-        case 0x00FF0062: painter_.fillRect(logical, Qt::white); break;       // WHITENESS
+        case 0x00000042: painter_.fillRect(device, Qt::black); break;       // BLACKNESS
+        case 0x00FF0062: painter_.fillRect(device, Qt::white); break;       // WHITENESS
         case 0x00550009:                                                     // DSTINVERT
             painter_.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-            painter_.fillRect(logical, Qt::white);
+            painter_.fillRect(device, Qt::white);
             break;
         case 0x005A0049:                                                     // PATINVERT
             painter_.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-            painter_.fillRect(logical, makeBrush());
+            painter_.fillRect(device, makeBrush());
             break;
         case 0x00AA0029: break;                                              // the destination itself
-        default: painter_.fillRect(logical, makeBrush()); break;             // PATCOPY and the rest
+        default: painter_.fillRect(device, makeBrush()); break;             // PATCOPY and the rest
         }
         painter_.restore();
     }
@@ -736,13 +737,16 @@ private:
         // StretchDIBits counts source rows from the bottom of a bottom-up bitmap.
         if (srcFromBottom && bottomUp) src.moveTop(image.height() - src.top() - src.height());
         if (src.width() < 0 || src.height() < 0) return true;
-        const bool mirrorX = dst.width() < 0, mirrorY = dst.height() < 0;
+        // A negative extent, in the record or from a flipped mapping, mirrors
+        // the bitmap on that axis.
+        const QPointF a = toDevice(dst.topLeft()), b = toDevice(dst.bottomRight());
+        const bool mirrorX = b.x() < a.x(), mirrorY = b.y() < a.y();
         if (mirrorX || mirrorY) {
             image = image.mirrored(mirrorX, mirrorY);
             src = QRectF(mirrorX ? image.width() - src.right() : src.left(),
                          mirrorY ? image.height() - src.bottom() : src.top(), src.width(), src.height());
-            dst = dst.normalized();
         }
+        const QRectF device = QRectF(a, b).normalized();
         painter_.save();
         switch (rop) {
         case 0x00EE0086: painter_.setCompositionMode(QPainter::RasterOp_SourceOrDestination); break;   // SRCPAINT
@@ -751,7 +755,7 @@ private:
         case 0x00330008: painter_.setCompositionMode(QPainter::RasterOp_NotSource); break;             // NOTSRCCOPY
         default: painter_.setCompositionMode(QPainter::CompositionMode_SourceOver); break;
         }
-        painter_.drawImage(dst, image, src);
+        painter_.drawImage(device, image, src);
         painter_.restore();
         return true;
     }
