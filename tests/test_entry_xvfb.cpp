@@ -99,8 +99,12 @@ protected:
         if (!xvfb) return;
         int fds[2];
         if (::pipe2(fds, O_CLOEXEC) != 0) return;
-        xvfbPid = Spawn({*xvfb, "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, {}, fds[1]);
+        // Duplicating a descriptor onto itself would keep its close-on-exec
+        // flag, so the write end must not already be fd 3.
+        const int writeEnd = ::fcntl(fds[1], F_DUPFD_CLOEXEC, 10);
         ::close(fds[1]);
+        xvfbPid = Spawn({*xvfb, "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, {}, writeEnd);
+        ::close(writeEnd);
         // Xvfb writes its display number to fd 3 once it accepts clients.
         std::string number;
         pollfd p{fds[0], POLLIN, 0};
