@@ -1,5 +1,7 @@
 #include "engine/SlideShow.h"
 
+#include <chrono>
+
 #include "effects/Dispatch.h"
 #include "effects/EffectTable.h"
 #include "music/Tavrelle_BGM.h"
@@ -86,7 +88,9 @@ void SlideShow::Transition() {
         bool& flag;
         ~Guard() { flag = false; }
     } guard{inTransition_};
+    const auto start = std::chrono::steady_clock::now();
     RunTransition(host_);
+    lastTransitionMs_ = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
 void SlideShow::Begin() {

@@ -41,6 +41,8 @@ public:
     void StopMusic();
 
     int CurrentIndex() const { return currentIndex_; }
+    // Wall time of the latest transition, for the measuring tool.
+    double LastTransitionMs() const { return lastTransitionMs_; }
     bool InTransition() const { return inTransition_; }
     int SlideInterval() const;
 
@@ -58,6 +60,7 @@ private:
     ShuffleBag effectBag_;
     int currentIndex_ = 1;
     bool inTransition_ = false;
+    double lastTransitionMs_ = 0;
 };
 
 }  // namespace tav

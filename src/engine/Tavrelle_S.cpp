@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QWindow>
@@ -43,14 +44,17 @@ DisplayArea::DisplayArea(Tavrelle_S* owner, const Bitmap& surface)
     setMouseTracking(true);
 }
 
-void DisplayArea::paintEvent(QPaintEvent*) {
+void DisplayArea::paintEvent(QPaintEvent* event) {
     if (surface_.empty()) return;
     // Wraps the display surface without copying: pixels are 0x00RRGGBB, which
     // RGB32 reads as opaque colours.
     QImage image(reinterpret_cast<const uchar*>(surface_.pixels().data()), surface_.width(), surface_.height(),
                  surface_.width() * 4, QImage::Format_RGB32);
-    image.setDevicePixelRatio(devicePixelRatioF());
-    QPainter(this).drawImage(0, 0, image);
+    const qreal dpr = devicePixelRatioF();
+    image.setDevicePixelRatio(dpr);
+    const QRect area = event->rect();
+    const QRectF source(area.x() * dpr, area.y() * dpr, area.width() * dpr, area.height() * dpr);
+    QPainter(this).drawImage(QRectF(area), image, source);
 }
 
 void DisplayArea::mousePressEvent(QMouseEvent*) { owner_->HandleMouseDown(); }
@@ -62,7 +66,7 @@ void DisplayArea::mouseMoveEvent(QMouseEvent* event) {
 
 void QtEffectHost::Refresh() {
     if (window_.Ended()) throw ShowEnded{};
-    window_.Display()->repaint();
+    window_.PresentChanges();
 }
 
 void QtEffectHost::DoEvents() {
@@ -75,6 +79,7 @@ void QtEffectHost::Sleep(int ms) {
     // Frames are paced from the end of the previous sleep, so the time spent
     // drawing and presenting a frame is part of its sleep rather than added to
     // it; when drawing falls behind, the pace starts again from now.
+    requestedSleepMs += ms;
     if (!clock_.isValid()) clock_.start();
     const qint64 now = clock_.nsecsElapsed();
     const qint64 length = static_cast<qint64>(std::max(ms, 0)) * 1000000;
@@ -86,7 +91,19 @@ void QtEffectHost::Sleep(int ms) {
 
 void QtEffectHost::ShowDirect() {
     if (window_.Ended()) throw ShowEnded{};
-    window_.Display()->repaint();
+    window_.PresentChanges();
+}
+
+void Tavrelle_S::PresentChanges() {
+    // Only what the frame changed goes to the screen: most transitions touch a
+    // strip or a few blocks per frame, and a whole full-HD frame costs more
+    // than a frame's sleep on a slow X server.
+    const DC::DirtyRect d = surfaces_.Display.TakeDirty();
+    if (d.empty()) return;
+    const qreal dpr = display_->devicePixelRatioF();
+    const int x0 = static_cast<int>(std::floor(d.x0 / dpr)), y0 = static_cast<int>(std::floor(d.y0 / dpr));
+    const int x1 = static_cast<int>(std::ceil(d.x1 / dpr)), y1 = static_cast<int>(std::ceil(d.y1 / dpr));
+    display_->repaint(QRect(x0, y0, x1 - x0, y1 - y0));
 }
 
 Tavrelle_S::Tavrelle_S(SaverOptions options)
@@ -98,7 +115,8 @@ Tavrelle_S::Tavrelle_S(SaverOptions options)
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
-    display_ = new DisplayArea(this, surfaces_.Display.bitmap());
+    surfaces_.Display.trackDirty = true;
+    display_ = new DisplayArea(this, surfaces_.Display.target());
 
     timer3_.setTimerType(Qt::PreciseTimer);
     timer2_.setInterval(200);

@@ -44,6 +44,8 @@ public:
     void DoEvents() override;
     void Sleep(int ms) override;
     void ShowDirect() override;
+    // Milliseconds of sleep asked for so far, for the measuring tool.
+    long long requestedSleepMs = 0;
 
 private:
     Tavrelle_S& window_;
@@ -73,6 +75,10 @@ public:
     void HandleMouseDown();
     void HandleMouseMove(InputWatch::Surface surface, float x, float y);
     DisplayArea* Display() { return display_; }
+    // Repaints the part of the display changed since the last frame.
+    void PresentChanges();
+    QtEffectHost& effectHost() { return host_; }
+    const SlideShow& slideShow() const { return show_; }
     // Lets input run until the deadline of `clock` (nanoseconds) or the end of the show.
     void WaitUntil(const QElapsedTimer& clock, qint64 deadlineNs);
 

@@ -31,6 +31,18 @@ BitmapHeader GetObjectHeader(const Bitmap& bitmap) {
 DC::DC() : bitmap_(std::make_shared<Bitmap>(1, 1, 0)) {}
 DC::DC(BitmapPtr bitmap) : bitmap_(bitmap ? std::move(bitmap) : std::make_shared<Bitmap>(1, 1, 0)) {}
 
+void DC::DirtyRect::add(int x, int y, int w, int h) {
+    if (w <= 0 || h <= 0) return;
+    if (empty()) {
+        x0 = x, y0 = y, x1 = x + w, y1 = y + h;
+        return;
+    }
+    x0 = std::min(x0, x);
+    y0 = std::min(y0, y);
+    x1 = std::max(x1, x + w);
+    y1 = std::max(y1, y + h);
+}
+
 BitmapPtr DC::select(BitmapPtr bitmap) {
     if (!bitmap) return nullptr;
     std::swap(bitmap_, bitmap);
@@ -102,11 +114,12 @@ bool ClipSpan(int& a, int& n, int limit, int& other) {
 
 void BitBlt(DC& dst, int x, int y, int w, int h, const DC* src, int sx, int sy, Rop rop) {
     if (w <= 0 || h <= 0) return;
-    Bitmap& db = dst.bitmap();
+    Bitmap& db = dst.target();
     if (!NeedsSource(rop)) {
         int dummyX = 0, dummyY = 0;
         if (!ClipSpan(x, w, db.width(), dummyX) || !ClipSpan(y, h, db.height(), dummyY)) return;
         for (int r = 0; r < h; ++r) RowInvertDst(db.row(y + r) + x, w);
+        MarkDirty(dst, x, y, w, h);
         return;
     }
     if (!src) return;
@@ -114,6 +127,7 @@ void BitBlt(DC& dst, int x, int y, int w, int h, const DC* src, int sx, int sy, 
     // Clip against the destination, then against the source, keeping both in step.
     if (!ClipSpan(x, w, db.width(), sx) || !ClipSpan(y, h, db.height(), sy)) return;
     if (!ClipSpan(sx, w, sb.width(), x) || !ClipSpan(sy, h, sb.height(), y)) return;
+    MarkDirty(dst, x, y, w, h);
 
     const bool same = &db == &sb;
     if (same && rop != Rop::SrcCopy) {
@@ -171,12 +185,14 @@ bool MapAxis(int d, int dn, int s, int sn, int dlimit, int slimit, AxisMap& out)
 
 namespace {
 
-void StretchRows(Bitmap& db, int x, int y, int dw, int dh, const PixelView& from, int sx, int sy, int sw, int sh,
+void StretchRows(DC& dst, int x, int y, int dw, int dh, const PixelView& from, int sx, int sy, int sw, int sh,
                  Rop rop) {
+    Bitmap& db = dst.target();
     AxisMap cols, rows;
     if (!MapAxis(x, dw, sx, sw, db.width(), from.width, cols)) return;
     if (!MapAxis(y, dh, sy, sh, db.height(), from.height, rows)) return;
     const int n = static_cast<int>(cols.src.size());
+    MarkDirty(dst, cols.first, rows.first, n, static_cast<int>(rows.src.size()));
     std::vector<Pixel> line(n);
     for (std::size_t r = 0; r < rows.src.size(); ++r) {
         const int srow = rows.src[r];
@@ -207,7 +223,7 @@ void StretchBlt(DC& dst, int x, int y, int dw, int dh, const DC* src, int sx, in
         BitBlt(dst, x, y, dw, dh, src, sx, sy, rop);
         return;
     }
-    Bitmap& db = dst.bitmap();
+    Bitmap& db = dst.target();
     if (!NeedsSource(rop)) {
         // The source only decides which destination pixels are touched; without one, all are.
         int lx = dw > 0 ? x : x + dw, ly = dh > 0 ? y : y + dh;
@@ -219,18 +235,18 @@ void StretchBlt(DC& dst, int x, int y, int dw, int dh, const DC* src, int sx, in
     if (&db == &sb) {
         // Reading and writing one bitmap: read from a copy.
         const Bitmap copy = sb;
-        StretchRows(db, x, y, dw, dh, PixelView{copy.pixels().data(), copy.width(), copy.height(), copy.width()}, sx,
+        StretchRows(dst, x, y, dw, dh, PixelView{copy.pixels().data(), copy.width(), copy.height(), copy.width()}, sx,
                     sy, sw, sh, rop);
         return;
     }
-    StretchRows(db, x, y, dw, dh, PixelView{sb.pixels().data(), sb.width(), sb.height(), sb.width()}, sx, sy, sw,
+    StretchRows(dst, x, y, dw, dh, PixelView{sb.pixels().data(), sb.width(), sb.height(), sb.width()}, sx, sy, sw,
                 sh, rop);
 }
 
 void StretchBlt(DC& dst, int x, int y, int dw, int dh, const PixelView& src, int sx, int sy, int sw, int sh,
                 Rop rop) {
     if (dw == 0 || dh == 0 || sw == 0 || sh == 0 || !src.pixels) return;
-    StretchRows(dst.bitmap(), x, y, dw, dh, src, sx, sy, sw, sh, rop);
+    StretchRows(dst, x, y, dw, dh, src, sx, sy, sw, sh, rop);
 }
 
 void SelectStockWhitePen(DC& dc) { dc.pen = Pen{0xFFFFFF, false}; }
@@ -245,7 +261,8 @@ void LineTo(DC& dc, int x1, int y1) {
     dc.posX = x1;
     dc.posY = y1;
     if (dc.pen.null) return;
-    Bitmap& b = dc.bitmap();
+    MarkDirty(dc, std::min(x, x1), std::min(y, y1), std::abs(x1 - x) + 1, std::abs(y1 - y) + 1);
+    Bitmap& b = dc.target();
     const int dx = std::abs(x1 - x), sxs = x < x1 ? 1 : -1;
     const int dy = -std::abs(y1 - y), sys = y < y1 ? 1 : -1;
     int err = dx + dy;
@@ -267,9 +284,10 @@ void Ellipse(DC& dc, int left, int top, int right, int bottom) {
     const double cx = (left + right) / 2.0, cy = (top + bottom) / 2.0;
     const double rx = (right - left) / 2.0, ry = (bottom - top) / 2.0;
     if (rx == 0 || ry == 0) return;
-    Bitmap& b = dc.bitmap();
+    Bitmap& b = dc.target();
     const int y0 = std::max(0, std::min(top, bottom));
     const int y1 = std::min(b.height() - 1, std::max(top, bottom));
+    MarkDirty(dc, std::min(left, right), y0, std::abs(right - left) + 1, y1 - y0 + 1);
     for (int y = y0; y <= y1; ++y) {
         double v = (y + 0.5 - cy) / ry;
         double rest = 1.0 - v * v;
@@ -295,13 +313,14 @@ void FillBox(DC& dc, double x1, double y1, double x2, double y2, Colorref color)
     int ax = RoundEven(x1), ay = RoundEven(y1), bx = RoundEven(x2), by = RoundEven(y2);
     if (ax > bx) std::swap(ax, bx);
     if (ay > by) std::swap(ay, by);
-    Bitmap& b = dc.bitmap();
+    Bitmap& b = dc.target();
     ax = std::max(ax, 0);
     ay = std::max(ay, 0);
     bx = std::min(bx, b.width() - 1);
     by = std::min(by, b.height() - 1);
     if (ax > bx || ay > by) return;
     const Pixel p = ColorrefToPixel(color);
+    MarkDirty(dc, ax, ay, bx - ax + 1, by - ay + 1);
     for (int y = ay; y <= by; ++y) std::fill(b.row(y) + ax, b.row(y) + bx + 1, p);
 }
 

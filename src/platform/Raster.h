@@ -98,14 +98,39 @@ public:
     DC();
     explicit DC(BitmapPtr bitmap);
 
-    Bitmap& bitmap() { return *bitmap_; }
+    // Direct access to the pixels. When the context tracks what changes, this
+    // counts the whole bitmap as changed; code that writes a few pixels itself
+    // uses target() and MarkDirty() instead.
+    Bitmap& bitmap() {
+        if (trackDirty) dirty.addAll(*bitmap_);
+        return *bitmap_;
+    }
     const Bitmap& bitmap() const { return *bitmap_; }
+    // The pixels for drawing code that reports its own changes.
+    Bitmap& target() { return *bitmap_; }
     const BitmapPtr& bitmapPtr() const { return bitmap_; }
     int width() const { return bitmap_->width(); }
     int height() const { return bitmap_->height(); }
 
     // Puts `bitmap` into the context and hands back the one that was there.
     BitmapPtr select(BitmapPtr bitmap);
+
+    // The part of the bitmap changed since the last TakeDirty(), kept only
+    // when trackDirty is set (the display does, so a frame repaints only what
+    // changed).
+    struct DirtyRect {
+        int x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // half-open; empty when x0 >= x1
+        bool empty() const { return x0 >= x1 || y0 >= y1; }
+        void add(int x, int y, int w, int h);
+        void addAll(const Bitmap& b) { add(0, 0, b.width(), b.height()); }
+    };
+    bool trackDirty = false;
+    DirtyRect dirty;
+    DirtyRect TakeDirty() {
+        DirtyRect d = dirty;
+        dirty = DirtyRect{};
+        return d;
+    }
 
     int stretchMode = BLACKONWHITE;
     Pen pen;
@@ -116,6 +141,11 @@ public:
 private:
     BitmapPtr bitmap_;
 };
+
+// Records that the rectangle of `dc` changed (clipped by the caller or not).
+inline void MarkDirty(DC& dc, int x, int y, int w, int h) {
+    if (dc.trackDirty) dc.dirty.add(x, y, w, h);
+}
 
 std::unique_ptr<DC> CreateCompatibleDC(const DC* reference);
 // A new bitmap of the given size, black, like a fresh compatible bitmap.

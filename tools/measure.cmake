@@ -1,0 +1,3 @@
+# tavrelle-measure: figures of the running show on an X server (see measure-show.sh).
+add_executable(tavrelle-measure ${CMAKE_CURRENT_LIST_DIR}/measure/main.cpp)
+target_link_libraries(tavrelle-measure PRIVATE tavrelle_core)
