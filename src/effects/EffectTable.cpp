@@ -1,6 +1,7 @@
 #include "effects/EffectTable.h"
 
 #include "effects/EffectHost.h"
+#include "effects/OverlayWipe.h"
 #include "effects/QuadrantZoom.h"
 #include "effects/StaircaseSplit.h"
 #include "effects/StripSequence.h"
@@ -34,7 +35,7 @@ constexpr RoutineEntry kRoutines[] = {
     {Routine::StripSequenceWipe, "StripSequenceWipe", [](EffectHost& h, const std::int16_t* a) { StripSequenceWipe(h, a[0], a[1], a[2]); }},
     {Routine::QuadrantZoom, "QuadrantZoom", [](EffectHost& h, const std::int16_t* a) { QuadrantZoom(h, a[0], a[1]); }},
     {Routine::ZoomOrRandomCells, "ZoomOrRandomCells", nullptr},
-    {Routine::OverlayFlashWipe, "OverlayFlashWipe", nullptr},
+    {Routine::OverlayFlashWipe, "OverlayFlashWipe", [](EffectHost& h, const std::int16_t* a) { OverlayFlashWipe(h, a[0], a[1]); }},
     {Routine::InvertFlashWipe, "InvertFlashWipe", [](EffectHost& h, const std::int16_t* a) { InvertFlashWipe(h, a[0], a[1]); }},
     {Routine::CombWipe, "CombWipe", [](EffectHost& h, const std::int16_t* a) { CombWipe(h, a[0], a[1]); }},
     {Routine::CombWipeCross, "CombWipeCross", [](EffectHost& h, const std::int16_t* a) { CombWipeCross(h, a[0]); }},

@@ -1,0 +1,56 @@
+#include "effects/OverlayWipe.h"
+
+#include <algorithm>
+
+#include "effects/Dispatch.h"
+#include "effects/EffectHost.h"
+
+namespace tav {
+
+void OverlayFlashWipe(EffectHost& h, std::int16_t mode, std::int16_t axis) {
+    const int w = h.AreaWidth, hgt = h.AreaHeight;
+    // A stored speed of 0 would never move the overlay; it moves like speed 1.
+    const long long step = std::max<int>(h.EffectSpeed, 1);
+    const long long length = axis == 1 ? w : hgt;
+    DC& dst = h.Display();
+    const DC& out = h.Outgoing();
+    const DC& in = h.Incoming();
+    auto offset = [&] { return static_cast<long long>(h.EffectFrame) * step; };
+
+    // The flag marks the overlay phase; clearing it starts the wipe.
+    h.EffectFirstPass = true;
+    h.EffectFrame = 0;
+    do {
+        if (h.EffectFirstPass) {
+            const int s = static_cast<int>(offset());
+            BitBlt(dst, 0, 0, w, hgt, out, 0, 0, SRCCOPY);
+            if (axis == 1)
+                BitBlt(dst, w - s, 0, w, hgt, in, 0, 0, SRCPAINT);
+            else
+                BitBlt(dst, 0, hgt - s, w, hgt, in, 0, 0, SRCPAINT);
+            ++h.EffectFrame;
+            const bool overlayDone = mode == 1 ? offset() > length : length - offset() < -length;
+            if (overlayDone) {
+                h.EffectFirstPass = false;
+                h.EffectFrame = 0;
+                BitBlt(dst, 0, 0, w, hgt, out, 0, 0, SRCCOPY);
+                if (mode == 1) BitBlt(dst, 0, 0, w, hgt, in, 0, 0, SRCPAINT);
+                h.Refresh();
+                h.Sleep(200);
+            }
+        } else {
+            const int s = static_cast<int>(offset());
+            if (axis == 1)
+                BitBlt(dst, 0, 0, s, hgt, in, 0, 0, SRCCOPY);
+            else
+                BitBlt(dst, 0, 0, w, s, in, 0, 0, SRCCOPY);
+            ++h.EffectFrame;
+            if (offset() > length) ShowIncomingPicture(h);
+            h.Sleep(10);
+        }
+        h.Refresh();
+        h.DoEvents();
+    } while (!h.EffectDone);
+}
+
+}  // namespace tav
