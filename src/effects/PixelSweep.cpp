@@ -37,7 +37,10 @@ public:
     }
 
     // Copies the pixels from .. to (inclusive) of line `pos`, every `step`-th one.
-    void Line(Axis a, int pos, int from, int to, int step = 1) {
+    void Line(Axis a, int pos, int from, int to, int step = 1) { Lines(a, pos, -1, from, to, step); }
+    // The same for two lines at once (a negative `second`: none), pixel by pixel
+    // along both, so that two columns a few pixels apart share their memory rows.
+    void Lines(Axis a, int first, int second, int from, int to, int step = 1) {
         // The bitmaps are looked up for every line, as a drawing call would,
         // since the host may run other code between two presentations.
         Bitmap& dst = host_.Display().bitmap();
@@ -46,30 +49,43 @@ public:
         const int clipH = std::min(dst.height(), src.height());
         const int lines = a == Axis::Columns ? clipW : clipH;
         const int length = a == Axis::Columns ? clipH : clipW;
-        if (pos < 0 || pos >= lines) return;
+        const bool firstIn = first >= 0 && first < lines;
+        const bool secondIn = second >= 0 && second < lines;
+        if (!firstIn && !secondIn) return;
         if (from < 0) from += (-from + step - 1) / step * step;
         to = std::min(to, length - 1);
         if (from > to) return;
         if (a == Axis::Rows) {
-            Pixel* d = dst.row(pos);
-            const Pixel* s = src.row(pos);
-            if (step == 1) {
-                std::copy(s + from, s + to + 1, d + from);
-            } else {
-                for (int i = from; i <= to; i += step) d[i] = s[i];
+            for (int pos : {first, second}) {
+                if (pos < 0 || pos >= lines) continue;
+                Pixel* d = dst.row(pos);
+                const Pixel* s = src.row(pos);
+                if (step == 1) {
+                    std::copy(s + from, s + to + 1, d + from);
+                } else {
+                    for (int i = from; i <= to; i += step) d[i] = s[i];
+                }
+            }
+            return;
+        }
+        Pixel* d = dst.pixels().data();
+        const Pixel* s = src.pixels().data();
+        const std::size_t dstride = static_cast<std::size_t>(dst.width());
+        const std::size_t sstride = static_cast<std::size_t>(src.width());
+        if (firstIn && secondIn) {
+            for (int i = from; i <= to; i += step) {
+                d[i * dstride + first] = s[i * sstride + first];
+                d[i * dstride + second] = s[i * sstride + second];
             }
         } else {
-            Pixel* d = dst.pixels().data();
-            const Pixel* s = src.pixels().data();
-            const std::size_t dstride = static_cast<std::size_t>(dst.width());
-            const std::size_t sstride = static_cast<std::size_t>(src.width());
+            const int pos = firstIn ? first : second;
             for (int i = from; i <= to; i += step) d[i * dstride + pos] = s[i * sstride + pos];
         }
     }
-    void WholeLine(Axis a, int pos) { Line(a, pos, 0, LineEnd(a)); }
+    void WholeLines(Axis a, int first, int second = -1) { Lines(a, first, second, 0, LineEnd(a)); }
     // The two halves of a split line overlap by two pixels in the middle.
-    void FirstHalf(Axis a, int pos) { Line(a, pos, 0, LineEnd(a) / 2 + 1); }
-    void SecondHalf(Axis a, int pos) { Line(a, pos, LineEnd(a) / 2, LineEnd(a)); }
+    void FirstHalves(Axis a, int first, int second = -1) { Lines(a, first, second, 0, LineEnd(a) / 2 + 1); }
+    void SecondHalves(Axis a, int first, int second = -1) { Lines(a, first, second, LineEnd(a) / 2, LineEnd(a)); }
 
     void Present() {
         host_.Refresh();
@@ -90,27 +106,25 @@ void WholeLinePass(Sweeper& s, Axis a, int pass) {
     switch (pass) {
         case 0:
             for (int p = 0; p <= bound; p += 6) {
-                s.WholeLine(a, p);
+                s.WholeLines(a, p);
                 s.Present();
             }
             break;
         case 1:
             for (int p = bound - 3; p >= 0; p -= 6) {
-                s.WholeLine(a, p);
+                s.WholeLines(a, p);
                 s.Present();
             }
             break;
         case 2:
             for (int p = 1; p <= bound; p += 6) {
-                s.WholeLine(a, p);
-                s.WholeLine(a, p + 3);
+                s.WholeLines(a, p, p + 3);
                 s.Present();
             }
             break;
         default:
             for (int p = bound - 1; p >= 0; p -= 6) {
-                s.WholeLine(a, p);
-                s.WholeLine(a, p - 3);
+                s.WholeLines(a, p, p - 3);
                 s.Present();
             }
             break;
@@ -125,20 +139,19 @@ void SplitLinePass(Sweeper& s, Axis a, int pass) {
     static constexpr int kNearStart[4] = {0, 3, 1, 2};
     static constexpr int kFarStart[4] = {0, 3, 2, 1};
     const bool nearFirstHalf = pass == 0 || pass == 2;
-    const bool pairs = pass >= 2;
+    // Passes 2 and 3 draw each sweep's line together with the one 3 further on.
+    const int partner = pass >= 2 ? 3 : 0;
     int near = kNearStart[pass];
     int far = bound - kFarStart[pass];
     for (; near <= bound; near += 6, far -= 6) {
+        const int nearPartner = partner ? near + partner : -1;
+        const int farPartner = partner ? far - partner : -1;
         if (nearFirstHalf) {
-            s.FirstHalf(a, near);
-            if (pairs) s.FirstHalf(a, near + 3);
-            s.SecondHalf(a, far);
-            if (pairs) s.SecondHalf(a, far - 3);
+            s.FirstHalves(a, near, nearPartner);
+            s.SecondHalves(a, far, farPartner);
         } else {
-            s.SecondHalf(a, near);
-            if (pairs) s.SecondHalf(a, near + 3);
-            s.FirstHalf(a, far);
-            if (pairs) s.FirstHalf(a, far - 3);
+            s.SecondHalves(a, near, nearPartner);
+            s.FirstHalves(a, far, farPartner);
         }
         s.Present();
     }
