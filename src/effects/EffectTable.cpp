@@ -1,6 +1,7 @@
 #include "effects/EffectTable.h"
 
 #include "effects/EffectHost.h"
+#include "effects/SpiralBlocks.h"
 #include "effects/OverlayWipe.h"
 #include "effects/QuadrantZoom.h"
 #include "effects/StaircaseSplit.h"
@@ -39,7 +40,7 @@ constexpr RoutineEntry kRoutines[] = {
     {Routine::InvertFlashWipe, "InvertFlashWipe", [](EffectHost& h, const std::int16_t* a) { InvertFlashWipe(h, a[0], a[1]); }},
     {Routine::CombWipe, "CombWipe", [](EffectHost& h, const std::int16_t* a) { CombWipe(h, a[0], a[1]); }},
     {Routine::CombWipeCross, "CombWipeCross", [](EffectHost& h, const std::int16_t* a) { CombWipeCross(h, a[0]); }},
-    {Routine::SpiralBlockReveal, "SpiralBlockReveal", nullptr},
+    {Routine::SpiralBlockReveal, "SpiralBlockReveal", [](EffectHost& h, const std::int16_t*) { SpiralBlockReveal(h); }},
     {Routine::TileShrinkRandomPairs, "TileShrinkRandomPairs", [](EffectHost& h, const std::int16_t* a) { TileShrinkRandomPairs(h, a[0], a[1]); }},
     {Routine::TileShrinkRandomQuads, "TileShrinkRandomQuads", [](EffectHost& h, const std::int16_t* a) { TileShrinkRandomQuads(h, a[0], a[1]); }},
     {Routine::TileShrinkAll, "TileShrinkAll", [](EffectHost& h, const std::int16_t* a) { TileShrinkAll(h, a[0], a[1]); }},

@@ -1,0 +1,11 @@
+#pragma once
+// Spiral block reveal: 32 × 32 blocks of the incoming picture, one per frame,
+// along a clockwise spiral from the top-left corner inwards.
+
+namespace tav {
+
+class EffectHost;
+
+void SpiralBlockReveal(EffectHost& h);
+
+}  // namespace tav
