@@ -1,6 +1,7 @@
 #include "effects/EffectTable.h"
 
 #include "effects/EffectHost.h"
+#include "effects/InterlaceSlide.h"
 #include "effects/SpiralBlocks.h"
 #include "effects/OverlayWipe.h"
 #include "effects/QuadrantZoom.h"
@@ -54,8 +55,8 @@ constexpr RoutineEntry kRoutines[] = {
     {Routine::BlockGridSweep, "BlockGridSweep", [](EffectHost& h, const std::int16_t* a) { BlockGridSweep(h, a[0], a[1]); }},
     {Routine::FourWaySlideIn, "FourWaySlideIn", [](EffectHost& h, const std::int16_t*) { FourWaySlideIn(h); }},
     {Routine::StripSqueeze, "StripSqueeze", [](EffectHost& h, const std::int16_t* a) { StripSqueeze(h, a[0], a[1]); }},
-    {Routine::StripInterlaceSlide, "StripInterlaceSlide", nullptr},
-    {Routine::LineInterlaceSlide, "LineInterlaceSlide", nullptr},
+    {Routine::StripInterlaceSlide, "StripInterlaceSlide", [](EffectHost& h, const std::int16_t* a) { StripInterlaceSlide(h, a[0], a[1]); }},
+    {Routine::LineInterlaceSlide, "LineInterlaceSlide", [](EffectHost& h, const std::int16_t* a) { LineInterlaceSlide(h, a[0]); }},
     {Routine::CheckerBlockFill, "CheckerBlockFill", [](EffectHost& h, const std::int16_t* a) { CheckerBlockFill(h, a[0]); }},
     {Routine::PixelSweep, "PixelSweep", [](EffectHost& h, const std::int16_t* a) { PixelSweep(h, a[0], a[1]); }},
     {Routine::TileScatter, "TileScatter", [](EffectHost& h, const std::int16_t* a) { TileScatter(h, a[0], a[1], a[2]); }},
