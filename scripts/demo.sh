@@ -7,7 +7,7 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD_DIR=$(realpath -m "${1:-build}")
 PROGRAM=$BUILD_DIR/tavrelle
-SAMPLES=$BUILD_DIR/tools/tavrelle-samples
+SAMPLES=$BUILD_DIR/tavrelle-samples
 
 if [ -z "${DISPLAY:-}" ]; then
   echo "demo: there is no X display (\$DISPLAY is empty), and the slide show needs one." >&2
