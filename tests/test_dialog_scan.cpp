@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "dialogs/FolderScan.h"
+#include "support/storage_temp_folder.h"
+
+namespace tav {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(NamePattern, MatchesIgnoringCase) {
+    const struct {
+        const char* name;
+        const char* pattern;
+        bool want;
+    } cases[] = {
+        {"a.bmp", "*.bmp", true},    {"A.BMP", "*.bmp", true},      {"a.bmp.txt", "*.bmp", false},
+        {"x.bmpx", "*.bmp", false},  {"photo.jpeg", "*.jpg", false}, {"a.b.jpg", "*.jpg", true},
+        {"ab.gif", "a?.gif", true},  {"a.gif", "a?.gif", false},    {"日本.WMF", "*.wmf", true},
+    };
+    for (const auto& c : cases) EXPECT_EQ(MatchesNamePattern(c.name, c.pattern), c.want) << c.name << " ~ " << c.pattern;
+}
+
+class Scan : public ::testing::Test {
+protected:
+    testing::StorageTempFolder temp;
+    std::string dir = temp.Root() + "/pics";
+    void SetUp() override { fs::create_directories(dir); }
+    void File(const std::string& name, bool readOnly = false) {
+        std::ofstream(dir + "/" + name) << "x";
+        if (readOnly) fs::permissions(dir + "/" + name, fs::perms::owner_write, fs::perm_options::remove);
+    }
+};
+
+TEST_F(Scan, NormalThenReadOnlyFilesInPatternOrder) {
+    File("z.bmp");
+    File("a.BMP");
+    File("m.wmf");
+    File("k.jpg", true);
+    File("b.Gif");
+    File(".h.gif");
+    File(".hr.bmp", true);
+    File("note.txt");
+    fs::create_directories(dir + "/folder.bmp");
+    fs::create_directories(dir + "/sub");
+    std::ofstream(dir + "/sub/inner.bmp") << "x";
+    const auto found = ScanPictureFolder(dir, {});
+    const std::vector<std::string> want = {dir + "/a.BMP", dir + "/z.bmp", dir + "/b.Gif", dir + "/m.wmf",
+                                           dir + "/k.jpg"};
+    EXPECT_EQ(found, want);
+    EXPECT_EQ(FileAttributes(dir + "/.hr.bmp"), kAttributeReadOnly | kAttributeHidden);
+    EXPECT_EQ(FileAttributes(dir + "/folder.bmp"), -1);
+}
+
+TEST_F(Scan, AFolderThatCannotBeReadIsReportedOncePerPattern) {
+    std::vector<std::string> errors;
+    int pumped = 0;
+    FolderScanHooks hooks{[&](const std::string& e) { errors.push_back(e); }, [&] { ++pumped; }};
+    EXPECT_TRUE(ScanPictureFolder(dir + "/missing", hooks).empty());
+    EXPECT_EQ(errors.size(), 4u);
+    EXPECT_FALSE(errors.at(0).empty());
+
+    File("a.bmp");
+    File("b.jpg");
+    errors.clear();
+    EXPECT_EQ(ScanPictureFolder(dir + "/", hooks).size(), 2u) << "a trailing slash is allowed";
+    EXPECT_TRUE(errors.empty());
+    EXPECT_EQ(pumped, 2) << "events run after every found file";
+}
+
+}  // namespace
+}  // namespace tav

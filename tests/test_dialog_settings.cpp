@@ -1,0 +1,302 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QScrollBar>
+#include <QTest>
+
+#include <filesystem>
+
+#include "dialogs/DialogValues.h"
+#include "dialogs/Tavrelle_P.h"
+#include "startup/Tavrelle_B.h"
+#include "storage/IniFile.h"
+#include "storage/PictureListFile.h"
+#include "storage/Settings.h"
+#include "support/dialog_support.h"
+#include "support/storage_temp_folder.h"
+
+namespace tav {
+namespace {
+
+using testing::ScriptedDialogs;
+using testing::StorageTempFolder;
+
+class SettingsDialog : public ::testing::Test {
+protected:
+    StorageTempFolder folder;
+    ScriptedDialogs dialogs;
+
+    void SetUp() override {
+        folder.CreateData();
+        LoadSettings();
+    }
+    void WriteList(int group, std::vector<std::string> entries) {
+        ASSERT_TRUE(WritePictureListFile(PictureListPath(group), entries));
+    }
+    std::unique_ptr<Tavrelle_P> Open() { return std::make_unique<Tavrelle_P>(&dialogs, [](QWidget*) {}); }
+    static QColor DigitColour(const Tavrelle_P& d, int n) {
+        return d.lbl_Group[n]->palette().color(QPalette::WindowText);
+    }
+    std::string Picture(const std::string& name, int w, int h) {
+        const std::string path = folder.Root() + "/" + name;
+        testing::WritePicture(path, w, h);
+        return path;
+    }
+};
+
+TEST_F(SettingsDialog, SavingWritesTheShownGroupAsDefaultAndTheFilesTheShowReads) {
+    auto d = Open();
+    d->SwitchGroup(4);
+    dialogs.Files.push_back("/pictures/a.jpg");
+    dialogs.Files.push_back("/pictures/b.jpg");
+    d->AddPictureFile();
+    d->AddPictureFile();
+    d->SelectOption(d->PicSize, 2);
+    d->SetIntervalValue(7);
+    d->HS_Trans->setValue(180);
+    d->SaveAndExit();
+
+    const auto record = testing::ReadBytes(folder.File("Tavrelle_S.rdm"));
+    ASSERT_EQ(record.size(), 224u);
+    EXPECT_EQ(record[0] | (record[1] << 8), 4);
+
+    ResetSharedState();
+    SetDataFolderOverride(folder.Data());
+    DataFolder = folder.Data();
+    LoadSettings();
+    EXPECT_EQ(SaverSettings.CurrentGroup, 4);
+    EXPECT_EQ(SaverSettings.Groups[4].AreaSize, 2);
+    EXPECT_EQ(SaverSettings.Groups[4].IntervalSeconds, 7);
+    EXPECT_EQ(SaverSettings.Groups[4].Opacity, 180);
+    EXPECT_EQ(ReadPictureListFile(PictureListPath(4)), (std::vector<std::string>{"/pictures/a.jpg", "/pictures/b.jpg"}));
+}
+
+TEST_F(SettingsDialog, CdTrackTextsAreStoredAndShown) {
+    const struct {
+        const char* text;
+        std::int16_t previous, want;
+    } cases[] = {
+        {"abc", 5, 0}, {"12", 5, 12}, {"", 5, 0},     {"2.5", 5, 2},     {"3.5", 5, 4},
+        {" 7 ", 5, 7}, {"-3", 5, -3}, {"1e1", 5, 10}, {"99999", 5, 5},   {"0x10", 5, 0},
+        {"nan", 5, 0}, {"+", 5, 0},   {"1.5e", 5, 0}, {"-32768", 5, -32768},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ParseCdTrack(QString::fromUtf8(c.text), c.previous), c.want) << '"' << c.text << '"';
+
+    // Through the dialog: the combo text is what StoreGroupControls keeps.
+    SaverSettings.Groups[3].CdTrack = 7;
+    auto d = Open();
+    d->SwitchGroup(3);
+    EXPECT_EQ(d->BGM_Repeat->currentText(), QStringLiteral("7"));
+    d->BGM_Repeat->setEditText(QStringLiteral("2.5"));
+    d->SwitchGroup(0);
+    EXPECT_EQ(d->BGM_Repeat->currentText(), QString()) << "track 0 shows as an empty text";
+    EXPECT_EQ(SaverSettings.Groups[3].CdTrack, 2);
+    EXPECT_EQ(d->BGM_Repeat->count(), 31);
+    EXPECT_EQ(d->BGM_Repeat->itemText(0), QString());
+    EXPECT_EQ(d->BGM_Repeat->itemText(30), QStringLiteral("30"));
+}
+
+TEST_F(SettingsDialog, CancelKeepsOnlyTheListWrittenAtTheSwitch) {
+    WriteList(2, {"/p/one.jpg"});
+    SaverSettings.CurrentGroup = 2;
+    auto d = Open();
+    dialogs.Files.push_back("/p/two.jpg");
+    d->AddPictureFile();
+    d->SwitchGroup(5);
+    const auto listAtSwitch = testing::ReadBytes(PictureListPath(2));
+    EXPECT_EQ(listAtSwitch.size(), 2 * kListRecordSize);
+    EXPECT_EQ(DigitColour(*d, 2), QColor(255, 0, 0));
+
+    const auto settingsBefore = testing::ReadBytes(folder.File("Tavrelle_S.rdm"));
+    const bool iniExisted = std::filesystem::exists(folder.File("Tavrelle.ini"));
+    dialogs.Files.push_back("/p/three.jpg");
+    d->AddPictureFile();
+    d->SelectOption(d->Lock, 1);
+    d->RunCommand(Tavrelle_P::kCancel);
+
+    EXPECT_EQ(d->result(), QDialog::Rejected);
+    EXPECT_EQ(testing::ReadBytes(PictureListPath(2)), listAtSwitch);
+    EXPECT_EQ(CountListRecords(PictureListPath(5)), 0u);
+    EXPECT_EQ(testing::ReadBytes(folder.File("Tavrelle_S.rdm")), settingsBefore);
+    EXPECT_EQ(std::filesystem::exists(folder.File("Tavrelle.ini")), iniExisted);
+}
+
+TEST_F(SettingsDialog, CommandRunsWhenTheButtonIsReleasedOutsideIt) {
+    WriteList(0, {"/p/a.jpg", "/p/b.jpg"});
+    auto d = Open();
+    d->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(d.get()));
+    ASSERT_EQ(d->List_1->count(), 2);
+    QLabel* clear = d->Cmd[Tavrelle_P::kClear].Caption;
+    const QPoint inside = clear->mapTo(d.get(), clear->rect().center());
+    QTest::mousePress(d->windowHandle(), Qt::LeftButton, {}, inside);
+    EXPECT_EQ(d->List_1->count(), 2) << "nothing happens on the press";
+    QTest::mouseRelease(d->windowHandle(), Qt::LeftButton, {}, QPoint(5, 480));
+    EXPECT_EQ(d->List_1->count(), 0);
+    EXPECT_EQ(d->lbl_Kensu->text(), QString());
+    EXPECT_EQ(DigitColour(*d, 0), QColor(0, 0, 0));
+}
+
+TEST_F(SettingsDialog, FolderCommandAddsInAttributeAndPatternOrderKeepingDuplicates) {
+    const std::string pics = folder.Root() + "/pics";
+    std::filesystem::create_directories(pics);
+    for (const char* name : {"b.jpg", "a.bmp", "c.gif", ".d.wmf", "e.txt"}) testing::WriteText(pics + "/" + name, "x");
+    std::filesystem::permissions(pics + "/c.gif", std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
+    WriteList(0, {pics + "/a.bmp"});
+    auto d = Open();
+    dialogs.Folders.push_back(pics);
+    dialogs.Folders.push_back(std::nullopt);
+    d->AddPictureFolder();
+    EXPECT_EQ(d->ListEntries(),
+              (std::vector<std::string>{pics + "/a.bmp", pics + "/a.bmp", pics + "/b.jpg", pics + "/c.gif"}));
+    EXPECT_EQ(d->lbl_Kensu->text(), CountCaption(4));
+    d->AddPictureFolder();
+    EXPECT_EQ(d->List_1->count(), 4) << "a cancelled folder choice adds nothing";
+    EXPECT_EQ(d->lbl_Kensu->text(), CountCaption(4));
+    EXPECT_EQ(dialogs.FolderInstructions.at(0),
+              QStringLiteral("フォルダーをクリックして選択状態にしてから ＯＫ を押してください"));
+}
+
+TEST_F(SettingsDialog, FileCommandCountsEvenWhenCancelled) {
+    auto d = Open();
+    d->AddPictureFile();
+    EXPECT_EQ(d->lbl_Kensu->text(), CountCaption(0));
+    ASSERT_EQ(dialogs.FileRequests.size(), 1u);
+    EXPECT_EQ(dialogs.FileRequests[0].FilterName, QStringLiteral("画像ﾌｧｲﾙ (bmp gif jpg wmf)"));
+    EXPECT_EQ(dialogs.FileRequests[0].Title, QStringLiteral("ﾌｧｲﾙを開く"));
+    // The text before a NUL counts; a path longer than the buffer is refused.
+    dialogs.Files.push_back(std::string("/p/x.jpg\0junk", 13));
+    dialogs.Files.push_back("/" + std::string(254, 'a'));
+    d->AddPictureFile();
+    d->AddPictureFile();
+    EXPECT_EQ(d->ListEntries(), std::vector<std::string>{"/p/x.jpg"});
+}
+
+TEST_F(SettingsDialog, ThumbnailFitsTheLongerSideTo89) {
+    const struct {
+        int w, h, tw, th;
+    } cases[] = {{2000, 1000, 89, 44}, {600, 800, 67, 89}, {300, 300, 89, 89}, {10, 2000, 0, 89}};
+    auto d = Open();
+    d->SelectOption(d->Pre, 1);
+    for (const auto& c : cases) {
+        const std::string path = Picture(std::to_string(c.w) + "x" + std::to_string(c.h) + ".bmp", c.w, c.h);
+        d->List_1->clear();
+        dialogs.Files.push_back(path);
+        d->AddPictureFile();
+        d->List_1->setCurrentRow(0);
+        d->ShowThumbnail();
+        EXPECT_TRUE(d->ThumbnailShowsPicture()) << c.w << "x" << c.h;
+        EXPECT_EQ(d->Pic_K->size(), QSize(std::max(c.tw, 1), c.th)) << c.w << "x" << c.h;
+        EXPECT_EQ(d->F_Size->text(), SizeCaption(c.w, c.h));
+        EXPECT_TRUE(d->Cmd[Tavrelle_P::kDelete].IsVisible());
+    }
+    EXPECT_EQ(SizeCaption(2000, 1000), QStringLiteral("Size ： 2000 * 1000"));
+
+    // Preview off: no picture and no size, but the delete button.
+    d->SelectOption(d->Pre, 0);
+    EXPECT_EQ(Current.PicturePreview, 0);
+    d->Cmd[Tavrelle_P::kDelete].SetVisible(false);
+    d->ShowThumbnail();
+    EXPECT_FALSE(d->ThumbnailShowsPicture());
+    EXPECT_EQ(d->F_Size->text(), QString());
+    EXPECT_TRUE(d->Cmd[Tavrelle_P::kDelete].IsVisible());
+
+    // An unreadable file with preview on shows an empty box.
+    d->SelectOption(d->Pre, 1);
+    d->List_1->clear();
+    dialogs.Files.push_back(folder.Root() + "/missing.jpg");
+    d->AddPictureFile();
+    d->List_1->setCurrentRow(0);
+    d->ShowThumbnail();
+    EXPECT_FALSE(d->ThumbnailShowsPicture());
+    EXPECT_EQ(d->F_Size->text(), QString());
+
+    d->DeleteSelectedEntry();
+    EXPECT_EQ(d->List_1->count(), 0);
+    EXPECT_EQ(d->lbl_Kensu->text(), CountCaption(0));
+    EXPECT_FALSE(d->Cmd[Tavrelle_P::kDelete].IsVisible());
+}
+
+TEST_F(SettingsDialog, IntervalArrowsStopAtTheEnds) {
+    auto d = Open();
+    d->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(d.get()));
+    QScrollBar* bar = d->Intval;
+    const QPoint upper(bar->width() / 2, 3), lower(bar->width() / 2, bar->height() - 3);
+    const struct {
+        int start;
+        QPoint arrow;
+        int want;
+    } cases[] = {{9, upper, 10}, {10, upper, 10}, {0, lower, 0}, {5, lower, 4}};
+    for (const auto& c : cases) {
+        d->SetIntervalValue(c.start);
+        QTest::mouseClick(bar, Qt::LeftButton, {}, c.arrow);
+        EXPECT_EQ(d->IntervalValue(), c.want) << "from " << c.start;
+        EXPECT_EQ(d->lbl_Time->text(), QString::number(c.want));
+    }
+}
+
+TEST_F(SettingsDialog, GroupDigitsShowWhichListsHoldPictures) {
+    WriteList(1, {"/p/a.jpg", "/p/b.jpg", "/p/c.jpg"});
+    WriteList(3, {});
+    auto d = Open();
+    for (int n = 0; n < 10; ++n) EXPECT_EQ(DigitColour(*d, n), n == 1 ? QColor(255, 0, 0) : QColor(0, 0, 0)) << n;
+    EXPECT_FALSE(std::filesystem::exists(PictureListPath(5))) << "colouring creates no list file";
+
+    d->SwitchGroup(1);
+    d->SwitchGroup(2);
+    EXPECT_EQ(std::filesystem::file_size(PictureListPath(1)), 765u);
+    EXPECT_EQ(DigitColour(*d, 1), QColor(255, 0, 0));
+    d->SwitchGroup(3);
+    EXPECT_EQ(DigitColour(*d, 2), QColor(0, 0, 0));
+}
+
+TEST_F(SettingsDialog, OptionsAndChoicesWriteTheirValues) {
+    auto d = Open();
+    // A caption selects like its picture.
+    QTest::mousePress(d->PicSize.Labels[2], Qt::LeftButton);
+    EXPECT_EQ(Current.AreaSize, 2);
+    QTest::mousePress(d->Bgm.Images[1], Qt::LeftButton);
+    EXPECT_EQ(Current.MusicMode, 1);
+
+    // A music file chosen while "なし" is selected keeps the music off.
+    d->SelectOption(d->Bgm, 0);
+    dialogs.Files.push_back("/music/song.mp3");
+    d->ChooseMusicFile();
+    EXPECT_EQ(dialogs.FileRequests.back().FilterName, QStringLiteral("BGMﾌｧｲﾙ (MP3 WAV)"));
+    d->StoreGroupControls();
+    EXPECT_EQ(SaverSettings.Groups[0].MusicFile, "/music/song.mp3");
+    EXPECT_EQ(SaverSettings.Groups[0].MusicMode, 0);
+
+    // Colours: a cancelled choice changes nothing; sixteen custom colours are offered.
+    d->SetBackColour(0x00112233);
+    d->ChooseBackColor();
+    EXPECT_EQ(d->BackColour(), 0x00112233);
+    dialogs.Colours.push_back(0x000000FF);
+    d->ChooseBackColor();
+    EXPECT_EQ(d->BackColour(), 0x000000FF);
+    EXPECT_EQ(d->lbl_C->palette().color(QPalette::Window), QColor(255, 0, 0));
+    EXPECT_EQ(dialogs.ColourRequests.size(), 2u);
+
+    // The speed label follows only a released thumb.
+    d->Slide->setValue(3);
+    d->Slide->setSliderDown(true);
+    d->Slide->setSliderPosition(10);
+    EXPECT_EQ(d->lbl_Slide->text(), QStringLiteral("3"));
+    d->Slide->setSliderDown(false);
+    EXPECT_EQ(d->lbl_Slide->text(), QStringLiteral("10"));
+
+    // A value outside a selector's choices lights nothing and is kept.
+    SaverSettings.Groups[6].FitMode = 5;
+    d->SwitchGroup(6);
+    d->SwitchGroup(0);
+    EXPECT_EQ(SaverSettings.Groups[6].FitMode, 5);
+}
+
+}  // namespace
+}  // namespace tav
+
+int main(int argc, char** argv) { return tav::testing::RunDialogTests(argc, argv); }
