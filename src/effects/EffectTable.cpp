@@ -1,6 +1,7 @@
 #include "effects/EffectTable.h"
 
 #include "effects/EffectHost.h"
+#include "effects/ZoomCells.h"
 #include "effects/InterlaceSlide.h"
 #include "effects/SpiralBlocks.h"
 #include "effects/OverlayWipe.h"
@@ -36,7 +37,7 @@ struct RoutineEntry {
 constexpr RoutineEntry kRoutines[] = {
     {Routine::StripSequenceWipe, "StripSequenceWipe", [](EffectHost& h, const std::int16_t* a) { StripSequenceWipe(h, a[0], a[1], a[2]); }},
     {Routine::QuadrantZoom, "QuadrantZoom", [](EffectHost& h, const std::int16_t* a) { QuadrantZoom(h, a[0], a[1]); }},
-    {Routine::ZoomOrRandomCells, "ZoomOrRandomCells", nullptr},
+    {Routine::ZoomOrRandomCells, "ZoomOrRandomCells", [](EffectHost& h, const std::int16_t* a) { ZoomOrRandomCells(h, a[0]); }},
     {Routine::OverlayFlashWipe, "OverlayFlashWipe", [](EffectHost& h, const std::int16_t* a) { OverlayFlashWipe(h, a[0], a[1]); }},
     {Routine::InvertFlashWipe, "InvertFlashWipe", [](EffectHost& h, const std::int16_t* a) { InvertFlashWipe(h, a[0], a[1]); }},
     {Routine::CombWipe, "CombWipe", [](EffectHost& h, const std::int16_t* a) { CombWipe(h, a[0], a[1]); }},
