@@ -21,7 +21,7 @@ void SpiralBlockReveal(EffectHost& h) {
     Heading heading = Right;
     DC& dst = h.Display();
     const DC& in = h.Incoming();
-    for (long n = 0; n != total; ++n) {
+    for (long n = 0; n < total; ++n) {
         switch (heading) {
             case Right:
                 ++c;
