@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "effects/HalfSlides.h"
 #include "support/effect_frames.h"
 
 namespace tav::test {
@@ -41,6 +42,16 @@ TEST(CentreDoorSlide, EndsWhenTheStepPassesItsLimit) {
             EXPECT_EQ(r.frames, loopFrames + 1) << Where(effect, a, speed);
             EXPECT_EQ(r.sleepMs, 10LL * loopFrames) << Where(effect, a, speed);
         }
+}
+
+// A variant outside the table has no limit to reach and must not hold the show.
+TEST(CentreDoorSlide, UnknownVariantEndsAtOnce) {
+    for (std::int16_t variant : {0, 8}) {
+        Stage st(64, 48);
+        CentreDoorSlide(st.host, variant);
+        EXPECT_EQ(st.host.frames, 0) << variant;
+        EXPECT_TRUE(SameBitmap(st.host.Display().bitmap(), st.incoming)) << variant;
+    }
 }
 
 TEST(CentreDoorSlide, HalvesAndQuartersSitWhereTheyHaveMoved) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "effects/Dispatch.h"
+#include "effects/TileScatter.h"
 #include "support/effect_harness.h"
 
 namespace tav::test {
@@ -131,6 +132,20 @@ TEST(TileScatter, HorizontalAndVerticalPatternsKeepToTheirAxis) {
         host.EffectNumber = static_cast<std::int16_t>(s.effect);
         RunTransition(host);
         EXPECT_EQ(failures, 0) << "effect " << s.effect;
+    }
+}
+
+// Arguments outside the table would leave tiles that never move, or none at
+// all, and must not hold the show.
+TEST(TileScatter, ArgumentsOutsideTheTableEndAtOnce) {
+    struct Args {
+        std::int16_t pattern, columns, rows;
+    };
+    for (const Args& a : {Args{0, 4, 4}, Args{5, 4, 4}, Args{1, 0, 4}, Args{3, 4, -1}}) {
+        Stage st(64, 48);
+        TileScatter(st.host, a.pattern, a.columns, a.rows);
+        EXPECT_EQ(st.host.frames, 0) << a.pattern << " " << a.columns << " " << a.rows;
+        EXPECT_TRUE(SameBitmap(st.host.Display().bitmap(), st.incoming));
     }
 }
 
