@@ -3,6 +3,7 @@
 #include <cmath>
 #include <functional>
 #include <map>
+#include <vector>
 
 #include "effects/Dispatch.h"
 #include "effects/MaskReveal.h"
@@ -31,28 +32,27 @@ int ExpectedFrames(int effect, int W, int H) {
     }
 }
 
-TEST(MaskReveal, EveryEffectEndsOnTheIncomingPictureAtEverySize) {
-    for (Size s : kSizes)
+TEST(MaskReveal, EveryEffectEndsOnTheIncomingPictureAtEverySizeAndSpeed) {
+    struct Run {
+        Size size;
+        int speed;
+    };
+    std::vector<Run> runs;
+    for (Size s : kSizes) runs.push_back({s, 2});
+    for (int speed : {0, 1, 24}) runs.push_back({{640, 480}, speed});  // speed plays no part
+    for (Run r : runs)
         for (int effect = 134; effect <= 139; ++effect) {
-            TransitionRun run = RunEffect(effect, s.w, s.h, {.speed = 2});
-            SCOPED_TRACE(testing::Message() << "effect " << effect << " at " << s.w << "x" << s.h);
+            TransitionRun run = RunEffect(effect, r.size.w, r.size.h, {.speed = r.speed});
+            SCOPED_TRACE(testing::Message() << "effect " << effect << " at " << r.size.w << "x" << r.size.h
+                                            << " speed " << r.speed);
             EXPECT_TRUE(run.finalEqualsIncoming);
-            EXPECT_EQ(run.frames, ExpectedFrames(effect, s.w, s.h));
+            EXPECT_EQ(run.frames, ExpectedFrames(effect, r.size.w, r.size.h));
             // One millisecond per mask frame; the column sweep never sleeps.
             EXPECT_EQ(run.sleepMs, effect == 139 ? 0 : run.frames - 1);
         }
     // The figures at 800 x 600, written out.
     const std::map<int, int> frames = {{134, 282}, {135, 51}, {136, 142}, {137, 81}, {138, 82}, {139, 1}};
     for (auto [effect, expected] : frames) EXPECT_EQ(ExpectedFrames(effect, 800, 600), expected) << effect;
-}
-
-TEST(MaskReveal, SpeedChangesNothing) {
-    for (int speed : {0, 1, 24})
-        for (int effect = 134; effect <= 139; ++effect) {
-            TransitionRun run = RunEffect(effect, 640, 480, {.speed = speed});
-            EXPECT_TRUE(run.finalEqualsIncoming) << effect << " speed " << speed;
-            EXPECT_EQ(run.frames, ExpectedFrames(effect, 640, 480)) << effect << " speed " << speed;
-        }
 }
 
 TEST(MaskReveal, ShapesUncoverTheDescribedRegionsAt800x600) {
@@ -120,41 +120,23 @@ TEST(MaskReveal, EveryFrameShowsOnlyPicturePixelsAndRevealsForGood) {
     }
 }
 
-TEST(MaskReveal, ShapesDrawTheirNumberOfItems) {
-    // A shape of N items takes one frame at N items a frame and two at N - 1.
-    const int W = 40, H = 30;
-    struct Case {
-        int shape, items;
-    };
-    const Case cases[] = {
-        {1, 2 * W + 2 * H + 5},  // W + 2 rays on the top edge, then H + 1, W + 1 and H + 1
-        {3, W + H + 3},
-        {4, W},
-        {5, W + 1},
-    };
-    for (const Case& c : cases)
-        for (int perStep : {c.items, c.items - 1}) {
-            Stage stage(W, H);
-            ShapeMaskReveal(stage.host, static_cast<std::int16_t>(c.shape), static_cast<std::int16_t>(perStep));
-            EXPECT_EQ(stage.host.frames, perStep == c.items ? 1 : 2) << "shape " << c.shape << " perStep " << perStep;
-            EXPECT_TRUE(SameBitmap(stage.host.Display().bitmap(), stage.incoming)) << "shape " << c.shape;
-        }
-}
-
-TEST(MaskReveal, OddArgumentsStillEnd) {
+TEST(MaskReveal, ItemCountsAndOddArguments) {
     const int W = 40, H = 30;
     struct Case {
         int shape, perStep, frames;
     };
     const Case cases[] = {
-        // The circle's limit is the half-diagonal, 25, reached one pixel a frame.
-        {2, 1, 25},
-        // Fewer than one item a frame behaves as one instead of never ending.
-        {2, 0, 25},
-        {4, -3, W},
+        // A shape of N items takes one frame at N items a frame and two at N - 1.
+        // Rays: W + 2 on the top edge, then H + 1, W + 1 and H + 1.
+        {1, 2 * W + 2 * H + 5, 1}, {1, 2 * W + 2 * H + 4, 2},
+        {3, W + H + 3, 1}, {3, W + H + 2, 2},
+        {4, W, 1}, {4, W - 1, 2},
+        {5, W + 1, 1}, {5, W, 2},
+        // The circle grows to the half-diagonal, 25, one pixel a frame; fewer
+        // than one item a frame behaves as one instead of never ending.
+        {2, 1, 25}, {2, 0, 25}, {4, -3, W},
         // A shape outside the table draws no frame.
-        {0, 10, 0},
-        {6, 10, 0},
+        {0, 10, 0}, {6, 10, 0},
     };
     for (const Case& c : cases) {
         Stage stage(W, H);
