@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "effects/PixelSweep.h"
 #include "support/effect_harness.h"
@@ -130,6 +131,26 @@ TEST(PixelSweep, DitherFillsTheOddLinesFromBothEnds) {
     Stage rows(800, 600);
     const auto r = KeepFrames(rows, 123, {400});
     EXPECT_TRUE(Shows(rows, r.at(400), [](int x, int y) { return x == 1 && y % 2 == 1 ? 'O' : 'I'; }));
+}
+
+// The show repaints only what changed: a frame of a sweep is its line alone.
+TEST(PixelSweep, FrameReportsOnlyItsLineAsChanged) {
+    struct DirtyHost : RecordingHost {
+        using RecordingHost::RecordingHost;
+        std::vector<std::vector<int>> changed;
+        void Refresh() override {
+            const DC::DirtyRect d = Display().TakeDirty();
+            changed.push_back({d.x0, d.y0, d.x1, d.y1});
+        }
+    };
+    SlideSurfaces surfaces;
+    DirtyHost host(surfaces);
+    PrepareTransition(host, 64, 48, 0, 2, OutgoingCard(64, 48), IncomingCard(64, 48));
+    host.Display().trackDirty = true;
+    PixelSweep(host, 2, 0);
+    ASSERT_GE(host.changed.size(), 2u);
+    EXPECT_EQ(host.changed[0], std::vector<int>({0, 0, 64, 1}));
+    EXPECT_EQ(host.changed[1], std::vector<int>({0, 6, 64, 7}));
 }
 
 TEST(PixelSweep, UnknownPatternOrNoBandsShowsTheIncomingPictureAtOnce) {

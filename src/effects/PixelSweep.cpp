@@ -43,8 +43,10 @@ public:
     void Lines(Axis a, int first, int second, int from, int to, int step = 1) {
         // The bitmaps are looked up for every line, as a drawing call would,
         // since the host may run other code between two presentations.
-        Bitmap& dst = host_.Display().bitmap();
-        const Bitmap& src = host_.Incoming().bitmap();
+        DC& display = host_.Display();
+        Bitmap& dst = display.target();
+        const DC& incoming = host_.Incoming();
+        const Bitmap& src = incoming.bitmap();
         const int clipW = std::min(dst.width(), src.width());
         const int clipH = std::min(dst.height(), src.height());
         const int lines = a == Axis::Columns ? clipW : clipH;
@@ -55,6 +57,15 @@ public:
         if (from < 0) from += (-from + step - 1) / step * step;
         to = std::min(to, length - 1);
         if (from > to) return;
+        // Only the lines drawn count as changed, so a frame repaints just them.
+        for (int pos : {first, second}) {
+            if (pos < 0 || pos >= lines) continue;
+            if (a == Axis::Rows) {
+                MarkDirty(display, from, pos, to - from + 1, 1);
+            } else {
+                MarkDirty(display, pos, from, 1, to - from + 1);
+            }
+        }
         if (a == Axis::Rows) {
             for (int pos : {first, second}) {
                 if (pos < 0 || pos >= lines) continue;
