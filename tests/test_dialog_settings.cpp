@@ -289,6 +289,12 @@ TEST_F(SettingsDialog, OptionsAndChoicesWriteTheirValues) {
     d->Slide->setSliderDown(false);
     EXPECT_EQ(d->lbl_Slide->text(), QStringLiteral("10"));
 
+    // The schedule command hands the dialog to the schedule dialog.
+    QWidget* scheduleOwner = nullptr;
+    Tavrelle_P withSchedule(&dialogs, [&](QWidget* owner) { scheduleOwner = owner; });
+    withSchedule.RunCommand(Tavrelle_P::kSchedule);
+    EXPECT_EQ(scheduleOwner, &withSchedule);
+
     // A value outside a selector's choices lights nothing and is kept.
     SaverSettings.Groups[6].FitMode = 5;
     d->SwitchGroup(6);

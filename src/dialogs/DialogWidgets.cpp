@@ -90,7 +90,9 @@ PressLabel* MakeText(QWidget* parent, const QRect& geometry, const QString& text
     label->setText(text);
     label->setAlignment(alignment);
     QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, PanelTextColour());
+    pal.setColor(QPalette::Active, QPalette::WindowText, PanelTextColour());
+    pal.setColor(QPalette::Inactive, QPalette::WindowText, PanelTextColour());
+    pal.setColor(QPalette::Disabled, QPalette::WindowText, QColor(160, 168, 182));
     label->setPalette(pal);
     return label;
 }

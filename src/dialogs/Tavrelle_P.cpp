@@ -15,6 +15,7 @@
 #include "dialogs/DialogValues.h"
 #include "dialogs/FolderScan.h"
 #include "dialogs/SystemDialogs.h"
+#include "dialogs/Tavrelle_T.h"
 #include "platform/PictureLoader.h"
 #include "startup/Entry.h"
 #include "startup/Tavrelle_B.h"
@@ -275,13 +276,15 @@ void Tavrelle_P::BuildMusicFrame() {
 }
 
 void Tavrelle_P::BuildBottomRow() {
-    Img_H[11] = MakeHeading(Pic_B, QRect(12, 424, 70, 21), QStringLiteral("Lock"));
-    Lock = MakeSelector(Pic_B, {{90, 424}, {142, 424}}, {QStringLiteral("Off"), QStringLiteral("On")}, {30, 30});
+    Img_H[11] = MakeHeading(Pic_B, QRect(12, 424, 60, 21), QStringLiteral("Lock"));
+    Lock = MakeSelector(Pic_B, {{78, 424}, {122, 424}}, {QStringLiteral("Off"), QStringLiteral("On")}, {26, 26});
     Lock.Write = [](std::int16_t v) { SaverSettings.MouseLock = v; };
     ConnectSelector(Lock);
-    MakeText(Pic_B, QRect(200, 424, 150, 21), QStringLiteral("Tavrelle Version 1.0"));
+    Cmd[kSchedule] = MakeFaceButton(Pic_B, QRect(176, 424, 124, 21), QStringLiteral("曜日・時刻で設定..."));
+    MakeText(Pic_B, QRect(304, 424, 58, 21), QStringLiteral("Ver 1.0"), Qt::AlignCenter);
     Cmd[kSave] = MakeFaceButton(Pic_B, QRect(364, 424, 93, 21), QStringLiteral("設定"));
     Cmd[kCancel] = MakeFaceButton(Pic_B, QRect(468, 424, 93, 21), QStringLiteral("ｷｬﾝｾﾙ"));
+    ConnectCommand(kSchedule);
     ConnectCommand(kSave);
     ConnectCommand(kCancel);
 }
@@ -335,7 +338,10 @@ void Tavrelle_P::RunCommand(int index) {
         case kDelete: DeleteSelectedEntry(); break;
         case kClear: ClearList(); break;
         case kSchedule:
-            if (openSchedule_) openSchedule_(this);
+            if (openSchedule_)
+                openSchedule_(this);
+            else
+                RunScheduleDialog(this);
             break;
         case kChooseColour: ChooseBackColor(); break;
         default: break;

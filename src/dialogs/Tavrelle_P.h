@@ -40,7 +40,7 @@ class Tavrelle_P : public QDialog {
 public:
     // Builds and loads the dialog. dialogs answers the file, folder and colour
     // choices (the desktop's own when null); openSchedule runs the schedule
-    // dialog for command 9 (the real one when empty).
+    // dialog for command 9 (the real one, modally, when empty).
     explicit Tavrelle_P(SystemDialogs* dialogs = nullptr, std::function<void(QWidget*)> openSchedule = {});
 
     // Width and height of the window: the main panel plus the title strip.
