@@ -1,7 +1,8 @@
 # libFuzzer target for the metafile player; built only with -DTAVRELLE_FUZZ=ON
 # and clang, e.g.
 #   CXX=clang++ cmake -S . -B build-fuzz -DTAVRELLE_FUZZ=ON && cmake --build build-fuzz --target fuzz_wmf
-#   build-fuzz/tools/fuzz_wmf -max_total_time=60 CORPUS_DIR
+#   ASAN_OPTIONS=detect_leaks=0 build-fuzz/fuzz_wmf -max_total_time=60 CORPUS_DIR
+# (fontconfig keeps its caches until exit, which the leak check would report).
 # The player's sources are compiled into the target itself so that they carry
 # the fuzzer's coverage instrumentation.
 if(TAVRELLE_FUZZ)
