@@ -16,6 +16,7 @@ void PressLabel::mousePressEvent(QMouseEvent* event) {
 
 void PressLabel::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) emit released(event->globalPosition().toPoint());
+    emit anyButtonReleased();
     event->accept();
 }
 

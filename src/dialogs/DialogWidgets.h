@@ -20,6 +20,8 @@ signals:
     void pressed(QPoint globalPosition);
     void released(QPoint globalPosition);
     void moved(QPoint globalPosition);
+    // Any mouse button, not only the left one, went up.
+    void anyButtonReleased();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

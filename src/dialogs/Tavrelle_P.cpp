@@ -98,7 +98,7 @@ void Tavrelle_P::BuildTitleStrip() {
     connect(title, &PressLabel::moved, this, [this](QPoint global) {
         if (dragging_) move(global - dragOffset_);
     });
-    connect(title, &PressLabel::released, this, [this](QPoint) { dragging_ = false; });
+    connect(title, &PressLabel::anyButtonReleased, this, [this] { dragging_ = false; });
 
     auto* caption = MakeText(this, QRect(12, 2, 300, 16), QString::fromUtf8(kSettingsWindowTitle));
     QPalette pal = caption->palette();
@@ -276,14 +276,14 @@ void Tavrelle_P::BuildMusicFrame() {
 }
 
 void Tavrelle_P::BuildBottomRow() {
-    Img_H[11] = MakeHeading(Pic_B, QRect(12, 424, 60, 21), QStringLiteral("Lock"));
-    Lock = MakeSelector(Pic_B, {{78, 424}, {122, 424}}, {QStringLiteral("Off"), QStringLiteral("On")}, {26, 26});
+    Img_H[11] = MakeHeading(Pic_B, QRect(12, 432, 60, 21), QStringLiteral("Lock"));
+    Lock = MakeSelector(Pic_B, {{78, 432}, {122, 432}}, {QStringLiteral("Off"), QStringLiteral("On")}, {26, 26});
     Lock.Write = [](std::int16_t v) { SaverSettings.MouseLock = v; };
     ConnectSelector(Lock);
-    Cmd[kSchedule] = MakeFaceButton(Pic_B, QRect(176, 424, 124, 21), QStringLiteral("曜日・時刻で設定..."));
-    MakeText(Pic_B, QRect(304, 424, 58, 21), QStringLiteral("Ver 1.0"), Qt::AlignCenter);
-    Cmd[kSave] = MakeFaceButton(Pic_B, QRect(364, 424, 93, 21), QStringLiteral("設定"));
-    Cmd[kCancel] = MakeFaceButton(Pic_B, QRect(468, 424, 93, 21), QStringLiteral("ｷｬﾝｾﾙ"));
+    Cmd[kSchedule] = MakeFaceButton(Pic_B, QRect(176, 432, 124, 21), QStringLiteral("曜日・時刻で設定..."));
+    MakeText(Pic_B, QRect(304, 432, 58, 21), QStringLiteral("Ver 1.0"), Qt::AlignCenter);
+    Cmd[kSave] = MakeFaceButton(Pic_B, QRect(364, 432, 93, 21), QStringLiteral("設定"));
+    Cmd[kCancel] = MakeFaceButton(Pic_B, QRect(468, 432, 93, 21), QStringLiteral("ｷｬﾝｾﾙ"));
     ConnectCommand(kSchedule);
     ConnectCommand(kSave);
     ConnectCommand(kCancel);
