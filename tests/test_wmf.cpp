@@ -173,7 +173,9 @@ TEST(WmfPlay, BrushKinds) {
         EXPECT_GE(red, c.minRed);
         EXPECT_LE(red, c.maxRed);
         EXPECT_EQ(red + CountColor(img, QRect(20, 20, 40, 40), kWhite), 1600) << "other colours inside";
-        EXPECT_TRUE(PixelsAre(img, {{{10, 40}, kBlue}, {{5, 40}, kWhite}}));  // the pen's outline
+        // The one-pixel outline lies on the shape's own edge pixels, inside its box.
+        EXPECT_TRUE(PixelsAre(img, {{{10, 40}, kBlue}, {{69, 40}, kBlue}, {{40, 69}, kBlue}, {{9, 40}, kWhite},
+                                    {{70, 40}, kWhite}, {{40, 70}, kWhite}}));
     }
 }
 
@@ -279,6 +281,54 @@ TEST(WmfPlay, LinesAndArcsStrokeOnly) {
     EXPECT_GT(CountColor(img, QRect(50, 15, 36, 36), kBlue), 20);  // the arc's quarter
     EXPECT_EQ(CountColor(img, QRect(15, 50, 35, 35), kBlue), 0);   // nothing in the opposite quarter
     EXPECT_EQ(CountColor(img, img.rect(), kRed), 0);
+}
+
+// One-pixel lines far longer than the picture are cut to it; the same with a
+// dashed pen (drawn by the painter) and under a clip (also by the painter).
+TEST(WmfPlay, LongLinesAreCutToThePicture) {
+    struct Case {
+        const char* name;
+        int penStyle;
+        bool clip;
+        int expected;  // blue pixels on row 50
+    };
+    const Case cases[] = {{"solid", 0, false, 100}, {"dashed", 1, false, -1}, {"solid, clipped", 0, true, 50}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        pw::WmfWriter w = Canvas();
+        if (c.clip) w.record(wmf::kIntersectClipRect, {100, 50, 0, 0});
+        w.selectObject(w.createPen(c.penStyle, 0, Qt::blue));
+        w.moveTo(-32000, 50);
+        w.lineTo(32000, 50);
+        w.moveTo(-32000, -32000);
+        w.lineTo(32000, 32000);
+        const QImage img = Render(w);
+        const int onRow = CountColor(img, QRect(0, 50, 100, 1), kBlue);
+        if (c.expected >= 0) {
+            EXPECT_EQ(onRow, c.expected);
+        } else {
+            EXPECT_GT(onRow, 20);
+            EXPECT_LT(onRow, 90);
+        }
+        int diagonal = 0;  // the diagonal's upper half lies within the clip in every case
+        for (int i = 0; i < 50; ++i) diagonal += CountColor(img, QRect(i, i, 1, 1), kBlue);
+        if (c.penStyle == 0) EXPECT_EQ(diagonal, 50);
+        else EXPECT_GT(diagonal, 10);
+    }
+}
+
+TEST(WmfPlay, ClipRectanglesAndTheirRestore) {
+    pw::WmfWriter w = Canvas();
+    NoPenRedBrush(w);
+    w.saveDc();
+    w.record(wmf::kIntersectClipRect, {100, 50, 0, 0});  // keep the left half
+    w.record(wmf::kExcludeClipRect, {60, 50, 40, 0});     // but not this band
+    w.rectangle(0, 0, 100, 100);
+    w.restoreDc(-1);
+    w.selectObject(w.createBrush(0, Qt::blue));
+    w.rectangle(90, 90, 100, 100);  // no clip any more
+    EXPECT_TRUE(PixelsAre(Render(w), {{{20, 20}, kRed}, {{20, 50}, kWhite}, {{20, 80}, kRed}, {{70, 20}, kWhite},
+                                      {{95, 95}, kBlue}}));
 }
 
 TEST(WmfPlay, RasterOperationsOfThePen) {
