@@ -35,7 +35,6 @@ TEST(Dispatch, NumbersOutsideTheTableDrawNothingAndPresentOnce) {
 TEST(Dispatch, NumericOrderStartsAgainAfterTheLastEffect) {
     Stage stage(64, 48);
     stage.run(143);
-    if (!RoutineAvailable(FindEffect(143)->routine)) GTEST_SKIP() << "effect 143 not built yet";
     EXPECT_EQ(stage.host.EffectNumber, 0);
 
     Stage randomOrder(64, 48, {.effectOrder = 1});

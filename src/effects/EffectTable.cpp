@@ -1,30 +1,32 @@
 #include "effects/EffectTable.h"
 
+#include <iterator>
+
+#include "effects/BlockGrid.h"
+#include "effects/CombWipes.h"
 #include "effects/EffectHost.h"
-#include "effects/ZoomCells.h"
+#include "effects/HalfSlides.h"
 #include "effects/InterlaceSlide.h"
-#include "effects/SpiralBlocks.h"
+#include "effects/MaskReveal.h"
 #include "effects/OverlayWipe.h"
+#include "effects/PixelSweep.h"
 #include "effects/QuadrantZoom.h"
+#include "effects/RandomLineDissolve.h"
+#include "effects/SlidePush.h"
+#include "effects/SpiralBlocks.h"
+#include "effects/SplitRoll.h"
 #include "effects/StaircaseSplit.h"
 #include "effects/StripSequence.h"
-#include "effects/SlidePush.h"
 #include "effects/StripSqueeze.h"
-#include "effects/TileShrink.h"
-#include "effects/SplitRoll.h"
-#include "effects/PixelSweep.h"
-#include "effects/MaskReveal.h"
-#include "effects/BlockGrid.h"
-#include "effects/RandomLineDissolve.h"
 #include "effects/TileScatter.h"
-#include "effects/HalfSlides.h"
-#include "effects/CombWipes.h"
+#include "effects/TileShrink.h"
+#include "effects/ZoomCells.h"
 
 namespace tav {
 namespace {
 
 // Routines take the table's arguments as plain integers; an invoker unpacks a
-// row for its routine. A routine whose family is not built yet has none.
+// row for its routine.
 using Invoker = void (*)(EffectHost& host, const std::int16_t* args);
 
 struct RoutineEntry {
@@ -212,6 +214,14 @@ constexpr EffectEntry kEffects[kEffectCount] = {
     {142, Routine::SplitRoll, 1, {0}},
     {143, Routine::SplitRoll, 1, {1}},};
 
+constexpr bool RoutinesInOrder() {
+    for (std::size_t i = 0; i < std::size(kRoutines); ++i)
+        if (static_cast<std::size_t>(kRoutines[i].routine) != i || !kRoutines[i].invoke) return false;
+    return true;
+}
+static_assert(std::size(kRoutines) == static_cast<std::size_t>(Routine::SplitRoll) + 1, "one line per routine");
+static_assert(RoutinesInOrder(), "routine lines follow the enumeration, each with its invoker");
+
 const RoutineEntry& EntryFor(Routine routine) { return kRoutines[static_cast<int>(routine)]; }
 
 }  // namespace
@@ -225,10 +235,9 @@ const EffectEntry* FindEffect(int number) {
 
 const char* RoutineName(Routine routine) { return EntryFor(routine).name; }
 
-bool RoutineAvailable(Routine routine) { return EntryFor(routine).invoke != nullptr; }
 
 void InvokeEffect(EffectHost& host, const EffectEntry& entry) {
-    if (Invoker invoke = EntryFor(entry.routine).invoke) invoke(host, entry.args);
+    EntryFor(entry.routine).invoke(host, entry.args);
 }
 
 }  // namespace tav

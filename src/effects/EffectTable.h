@@ -54,9 +54,7 @@ std::span<const EffectEntry> EffectTable();
 // The row of effect `number`, or null outside 1 ... 143.
 const EffectEntry* FindEffect(int number);
 const char* RoutineName(Routine routine);
-// False while the routine's family is not built: such a row draws nothing.
-bool RoutineAvailable(Routine routine);
-// Calls the row's routine with the row's arguments; nothing when unavailable.
+// Calls the row's routine with the row's arguments.
 void InvokeEffect(EffectHost& host, const EffectEntry& entry);
 
 }  // namespace tav

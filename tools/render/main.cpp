@@ -72,18 +72,13 @@ int List() {
     for (const EffectEntry& e : EffectTable()) {
         std::printf("%3d %s", e.number, RoutineName(e.routine));
         for (int i = 0; i < e.argc; ++i) std::printf("%s%d", i ? ", " : " ", e.args[i]);
-        std::printf("%s\n", RoutineAvailable(e.routine) ? "" : "  (not available yet)");
+        std::printf("\n");
     }
     return 0;
 }
 
 int Render(const RenderOptions& o) {
     const EffectEntry* entry = FindEffect(o.effect);
-    if (!RoutineAvailable(entry->routine)) {
-        std::fprintf(stderr, "tavrelle-render: effect %d (%s) is not available yet\n", o.effect,
-                     RoutineName(entry->routine));
-        return 3;
-    }
     if (!o.framesDir.empty() && !QDir().mkpath(QString::fromStdString(o.framesDir))) {
         std::fprintf(stderr, "tavrelle-render: cannot create %s\n", o.framesDir.c_str());
         return 2;
