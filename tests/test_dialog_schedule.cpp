@@ -8,6 +8,7 @@
 #include "dialogs/DialogValues.h"
 #include "dialogs/Tavrelle_T.h"
 #include "startup/Tavrelle_B.h"
+#include "storage/AtomicFile.h"
 #include "storage/GroupChoice.h"
 #include "storage/PictureListFile.h"
 #include "storage/ScheduleFile.h"
@@ -169,6 +170,21 @@ TEST_F(ScheduleDialog, CancelWritesNothingAndTheNextOpeningRereads) {
     EXPECT_EQ(std::filesystem::file_size(SchedulePath()), 0u) << "the opening created an empty file";
     auto d = Open();
     EXPECT_EQ(d->Schedule(), ScheduleRecord{});
+}
+
+TEST_F(ScheduleDialog, AFailedWriteKeepsTheDialogOpen) {
+    testing::ScriptedDialogs dialogs;
+    Tavrelle_T d(nullptr, &dialogs);
+    d.SelectScheduleMode(2);
+    SetBeforeRenameHookForTests([](const std::string&) { return false; });
+    d.Confirm();
+    SetBeforeRenameHookForTests({});
+    EXPECT_NE(d.result(), QDialog::Accepted);
+    EXPECT_EQ(dialogs.Messages.size(), 1u);
+    EXPECT_EQ(std::filesystem::file_size(SchedulePath()), 0u);
+    d.Confirm();
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(ReadScheduleFile(SchedulePath())->Mode, 2);
 }
 
 TEST_F(ScheduleDialog, TheShowRunsTheScheduledGroup) {

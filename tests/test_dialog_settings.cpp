@@ -7,9 +7,11 @@
 
 #include <filesystem>
 
+#include "dialogs/DialogPictures.h"
 #include "dialogs/DialogValues.h"
 #include "dialogs/Tavrelle_P.h"
 #include "startup/Tavrelle_B.h"
+#include "storage/AtomicFile.h"
 #include "storage/IniFile.h"
 #include "storage/PictureListFile.h"
 #include "storage/Settings.h"
@@ -70,6 +72,43 @@ TEST_F(SettingsDialog, SavingWritesTheShownGroupAsDefaultAndTheFilesTheShowReads
     EXPECT_EQ(SaverSettings.Groups[4].IntervalSeconds, 7);
     EXPECT_EQ(SaverSettings.Groups[4].Opacity, 180);
     EXPECT_EQ(ReadPictureListFile(PictureListPath(4)), (std::vector<std::string>{"/pictures/a.jpg", "/pictures/b.jpg"}));
+}
+
+TEST_F(SettingsDialog, AFailedWriteKeepsTheDialogAndTheListOnScreen) {
+    WriteList(0, {"/p/a.jpg"});
+    auto d = Open();
+    dialogs.Files.push_back("/p/b.jpg");
+    d->AddPictureFile();
+    const auto settingsBefore = testing::ReadBytes(folder.File("Tavrelle_S.rdm"));
+    SetBeforeRenameHookForTests([](const std::string&) { return false; });
+
+    d->SwitchGroup(3);
+    EXPECT_EQ(SaverSettings.CurrentGroup, 0) << "the group stays when its list cannot be written";
+    EXPECT_EQ(d->List_1->count(), 2);
+    d->SaveAndExit();
+    EXPECT_NE(d->result(), QDialog::Accepted);
+    EXPECT_EQ(dialogs.Messages.size(), 2u);
+    EXPECT_EQ(testing::ReadBytes(folder.File("Tavrelle_S.rdm")), settingsBefore);
+
+    SetBeforeRenameHookForTests({});
+    d->SaveAndExit();
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    EXPECT_EQ(CountListRecords(PictureListPath(0)), 2u);
+}
+
+TEST(TextureTiling, CoversTheWholeSurfaceColumnByColumn) {
+    const struct {
+        int w, h, copies;
+    } cases[] = {{577, 473, 2 * 24}, {393, 57, 2 * 4}, {579, 21, 3 * 3}, {1, 1, 2 * 2}};
+    for (const auto& c : cases) {
+        QImage surface(c.w, c.h, QImage::Format_RGB32);
+        surface.fill(qRgb(255, 0, 255));
+        EXPECT_EQ(TileTexture(&surface, TextureTile()), c.copies) << c.w << "x" << c.h;
+        int uncovered = 0;
+        for (int y = 0; y < c.h; ++y)
+            for (int x = 0; x < c.w; ++x) uncovered += surface.pixel(x, y) == qRgb(255, 0, 255);
+        EXPECT_EQ(uncovered, 0) << c.w << "x" << c.h;
+    }
 }
 
 TEST_F(SettingsDialog, CdTrackTextsAreStoredAndShown) {

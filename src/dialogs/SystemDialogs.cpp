@@ -7,6 +7,7 @@
 #include <QPalette>
 
 #include "dialogs/DialogValues.h"
+#include "startup/Tavrelle_B.h"
 
 namespace tav {
 
@@ -50,6 +51,14 @@ public:
 SystemDialogs& DesktopDialogs() {
     static Desktop desktop;
     return desktop;
+}
+
+QString WriteFailureText() {
+    return QStringLiteral("ﾌｧｲﾙを書き込めませんでした。\n") + QString::fromStdString(DataFolder);
+}
+
+void ReportWriteFailure(SystemDialogs* dialogs, QWidget* owner) {
+    (dialogs ? dialogs : &DesktopDialogs())->ShowMessage(owner, QStringLiteral("Tavrelle"), WriteFailureText());
 }
 
 std::array<std::int32_t, 16> SystemColours() {

@@ -32,6 +32,10 @@ public:
     virtual void ShowMessage(QWidget* owner, const QString& title, const QString& text) = 0;
 };
 
+// The message shown when a data file could not be written.
+void ReportWriteFailure(SystemDialogs* dialogs, QWidget* owner);
+QString WriteFailureText();
+
 // The real dialogs of the desktop.
 SystemDialogs& DesktopDialogs();
 

@@ -341,7 +341,7 @@ void Tavrelle_P::RunCommand(int index) {
             if (openSchedule_)
                 openSchedule_(this);
             else
-                RunScheduleDialog(this);
+                RunScheduleDialog(this, dialogs_);
             break;
         case kChooseColour: ChooseBackColor(); break;
         default: break;
@@ -423,7 +423,14 @@ void Tavrelle_P::SwitchGroup(int n) {
     const int old = SaverSettings.CurrentGroup;
     if (n != old && old >= 0 && old < kGroupCount) {
         StoreGroupControls();
-        WritePictureListFile(PictureListPath(old), ListEntries());
+        if (!WritePictureListFile(PictureListPath(old), ListEntries())) {
+            // The list box holds the only copy of the old group's list; it
+            // stays on screen rather than being replaced and lost.
+            for (int i = 0; i < kGroupCount; ++i)
+                Img_Group[i]->setPixmap(GroupPicture(Img_Group[i]->size(), i == old));
+            ReportWriteFailure(dialogs_, this);
+            return;
+        }
         PaintGroupDigit(old, List_1->count() > 0);
     }
     SaverSettings.CurrentGroup = static_cast<std::int16_t>(n);
@@ -559,7 +566,12 @@ void Tavrelle_P::ChooseMusicFile() {
 
 void Tavrelle_P::SaveAndExit() {
     StoreGroupControls();
-    SaveAllSettings(ListEntries());
+    // A save that did not reach the disk keeps the dialog open, so the
+    // settings are not thrown away as if they had been saved.
+    if (!SaveAllSettings(ListEntries())) {
+        ReportWriteFailure(dialogs_, this);
+        return;
+    }
     accept();
 }
 

@@ -5,13 +5,12 @@
 #include <QListWidget>
 #include <QScreen>
 
-#include <filesystem>
-#include <fstream>
-
 #include "dialogs/DialogPictures.h"
 #include "dialogs/DialogValues.h"
 #include "startup/Tavrelle_B.h"
+#include "dialogs/SystemDialogs.h"
 #include "startup/WindowHelpers.h"
+#include "storage/AtomicFile.h"
 #include "storage/PictureListFile.h"
 
 namespace tav {
@@ -24,7 +23,7 @@ constexpr int kFrameHeight = 27;
 
 }  // namespace
 
-Tavrelle_T::Tavrelle_T(QWidget* parent) : QDialog(parent) {
+Tavrelle_T::Tavrelle_T(QWidget* parent, SystemDialogs* dialogs) : QDialog(parent), dialogs_(dialogs) {
     setWindowTitle(QStringLiteral("曜日・時刻で設定"));
     setWindowIcon(DialogIcon());
     setFont(DialogFont(12));
@@ -88,7 +87,7 @@ Tavrelle_T::Tavrelle_T(QWidget* parent) : QDialog(parent) {
     // The dialog opens the file like the rest of the program's files: an
     // absent one is created empty (and counts as no schedule).
     const std::string path = SchedulePath();
-    if (!FileExists(path)) std::ofstream(path, std::ios::binary | std::ios::app);
+    EnsureFileExists(path);
     schedule_ = LoadScheduleOrBlank(path);
     SelectScheduleMode(schedule_.Mode);
     FindUsableGroups();
@@ -230,7 +229,10 @@ void Tavrelle_T::AssignGroup(int n) {
 }
 
 void Tavrelle_T::Confirm() {
-    WriteScheduleFile(SchedulePath(), schedule_);
+    if (!WriteScheduleFile(SchedulePath(), schedule_)) {
+        ReportWriteFailure(dialogs_, this);
+        return;
+    }
     accept();
 }
 
@@ -247,8 +249,8 @@ void Tavrelle_T::done(int result) {
     QDialog::done(result);
 }
 
-void RunScheduleDialog(QWidget* owner) {
-    Tavrelle_T dialog(owner);
+void RunScheduleDialog(QWidget* owner, SystemDialogs* dialogs) {
+    Tavrelle_T dialog(owner, dialogs);
     dialog.exec();
 }
 

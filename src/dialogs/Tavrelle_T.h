@@ -20,10 +20,13 @@ class QListWidget;
 
 namespace tav {
 
+class SystemDialogs;
+
 class Tavrelle_T : public QDialog {
     Q_OBJECT
 public:
-    explicit Tavrelle_T(QWidget* parent = nullptr);
+    // dialogs shows the message of a failed write (the desktop's when null).
+    explicit Tavrelle_T(QWidget* parent = nullptr, SystemDialogs* dialogs = nullptr);
 
     static constexpr int kPanelWidth = 421;
     static constexpr int kPanelHeight = 377;
@@ -36,7 +39,7 @@ public:
     void DayRowClicked();
     void HourRowClicked(int list);
     void AssignGroup(int n);
-    // OK: writes the record and closes.
+    // OK: writes the record and closes; a failed write keeps the dialog open.
     void Confirm();
 
     const ScheduleRecord& Schedule() const { return schedule_; }
@@ -66,12 +69,13 @@ private:
     void SetGroupLabelsEnabled(bool usableOnly);
     void ConnectFace(FaceButton& button, bool confirm);
 
+    SystemDialogs* dialogs_;
     ScheduleRecord schedule_;
     QPoint loadCursor_;
     bool opened_ = false;
 };
 
 // Opens the schedule dialog modally over owner.
-void RunScheduleDialog(QWidget* owner);
+void RunScheduleDialog(QWidget* owner, SystemDialogs* dialogs = nullptr);
 
 }  // namespace tav
