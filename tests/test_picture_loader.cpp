@@ -21,6 +21,7 @@ QGuiApplication* App() {
     static int argc = 1;
     static char name[] = "test_picture_loader";
     static char* argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     static QGuiApplication* app = new QGuiApplication(argc, argv);
     // Damaged files are expected here; the decoder's complaints are noise.
     QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false"));

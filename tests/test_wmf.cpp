@@ -1,5 +1,6 @@
 // The metafile player: sizes, mapping, objects, shapes, text, blits and
 // damaged records. Metafiles are built by the test with the WMF writer.
+#include "platform/WmfDib.h"
 #include "platform/WmfPlayer.h"
 #include "platform/WmfRecords.h"
 
@@ -19,6 +20,7 @@ QGuiApplication* App() {
     static int argc = 1;
     static char name[] = "test_wmf";
     static char* argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     static QGuiApplication* app = new QGuiApplication(argc, argv);
     return app;
 }
@@ -408,6 +410,54 @@ TEST(WmfPlay, DibBlitsPlaceTheirPixels) {
         const QImage img = Render(w);
         const QPoint tl = c.name == std::string("DIBBitBlt") ? QPoint(0, 0) : QPoint(25, 25);
         EXPECT_TRUE(PixelsAre(img, {{tl, c.topLeft}, {{75, 25}, c.topRight}, {{25, 75}, c.bottomLeft}}));
+    }
+}
+
+// Bitmaps inside records: every layout decodes to the same pixels, and one
+// that claims more than its bytes hold is refused.
+TEST(WmfDib, LayoutsAndLies) {
+    App();
+    QImage picture(7, 5, QImage::Format_RGB32);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x) picture.setPixel(x, y, qRgb(x * 36, y * 60, (x + y) % 2 ? 255 : 0));
+    const QByteArray dib24 = pw::MakeDib24(picture);
+    QByteArray topDown = dib24;
+    const int h = -5;
+    for (int i = 0; i < 4; ++i) topDown[8 + i] = char((std::uint32_t(h) >> (8 * i)) & 0xFF);
+    // Top-down rows are the bottom-up rows in reverse order.
+    const qsizetype stride = 24;
+    QByteArray rows = dib24.mid(40);
+    for (int y = 0; y < 5; ++y) topDown.replace(40 + y * stride, stride, rows.mid((4 - y) * stride, stride));
+    QByteArray huge = dib24;
+    huge[4] = char(0x30);
+    huge[5] = char(0x75);  // 30000 wide, with the data of 7
+    struct Case {
+        const char* name;
+        QByteArray dib;
+        bool ok;
+        bool bottomUp;
+    };
+    const Case cases[] = {
+        {"24-bit", dib24, true, true},
+        {"24-bit top-down", topDown, true, false},
+        {"8-bit palette", pw::WriteBmp8(picture, false).mid(14), true, true},
+        {"8-bit RLE", pw::WriteBmp8(picture, true).mid(14), true, true},
+        {"pixels cut short", dib24.left(dib24.size() - 10), false, true},
+        {"width beyond its data", huge, false, true},
+        {"header only", dib24.left(40), false, true},
+        {"not a header", QByteArray(64, '\x7f'), false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        bool bottomUp = !c.bottomUp;
+        const QImage image = DecodeDib(reinterpret_cast<const std::uint8_t*>(c.dib.constData()), std::size_t(c.dib.size()), &bottomUp);
+        EXPECT_EQ(!image.isNull(), c.ok);
+        if (!c.ok) continue;
+        EXPECT_EQ(bottomUp, c.bottomUp);
+        ASSERT_EQ(image.size(), picture.size());
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 7; ++x)
+                ASSERT_EQ(image.pixel(x, y) & 0xFFFFFF, picture.pixel(x, y) & 0xFFFFFF) << "pixel " << x << ", " << y;
     }
 }
 
