@@ -91,7 +91,13 @@ void QtEffectHost::Sleep(int ms) {
 
 void QtEffectHost::ShowDirect() {
     if (window_.Ended()) throw ShowEnded{};
-    window_.PresentChanges();
+    // Paints straight to the window come tens of thousands of times in one
+    // transition, far more often than a screen can show them; they are
+    // gathered and shown every few milliseconds.
+    if (!directClock_.isValid() || directClock_.elapsed() >= 8) {
+        window_.PresentChanges();
+        directClock_.restart();
+    }
 }
 
 void Tavrelle_S::PresentChanges() {

@@ -51,6 +51,7 @@ private:
     Tavrelle_S& window_;
     QElapsedTimer clock_;
     qint64 anchor_ = -1;
+    QElapsedTimer directClock_;
 };
 
 // Thrown out of the host when input has ended the show inside a transition.
