@@ -79,6 +79,7 @@ DecodedPicture LoadRaster(QFile& file, PictureFormat format, const std::function
 }
 
 DecodedPicture LoadMetafile(QFile& file, const std::function<QSize(QSize)>& drawSizeFor) {
+    if (file.size() > kMaxMetafileBytes) return {};
     const QByteArray data = file.readAll();
     WmfInfo info;
     if (!ReadWmfInfo(data, info)) return {};

@@ -29,8 +29,10 @@ DecodedPicture LoadPictureFile(const std::string& path,
 inline constexpr int kMaxPictureSide = 30000;
 inline constexpr long long kMaxPicturePixels = 100LL * 1000 * 1000;
 
-// Largest picture file read into memory (metafiles are played from memory).
+// Largest picture file accepted, and largest metafile (metafiles are read
+// whole into memory and played from there).
 inline constexpr long long kMaxPictureFileBytes = 256LL * 1024 * 1024;
+inline constexpr long long kMaxMetafileBytes = 64LL * 1024 * 1024;
 
 enum class PictureFormat { Unknown, Bmp, Gif, Jpeg, Wmf };
 

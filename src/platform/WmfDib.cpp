@@ -66,13 +66,13 @@ QImage DecodeDib(const std::uint8_t* data, std::size_t size, bool* bottomUp) {
     const unsigned long long pixelBytes = size - pixelOffset;
 
     // A bitmap may not claim more pixels than its data can describe: rows are
-    // stored whole when uncompressed, and run-length data packs at most a few
-    // hundred pixels into each byte.
+    // stored whole when uncompressed, and a run-length pair of two bytes gives
+    // at most 255 pixels (skips aside, which real bitmaps use sparingly).
     const unsigned long long stride = ((static_cast<unsigned long long>(width) * bitCount + 31) / 32) * 4;
     if (compression == 0 || compression == 3 || compression == 6) {
         if (stride * static_cast<unsigned long long>(absHeight) > pixelBytes) return {};
     } else if (compression == 1 || compression == 2) {
-        if (static_cast<unsigned long long>(width) * absHeight > 4'000'000ULL + 512ULL * pixelBytes) return {};
+        if (static_cast<unsigned long long>(width) * absHeight > 4'000'000ULL + 128ULL * pixelBytes) return {};
     } else {
         return {};
     }

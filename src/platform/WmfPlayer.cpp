@@ -36,6 +36,11 @@ constexpr std::size_t kHeaderSize = 18;
 constexpr double kDeviceLimit = 1 << 22;
 constexpr int kMaxSaveDepth = 1000;
 constexpr int kMaxFontPixels = 4096;
+// Bounds on the work one picture may cause: records played, and pixels of
+// embedded bitmaps decoded. Real drawings stay far below both; a file beyond
+// them is cut off there, like a damaged one.
+constexpr int kMaxRecords = 1'000'000;
+constexpr long long kMaxBitmapPixels = 64LL * 1000 * 1000;
 
 // The parameters of one record, as 16-bit words after the 6-byte record header.
 // Every read is checked against the record's own length.
@@ -169,6 +174,10 @@ public:
             const std::uint32_t sizeWords = U32(data_ + pos);
             const std::uint16_t function = U16(data_ + pos + 4);
             if (sizeWords < 3 || sizeWords > (size_ - pos) / 2) {
+                stats_.damaged = true;
+                break;
+            }
+            if (stats_.records >= kMaxRecords) {
                 stats_.damaged = true;
                 break;
             }
@@ -307,7 +316,7 @@ private:
         case kDibCreatePatternBrush: {
             BrushObj brush;
             brush.style = 3;
-            if (p.has(2)) brush.pattern = DecodeDib(p.bytes(2), p.bytesFrom(2));
+            if (p.has(2)) brush.pattern = decodeBitmap(p.bytes(2), p.bytesFrom(2), nullptr);
             const bool ok = !brush.pattern.isNull();
             if (!ok) brush.style = 0, brush.color = Qt::gray;
             addObject(MakeObject(brush));
@@ -452,6 +461,13 @@ private:
         default:
             return false;
         }
+    }
+
+    QImage decodeBitmap(const std::uint8_t* data, std::size_t size, bool* bottomUp) {
+        if (bitmapPixels_ >= kMaxBitmapPixels) return {};
+        QImage image = DecodeDib(data, size, bottomUp);
+        bitmapPixels_ += static_cast<long long>(image.width()) * image.height();
+        return image;
     }
 
     void addObject(Object obj) {
@@ -827,7 +843,7 @@ private:
         }
         if (!transformUsable_ || !deviceRectInLimits(dst.normalized())) return true;
         bool bottomUp = false;
-        QImage image = DecodeDib(p.bytes(dibAt), p.bytesFrom(dibAt), &bottomUp);
+        QImage image = decodeBitmap(p.bytes(dibAt), p.bytesFrom(dibAt), &bottomUp);
         if (image.isNull()) return false;
         // StretchDIBits counts source rows from the bottom of a bottom-up bitmap.
         if (srcFromBottom && bottomUp) src.moveTop(image.height() - src.top() - src.height());
@@ -862,6 +878,7 @@ private:
     QPainter painter_;
     bool directPixels_ = false;
     bool hairline_ = false;
+    long long bitmapPixels_ = 0;
     QRgb hairlineColor_ = 0;
     QPen outlinePen_;
     std::vector<std::optional<Object>> objects_;
