@@ -168,7 +168,9 @@ TEST_F(SettingsDialog, CommandRunsWhenTheButtonIsReleasedOutsideIt) {
     d->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(d.get()));
     ASSERT_EQ(d->List_1->count(), 2);
-    QLabel* clear = d->Cmd[Tavrelle_P::kClear].Caption;
+    auto* clear = d->findChild<QLabel*>(QStringLiteral("lbl_Cmd_8"));
+    ASSERT_NE(clear, nullptr);
+    EXPECT_EQ(clear->text(), QStringLiteral("全部ｸﾘｱ"));
     const QPoint inside = clear->mapTo(d.get(), clear->rect().center());
     QTest::mousePress(d->windowHandle(), Qt::LeftButton, {}, inside);
     EXPECT_EQ(d->List_1->count(), 2) << "nothing happens on the press";

@@ -85,7 +85,52 @@ Tavrelle_P::Tavrelle_P(SystemDialogs* dialogs, std::function<void(QWidget*)> ope
     for (auto& cmd : Cmd) cmd.SetPressed(false);
     UpdateCountLabel(true);
     ApplyCursor();
+    NameControls();
     loadCursor_ = QCursor::pos();
+}
+
+void Tavrelle_P::NameControls() {
+    auto name = [](QObject* object, const QString& base, int index = -1) {
+        if (object) object->setObjectName(index < 0 ? base : base + QLatin1Char('_') + QString::number(index));
+    };
+    name(Image1, QStringLiteral("Image1"));
+    name(ImgExit, QStringLiteral("ImgExit"));
+    name(Pic_B, QStringLiteral("Pic_B"));
+    for (int i = 0; i < 4; ++i) name(Pic_C[i], QStringLiteral("Pic_C"), i);
+    for (int i = 0; i < 12; ++i) name(Img_H[i], QStringLiteral("Img_H"), i);
+    for (int i = 0; i < kCommandCount; ++i) {
+        name(Cmd[i].Face, QStringLiteral("Img_Cmd"), i);
+        name(Cmd[i].Caption, QStringLiteral("lbl_Cmd"), i);
+    }
+    for (int n = 0; n < kGroupCount; ++n) {
+        name(Img_Group[n], QStringLiteral("Img_Group"), n);
+        name(lbl_Group[n], QStringLiteral("lbl_Group"), n);
+    }
+    const std::pair<OptionSelector*, std::pair<const char*, const char*>> selectors[] = {
+        {&Pre, {"Img_Pre", "lbl_Pre"}},         {&PicSize, {"Img_Pic_Size", "lbl_Size_Kbn"}},
+        {&FitG, {"Img_Fit_G", "lbl_Fit_G"}},    {&Kind, {"Img_Kind", "lbl_Kind"}},
+        {&KindDisp, {"Img_Kind_Disp", "lbl_Kind_Disp"}}, {&Lock, {"Img_Lock", "lbl_Lock"}},
+        {&Bgm, {"Img_BGM", "lbl_BGM"}},
+    };
+    for (const auto& [selector, names] : selectors) {
+        for (std::size_t i = 0; i < selector->Images.size(); ++i) {
+            name(selector->Images[i], QString::fromLatin1(names.first), static_cast<int>(i));
+            name(selector->Labels[i], QString::fromLatin1(names.second), static_cast<int>(i));
+        }
+    }
+    name(List_1, QStringLiteral("List_1"));
+    name(lbl_Kensu, QStringLiteral("lbl_Kensu"));
+    name(Pic_K, QStringLiteral("Pic_K"));
+    name(F_Size, QStringLiteral("F_Size"));
+    name(Intval, QStringLiteral("Intval"));
+    name(lbl_Time, QStringLiteral("lbl_Time"));
+    name(Slide, QStringLiteral("Slide"));
+    name(lbl_Slide, QStringLiteral("lbl_Slide"));
+    name(HS_Trans, QStringLiteral("HS_Trans"));
+    name(lbl_Trans, QStringLiteral("lbl_Trans"));
+    name(lbl_C, QStringLiteral("lbl_C"));
+    name(lbl_Fname, QStringLiteral("lbl_Fname"));
+    name(BGM_Repeat, QStringLiteral("BGM_Repeat"));
 }
 
 void Tavrelle_P::BuildTitleStrip() {
@@ -478,7 +523,9 @@ void Tavrelle_P::AddPictureFolder() {
         hooks.ReportError = [this](const std::string& description) {
             dialogs_->ShowMessage(this, QStringLiteral("Tavrelle"), QString::fromStdString(description));
         };
-        hooks.LetEventsRun = [] { QCoreApplication::processEvents(); };
+        // The window repaints while a large folder is read, but no command
+        // can start in the middle of the scan.
+        hooks.LetEventsRun = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
         for (const std::string& path : ScanPictureFolder(*folder, hooks)) List_1->addItem(MakeListItem(path));
     }
     Cmd[kDelete].SetVisible(false);

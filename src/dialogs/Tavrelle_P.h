@@ -131,6 +131,8 @@ private:
     void PaintGroupDigit(int n, bool hasPictures);
     void UpdateCountLabel(bool emptyWhenZero);
     void ApplyCursor();
+    // Gives every control its object name (lbl_Cmd_4, Img_Pre_1, List_1, ...).
+    void NameControls();
 
     SystemDialogs* dialogs_;
     std::function<void(QWidget*)> openSchedule_;

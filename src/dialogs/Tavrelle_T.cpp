@@ -101,6 +101,19 @@ Tavrelle_T::Tavrelle_T(QWidget* parent, SystemDialogs* dialogs) : QDialog(parent
         lbl_1[m]->setCursor(cursor);
     }
     for (PressLabel* label : lbl_Group) label->setCursor(cursor);
+
+    // Object names as the rest of the program knows the controls.
+    for (int m = 0; m < 4; ++m) {
+        Img_1[m]->setObjectName(QStringLiteral("Img_1_%1").arg(m));
+        lbl_1[m]->setObjectName(QStringLiteral("lbl_1_%1").arg(m));
+    }
+    for (int i = 1; i < 4; ++i) Pic_B[i]->setObjectName(QStringLiteral("Pic_B_%1").arg(i));
+    List_1->setObjectName(QStringLiteral("List_1"));
+    for (int k = 0; k < 2; ++k) List_2[k]->setObjectName(QStringLiteral("List_2_%1").arg(k));
+    for (int n = 0; n <= kClearLabel; ++n) {
+        Img_Group[n]->setObjectName(QStringLiteral("Img_Group_%1").arg(n));
+        lbl_Group[n]->setObjectName(QStringLiteral("lbl_Group_%1").arg(n));
+    }
     loadCursor_ = QCursor::pos();
 }
 
