@@ -14,7 +14,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <optional>
+#include <queue>
 #include <vector>
 
 namespace tav {
@@ -155,7 +157,7 @@ public:
           info_(info),
           target_(target),
           painter_(&target),
-          objects_(static_cast<std::size_t>(std::max(0, info.objectCount))) {
+          tableSize_(static_cast<std::size_t>(std::max(0, info.objectCount))) {
         scaleX_ = double(target.width()) / std::max(1, info.naturalSize.width());
         scaleY_ = double(target.height()) / std::max(1, info.naturalSize.height());
         dc_.winOrg = info.frame.topLeft();
@@ -355,8 +357,9 @@ private:
         case kSelectObject:
             return p.has(1) && selectObject(p.u(0));
         case kDeleteObject:
-            if (!p.has(1) || p.u(0) >= objects_.size()) return false;
+            if (!p.has(1) || p.u(0) >= objects_.size() || !objects_[p.u(0)]) return false;
             objects_[p.u(0)].reset();
+            freeSlots_.push(p.u(0));
             return true;
         case kMoveTo:
             if (!p.has(2)) return false;
@@ -470,13 +473,22 @@ private:
         return image;
     }
 
+    // A new object takes the lowest free slot of the table, as the system's
+    // player does; when the table is full it is dropped. Freed slots wait in a
+    // heap and the table grows only as far as it is used, so even a table of
+    // 65535 entries costs nothing until filled.
     void addObject(Object obj) {
-        for (auto& slot : objects_) {
-            if (!slot) {
-                slot = std::move(obj);
-                return;
-            }
+        std::size_t slot;
+        if (!freeSlots_.empty()) {
+            slot = freeSlots_.top();
+            freeSlots_.pop();
+        } else if (objects_.size() < tableSize_) {
+            slot = objects_.size();
+            objects_.emplace_back();
+        } else {
+            return;
         }
+        objects_[slot] = std::move(obj);
     }
 
     bool selectObject(std::size_t index) {
@@ -881,7 +893,9 @@ private:
     long long bitmapPixels_ = 0;
     QRgb hairlineColor_ = 0;
     QPen outlinePen_;
+    std::size_t tableSize_;
     std::vector<std::optional<Object>> objects_;
+    std::priority_queue<std::size_t, std::vector<std::size_t>, std::greater<>> freeSlots_;
     DcState dc_;
     std::vector<DcState> saved_;
     double scaleX_ = 1, scaleY_ = 1;
