@@ -1,0 +1,122 @@
+// The renderer as a user runs it: options, exit status and the JSON figures.
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <cstdint>
+
+#include "effects/RecordingHost.h"
+#include "render/Crc32.h"
+#include "render/RenderOptions.h"
+#include "support/effect_harness.h"
+#include "support/xvfb_session.h"
+
+namespace tav {
+namespace {
+
+struct ToolRun {
+    int status = -1;
+    QByteArray out, err;
+};
+
+ToolRun Render(const QStringList& args) {
+    QProcess p;
+    p.start(QString::fromStdString(test::ProgramPath("tavrelle-render")), args);
+    p.waitForFinished(120000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            p.readAllStandardError()};
+}
+
+// A bit-by-bit CRC-32, written apart from the tool's table-driven one.
+std::uint32_t SlowCrc(const std::vector<std::uint8_t>& bytes) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (std::uint8_t b : bytes) {
+        crc ^= b;
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+TEST(RenderTool, StatsAreOneJsonObjectWithTheFiguresOfTheTransition) {
+    const ToolRun r = Render({"--effect", "1", "--size", "80x60", "--speed", "2", "--stats"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(r.out, &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << r.out.toStdString();
+    const QJsonObject o = doc.object();
+    EXPECT_EQ(o["effect"].toInt(), 1);
+    EXPECT_EQ(o["routine"].toString(), "StripSequenceWipe");
+    EXPECT_EQ(o["args"].toArray(), QJsonArray({1, 1, 1}));
+    EXPECT_EQ(o["width"].toInt(), 80);
+    EXPECT_EQ(o["height"].toInt(), 60);
+    EXPECT_EQ(o["speed"].toInt(), 2);
+    EXPECT_TRUE(o["final_equals_incoming"].toBool());
+    EXPECT_EQ(o["sleep_ms"].toInt(), 0);
+    // One strip of 80 columns at 2 a frame: 80 / 2 + 1 frames, and the dispatcher's last one.
+    EXPECT_EQ(o["frames"].toInt(), 42);
+    EXPECT_EQ(o["frame_crc32"].toArray().size(), 42);
+}
+
+TEST(RenderTool, FrameChecksumIsTheCrcOfTheLittleEndianPixels) {
+    Bitmap frame(3, 2);
+    const Pixel values[] = {0x000000, 0xFFFFFF, 0x123456, 0xABCDEF, 0x00FF00, 0x0000FF};
+    std::vector<std::uint8_t> bytes;
+    for (int i = 0; i < 6; ++i) {
+        frame.setPixel(i % 3, i / 3, values[i]);
+        for (int k = 0; k < 4; ++k) bytes.push_back(static_cast<std::uint8_t>(values[i] >> (8 * k)));
+    }
+    EXPECT_EQ(FrameCrc32(frame), SlowCrc(bytes));
+    EXPECT_EQ(Crc32("123456789", 9), 0xCBF43926u) << "the standard check value";
+}
+
+TEST(RenderTool, ASeedGivesTheSameFramesEveryTime) {
+    const ToolRun r = Render({"--effect", "124", "--size", "40x30", "--speed", "24", "--stats", "--seed", "3"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const ToolRun again = Render({"--effect", "124", "--size", "40x30", "--speed", "24", "--stats", "--seed", "3"});
+    EXPECT_EQ(r.out, again.out);
+}
+
+TEST(RenderTool, BadOptionsEndWithStatusTwoAndOneLine) {
+    const QStringList bad[] = {
+        {"--effect", "0", "--size", "10x10"},   {"--effect", "144", "--size", "10x10"},
+        {"--effect", "x", "--size", "10x10"},   {"--effect", "1", "--size", "10"},
+        {"--effect", "1"},                      {"--size", "10x10"},
+        {"--effect", "1", "--size", "10x10", "--back-color", "12345"},
+        {"--effect", "1", "--size", "10x10", "--bogus"},
+        {"--effect", "1", "--size", "10x10", "--speed"},
+    };
+    for (const QStringList& args : bad) {
+        const ToolRun r = Render(args);
+        EXPECT_EQ(r.status, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.startsWith("tavrelle-render: ")) << r.err.toStdString();
+    }
+}
+
+TEST(RenderTool, ListHasEveryEffectAndFramesAreWritten) {
+    const ToolRun list = Render({"--list"});
+    ASSERT_EQ(list.status, 0);
+    EXPECT_EQ(list.out.count('\n'), 143);
+    EXPECT_TRUE(list.out.startsWith("  1 StripSequenceWipe 1, 1, 1\n")) << list.out.left(60).toStdString();
+
+    QTemporaryDir dir;
+    const ToolRun r = Render({"--effect", "41", "--size", "64x64", "--frames", dir.path(), "--back-color", "FF8800"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(QFile::exists(dir.filePath("frame_0001.png")));
+    EXPECT_TRUE(QFile::exists(dir.filePath("frame_0005.png")));
+}
+
+TEST(RenderOptions, BackColourIsReadAsRrggbbAndStoredAsColorref) {
+    std::string error;
+    auto o = ParseRenderOptions({"--effect", "5", "--size", "8x4", "--back-color", "112233", "--seed", "9"}, error);
+    ASSERT_TRUE(o) << error;
+    EXPECT_EQ(o->backColor, 0x00332211u);
+    EXPECT_EQ(o->seed.value_or(0), 9u);
+    EXPECT_EQ(o->speed, 2);
+}
+
+}  // namespace
+}  // namespace tav
