@@ -16,11 +16,9 @@ int SlideShow::SlideInterval() const {
     return values_.IntervalSeconds == 0 ? 1 : values_.IntervalSeconds * 1000;
 }
 
-void SlideShow::AdvanceIndex() {
-    if (values_.PictureOrder == 1)
-        currentIndex_ = pictureBag_.Draw(list_.Count());
-    else
-        currentIndex_ = NextInOrder(currentIndex_, list_.Count());
+int SlideShow::NextIndex() {
+    if (values_.PictureOrder == 1) return pictureBag_.Draw(list_.Count());
+    return NextInOrder(currentIndex_, list_.Count());
 }
 
 void SlideShow::ChooseEffect() {
@@ -30,9 +28,15 @@ void SlideShow::ChooseEffect() {
         host_.EffectNumber = static_cast<std::int16_t>(host_.EffectNumber + 1);
 }
 
-void SlideShow::Compose() {
-    ComposeSlide(host_.surfaces(), list_.Entry(currentIndex_),
-                 {values_.AreaWidth, values_.AreaHeight, values_.FitMode, static_cast<Colorref>(values_.BackColor)});
+CompositionParams SlideShow::Params() const {
+    return {values_.AreaWidth, values_.AreaHeight, values_.FitMode, static_cast<Colorref>(values_.BackColor)};
+}
+
+void SlideShow::Compose() { ComposeSlide(host_.surfaces(), list_.Entry(currentIndex_), Params()); }
+
+void SlideShow::StartNext() {
+    nextIndex_ = NextIndex();
+    next_ = std::async(std::launch::async, ComposePicture, list_.Entry(nextIndex_), Params());
 }
 
 void SlideShow::Prepare() {
@@ -54,7 +58,7 @@ void SlideShow::Prepare() {
     if (values_.PictureOrder == 1) currentIndex_ = pictureBag_.Draw(list_.Count());
     s.CurrentSlot = 0;
     Compose();
-    AdvanceIndex();
+    currentIndex_ = NextIndex();
     s.CurrentSlot = 1;
     Compose();
     // The display starts with the first picture: it is the outgoing picture of the first transition.
@@ -95,6 +99,7 @@ void SlideShow::Transition() {
 
 void SlideShow::Begin() {
     Transition();
+    StartNext();
     timers_.EnableSlideTimer(true);
 }
 
@@ -106,9 +111,13 @@ void SlideShow::Tick() {
     host_.EffectFrame = 0;
     SlideSurfaces& s = host_.surfaces();
     s.CurrentSlot ^= 1;
-    AdvanceIndex();
-    Compose();
+    currentIndex_ = nextIndex_;
+    if (next_.valid())
+        InstallSlide(s, next_.get());
+    else
+        Compose();
     Transition();
+    StartNext();
 }
 
 void SlideShow::PollCd() {

@@ -4,6 +4,7 @@
 // the frames through its effect host, so the same code runs headless in tests.
 
 #include <cstdint>
+#include <future>
 
 #include "effects/EffectHost.h"
 #include "engine/Orders.h"
@@ -47,10 +48,12 @@ public:
     int SlideInterval() const;
 
 private:
-    void AdvanceIndex();
+    int NextIndex();
     void ChooseEffect();
+    CompositionParams Params() const;
     void Compose();
     void Transition();
+    void StartNext();
 
     EffectHost& host_;
     ShowTimers& timers_;
@@ -59,6 +62,10 @@ private:
     ShuffleBag pictureBag_;
     ShuffleBag effectBag_;
     int currentIndex_ = 1;
+    // The next slide is composed on a worker thread while the current one
+    // shows, so a tick only swaps it in and input never waits on a decoder.
+    int nextIndex_ = 1;
+    std::future<BitmapPtr> next_;
     bool inTransition_ = false;
     double lastTransitionMs_ = 0;
 };

@@ -28,13 +28,9 @@ FitBox FitPicture(int w, int h, const CompositionParams& params) {
     return box;
 }
 
-void ComposeSlide(SlideSurfaces& surfaces, const std::string& path, const CompositionParams& params) {
+BitmapPtr ComposePicture(const std::string& path, const CompositionParams& params) {
     const Pixel back = ColorrefToPixel(params.backColor);
-    // A fresh composition surface for every slide: the slot takes it over as it
-    // is, and the previous one stays with the slot that shows it.
     auto composed = std::make_shared<Bitmap>(params.areaWidth, params.areaHeight, back);
-    surfaces.Pic_DD.select(composed);
-
     FitBox box;
     DecodedPicture picture = LoadPictureFile(path, [&](QSize natural) {
         box = FitPicture(natural.width(), natural.height(), params);
@@ -45,15 +41,26 @@ void ComposeSlide(SlideSurfaces& surfaces, const std::string& path, const Compos
                            ? picture.image
                            : picture.image.convertToFormat(QImage::Format_RGB32);
         box = FitPicture(picture.naturalWidth, picture.naturalHeight, params);
-        SetStretchBltMode(surfaces.Pic_DD, COLORONCOLOR);
+        DC target(composed);
+        SetStretchBltMode(target, COLORONCOLOR);
         // The decoded picture is read in place; its alpha byte is dropped on the way.
         // The decoder may have reduced it; the geometry stays that of its natural size.
         const PixelView view{reinterpret_cast<const Pixel*>(image.constBits()), image.width(), image.height(),
                              image.bytesPerLine() / 4, 0x00FFFFFFu};
-        StretchBlt(surfaces.Pic_DD, box.x, box.y, box.width, box.height, view, 0, 0, image.width(),
-                   image.height(), SRCCOPY);
+        StretchBlt(target, box.x, box.y, box.width, box.height, view, 0, 0, image.width(), image.height(), SRCCOPY);
     }
+    return composed;
+}
+
+void InstallSlide(SlideSurfaces& surfaces, BitmapPtr composed) {
+    // Every slide has a composition surface of its own: the slot takes it over
+    // as it is, and the previous one stays with the slot that shows it.
+    surfaces.Pic_DD.select(composed);
     surfaces.GetImageDC(surfaces.CurrentSlot, surfaces.Pic_Dumy, std::move(composed));
+}
+
+void ComposeSlide(SlideSurfaces& surfaces, const std::string& path, const CompositionParams& params) {
+    InstallSlide(surfaces, ComposePicture(path, params));
 }
 
 }  // namespace tav

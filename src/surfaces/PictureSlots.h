@@ -57,9 +57,15 @@ struct FitBox {
 };
 FitBox FitPicture(int w, int h, const CompositionParams& params);
 
-// Prepares the picture file `path` in slot `CurrentSlot`: loaded, fitted and
-// centred on the background colour. A picture that cannot be loaded gives the
-// plain background colour.
+// The picture file `path` loaded, fitted and centred on the background colour,
+// as a new area-sized bitmap. A picture that cannot be loaded gives the plain
+// background colour. It touches no shared state, so it may run on a worker thread.
+BitmapPtr ComposePicture(const std::string& path, const CompositionParams& params);
+
+// Puts a composed picture into slot `CurrentSlot`; the composition surface shows it too.
+void InstallSlide(SlideSurfaces& surfaces, BitmapPtr composed);
+
+// ComposePicture and InstallSlide in one.
 void ComposeSlide(SlideSurfaces& surfaces, const std::string& path, const CompositionParams& params);
 
 }  // namespace tav

@@ -57,13 +57,13 @@ std::vector<std::string> MakePictures(const QString& dir) {
     return paths;
 }
 
-void WriteData(const QString& home, int interval) {
+void WriteData(const QString& home, int interval, int speed = 2) {
     const QString folder = home + "/Tavrelle";
     QDir().mkpath(folder);
     SaverSettingsData s;
     s.Groups[0].AreaSize = 3;
     s.Groups[0].IntervalSeconds = static_cast<std::int16_t>(interval);
-    s.Groups[0].EffectSpeed = 2;
+    s.Groups[0].EffectSpeed = static_cast<std::int16_t>(speed);
     s.Groups[0].Opacity = 255;
     WriteSettingsRecord((folder + "/Tavrelle_S.rdm").toStdString(), s);
     WritePictureListFile((folder + "/Tavrelle_0.rdm").toStdString(), MakePictures(home));
@@ -101,13 +101,20 @@ pid_t Spawn(std::vector<std::string> args, const std::string& home) {
     for (auto& e : env) envp.push_back(e.data());
     envp.push_back(nullptr);
     pid_t pid = -1;
-    posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data());
+    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0) {
+        std::fprintf(stderr, "tavrelle-measure: cannot start %s\n", argv[0]);
+        std::exit(1);
+    }
     return pid;
 }
 
 long long CpuTicks(pid_t pid) {
     std::ifstream f("/proc/" + std::to_string(pid) + "/stat");
     std::string s((std::istreambuf_iterator<char>(f)), {});
+    if (s.rfind(')') == std::string::npos || s.rfind(')') + 2 > s.size()) {
+        std::fprintf(stderr, "tavrelle-measure: process %d has ended\n", static_cast<int>(pid));
+        std::exit(1);
+    }
     std::istringstream in(s.substr(s.rfind(')') + 2));
     std::string field;
     long long utime = 0, stime = 0;
@@ -149,13 +156,13 @@ int Exit(const std::string& program) {
 
 int Idle(const std::string& program) {
     QTemporaryDir home;
-    WriteData(home.path(), 10);
+    WriteData(home.path(), 10, 24);
     pid_t pid = Spawn({program, "/s"}, home.path().toStdString());
-    // Let the first transition (effect 1) finish, then watch one quiet interval.
-    std::this_thread::sleep_for(std::chrono::seconds(6));
+    // Let the first transition (effect 1, fast) finish, then watch the quiet rest of the interval.
+    std::this_thread::sleep_for(std::chrono::seconds(4));
     const long long before = CpuTicks(pid);
     const auto t0 = Clock::now();
-    std::this_thread::sleep_for(std::chrono::seconds(3));
+    std::this_thread::sleep_for(std::chrono::seconds(5));
     const long long after = CpuTicks(pid);
     const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
     const double percent = 100.0 * (after - before) / sysconf(_SC_CLK_TCK) / seconds;
