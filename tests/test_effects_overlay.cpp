@@ -59,7 +59,7 @@ TEST(OverlayFlashWipe, OverlayPassPauseAndWipeFrameByFrame) {
     // outgoing picture, ORed with the incoming one in mode 1; the wipe then
     // copies the incoming picture from the near edge.
     for (const Overlay& e : kOverlays)
-        for (const auto [a, speed] : {std::pair{Area{40, 30}, 3}, std::pair{Area{31, 23}, 7}}) {
+        for (const auto& [a, speed] : {std::pair{Area{40, 30}, 3}, std::pair{Area{31, 23}, 7}}) {
             Stage stage(a.w, a.h, {.speed = speed, .keepFrames = true});
             stage.run(e.number);
             const Phases p = PhasesOf(e, a, speed);

@@ -58,7 +58,7 @@ struct Term {
 };
 struct Probe {
     int frame, x, y;
-    Term a, b;
+    Term a, b = {};
 };
 
 void CheckProbes(int effect, const std::vector<Probe>& probes) {

@@ -65,12 +65,11 @@ private:
     int colW_, rowH_;
 };
 
-int Step(const EffectHost& h) { return std::max<int>(h.EffectSpeed, 1); }
 
 }  // namespace
 
 void CombWipe(EffectHost& h, std::int16_t axis, std::int16_t n) {
-    const int step = Step(h);
+    const int step = h.SpeedStep();
     const long long limit = axis == 1 ? h.AreaHeight : h.AreaWidth;
     Comb comb(h, n);
     while (!h.EffectDone) {
@@ -86,7 +85,7 @@ void CombWipe(EffectHost& h, std::int16_t axis, std::int16_t n) {
 }
 
 void CombWipeCross(EffectHost& h, std::int16_t n) {
-    const int step = Step(h);
+    const int step = h.SpeedStep();
     Comb comb(h, n);
     // On a landscape area the columns complete first and already cover the
     // whole area, so their end ends the effect.
@@ -99,7 +98,7 @@ void CombWipeCross(EffectHost& h, std::int16_t n) {
 }
 
 void InvertFlashWipe(EffectHost& h, std::int16_t axis, std::int16_t n) {
-    const int step = Step(h);
+    const int step = h.SpeedStep();
     const int w = h.AreaWidth, ht = h.AreaHeight;
     const long long bandLimit = axis == 1 ? w : ht;
     const long long combLimit = axis == 2 ? w : ht;

@@ -70,6 +70,10 @@ public:
 
     double Rnd() { return tav::Rnd(); }
 
+    // The distance a stepping effect advances per frame. A stored speed of 0
+    // (or less) moves as 1, so no effect can stall.
+    int SpeedStep() const { return EffectSpeed < 1 ? 1 : EffectSpeed; }
+
 private:
     SlideSurfaces& surfaces_;
 };

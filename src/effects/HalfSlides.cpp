@@ -13,7 +13,6 @@ void EndOfFrame(EffectHost& h) {
     h.Sleep(10);
 }
 
-int Step(const EffectHost& h) { return std::max<int>(h.EffectSpeed, 1); }
 
 // A stretched copy from `src` to the display; every real value is rounded on
 // its own as the call receives it.
@@ -32,7 +31,7 @@ void CentreDoorSlide(EffectHost& h, std::int16_t variant) {
     }
     const double w = h.AreaWidth, ht = h.AreaHeight;
     const double hw = h.AreaCentreX, hh = h.AreaCentreY;
-    const int step = Step(h);
+    const int step = h.SpeedStep();
     DC& in = h.Incoming();
     DC& out = h.Outgoing();
 
@@ -90,7 +89,7 @@ void CentreDoorSlide(EffectHost& h, std::int16_t variant) {
 
 void FourWaySlideIn(EffectHost& h) {
     const long long w = h.AreaWidth, ht = h.AreaHeight;
-    const int step = Step(h);
+    const int step = h.SpeedStep();
     DC& d = h.Display();
     DC& in = h.Incoming();
     // A finish does not end the frame's remaining tests: each one that holds
@@ -140,7 +139,7 @@ void FourWaySlideIn(EffectHost& h) {
 
 void CrossBandWipe(EffectHost& h) {
     const int w = h.AreaWidth, ht = h.AreaHeight;
-    const int step = Step(h);
+    const int step = h.SpeedStep();
     DC& d = h.Display();
     DC& in = h.Incoming();
 

@@ -59,7 +59,7 @@ void Interlace(EffectHost& h, int pattern, const Strips& g, int sleepMs) {
     }
     const int W = g.W, H = g.H;
     // A speed of 0 would never move a strip.
-    const int s = std::max<int>(h.EffectSpeed, 1);
+    const int s = h.SpeedStep();
     // The horizontal distance per frame in pattern 3, so that a move across the
     // width takes as many frames as one down the height. W × s overflows 16 bits
     // on wide areas at high speed, so it is taken in double precision.

@@ -10,7 +10,7 @@ namespace tav {
 void OverlayFlashWipe(EffectHost& h, std::int16_t mode, std::int16_t axis) {
     const int w = h.AreaWidth, hgt = h.AreaHeight;
     // A stored speed of 0 would never move the overlay; it moves like speed 1.
-    const long long step = std::max<int>(h.EffectSpeed, 1);
+    const long long step = h.SpeedStep();
     const long long length = axis == 1 ? w : hgt;
     DC& dst = h.Display();
     const DC& out = h.Outgoing();

@@ -10,7 +10,6 @@ namespace tav {
 namespace {
 
 // A speed below 1 would never move the pictures.
-std::int32_t Step(const EffectHost& h) { return std::max<std::int32_t>(h.EffectSpeed, 1); }
 
 // Increments the frame counter, shows the incoming picture once the next
 // position would pass `limit`, and presents the frame.
@@ -27,7 +26,7 @@ void FinishFrame(EffectHost& h, std::int32_t s, std::int32_t limit) {
 
 void SlideEntry(EffectHost& h, std::int16_t direction, std::int16_t mode) {
     const std::int32_t w = h.AreaWidth, ht = h.AreaHeight;
-    const std::int32_t s = Step(h);
+    const std::int32_t s = h.SpeedStep();
     const bool push = mode != 1;
     const bool vertical = direction == 3 || direction == 4;
     const std::int32_t limit = vertical ? ht : w;
@@ -61,7 +60,7 @@ void SlideEntry(EffectHost& h, std::int16_t direction, std::int16_t mode) {
 
 void SlideCross(EffectHost& h, std::int16_t side, std::int16_t push, std::int16_t alternate) {
     const std::int32_t w = h.AreaWidth, ht = h.AreaHeight;
-    const std::int32_t s = Step(h);
+    const std::int32_t s = h.SpeedStep();
     // The vertical copy travels twice as fast, relative to the height, as the
     // horizontal one does relative to the width.
     const double v = static_cast<double>(ht * s) / w * 2;

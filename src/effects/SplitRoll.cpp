@@ -72,7 +72,7 @@ void DrawClose(EffectHost& h, int direction, std::int32_t dd) {
 
 void SplitRoll(EffectHost& h, std::int16_t direction) {
     // A speed below 1 would never reach the turning point.
-    const std::int32_t s = std::max<std::int32_t>(h.EffectSpeed, 1);
+    const std::int32_t s = h.SpeedStep();
     // Direction 2 turns at half the height, direction 3 at half the width.
     const std::int32_t half = direction > 2 ? h.AreaWidth / 2 : h.AreaHeight / 2;
 

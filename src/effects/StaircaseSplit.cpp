@@ -84,7 +84,7 @@ void EndOfFrame(EffectHost& h) {
 void StaircaseSplit(EffectHost& h, std::int16_t axis, std::int16_t strips) {
     Staircase stairs(h, axis, strips, false);
     // A stored speed of 0 would never end the phases; it moves like speed 1.
-    const int step = std::max<int>(h.EffectSpeed, 1);
+    const int step = h.SpeedStep();
     const int travel = stairs.travel();
     do {
         stairs.drawOut(h.EffectFrame * step);
@@ -102,7 +102,7 @@ void StaircaseSplit(EffectHost& h, std::int16_t axis, std::int16_t strips) {
 
 void StaircaseSplitCross(EffectHost& h, std::int16_t axis, std::int16_t strips) {
     Staircase stairs(h, axis, strips, true);
-    const int step = std::max<int>(h.EffectSpeed, 1);
+    const int step = h.SpeedStep();
     const int travel = stairs.travel();
     do {
         const int s = h.EffectFrame * step;

@@ -64,7 +64,7 @@ void EndOfFrame(EffectHost& h) {
 void StripSequenceWipe(EffectHost& h, std::int16_t mode, std::int16_t axisArg, std::int16_t strips) {
     const int w = h.AreaWidth, hgt = h.AreaHeight;
     const int n = std::max<int>(strips, 1);
-    const long long step = std::max<int>(h.EffectSpeed, 1);
+    const long long step = h.SpeedStep();
     const StripAxis axis{axisArg == 1};
     const double size = (axis.horizontal ? w : hgt) / static_cast<double>(n);
     // Across the strips: the whole area, or for mode 2 its two halves. An odd
@@ -99,7 +99,7 @@ void StripSlideSequence(EffectHost& h, std::int16_t axisArg, std::int16_t strips
     const int w = h.AreaWidth, hgt = h.AreaHeight;
     const int n = std::max<int>(strips, 1);
     // A stored speed of 0 would never move a strip; it moves like speed 1.
-    const long long step = std::max<int>(h.EffectSpeed, 1);
+    const long long step = h.SpeedStep();
     const StripAxis axis{axisArg != 1};
     const double size = (axis.horizontal ? w : hgt) / static_cast<double>(n);
     const int across = axis.horizontal ? hgt : w;

@@ -47,7 +47,7 @@ void StripSqueeze(EffectHost& h, std::int16_t mode, std::int16_t strips) {
     const double sw = static_cast<double>(W) / strips;
     const double sh = static_cast<double>(H) / strips;
     // A speed below 1 would never move; it runs as 1.
-    const int speed = std::max<int>(h.EffectSpeed, 1);
+    const int speed = h.SpeedStep();
     while (!h.EffectDone) {
         const int d = h.EffectFrame * speed;
         FillBox(h.Display(), 0, 0, W - 1, H - 1, h.BackColor);

@@ -57,7 +57,7 @@ void EndOfFrame(EffectHost& h) {
 
 void TileScatter(EffectHost& h, std::int16_t pattern, std::int16_t columns, std::int16_t rows) {
     const double w = h.AreaWidth, ht = h.AreaHeight;
-    const int step = std::max<int>(h.EffectSpeed, 1);
+    const int step = h.SpeedStep();
     const int nc = std::max<int>(columns, 0), nr = std::max<int>(rows, 0);
     const double tw = w / columns, th = ht / rows;
     // Tiles are drawn one pixel larger than their cells, which closes the

@@ -22,7 +22,7 @@ public:
           ch_(static_cast<double>(H_) / cells),
           // A faster speed gives fewer steps. Speeds below 1 behave as 1, and at
           // least one step is kept so that a step's size is always defined.
-          steps_(std::max(34 - std::max<int>(h.EffectSpeed, 1), 1)) {}
+          steps_(std::max(34 - h.SpeedStep(), 1)) {}
 
     int Steps() const { return steps_; }
 
