@@ -102,7 +102,9 @@ TEST(WmfInfo, NaturalSize) {
         c.build(w);
         WmfInfo info;
         EXPECT_EQ(ReadWmfInfo(w.finish(), info), c.ok);
-        if (c.ok) EXPECT_EQ(info.naturalSize, c.size);
+        if (c.ok) {
+            EXPECT_EQ(info.naturalSize, c.size);
+        }
     }
     WmfInfo info;
     EXPECT_FALSE(ReadWmfInfo(QByteArray("BM not a metafile at all"), info));
@@ -314,7 +316,9 @@ TEST(WmfPlay, LongLinesAreCutToThePicture) {
         }
         int diagonal = 0;  // the diagonal's upper half lies within the clip in every case
         for (int i = 0; i < 50; ++i) diagonal += CountColor(img, QRect(i, i, 1, 1), kBlue);
-        if (c.penStyle == 0) EXPECT_EQ(diagonal, 50);
+        if (c.penStyle == 0) {
+            EXPECT_EQ(diagonal, 50);
+        }
         else EXPECT_GT(diagonal, 10);
     }
 }
@@ -363,9 +367,15 @@ TEST(WmfPlay, TextIsDrawnAlignedInTheTextColour) {
         const int left = CountColor(img, QRect(0, 0, 200, 100), kBlue);
         const int right = CountColor(img, QRect(200, 0, 200, 100), kBlue);
         EXPECT_GT(left + right, 100);
-        if (align == 0) EXPECT_EQ(left, 0);
-        if (align == 2) EXPECT_EQ(right, 0);
-        if (align == 6) EXPECT_GT(std::min(left, right), 20);
+        if (align == 0) {
+            EXPECT_EQ(left, 0);
+        }
+        if (align == 2) {
+            EXPECT_EQ(right, 0);
+        }
+        if (align == 6) {
+            EXPECT_GT(std::min(left, right), 20);
+        }
         EXPECT_EQ(CountColor(img, QRect(0, 0, 400, 28), kBlue), 0) << "text hangs below its top reference";
     }
 }
