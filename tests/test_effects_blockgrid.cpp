@@ -10,10 +10,6 @@
 namespace tav::test {
 namespace {
 
-struct Area {
-    int w, h;
-};
-constexpr Area kAreas[] = {{640, 480}, {800, 600}, {1366, 767}, {600, 800}};
 
 // Blocks drawn by the four checkerboard passes: per pass, the block origins
 // from its offset up to the area's edge inclusive, two blocks apart.

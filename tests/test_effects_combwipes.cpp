@@ -8,10 +8,6 @@
 namespace tav::test {
 namespace {
 
-struct Area {
-    int w, h;
-};
-constexpr Area kAreas[] = {{640, 480}, {800, 600}, {1366, 767}, {600, 800}};
 
 // Every area at the fastest speed, the slow speeds on fewer areas.
 struct Run {

@@ -9,10 +9,6 @@
 namespace tav::test {
 namespace {
 
-struct Area {
-    int w, h;
-};
-constexpr Area kAreas[] = {{640, 480}, {800, 600}, {1366, 767}, {600, 800}};
 
 // Every area at the fastest speed, the slow speeds (hundreds of full-area
 // frames per run) on fewer areas.

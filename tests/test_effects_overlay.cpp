@@ -7,10 +7,6 @@
 namespace tav::test {
 namespace {
 
-struct Area {
-    int w, h;
-};
-constexpr Area kAreas[] = {{640, 480}, {800, 600}, {1366, 767}, {600, 800}};
 
 struct Overlay {
     int number, mode, axis;

@@ -7,10 +7,6 @@
 namespace tav::test {
 namespace {
 
-struct Area {
-    int w, h;
-};
-constexpr Area kAreas[] = {{640, 480}, {800, 600}, {1366, 767}, {600, 800}};
 
 // The percentage step: a quarter of the speed, at least 1.
 int Step(int speed) { return std::max(1, speed / 4); }

@@ -12,9 +12,6 @@
 namespace tav::test {
 namespace {
 
-struct Area {
-    int w, h;
-};
 
 constexpr int kSlideEffects[] = {69, 70, 71, 72, 73, 74, 75, 76, 77, 78, 79, 80, 96, 97, 98, 99};
 

@@ -11,10 +11,6 @@
 namespace tav::test {
 namespace {
 
-struct Area {
-    int w, h;
-};
-constexpr Area kAreas[] = {{640, 480}, {800, 600}, {1366, 767}, {600, 800}};
 
 // Direction of each effect's roll and the distance at which it turns: half the
 // width for direction 3, half the height for the others.

@@ -8,11 +8,8 @@
 namespace tav::test {
 namespace {
 
-struct Area {
-    int w, h;
-};
-// Common areas, one with an odd height and a portrait one.
-constexpr Area kAreas[] = {{640, 480}, {800, 600}, {1024, 768}, {1366, 767}, {600, 800}};
+// The common areas and 1024 x 768, whose thirds are fractional.
+constexpr Area kStripAreas[] = {{640, 480}, {800, 600}, {1024, 768}, {1366, 767}, {600, 800}};
 
 struct Wipe {
     int number, mode, axis, strips;
@@ -64,9 +61,9 @@ TEST(StripSequenceWipe, EndsOnTheIncomingPictureAfterItsFrameCount) {
         int minStrips;
     };
     for (const Wipe& e : Wipes())
-        for (const Run r : {Run{kAreas[0], 24, 1}, Run{kAreas[1], 24, 1}, Run{kAreas[2], 24, 1},
-                            Run{kAreas[3], 24, 1}, Run{kAreas[4], 24, 1}, Run{kAreas[0], 2, 3},
-                            Run{kAreas[2], 2, 5}, Run{kAreas[3], 1, 5}, Run{kAreas[4], 2, 5},
+        for (const Run r : {Run{kStripAreas[0], 24, 1}, Run{kStripAreas[1], 24, 1}, Run{kStripAreas[2], 24, 1},
+                            Run{kStripAreas[3], 24, 1}, Run{kStripAreas[4], 24, 1}, Run{kStripAreas[0], 2, 3},
+                            Run{kStripAreas[2], 2, 5}, Run{kStripAreas[3], 1, 5}, Run{kStripAreas[4], 2, 5},
                             Run{{320, 240}, 1, 1}, Run{{320, 240}, 0, 1}}) {
             if (e.strips < r.minStrips) continue;
             const TransitionRun run = RunEffect(e.number, r.area.w, r.area.h, {.speed = r.speed});
@@ -180,7 +177,7 @@ TEST(StripSequenceWipe, FractionalStripsRedrawEveryPixelOfEveryFrame) {
 
 TEST(StripSlideSequence, EndsOnTheIncomingPictureAfterItsFrameCount) {
     for (const Slide& e : kSlides)
-        for (Area a : kAreas)
+        for (Area a : kStripAreas)
             for (int speed : {0, 1, 2, 24}) {
                 if (speed < 2 && a.w != 640) continue;  // slow speeds on the smallest area only
                 const TransitionRun run = RunEffect(e.number, a.w, a.h, {.speed = speed});

@@ -19,10 +19,6 @@ struct Scatter {
 constexpr Scatter kScatters[] = {{124, 3}, {125, 1}, {126, 2}, {127, 4},
                                  {128, 3}, {129, 1}, {130, 2}, {131, 4}};
 
-struct Area {
-    int w, h;
-};
-constexpr Area kAreas[] = {{640, 480}, {800, 600}, {1366, 767}, {600, 800}};
 
 // Frames of the way out: the slowest tile of a pure horizontal (vertical) move
 // starts at the left (top) edge and has left once it is more than the width

@@ -10,6 +10,13 @@
 
 namespace tav::test {
 
+struct Area {
+    int w, h;
+};
+// The areas every effect is checked on: three landscape sizes, one of them
+// odd, and a portrait one.
+constexpr Area kAreas[] = {{640, 480}, {800, 600}, {1366, 767}, {600, 800}};
+
 // Two pictures that differ at every pixel, so any pixel shows where it came from:
 // the outgoing card is dark (channel values < 0x80), the incoming card bright (>= 0x80).
 Bitmap OutgoingCard(int width, int height);
