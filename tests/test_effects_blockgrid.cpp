@@ -10,7 +10,6 @@
 namespace tav::test {
 namespace {
 
-
 // Blocks drawn by the four checkerboard passes: per pass, the block origins
 // from its offset up to the area's edge inclusive, two blocks apart.
 int CheckerFrames(int w, int h, int p) {

@@ -8,20 +8,6 @@
 namespace tav::test {
 namespace {
 
-
-// Every area at the fastest speed, the slow speeds on fewer areas.
-struct Run {
-    Area a;
-    int speed;
-};
-constexpr Run kRuns[] = {{kAreas[0], 24}, {kAreas[1], 24}, {kAreas[2], 24}, {kAreas[3], 24}, {kAreas[1], 2},
-                         {kAreas[2], 2},  {kAreas[3], 2},  {kAreas[0], 1},  {kAreas[0], 0}};
-
-std::string Where(int effect, const Area& a, int speed) {
-    return "effect " + std::to_string(effect) + " at " + std::to_string(a.w) + "x" + std::to_string(a.h) +
-           " speed " + std::to_string(speed);
-}
-
 // Frames of a phase that runs until its step passes `limit`: the step after
 // the count of the last one is the first beyond it.
 int PhaseFrames(int limit, int speed) { return limit / std::max(speed, 1) + 1; }

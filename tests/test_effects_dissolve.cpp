@@ -10,7 +10,6 @@
 namespace tav::test {
 namespace {
 
-
 TEST(RandomLineDissolve, EndsOnTheIncomingPictureAtTheStatedPace) {
     for (int effect : {132, 133}) {
         for (Area a : kAreas) {

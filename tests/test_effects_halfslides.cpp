@@ -9,21 +9,6 @@
 namespace tav::test {
 namespace {
 
-
-// Every area at the fastest speed, the slow speeds (hundreds of full-area
-// frames per run) on fewer areas.
-struct Run {
-    Area a;
-    int speed;
-};
-constexpr Run kRuns[] = {{kAreas[0], 24}, {kAreas[1], 24}, {kAreas[2], 24}, {kAreas[3], 24}, {kAreas[1], 2},
-                         {kAreas[2], 2},  {kAreas[3], 2},  {kAreas[0], 1},  {kAreas[0], 0}};
-
-std::string Where(int effect, const Area& a, int speed) {
-    return "effect " + std::to_string(effect) + " at " + std::to_string(a.w) + "x" + std::to_string(a.h) +
-           " speed " + std::to_string(speed);
-}
-
 // Door variants end in the frame whose step, after the count, passes their
 // limit: the half width, or the half height for variants 3, 5 and 6.
 TEST(CentreDoorSlide, EndsWhenTheStepPassesItsLimit) {

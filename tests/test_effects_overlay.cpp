@@ -7,7 +7,6 @@
 namespace tav::test {
 namespace {
 
-
 struct Overlay {
     int number, mode, axis;
 };

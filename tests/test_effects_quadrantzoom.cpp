@@ -7,7 +7,6 @@
 namespace tav::test {
 namespace {
 
-
 // The percentage step: a quarter of the speed, at least 1.
 int Step(int speed) { return std::max(1, speed / 4); }
 

@@ -12,7 +12,6 @@
 namespace tav::test {
 namespace {
 
-
 constexpr int kSlideEffects[] = {69, 70, 71, 72, 73, 74, 75, 76, 77, 78, 79, 80, 96, 97, 98, 99};
 
 // Frames drawn: positions k · s from 0 while they stay within the width

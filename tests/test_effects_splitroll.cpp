@@ -11,7 +11,6 @@
 namespace tav::test {
 namespace {
 
-
 // Direction of each effect's roll and the distance at which it turns: half the
 // width for direction 3, half the height for the others.
 int Direction(int effect) { return effect == 140 ? 2 : effect == 141 ? 3 : effect == 142 ? 0 : 1; }

@@ -7,7 +7,6 @@
 namespace tav::test {
 namespace {
 
-
 struct Split {
     int number;
     int axis;

@@ -19,7 +19,6 @@ struct Scatter {
 constexpr Scatter kScatters[] = {{124, 3}, {125, 1}, {126, 2}, {127, 4},
                                  {128, 3}, {129, 1}, {130, 2}, {131, 4}};
 
-
 // Frames of the way out: the slowest tile of a pure horizontal (vertical) move
 // starts at the left (top) edge and has left once it is more than the width
 // (height) away. With 32 or 64 tiles in that column the slowest direction is
