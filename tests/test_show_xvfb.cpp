@@ -9,7 +9,7 @@
 
 #include <thread>
 
-#include "startup/Tavrelle_B.h"
+#include "startup/SharedState.h"
 #include "storage/PictureListFile.h"
 #include "storage/SettingsRecord.h"
 #include "support/xvfb_session.h"

@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "engine/Tavrelle_S.h"
+#include "engine/ShowWindow.h"
 #include "platform/Random.h"
 #include "startup/Entry.h"
 
