@@ -127,6 +127,40 @@ TEST_F(ShowOnX, RunsInsideTheWindowADesktopSaverLendsIt) {
     EXPECT_TRUE(show.WaitExit(10s).has_value()) << "the show ends with its window";
 }
 
+// On a screen with a device pixel ratio of 2 the picture area still covers
+// 640 × 480 device pixels and shows the picture's own pixels, not a resampling.
+TEST(ShowOnHiDpi, DrawsThePictureAreaPixelForPixelInDevicePixels) {
+    XvfbSession x{1600, 1200};
+    if (!x.ok()) GTEST_SKIP() << "Xvfb is not installed";
+    ShowData data;
+    // A picture of the area's size whose neighbouring pixels all differ.
+    QImage picture(640, 480, QImage::Format_RGB32);
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) picture.setPixel(x, y, qRgb(x & 255, y & 255, ((x ^ y) & 1) * 255));
+    const QString path = data.home.filePath("fine.bmp");
+    picture.save(path, "BMP");
+    WritePictureListFile((data.folder + "/Tavrelle_0.rdm").toStdString(), {path.toStdString(), path.toStdString()});
+    auto env = data.Env(x);
+    env["QT_SCALE_FACTOR"] = "2";
+    Process show({ProgramPath("tavrelle"), "/s"}, env);
+    const int left = (1600 - 640) / 2, top = (1200 - 480) / 2;
+    // The first transition moves the picture about; once it is over the area must show it exactly.
+    QImage shown;
+    int differing = -1;
+    const auto end = std::chrono::steady_clock::now() + 20s;
+    while (differing != 0 && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(100ms);
+        shown = x.Grab(left - 1, top - 1, 642, 482);
+        differing = 0;
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x) differing += shown.pixel(x + 1, y + 1) != picture.pixel(x, y);
+    }
+    if (const char* dir = std::getenv("TAVRELLE_SCREENSHOT_DIR")) x.SavePng(std::string(dir) + "/show-hidpi.png");
+    EXPECT_EQ(differing, 0) << "pixels of the area that differ from the picture";
+    EXPECT_EQ(shown.pixel(0, 0), 0xFF404040u) << "the area reaches past 640 × 480 device pixels";
+    EXPECT_EQ(shown.pixel(641, 481), 0xFF404040u) << "the area reaches past 640 × 480 device pixels";
+}
+
 // A desktop saver with two monitors starts two copies, each in its own window.
 TEST_F(ShowOnX, CopiesInTwoLentWindowsBothDrawAndOnlyOnePlaysTheMusic) {
     const std::string wav = data.home.filePath("tone.wav").toStdString();

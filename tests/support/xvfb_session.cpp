@@ -6,8 +6,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <QImage>
-
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -160,17 +158,22 @@ unsigned XvfbSession::Pixel(int x, int y, unsigned long window) {
     return p;
 }
 
+QImage XvfbSession::Grab(int x, int y, int width, int height) {
+    Display* d = D(display_);
+    XImage* img = XGetImage(d, DefaultRootWindow(d), x, y, width, height, AllPlanes, ZPixmap);
+    if (!img) return {};
+    QImage out(width, height, QImage::Format_RGB32);
+    for (int row = 0; row < height; ++row)
+        for (int col = 0; col < width; ++col) out.setPixel(col, row, 0xFF000000u | (XGetPixel(img, col, row) & 0xFFFFFF));
+    XDestroyImage(img);
+    return out;
+}
+
 void XvfbSession::SavePng(const std::string& path) {
     Display* d = D(display_);
     XWindowAttributes a;
     XGetWindowAttributes(d, DefaultRootWindow(d), &a);
-    XImage* img = XGetImage(d, DefaultRootWindow(d), 0, 0, a.width, a.height, AllPlanes, ZPixmap);
-    if (!img) return;
-    QImage out(a.width, a.height, QImage::Format_RGB32);
-    for (int y = 0; y < a.height; ++y)
-        for (int x = 0; x < a.width; ++x) out.setPixel(x, y, 0xFF000000u | (XGetPixel(img, x, y) & 0xFFFFFF));
-    XDestroyImage(img);
-    out.save(QString::fromStdString(path));
+    Grab(0, 0, a.width, a.height).save(QString::fromStdString(path));
 }
 
 Process::Process(const std::vector<std::string>& args, const std::map<std::string, std::string>& env)

@@ -4,6 +4,8 @@
 
 #include <sys/types.h>
 
+#include <QImage>
+
 #include <chrono>
 #include <map>
 #include <optional>
@@ -36,6 +38,8 @@ public:
     // 0x00RRGGBB of a pixel of the root window (the screen) or of a window.
     unsigned Pixel(int x, int y, unsigned long window = 0);
     void SavePng(const std::string& path);
+    // A part of the screen as 0xFFRRGGBB pixels; a null image when it cannot be read.
+    QImage Grab(int x, int y, int width, int height);
     // Switches a monitor of the dummy server off or back on, as closing a
     // laptop's lid or plugging in a projector would.
     void SetMonitor(int index, bool on);
