@@ -3,13 +3,17 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
 
 #include "engine/Tavrelle_S.h"
-#include "music/MusicClaim.h"
 #include "platform/ForeignWindow.h"
 #include "platform/Random.h"
 #include "startup/Entry.h"
+#include "startup/InstanceLock.h"
+#include "startup/Tavrelle_B.h"
 
 namespace tav {
 
@@ -39,15 +43,26 @@ int RunSlideShow() {
             Current.AreaCentreX = w / 2.0;
             Current.AreaCentreY = h / 2.0;
         }
-        // One copy per monitor, one music: the others show as if the group had none.
-        if (Current.MusicMode != 0 && !ClaimMusic()) Current.MusicMode = 0;
+    }
+    // A desktop saver starts one copy per monitor: the copy that takes this
+    // lock plays the music, the others show as if the group had none. The
+    // lock is held until the show ends.
+    std::optional<InstanceLock> music;
+    if (options.hostWindow != 0 && Current.MusicMode != 0) {
+        music = InstanceLock::TryTake(DataFolder, "music");
+        if (!music) Current.MusicMode = 0;
     }
 
     SeedRandomFromClock();
     Tavrelle_S window(options);
     QTimer::singleShot(0, &window, [&window] { window.Start(); });
     QApplication::exec();
-    return 0;
+    // The show has ended: music is off, the window hidden and its grabs let
+    // go. A worker may still be composing a picture, perhaps stuck on a file
+    // that never answers; it is not waited for, and nothing is torn down
+    // under it: the process ends here.
+    std::fflush(nullptr);
+    ::_exit(0);
 }
 
 }  // namespace tav
