@@ -537,4 +537,43 @@ QByteArray WmfWriter::finish() const {
     return out;
 }
 
+QByteArray WriteCostlyMetafile(CostlyMetafile kind, std::size_t bytes) {
+    WmfWriter w;
+    w.setPlaceable(QRect(0, 0, 1000, 750), 1000);
+    std::size_t written = 0;
+    for (int i = 0; written < bytes; ++i) {
+        switch (kind) {
+        case CostlyMetafile::ClipMaze: {
+            // 0x0415 ExcludeClipRect (bottom, right, top, left), 0x041F SetPixel (colour, y, x).
+            const int x = (i * 7) % 997, y = (i * 13) % 743;
+            w.record(0x0415, {S(y + 2), S(x + 2), S(y), S(x)});
+            w.record(0x041F, {S(0xFF), 0, S(y), S(x + 3)});
+            written += 14 + 14;
+            break;
+        }
+        case CostlyMetafile::LargeShapes:
+            w.ellipse(-(i % 9), -(i % 7), 1000 + i % 5, 750 + i % 3);
+            written += 14;
+            break;
+        case CostlyMetafile::TinyRecords:
+            w.record(0x041F, {S(i & 0xFF), 0, S(i % 750), S(i % 1000)});
+            written += 14;
+            break;
+        case CostlyMetafile::LargeText:
+            if (i == 0) w.selectObject(w.createFont(-700, 700, false, "DejaVu Sans"));
+            w.textOut(0, 0, "WWWWWWWWWWWWWWWW");
+            written += 30;
+            break;
+        case CostlyMetafile::ManyEdges: {
+            std::vector<QPoint> zigzag;
+            for (int k = 0; k < 8000; ++k) zigzag.push_back({k % 2 ? 1000 : 0, (k * 750) / 8000});
+            w.polygon(zigzag);
+            written += 8 + 4 * zigzag.size();
+            break;
+        }
+        }
+    }
+    return w.finish();
+}
+
 }  // namespace tav::pw

@@ -108,6 +108,17 @@ private:
     int unitsPerInch_ = 1440;
 };
 
+// Metafiles made to cost as much work per byte as they can, of about `bytes`
+// bytes, framed 0..1000 x 0..750:
+//  ClipMaze     - excluded clip rectangles on a grid, each followed by a pixel,
+//                 so the clip region grows and is applied again and again;
+//  LargeShapes  - ellipses over the whole frame;
+//  TinyRecords  - single pixels, as many records as fit;
+//  LargeText    - lines of large text;
+//  ManyEdges    - polygons of thousands of points across the whole frame.
+enum class CostlyMetafile { ClipMaze, LargeShapes, TinyRecords, LargeText, ManyEdges };
+QByteArray WriteCostlyMetafile(CostlyMetafile kind, std::size_t bytes);
+
 // A 24-bit bottom-up DIB (info header and pixels, no file header).
 QByteArray MakeDib24(const QImage& image);
 
