@@ -13,16 +13,16 @@
 
 #include <cmath>
 
+#include "base/Colour.h"
 #include "music/BackgroundMusic.h"
-#include "x11/ForeignWindow.h"
 #include "startup/SharedState.h"
 #include "startup/WindowHelpers.h"
+#include "x11/ForeignWindow.h"
 
 namespace tav {
 
 namespace {
 
-QColor ToQColor(Colorref c) { return QColor::fromRgb(ColorrefToPixel(c)); }
 
 // The key numbers the input rules are written in.
 int VirtualKeyOf(const QKeyEvent* event) {
@@ -183,7 +183,7 @@ void Tavrelle_S::Start() {
         }
         PlaceWindow();
         QPalette pal = palette();
-        pal.setColor(QPalette::Window, ToQColor(static_cast<Colorref>(Current.BackColor)));
+        pal.setColor(QPalette::Window, ColorFromColorref(static_cast<Colorref>(Current.BackColor)));
         setPalette(pal);
         setAutoFillBackground(true);
 
@@ -193,7 +193,7 @@ void Tavrelle_S::Start() {
         show();
         SetWindowOpacity(this, static_cast<std::uint8_t>(Current.Opacity));
         if (options_.hostWindow == 0)
-            covers_.Cover(ToQColor(static_cast<Colorref>(Current.BackColor)), cursorHidden_,
+            covers_.Cover(ColorFromColorref(static_cast<Colorref>(Current.BackColor)), cursorHidden_,
                           static_cast<std::uint8_t>(Current.Opacity));
         raise();
         activateWindow();

@@ -2,27 +2,28 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <memory>
 #include <system_error>
+#include <vector>
 
+#include "base/Text.h"
 #include "dialogs/SettingsRun.h"
 #include "engine/ShowRun.h"
-#include "x11/X11Windows.h"
 #include "startup/InstanceLock.h"
 #include "startup/PreviewHost.h"
 #include "startup/SharedState.h"
 #include "storage/AtomicFile.h"
 #include "storage/Settings.h"
+#include "x11/X11Windows.h"
 
 namespace tav {
 
 namespace {
-
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -66,12 +67,7 @@ int StartSlideShow(const EntryEnvironment& environment) {
 }  // namespace
 
 std::string JoinCommandLine(int argc, char** argv) {
-    std::string line;
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1) line += ' ';
-        line += argv[i];
-    }
-    return line;
+    return JoinWithBlanks(std::vector<std::string>(argv + 1, argv + std::max(argc, 1)));
 }
 
 unsigned long ParseWindowId(const std::string& text) {
