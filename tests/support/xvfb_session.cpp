@@ -1,5 +1,6 @@
 #include "support/xvfb_session.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -19,7 +21,9 @@ namespace tav::test {
 
 namespace {
 
-pid_t SpawnWith(const std::vector<std::string>& args, const std::map<std::string, std::string>& env) {
+// With errorFile, the process's standard error goes to that file.
+pid_t SpawnWith(const std::vector<std::string>& args, const std::map<std::string, std::string>& env,
+                const std::string& errorFile = {}) {
     std::vector<std::string> entries;
     for (char** e = environ; *e; ++e) {
         std::string entry = *e;
@@ -32,8 +36,13 @@ pid_t SpawnWith(const std::vector<std::string>& args, const std::map<std::string
     argv.push_back(nullptr);
     for (auto& s : entries) envp.push_back(s.data());
     envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!errorFile.empty())
+        posix_spawn_file_actions_addopen(&actions, 2, errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = -1;
-    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0) return -1;
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
     return pid;
 }
 
@@ -117,8 +126,31 @@ void XvfbSession::SavePng(const std::string& path) {
     out.save(QString::fromStdString(path));
 }
 
-Process::Process(const std::vector<std::string>& args, const std::map<std::string, std::string>& env)
-    : pid_(SpawnWith(args, env)) {}
+std::optional<unsigned long> XvfbSession::TopLevelCardinal(const std::string& property) {
+    Display* d = D(display_);
+    const Atom atom = XInternAtom(d, property.c_str(), False);
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return std::nullopt;
+    std::optional<unsigned long> found;
+    for (unsigned i = 0; i < count && !found; ++i) {
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(d, children[i], atom, 0, 1, False, XA_CARDINAL, &type, &format, &items, &after,
+                               &data) == Success &&
+            format == 32 && items == 1)
+            found = *reinterpret_cast<unsigned long*>(data) & 0xFFFFFFFFul;
+        if (data) XFree(data);
+    }
+    if (children) XFree(children);
+    return found;
+}
+
+Process::Process(const std::vector<std::string>& args, const std::map<std::string, std::string>& env,
+                 const std::string& errorFile)
+    : pid_(SpawnWith(args, env, errorFile)) {}
 
 Process::~Process() {
     if (pid_ > 0 && !status_) {
