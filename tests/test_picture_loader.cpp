@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <random>
@@ -299,6 +300,10 @@ TEST_F(PictureLoaderTest, UnreadableFilesFail) {
     EXPECT_FALSE(LoadPictureFile(dir_.filePath("missing.bmp").toStdString()).ok());
     EXPECT_FALSE(LoadPictureFile(dir_.path().toStdString()).ok());
     EXPECT_FALSE(LoadPictureFile("").ok());
+    // A pipe is never opened: that would wait for a writer that never comes.
+    const std::string pipe = dir_.filePath("pipe.jpg").toStdString();
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_FALSE(LoadPictureFile(pipe).ok());
 }
 
 // Mutated copies of valid files (truncated, bytes overwritten) load or fail;

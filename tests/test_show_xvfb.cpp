@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -18,6 +19,7 @@
 #include "storage/IniFile.h"
 #include "storage/PictureListFile.h"
 #include "storage/SettingsRecord.h"
+#include "picturewriters/PictureWriters.h"
 #include "support/xvfb_session.h"
 
 namespace tav::test {
@@ -52,6 +54,17 @@ struct ShowData {
         WriteIniString(kIniSection, OpacityKey(0), opacity, Ini());
     }
     std::string Ini() const { return (home.path() + "/Tavrelle/" + kIniFileName).toStdString(); }
+    // Makes `paths` the list of group 0, shown back to back.
+    void UseList(const std::vector<std::string>& paths) const {
+        const QString folder = home.path() + "/Tavrelle";
+        WritePictureListFile((folder + "/Tavrelle_0.rdm").toStdString(), paths);
+        SaverSettingsData settings;
+        settings.Groups[0].BackColor = 0x00404040;
+        settings.Groups[0].IntervalSeconds = 0;
+        settings.Groups[0].EffectSpeed = 24;
+        WriteSettingsRecord((folder + "/Tavrelle_S.rdm").toStdString(), settings);
+    }
+    std::string Path(const char* name) const { return home.filePath(name).toStdString(); }
     std::map<std::string, std::string> Env(const XvfbSession& x) const {
         return {{"DISPLAY", x.name()}, {"XDG_DATA_HOME", home.path().toStdString()}, {"QT_QPA_PLATFORM", "xcb"},
                 {"SDL_AUDIODRIVER", "dummy"}};
@@ -91,6 +104,55 @@ TEST_F(ShowOnX, ShowsThePictureCentredOnTheBackgroundAndEndsOnAKey) {
     ASSERT_TRUE(show.Running());
     RunCommand({"xdotool", "key", "a"}, {{"DISPLAY", x.name()}});
     EXPECT_EQ(show.WaitExit(10s), 0) << "a key ends the show";
+}
+
+// A metafile of many large shapes: composing it takes a good while, within
+// the budget one metafile may spend.
+std::string WriteSlowPicture(const std::string& path) {
+    pw::WmfWriter wmf;
+    wmf.setPlaceable(QRect(0, 0, 1000, 750), 1000);
+    for (int i = 0; i < 4000; ++i) {
+        wmf.selectObject(wmf.createBrush(0, QColor::fromRgb(0x2040E0u - 0x10u * unsigned(i % 3)), 0));
+        wmf.ellipse(-i % 50, 0, 1000 - i % 40, 750);
+        wmf.deleteObject(0);
+    }
+    pw::SaveBytes(path, wmf.finish());
+    return path;
+}
+
+// Pictures that cannot be read or take long never hold the show nor its end:
+// a pipe, a slow picture, each first and later in the list. The show goes on
+// past them, and a key ends the process at once, also before the first
+// picture is on the screen.
+TEST_F(ShowOnX, PicturesThatBlockOrTakeLongHoldNeitherTheShowNorItsEnd) {
+    const std::string pipe = data.Path("pipe.jpg");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const std::string slow = WriteSlowPicture(data.Path("slow.wmf"));
+    const std::string red = data.Path("pic1.bmp"), green = data.Path("pic2.bmp");
+    struct Case {
+        const char* name;
+        std::vector<std::string> list;
+        bool keyAtOnce;  // press the key as soon as the window is there
+    };
+    const Case cases[] = {
+        {"pipe as picture 1 and 3", {pipe, red, pipe, green}, false},
+        {"slow picture between two", {red, slow, green}, false},
+        {"slow first picture", {slow, red}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        data.UseList(c.list);
+        Process show({ProgramPath("tavrelle"), "/s"}, data.Env(x));
+        if (c.keyAtOnce) {
+            ASSERT_TRUE(WaitForPixel(x, 20, 20, {0x404040}, 20s)) << "no window";
+        } else {
+            // The last picture of the list comes up: the show went past the others.
+            ASSERT_TRUE(WaitForPixel(x, 400, 300, {kGreen}, 30s)) << "the show did not go on";
+            ASSERT_TRUE(WaitForPixel(x, 400, 300, {kRed, 0x404040}, 30s)) << "the show did not go round";
+        }
+        RunCommand({"xdotool", "key", "a"}, {{"DISPLAY", x.name()}});
+        EXPECT_EQ(show.WaitExit(1s), 0) << "a key ends the process at once";
+    }
 }
 
 TEST_F(ShowOnX, ASecondCopyEndsAtOnceWhileAShowRuns) {

@@ -7,12 +7,30 @@
 #include <QImageReader>
 #include <QPainter>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstring>
 #include <exception>
 #include <mutex>
 
 namespace tav {
 namespace {
+
+// A descriptor of the regular file at path, or -1. O_NONBLOCK keeps the open
+// from waiting should a pipe take the file's place after the check.
+int OpenRegularFile(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
 
 // Qt's own guard against decompression bombs stays on; it is raised only as
 // far as our cap on picture size, so that every picture the cap lets through
@@ -130,8 +148,15 @@ DecodedPicture LoadPictureFile(const std::string& path, const std::function<QSiz
                                QRgb ground) {
     try {
         SetAllocationLimitOnce();
-        QFile file(QString::fromStdString(path));
-        if (!file.open(QIODevice::ReadOnly)) return {};
+        // Only a regular file is opened: a pipe or a device would keep the
+        // composing thread waiting for data that may never come.
+        const int fd = OpenRegularFile(path);
+        if (fd < 0) return {};
+        QFile file;
+        if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            return {};
+        }
         if (file.size() > kMaxPictureFileBytes) return {};
         const QByteArray head = file.peek(16);
         const auto format =
