@@ -1,16 +1,21 @@
 // The real program on a private X server: the slide show, its opacity, the
-// keys that end it, the single-copy rule, the preview and running inside a
-// desktop saver's window; skipped where Xvfb is missing. And the program with
-// no X display to reach.
+// keys that end it, the single-copy rule, the preview, running inside a
+// desktop saver's window and being run by a real XScreenSaver from the
+// installed files; skipped where Xvfb is missing. And the program with no X
+// display to reach.
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QImage>
-#include <QTemporaryDir>
-
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -286,6 +291,129 @@ TEST(WithoutDisplay, ModesThatShowSomethingSayWhyAndFailTheOthersEndQuietly) {
         error << in.rdbuf();
         EXPECT_EQ(error.str(), c.error) << where;
     }
+// XScreenSaver refuses to run hacks as root, so as root its processes run as
+// an ordinary account made for the tests; otherwise as the caller.
+struct SaverUser {
+    uid_t uid = 0;
+    gid_t gid = 0;
+    bool switchUser = false;
+};
+
+std::optional<SaverUser> OrdinaryUser() {
+    if (::geteuid() != 0) return SaverUser{::geteuid(), ::getegid(), false};
+    const char* name = "tavrelle-test";
+    if (!::getpwnam(name))
+        std::system("useradd --system --no-create-home --shell /usr/sbin/nologin tavrelle-test >/dev/null 2>&1");
+    const passwd* pw = ::getpwnam(name);
+    if (!pw) return std::nullopt;
+    return SaverUser{pw->pw_uid, pw->pw_gid, true};
+}
+
+// The exit status of a command, or -1 when it does not end within `limit`.
+int Status(const std::vector<std::string>& args, std::chrono::milliseconds limit = 60s) {
+    Process p(args, {});
+    return p.WaitExit(limit).value_or(-1);
+}
+
+// The position (from 1) of the Tavrelle entry in the "programs" resource of an
+// app-defaults file: XScreenSaver splits the value at its "\n"s.
+int ProgramNumber(const std::string& appDefaults) {
+    std::ifstream in(appDefaults);
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string all = text.str();
+    const std::size_t start = all.find("\n*programs:");
+    const std::size_t entry = all.find("tavrelle /s", start);
+    if (start == std::string::npos || entry == std::string::npos) return 0;
+    int number = 1;
+    for (std::size_t at = all.find("\\n", start); at < entry; at = all.find("\\n", at + 2)) ++number;
+    return number;
+}
+
+class XScreenSaverOnX : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!x.ok()) GTEST_SKIP() << "Xvfb is not installed";
+        if (!HaveProgram("xscreensaver") || !HaveProgram("xscreensaver-command"))
+            GTEST_SKIP() << "XScreenSaver is not installed";
+        if (!std::filesystem::exists("/etc/X11/app-defaults/XScreenSaver"))
+            GTEST_SKIP() << "XScreenSaver's list of programs is missing";
+        const auto found = OrdinaryUser();
+        if (!found) GTEST_SKIP() << "no ordinary account to run XScreenSaver (run as root to create one)";
+        user = *found;
+    }
+
+    // Runs a command as the ordinary user with only the given environment.
+    std::vector<std::string> AsUser(std::vector<std::string> command, const std::map<std::string, std::string>& env) {
+        std::vector<std::string> args;
+        if (user.switchUser)
+            args = {"setpriv", "--reuid=" + std::to_string(user.uid), "--regid=" + std::to_string(user.gid),
+                    "--init-groups"};
+        args.push_back("env");
+        args.push_back("-i");
+        for (const auto& [k, v] : env) args.push_back(k + "=" + v);
+        args.insert(args.end(), command.begin(), command.end());
+        return args;
+    }
+
+    void GiveToUser(const QString& path) {
+        ::chmod(path.toLocal8Bit().constData(), 0755);
+        if (!user.switchUser) return;
+        ::chown(path.toLocal8Bit().constData(), user.uid, user.gid);
+        for (const auto& e : std::filesystem::recursive_directory_iterator(path.toStdString()))
+            ::lchown(e.path().c_str(), user.uid, user.gid);
+    }
+
+    XvfbSession x{800, 600};
+    ShowData data;
+    SaverUser user;
+};
+
+TEST_F(XScreenSaverOnX, RunsTavrelleFromItsSystemWideListOfPrograms) {
+    // The installed files, with the system's lists as the package's
+    // installation leaves them (its postinst runs the same script).
+    QTemporaryDir stage, home;
+    const std::string root = stage.path().toStdString();
+    const char* cmake = std::getenv("TAVRELLE_CMAKE");
+    ASSERT_EQ(Status({"env", "DESTDIR=" + root, cmake ? cmake : "cmake", "--install", ProgramPath(""), "--prefix",
+                      "/usr"}),
+              0);
+    const std::string appDefaults = root + "/etc/X11/app-defaults";
+    std::filesystem::create_directories(appDefaults);
+    ASSERT_EQ(Status({"sh", "-c", "cp -P /etc/X11/app-defaults/XScreenSaver* " + appDefaults}), 0);
+    ASSERT_EQ(Status({root + "/usr/libexec/tavrelle/xscreensaver-programs", "add", appDefaults}), 0);
+    const int number = ProgramNumber(appDefaults + "/XScreenSaver");
+    ASSERT_GT(number, 0) << "Tavrelle is not in the list of programs";
+    GiveToUser(stage.path());
+    GiveToUser(home.path());
+    GiveToUser(data.home.path());
+
+    // No ~/.xscreensaver: the list comes from the app-defaults alone, and the
+    // hack folder comes first on the path as XScreenSaver puts it.
+    const std::map<std::string, std::string> env = {
+        {"HOME", home.path().toStdString()},
+        {"DISPLAY", x.name()},
+        {"XFILESEARCHPATH", appDefaults + "/%N"},
+        {"PATH", root + "/usr/libexec/xscreensaver:" + root + "/usr/bin:/usr/bin:/bin"},
+        {"XDG_DATA_HOME", data.home.path().toStdString()},
+        {"SDL_AUDIODRIVER", "dummy"},
+    };
+    Process daemon(AsUser({"xscreensaver", "--no-splash"}, env), {});
+    bool ready = false;
+    for (int i = 0; i < 100 && !ready && daemon.Running(); ++i) {
+        ready = Status(AsUser({"xscreensaver-command", "-version"}, env), 10s) == 0;
+        if (!ready) std::this_thread::sleep_for(200ms);
+    }
+    ASSERT_TRUE(ready) << "XScreenSaver did not start";
+
+    ASSERT_EQ(Status(AsUser({"xscreensaver-command", "-select", std::to_string(number)}, env)), 0);
+    // XScreenSaver fades the screen out first; then the show's picture
+    // appears centred on its grey background.
+    EXPECT_TRUE(WaitForPixel(x, 400, 300, {kRed, kGreen}, 30s)) << "no picture on the screen";
+    EXPECT_EQ(x.Pixel(20, 20), 0x404040u);
+    if (const char* dir = std::getenv("TAVRELLE_SCREENSHOT_DIR")) x.SavePng(std::string(dir) + "/xscreensaver.png");
+    Status(AsUser({"xscreensaver-command", "-exit"}, env), 10s);
+    EXPECT_TRUE(daemon.WaitExit(10s).has_value());
 }
 
 }  // namespace
