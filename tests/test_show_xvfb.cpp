@@ -291,6 +291,8 @@ TEST(WithoutDisplay, ModesThatShowSomethingSayWhyAndFailTheOthersEndQuietly) {
         error << in.rdbuf();
         EXPECT_EQ(error.str(), c.error) << where;
     }
+}
+
 // XScreenSaver refuses to run hacks as root, so as root its processes run as
 // an ordinary account made for the tests; otherwise as the caller.
 struct SaverUser {
