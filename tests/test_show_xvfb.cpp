@@ -379,14 +379,18 @@ TEST(ShowOnTwoMonitors, CoversEveryMonitorFollowsThemAndEndsOnInputFromAny) {
     const struct {
         const char* input;
         std::vector<std::string> command;
+        const char* scale;  // QT_SCALE_FACTOR: at 2 Qt's logical monitors are half the size
     } cases[] = {
-        {"a key", {"xdotool", "key", "a"}},
-        {"a click on the other monitor", {"xdotool", "mousemove", "1400", "300", "click", "1"}},
+        {"a key", {"xdotool", "key", "a"}, "1"},
+        {"a click on the other monitor", {"xdotool", "mousemove", "1400", "300", "click", "1"}, "1"},
+        {"a key, at scale 2", {"xdotool", "key", "a"}, "2"},
     };
     bool followed = false;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.input);
-        Process show({ProgramPath("tavrelle"), "/s"}, data.Env(x));
+        auto env = data.Env(x);
+        env["QT_SCALE_FACTOR"] = c.scale;
+        Process show({ProgramPath("tavrelle"), "/s"}, env);
         // The picture area is centred on the primary monitor, the other one is all background.
         ASSERT_TRUE(WaitForPixel(x, 512, 384, {kRed, kGreen}, 20s)) << "no picture on the primary monitor";
         ASSERT_TRUE(WaitForPixel(x, 1024, 0, {0x404040}, 10s)) << "the other monitor is not covered";
