@@ -456,7 +456,8 @@ int ProgramNumber(const std::string& appDefaults) {
 class XScreenSaverOnX : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!x.ok()) GTEST_SKIP() << "Xvfb is not installed";
+        x = Server();
+        if (!x->ok()) GTEST_SKIP() << "no X server for this test";
         if (!HaveProgram("xscreensaver") || !HaveProgram("xscreensaver-command"))
             GTEST_SKIP() << "XScreenSaver is not installed";
         if (!std::filesystem::exists("/etc/X11/app-defaults/XScreenSaver"))
@@ -465,6 +466,7 @@ protected:
         if (!found) GTEST_SKIP() << "no ordinary account to run XScreenSaver (run as root to create one)";
         user = *found;
     }
+    virtual std::unique_ptr<XvfbSession> Server() { return std::make_unique<XvfbSession>(800, 600); }
 
     // Runs a command as the ordinary user with only the given environment.
     std::vector<std::string> AsUser(std::vector<std::string> command, const std::map<std::string, std::string>& env) {
@@ -487,56 +489,109 @@ protected:
             ::lchown(e.path().c_str(), user.uid, user.gid);
     }
 
-    XvfbSession x{800, 600};
+    // Installs the program into a staging folder, with the system's lists as
+    // the package's installation leaves them (its postinst runs the same
+    // script), starts XScreenSaver as the ordinary user and has it run
+    // Tavrelle. `extra` is added to the environment of the saver's processes.
+    void StartSaverWithTavrelle(const std::map<std::string, std::string>& extra = {}) {
+        const std::string root = stage.path().toStdString();
+        const char* cmake = std::getenv("TAVRELLE_CMAKE");
+        ASSERT_EQ(Status({"env", "DESTDIR=" + root, cmake ? cmake : "cmake", "--install", ProgramPath(""), "--prefix",
+                          "/usr"}),
+                  0);
+        const std::string appDefaults = root + "/etc/X11/app-defaults";
+        std::filesystem::create_directories(appDefaults);
+        ASSERT_EQ(Status({"sh", "-c", "cp -P /etc/X11/app-defaults/XScreenSaver* " + appDefaults}), 0);
+        ASSERT_EQ(Status({root + "/usr/libexec/tavrelle/xscreensaver-programs", "add", appDefaults}), 0);
+        const int number = ProgramNumber(appDefaults + "/XScreenSaver");
+        ASSERT_GT(number, 0) << "Tavrelle is not in the list of programs";
+        GiveToUser(stage.path());
+        GiveToUser(home.path());
+        GiveToUser(data.home.path());
+
+        // No ~/.xscreensaver: the list comes from the app-defaults alone, and the
+        // hack folder comes first on the path as XScreenSaver puts it.
+        env = {
+            {"HOME", home.path().toStdString()},
+            {"DISPLAY", x->name()},
+            {"XFILESEARCHPATH", appDefaults + "/%N"},
+            {"PATH", root + "/usr/libexec/xscreensaver:" + root + "/usr/bin:/usr/bin:/bin"},
+            {"XDG_DATA_HOME", data.home.path().toStdString()},
+            {"SDL_AUDIODRIVER", "dummy"},
+        };
+        for (const auto& [k, v] : extra) env[k] = v;
+        daemon = std::make_unique<Process>(AsUser({"xscreensaver", "--no-splash"}, env), std::map<std::string, std::string>{});
+        bool ready = false;
+        for (int i = 0; i < 100 && !ready && daemon->Running(); ++i) {
+            ready = Status(AsUser({"xscreensaver-command", "-version"}, env), 10s) == 0;
+            if (!ready) std::this_thread::sleep_for(200ms);
+        }
+        ASSERT_TRUE(ready) << "XScreenSaver did not start";
+        ASSERT_EQ(Status(AsUser({"xscreensaver-command", "-select", std::to_string(number)}, env)), 0);
+    }
+
+    void StopSaver() {
+        Status(AsUser({"xscreensaver-command", "-exit"}, env), 10s);
+        EXPECT_TRUE(daemon->WaitExit(10s).has_value());
+    }
+
+    std::unique_ptr<XvfbSession> x;
     ShowData data;
     SaverUser user;
+    QTemporaryDir stage, home;
+    std::map<std::string, std::string> env;
+    std::unique_ptr<Process> daemon;
 };
 
 TEST_F(XScreenSaverOnX, RunsTavrelleFromItsSystemWideListOfPrograms) {
-    // The installed files, with the system's lists as the package's
-    // installation leaves them (its postinst runs the same script).
-    QTemporaryDir stage, home;
-    const std::string root = stage.path().toStdString();
-    const char* cmake = std::getenv("TAVRELLE_CMAKE");
-    ASSERT_EQ(Status({"env", "DESTDIR=" + root, cmake ? cmake : "cmake", "--install", ProgramPath(""), "--prefix",
-                      "/usr"}),
-              0);
-    const std::string appDefaults = root + "/etc/X11/app-defaults";
-    std::filesystem::create_directories(appDefaults);
-    ASSERT_EQ(Status({"sh", "-c", "cp -P /etc/X11/app-defaults/XScreenSaver* " + appDefaults}), 0);
-    ASSERT_EQ(Status({root + "/usr/libexec/tavrelle/xscreensaver-programs", "add", appDefaults}), 0);
-    const int number = ProgramNumber(appDefaults + "/XScreenSaver");
-    ASSERT_GT(number, 0) << "Tavrelle is not in the list of programs";
-    GiveToUser(stage.path());
-    GiveToUser(home.path());
-    GiveToUser(data.home.path());
-
-    // No ~/.xscreensaver: the list comes from the app-defaults alone, and the
-    // hack folder comes first on the path as XScreenSaver puts it.
-    const std::map<std::string, std::string> env = {
-        {"HOME", home.path().toStdString()},
-        {"DISPLAY", x.name()},
-        {"XFILESEARCHPATH", appDefaults + "/%N"},
-        {"PATH", root + "/usr/libexec/xscreensaver:" + root + "/usr/bin:/usr/bin:/bin"},
-        {"XDG_DATA_HOME", data.home.path().toStdString()},
-        {"SDL_AUDIODRIVER", "dummy"},
-    };
-    Process daemon(AsUser({"xscreensaver", "--no-splash"}, env), {});
-    bool ready = false;
-    for (int i = 0; i < 100 && !ready && daemon.Running(); ++i) {
-        ready = Status(AsUser({"xscreensaver-command", "-version"}, env), 10s) == 0;
-        if (!ready) std::this_thread::sleep_for(200ms);
-    }
-    ASSERT_TRUE(ready) << "XScreenSaver did not start";
-
-    ASSERT_EQ(Status(AsUser({"xscreensaver-command", "-select", std::to_string(number)}, env)), 0);
+    ASSERT_NO_FATAL_FAILURE(StartSaverWithTavrelle());
     // XScreenSaver fades the screen out first; then the show's picture
     // appears centred on its grey background.
-    EXPECT_TRUE(WaitForPixel(x, 400, 300, {kRed, kGreen}, 30s)) << "no picture on the screen";
-    EXPECT_EQ(x.Pixel(20, 20), 0x404040u);
-    if (const char* dir = std::getenv("TAVRELLE_SCREENSHOT_DIR")) x.SavePng(std::string(dir) + "/xscreensaver.png");
-    Status(AsUser({"xscreensaver-command", "-exit"}, env), 10s);
-    EXPECT_TRUE(daemon.WaitExit(10s).has_value());
+    EXPECT_TRUE(WaitForPixel(*x, 400, 300, {kRed, kGreen}, 30s)) << "no picture on the screen";
+    EXPECT_EQ(x->Pixel(20, 20), 0x404040u);
+    if (const char* dir = std::getenv("TAVRELLE_SCREENSHOT_DIR")) x->SavePng(std::string(dir) + "/xscreensaver.png");
+    StopSaver();
+}
+
+// The processes of the program that have the file open.
+int ProgramsWithFileOpen(const std::string& file) {
+    int count = 0;
+    std::error_code ec;
+    for (const auto& process : std::filesystem::directory_iterator("/proc", ec)) {
+        if (std::filesystem::read_symlink(process.path() / "exe", ec).filename() != "tavrelle") continue;
+        for (const auto& fd : std::filesystem::directory_iterator(process.path() / "fd", ec))
+            if (std::filesystem::read_symlink(fd.path(), ec) == file) {
+                ++count;
+                break;
+            }
+    }
+    return count;
+}
+
+// XScreenSaver on two monitors starts a copy of the program for each.
+class XScreenSaverOnTwoMonitors : public XScreenSaverOnX {
+    std::unique_ptr<XvfbSession> Server() override {
+        return std::make_unique<XvfbSession>(std::vector<MonitorSize>{{800, 600}, {800, 600}});
+    }
+};
+
+TEST_F(XScreenSaverOnTwoMonitors, EveryMonitorShowsTheSlideShowAndTheMusicPlaysOnce) {
+    const std::string wav = data.home.filePath("tone.wav").toStdString();
+    ASSERT_TRUE(WriteToneWav(wav, 440, 1));
+    data.PlayMusic(wav);
+    QTemporaryDir runtime;
+    GiveToUser(runtime.path());
+    const std::string sound = runtime.filePath("sound.raw").toStdString();
+    ASSERT_NO_FATAL_FAILURE(StartSaverWithTavrelle(
+        {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", sound}, {"XDG_RUNTIME_DIR", runtime.path().toStdString()}}));
+    EXPECT_TRUE(WaitForPixel(*x, 400, 300, {kRed, kGreen}, 30s)) << "no picture on the first monitor";
+    EXPECT_TRUE(WaitForPixel(*x, 1200, 300, {kRed, kGreen}, 30s)) << "no picture on the second monitor";
+    if (const char* dir = std::getenv("TAVRELLE_SCREENSHOT_DIR"))
+        x->SavePng(std::string(dir) + "/xscreensaver-two-monitors.png");
+    std::this_thread::sleep_for(1s);
+    EXPECT_EQ(ProgramsWithFileOpen(sound), 1) << "copies that play the music";
+    StopSaver();
+    EXPECT_EQ(ProgramsWithFileOpen(sound), 0) << "the music goes on after the saver ended";
 }
 
 }  // namespace
