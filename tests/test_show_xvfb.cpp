@@ -20,7 +20,7 @@
 #include <sstream>
 #include <thread>
 
-#include "startup/Tavrelle_B.h"
+#include "startup/SharedState.h"
 #include "storage/PictureListFile.h"
 #include "storage/SettingsRecord.h"
 #include "picturewriters/PictureWriters.h"

@@ -8,8 +8,8 @@
 // 4000 x 3000 photo-like file for a 1920-wide draw: through LoadPictureFile,
 // through QImageReader asked for the draw size, and through QImageReader asked
 // for the DCT-reduced size LoadPictureFile picks; compare their times as ratios.
-#include "platform/PictureLoader.h"
-#include "platform/WmfPlayer.h"
+#include "pictures/PictureLoader.h"
+#include "pictures/WmfPlayer.h"
 
 #include "picturewriters/PictureWriters.h"
 
