@@ -295,6 +295,27 @@ TEST_F(PictureLoaderTest, ReducedDecodeNeverFallsBelowTheDrawSize) {
     }
 }
 
+// A HEIC photo with a 320 x 240 thumbnail, turned sideways by its boxes: the
+// thumbnail serves a draw size it covers, the photo itself anything larger.
+TEST_F(PictureLoaderTest, HeifThumbnailServesSmallDrawSizes) {
+    const std::string path = write("thumb.heic", pw::WriteHeif(Quadrants(640, 480), pw::HeifCodec::Hevc, 90, 6, 320));
+    const struct {
+        QSize draw;
+        QSize decoded;
+    } cases[] = {{{75, 100}, {240, 320}}, {{240, 320}, {240, 320}}, {{240, 321}, {480, 640}},
+                 {{0, 0}, {480, 640}},    {{-1, 5}, {480, 640}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.draw.width()) + "x" + std::to_string(c.draw.height()));
+        const DecodedPicture pic = LoadPictureFile(path, [&](QSize) { return c.draw; });
+        ASSERT_TRUE(pic.ok());
+        EXPECT_EQ(QSize(pic.naturalWidth, pic.naturalHeight), QSize(480, 640));
+        EXPECT_EQ(pic.image.size(), c.decoded);
+        // Turned like the photo: the red quadrant (top left when stored) is now top right.
+        const QRgb px = pic.image.pixel(pic.image.width() * 3 / 4, pic.image.height() / 4);
+        EXPECT_GT(qRed(px), 150) << std::hex << px;
+    }
+}
+
 TEST_F(PictureLoaderTest, MetafileIsRenderedAtTheDrawSize) {
     pw::WmfWriter wmf;
     wmf.setPlaceable(QRect(0, 0, 1440, 720), 1440);

@@ -10,8 +10,10 @@
 #include <QScreen>
 #include <QWindow>
 
+#include <algorithm>
 #include <cmath>
 
+#include "engine/VirtualKeys.h"
 #include "music/Tavrelle_BGM.h"
 #include "platform/ForeignWindow.h"
 #include "startup/Tavrelle_B.h"
@@ -22,18 +24,6 @@ namespace tav {
 namespace {
 
 QColor ToQColor(Colorref c) { return QColor::fromRgb(ColorrefToPixel(c)); }
-
-// The key numbers the input rules are written in.
-int VirtualKeyOf(const QKeyEvent* event) {
-    switch (event->key()) {
-        case Qt::Key_Left: return VK_LEFT;
-        case Qt::Key_Right: return VK_RIGHT;
-        case Qt::Key_Down: return VK_DOWN;
-        case Qt::Key_Alt:
-        case Qt::Key_AltGr: return VK_MENU;
-        default: return event->key() & 0xFFFF;
-    }
-}
 
 }  // namespace
 
@@ -190,10 +180,13 @@ void Tavrelle_S::Start() {
         CentreDisplay();
 
         show();
-        SetWindowOpacity(this, static_cast<std::uint8_t>(Current.Opacity));
+        // A hand-edited opacity outside 0 ... 255 would wrap around as an 8-bit
+        // value (256 gives an invisible window); it is held at the nearer end,
+        // and the file keeps what was written.
+        const auto opacity = static_cast<std::uint8_t>(std::clamp<int>(Current.Opacity, 0, 255));
+        SetWindowOpacity(this, opacity);
         if (options_.hostWindow == 0)
-            covers_.Cover(ToQColor(static_cast<Colorref>(Current.BackColor)), cursorHidden_,
-                          static_cast<std::uint8_t>(Current.Opacity));
+            covers_.Cover(ToQColor(static_cast<Colorref>(Current.BackColor)), cursorHidden_, opacity);
         raise();
         activateWindow();
         QCoreApplication::processEvents();
@@ -270,7 +263,7 @@ void Tavrelle_S::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void Tavrelle_S::keyPressEvent(QKeyEvent* event) {
-    if (options_.hostWindow == 0) Act(input_.KeyDown(VirtualKeyOf(event)));
+    if (options_.hostWindow == 0) Act(input_.KeyDown(VirtualKeyOf(event->key(), event->modifiers())));
 }
 
 void Tavrelle_S::closeEvent(QCloseEvent* event) {

@@ -140,6 +140,8 @@ void Tavrelle_X::paintEvent(QPaintEvent*) {
 }
 
 int RunPreview(unsigned long windowId) {
+    // Nothing would ever end a preview without a window to draw in.
+    if (windowId == 0 || !ForeignWindowExists(windowId)) return 0;
     Tavrelle_X host(windowId);
     host.RunPreview();
     return QApplication::exec();
