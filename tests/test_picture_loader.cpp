@@ -1,6 +1,6 @@
 // Decoding of picture files: exact pixels for the lossless formats, photo
 // orientation, transparency, the size cap, reduced decoding and damaged files.
-#include "platform/PictureLoader.h"
+#include "pictures/PictureLoader.h"
 
 #include "picturewriters/PictureWriters.h"
 
@@ -150,6 +150,24 @@ TEST_F(PictureLoaderTest, FormatIsToldByContentNotByName) {
     EXPECT_TRUE(LoadPictureFile(write("no-extension", pw::WriteJpeg(pattern))).ok());
     EXPECT_TRUE(LoadPictureFile(write("really-a-png.heic", pw::WritePng(pattern))).ok());
     EXPECT_TRUE(LoadPictureFile(write("really-a-heic.png", pw::WriteHeif(pattern, pw::HeifCodec::Hevc))).ok());
+
+    // HEIF files are told by the brands of their leading box: the major one or a compatible one.
+    const struct {
+        QByteArray head;
+        PictureFormat want;
+    } brands[] = {
+        {QByteArray("\0\0\0\x18" "ftypmif1\0\0\0\0mif1heic", 24), PictureFormat::Heic},
+        {QByteArray("\0\0\0\x1c" "ftypmif1\0\0\0\0mif1miafavif", 28), PictureFormat::Avif},
+        {QByteArray("\0\0\0\x18" "ftypisom\0\0\0\0isommp41", 24), PictureFormat::Unknown},
+        // A compatible brand beyond the box's own size does not count.
+        {QByteArray("\0\0\0\x14" "ftypisom\0\0\0\0isomheic", 24), PictureFormat::Unknown},
+        {QByteArray("\xff\xff\xff\xff" "ftypisom\0\0\0\0isomavif", 24), PictureFormat::Avif},
+    };
+    for (const auto& b : brands) {
+        EXPECT_EQ(SniffPictureFormat(reinterpret_cast<const unsigned char*>(b.head.constData()), std::size_t(b.head.size())),
+                  b.want)
+            << b.head.mid(8).toStdString();
+    }
 }
 
 // The stored picture has its red corner at the top left; each orientation tag
