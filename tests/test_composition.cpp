@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 
 #include "picturewriters/PictureWriters.h"
-#include "surfaces/PictureSlots.h"
+#include "surfaces/Composition.h"
 
 namespace tav {
 namespace {

@@ -638,4 +638,12 @@ void Tavrelle_P::done(int result) {
     QDialog::done(result);
 }
 
+int RunSettingsDialog() {
+    // Japanese captions need a font that has them; the desktop's default may not.
+    QApplication::setFont(DialogFont(12));
+    Tavrelle_P dialog;
+    dialog.exec();
+    return 0;
+}
+
 }  // namespace tav

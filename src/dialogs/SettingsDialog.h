@@ -145,4 +145,10 @@ private:
     QPoint dragOffset_;
 };
 
+// Hand-over to the settings dialog: shows it modally and returns when it
+// closes (the process then ends with the returned status). Called by the
+// entry routine with a QApplication created, DataFolder prepared and the
+// settings loaded (LoadSettings).
+int RunSettingsDialog();
+
 }  // namespace tav

@@ -13,6 +13,7 @@
 #include "effects/EffectHost.h"
 #include "engine/Orders.h"
 #include "startup/SharedState.h"
+#include "surfaces/Composition.h"
 
 namespace tav {
 

@@ -17,10 +17,10 @@
 #include <vector>
 
 #include "base/Text.h"
-#include "dialogs/SettingsRun.h"
-#include "engine/ShowRun.h"
+#include "dialogs/SettingsDialog.h"
+#include "engine/ShowWindow.h"
 #include "startup/InstanceLock.h"
-#include "startup/PreviewHost.h"
+#include "startup/PreviewWindow.h"
 #include "startup/SharedState.h"
 #include "storage/AtomicFile.h"
 #include "storage/Settings.h"

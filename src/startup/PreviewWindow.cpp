@@ -10,9 +10,8 @@
 
 #include <cmath>
 
-#include "x11/ForeignWindow.h"
 #include "platform/Random.h"
-#include "startup/PreviewHost.h"
+#include "x11/ForeignWindow.h"
 
 namespace tav {
 

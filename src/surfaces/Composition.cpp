@@ -1,4 +1,4 @@
-#include "surfaces/PictureSlots.h"
+#include "surfaces/Composition.h"
 
 #include <QImage>
 

@@ -12,7 +12,7 @@
 
 #include <random>
 
-#include "surfaces/PictureSlots.h"
+#include "surfaces/Composition.h"
 
 namespace {
 

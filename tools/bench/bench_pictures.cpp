@@ -12,7 +12,7 @@
 // against libheif's converter and Qt's plain decode.
 #include "pictures/PictureLoader.h"
 #include "pictures/WmfPlayer.h"
-#include "surfaces/PictureSlots.h"
+#include "surfaces/Composition.h"
 
 #include "picturewriters/PictureWriters.h"
 

@@ -16,7 +16,7 @@
 #include "effects/RecordingHost.h"
 #include "render/Crc32.h"
 #include "render/RenderOptions.h"
-#include "surfaces/PictureSlots.h"
+#include "surfaces/Composition.h"
 
 namespace tav {
 namespace {
