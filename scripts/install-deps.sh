@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config ccache
   qt6-base-dev libgl-dev
-  libsdl2-mixer-dev libcdio-dev libx11-dev libxtst-dev zlib1g-dev
+  libsdl2-mixer-dev libcdio-dev libx11-dev libxtst-dev zlib1g-dev libdeflate-dev
   libgtest-dev libbenchmark-dev lame
   xvfb xauth xdotool x11-utils
   fonts-ipafont-gothic

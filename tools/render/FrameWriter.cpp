@@ -1,10 +1,12 @@
 #include "render/FrameWriter.h"
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 namespace tav {
 namespace {
@@ -29,9 +31,11 @@ std::vector<unsigned char> EncodePng(const Bitmap& frame) {
     const int w = frame.width(), h = frame.height();
     const std::size_t rowBytes = static_cast<std::size_t>(w) * 3 + 1;
     // Each row as its filter type (2: minus the byte above) and the R, G, B bytes.
-    std::vector<unsigned char> raw(rowBytes * h);
+    // Left uninitialised: every byte is written below.
+    const std::size_t rawSize = rowBytes * h;
+    const std::unique_ptr<unsigned char[]> raw(new unsigned char[rawSize]);
     for (int y = 0; y < h; ++y) {
-        unsigned char* out = raw.data() + rowBytes * y;
+        unsigned char* out = raw.get() + rowBytes * y;
         *out++ = 2;
         const Pixel* row = frame.row(y);
         const Pixel* above = y > 0 ? frame.row(y - 1) : nullptr;
@@ -44,26 +48,25 @@ std::vector<unsigned char> EncodePng(const Bitmap& frame) {
         }
     }
 
-    z_stream z{};
-    // Runs of equal bytes are all a filtered frame of flat areas and repeated
-    // rows has to offer; the run-length strategy finds them fastest.
-    deflateInit2(&z, 1, Z_DEFLATED, 15, 8, Z_RLE);
-    std::vector<unsigned char> packed(deflateBound(&z, raw.size()));
-    z.next_in = raw.data();
-    z.avail_in = static_cast<uInt>(raw.size());
-    z.next_out = packed.data();
-    z.avail_out = static_cast<uInt>(packed.size());
-    deflate(&z, Z_FINISH);
-    packed.resize(z.total_out);
-    deflateEnd(&z);
+    // One compressor per thread, made once: level 1 is the fastest that still
+    // finds repeated rows and flat areas.
+    struct Compressor {
+        libdeflate_compressor* c = libdeflate_alloc_compressor(1);
+        ~Compressor() { libdeflate_free_compressor(c); }
+    };
+    thread_local Compressor compressor;
+    const std::size_t bound = libdeflate_zlib_compress_bound(compressor.c, rawSize);
+    const std::unique_ptr<unsigned char[]> packed(new unsigned char[bound]);
+    const std::size_t packedSize = libdeflate_zlib_compress(compressor.c, raw.get(), rawSize, packed.get(), bound);
 
     std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    png.reserve(packedSize + 64);
     std::vector<unsigned char> header;
     PutBigEndian(header, static_cast<std::uint32_t>(w));
     PutBigEndian(header, static_cast<std::uint32_t>(h));
     header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, RGB, deflate, filters per row, no interlace
     PutChunk(png, "IHDR", header.data(), header.size());
-    PutChunk(png, "IDAT", packed.data(), packed.size());
+    PutChunk(png, "IDAT", packed.get(), packedSize);
     PutChunk(png, "IEND", nullptr, 0);
     return png;
 }
