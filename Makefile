@@ -3,7 +3,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build demo test test-asan clean
+.PHONY: all deps build demo test test-asan package clean
 
 all: build
 
@@ -19,6 +19,10 @@ demo: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The Debian package: build/tavrelle_<version>_amd64.deb.
+package: build
+	cd $(BUILD) && cpack
 
 # The same tests under AddressSanitizer and UBSan.
 test-asan: deps

@@ -10,6 +10,7 @@ PACKAGES=(
   libgtest-dev libbenchmark-dev lame
   xvfb xauth xdotool x11-utils
   fonts-ipafont-gothic
+  dpkg-dev lintian desktop-file-utils libxml2-utils man-db xscreensaver
 )
 
 missing=()

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QTemporaryDir>
 
+#include "picturewriters/PictureWriters.h"
 #include "surfaces/PictureSlots.h"
 
 namespace tav {
@@ -70,6 +71,19 @@ TEST_F(Compose, EachSlideStartsFromTheBackgroundAndSlotsKeepTheirOwnPictures) {
     EXPECT_EQ(surfaces.Slot(1).hDC->bitmap().pixel(0, 0), 0u) << "nothing of the previous picture remains";
     EXPECT_EQ(surfaces.Slot(1).hDC->bitmap().pixel(20, 15), 0x0000FFu);
     EXPECT_EQ(surfaces.Slot(0).hDC->bitmap().pixel(0, 0), 0xFF0000u) << "the outgoing slot keeps its picture";
+}
+
+TEST_F(Compose, TransparentPixelsShowTheBackground) {
+    QImage dot(4, 4, QImage::Format_Indexed8);
+    dot.setColorTable({qRgba(0, 0, 0, 0), qRgb(255, 0, 0)});
+    dot.fill(0);
+    dot.setPixel(0, 0, 1);
+    const std::string path = dir.filePath("dot.gif").toStdString();
+    ASSERT_TRUE(pw::SaveBytes(path, pw::WriteGif({dot})));
+    ComposeSlide(surfaces, path, {8, 8, 1, 0x00123456});
+    const Bitmap& slot = surfaces.Incoming().bitmap();
+    EXPECT_EQ(slot.pixel(0, 0), 0xFF0000u);
+    EXPECT_EQ(slot.pixel(5, 5), 0x563412u) << "a transparent pixel shows the background colour";
 }
 
 TEST_F(Compose, AnUnreadablePictureGivesThePlainBackground) {

@@ -10,6 +10,7 @@
 #include "dialogs/DialogPictures.h"
 #include "dialogs/DialogValues.h"
 #include "dialogs/Tavrelle_P.h"
+#include "picturewriters/PictureWriters.h"
 #include "startup/Tavrelle_B.h"
 #include "storage/AtomicFile.h"
 #include "storage/IniFile.h"
@@ -235,6 +236,22 @@ TEST_F(SettingsDialog, ThumbnailFitsTheLongerSideTo89) {
         EXPECT_TRUE(d->Cmd[Tavrelle_P::kDelete].IsVisible());
     }
     EXPECT_EQ(SizeCaption(2000, 1000), QStringLiteral("Size ： 2000 * 1000"));
+
+    // Transparent pixels show the box's own ground, the colour of the empty box.
+    QImage hollow(60, 60, QImage::Format_Indexed8);
+    hollow.setColorTable({qRgba(0, 0, 0, 0)});
+    hollow.fill(0);
+    const std::string hollowPath = folder.Root() + "/hollow.gif";
+    ASSERT_TRUE(pw::SaveBytes(hollowPath, pw::WriteGif({hollow})));
+    d->List_1->clear();
+    d->ClearList();
+    const QRgb emptyBox = d->Pic_K->pixmap().toImage().pixel(44, 44);
+    dialogs.Files.push_back(hollowPath);
+    d->AddPictureFile();
+    d->List_1->setCurrentRow(0);
+    d->ShowThumbnail();
+    ASSERT_TRUE(d->ThumbnailShowsPicture());
+    EXPECT_EQ(d->Pic_K->pixmap().toImage().pixel(44, 44), emptyBox);
 
     // Preview off: no picture and no size, but the delete button.
     d->SelectOption(d->Pre, 0);

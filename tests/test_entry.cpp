@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <filesystem>
+#include <regex>
 
 #include "startup/Entry.h"
 #include "startup/Tavrelle_B.h"
@@ -42,6 +43,8 @@ TEST(CommandLine, SwitchIsTheSecondCharacterAndNumbersStartAtTheFourth) {
         {"/p 99999999999", RunMode::Preview, 0},
         {"/A 77", RunMode::Password, 77},
         {"/x", RunMode::Quit, 0},
+        {"-Q", RunMode::Quit, 0},
+        {"--help", RunMode::Quit, 0},
         {"/sx", RunMode::SlideShow, 0},
         {"/ä", RunMode::Quit, 0},
     };
@@ -133,6 +136,26 @@ TEST_F(EntryRun, AnotherCopyEndsTheRunBeforeAnything) {
         EXPECT_TRUE(calls.empty()) << line;
         EXPECT_FALSE(FolderExists(folder.Data())) << line;
     }
+}
+
+TEST_F(EntryRun, OnlyAWholeHelpOrVersionArgumentPrintsAndItNeedsNothingElse) {
+    anotherCopy = true;  // they answer even while a show runs
+    struct Case {
+        const char* line;
+        std::string printed;
+    };
+    const Case cases[] = {
+        {"--help", UsageText()}, {"--version", VersionText()}, {"--help x", ""},
+        {"--Version", ""},       {"-Q", ""},                   {"/x", ""},
+    };
+    for (const Case& c : cases) {
+        ::testing::internal::CaptureStdout();
+        EXPECT_EQ(Run(c.line), 0) << c.line;
+        EXPECT_EQ(::testing::internal::GetCapturedStdout(), c.printed) << c.line;
+        EXPECT_TRUE(calls.empty()) << c.line;
+    }
+    EXPECT_FALSE(FolderExists(folder.Data()));
+    EXPECT_TRUE(std::regex_match(VersionText(), std::regex("tavrelle [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << VersionText();
 }
 
 TEST_F(EntryRun, FirstStartCreatesTheFolderAndDefaultsAndAsksForPictures) {

@@ -247,7 +247,35 @@ TEST_F(PictureLoaderTest, MetafileIsRenderedAtTheDrawSize) {
     EXPECT_EQ(big.naturalWidth, 96);
     EXPECT_EQ(big.image.size(), QSize(800, 400));
     EXPECT_EQ(big.image.pixel(200, 200), qRgb(255, 0, 0));
-    EXPECT_EQ(big.image.pixel(600, 200), qRgb(255, 255, 255));
+}
+
+// A green frame around a transparent middle (a metafile: an unpainted middle).
+TEST_F(PictureLoaderTest, TransparentPartsShowTheGround) {
+    QImage frame(20, 16, QImage::Format_Indexed8);
+    frame.setColorTable({qRgb(0, 200, 0), qRgba(0, 0, 0, 0)});
+    frame.fill(0);
+    for (int y = 4; y < 12; ++y)
+        for (int x = 5; x < 15; ++x) frame.setPixel(x, y, 1);
+    pw::WmfWriter wmf;
+    wmf.setPlaceable(QRect(0, 0, 300, 240), 1440);
+    wmf.selectObject(wmf.createPen(5, 0, Qt::black));
+    wmf.selectObject(wmf.createBrush(0, QColor(0, 200, 0)));
+    wmf.rectangle(0, 0, 300, 60);
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } files[] = {{"frame.gif", pw::WriteGif({frame})}, {"top-band.wmf", wmf.finish()}};
+    for (const auto& f : files) {
+        const std::string path = write(f.name, f.bytes);
+        for (QRgb ground : {qRgb(0, 0, 0), qRgb(220, 30, 40)}) {
+            SCOPED_TRACE(std::string(f.name) + " on #" + QString::number(ground & 0xFFFFFF, 16).toStdString());
+            const DecodedPicture pic = LoadPictureFile(path, {}, ground);
+            ASSERT_TRUE(pic.ok());
+            const QImage& img = pic.image;
+            EXPECT_EQ(img.pixel(1, 1), qRgb(0, 200, 0));
+            EXPECT_EQ(img.pixel(img.width() / 2, img.height() / 2), ground);
+        }
+    }
 }
 
 TEST_F(PictureLoaderTest, UnreadableFilesFail) {

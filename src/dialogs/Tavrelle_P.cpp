@@ -566,8 +566,9 @@ void Tavrelle_P::ShowThumbnail() {
     const std::string path = List_1->item(row)->data(Qt::UserRole).toByteArray().toStdString();
     bool shown = false;
     if (Current.PicturePreview == 1) {
-        const DecodedPicture picture =
-            LoadPictureFile(path, [](QSize natural) { return ThumbnailSize(natural.width(), natural.height()); });
+        // Transparent parts show the box's own grey, like the box around a small picture.
+        const DecodedPicture picture = LoadPictureFile(
+            path, [](QSize natural) { return ThumbnailSize(natural.width(), natural.height()); }, kThumbnailGrey.rgb());
         if (picture.ok()) {
             const QSize size = ThumbnailSize(picture.naturalWidth, picture.naturalHeight);
             F_Size->setText(SizeCaption(picture.naturalWidth, picture.naturalHeight));

@@ -37,20 +37,21 @@ QSize JpegDecodeSize(QSize stored, QSize drawStored) {
     return stored;
 }
 
-// Transparent pixels (GIF) show as white, the ground a picture with holes is
-// usually made for.
-QImage ToOpaqueRgb32(const QImage& image) {
+// Transparent pixels are laid over the ground they will be shown on, so a
+// logo with holes shows the background colour through them.
+QImage ToOpaqueRgb32(const QImage& image, QRgb ground) {
     if (!image.hasAlphaChannel()) return image.convertToFormat(QImage::Format_RGB32);
     QImage out(image.size(), QImage::Format_RGB32);
     if (out.isNull()) return {};
-    out.fill(Qt::white);
+    out.fill(ground);
     QPainter painter(&out);
     painter.drawImage(0, 0, image);
     painter.end();
     return out;
 }
 
-DecodedPicture LoadRaster(QFile& file, PictureFormat format, const std::function<QSize(QSize)>& drawSizeFor) {
+DecodedPicture LoadRaster(QFile& file, PictureFormat format, const std::function<QSize(QSize)>& drawSizeFor,
+                          QRgb ground) {
     const char* name = format == PictureFormat::Bmp ? "bmp" : format == PictureFormat::Gif ? "gif" : "jpeg";
     QImageReader reader(&file, name);
     reader.setDecideFormatFromContent(false);
@@ -72,13 +73,13 @@ DecodedPicture LoadRaster(QFile& file, PictureFormat format, const std::function
     QImage image;
     if (!reader.read(&image) || image.isNull()) return {};
     DecodedPicture result;
-    result.image = ToOpaqueRgb32(image);
+    result.image = ToOpaqueRgb32(image, ground);
     result.naturalWidth = natural.width();
     result.naturalHeight = natural.height();
     return result;
 }
 
-DecodedPicture LoadMetafile(QFile& file, const std::function<QSize(QSize)>& drawSizeFor) {
+DecodedPicture LoadMetafile(QFile& file, const std::function<QSize(QSize)>& drawSizeFor, QRgb ground) {
     if (file.size() > kMaxMetafileBytes) return {};
     const QByteArray data = file.readAll();
     WmfInfo info;
@@ -93,7 +94,7 @@ DecodedPicture LoadMetafile(QFile& file, const std::function<QSize(QSize)>& draw
     }
     QImage image(target, QImage::Format_RGB32);
     if (image.isNull()) return {};
-    image.fill(Qt::white);
+    image.fill(ground);
     PlayWmf(data, info, image);
     DecodedPicture result;
     result.image = std::move(image);
@@ -125,7 +126,8 @@ bool PictureSizeAcceptable(long long width, long long height) {
            width * height <= kMaxPicturePixels;
 }
 
-DecodedPicture LoadPictureFile(const std::string& path, const std::function<QSize(QSize natural)>& drawSizeFor) {
+DecodedPicture LoadPictureFile(const std::string& path, const std::function<QSize(QSize natural)>& drawSizeFor,
+                               QRgb ground) {
     try {
         SetAllocationLimitOnce();
         QFile file(QString::fromStdString(path));
@@ -135,10 +137,10 @@ DecodedPicture LoadPictureFile(const std::string& path, const std::function<QSiz
         const auto format =
             SniffPictureFormat(reinterpret_cast<const unsigned char*>(head.constData()), std::size_t(head.size()));
         switch (format) {
-        case PictureFormat::Wmf: return LoadMetafile(file, drawSizeFor);
+        case PictureFormat::Wmf: return LoadMetafile(file, drawSizeFor, ground);
         case PictureFormat::Bmp:
         case PictureFormat::Gif:
-        case PictureFormat::Jpeg: return LoadRaster(file, format, drawSizeFor);
+        case PictureFormat::Jpeg: return LoadRaster(file, format, drawSizeFor, ground);
         case PictureFormat::Unknown: break;
         }
     } catch (const std::exception&) {

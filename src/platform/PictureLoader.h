@@ -2,6 +2,7 @@
 // 32-bit raster, recognised by their content rather than by their names.
 #pragma once
 
+#include <QColor>
 #include <QImage>
 #include <QSize>
 
@@ -19,10 +20,13 @@ struct DecodedPicture {
 
 // Decodes a BMP, GIF (first frame), JPEG or WMF file. drawSizeFor, when given, receives the natural
 // size and returns the size the picture will be drawn at; the decoder may then decode reduced (JPEG
-// DCT scaling, WMF rendered directly at that size) but never below that size. Failure (missing,
-// damaged, absurd size) gives a DecodedPicture whose ok() is false; never throws or crashes.
+// DCT scaling, WMF rendered directly at that size) but never below that size. Transparent pixels,
+// and whatever a metafile leaves unpainted, show `ground`: the colour the picture is laid on.
+// Failure (missing, damaged, absurd size) gives a DecodedPicture whose ok() is false; never throws
+// or crashes.
 DecodedPicture LoadPictureFile(const std::string& path,
-                               const std::function<QSize(QSize natural)>& drawSizeFor = {});
+                               const std::function<QSize(QSize natural)>& drawSizeFor = {},
+                               QRgb ground = qRgb(0, 0, 0));
 
 // Largest picture accepted, in pixels per side and in total. Anything beyond is
 // refused from its header alone, before a single pixel buffer is allocated.

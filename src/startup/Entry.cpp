@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
+#include <iostream>
 #include <memory>
 #include <system_error>
 
@@ -118,6 +120,36 @@ Invocation ParseCommandLine(const std::string& line) {
     return invocation;
 }
 
+InformationRequest ParseInformationRequest(int argc, char** argv) {
+    if (argc != 2) return InformationRequest::None;
+    if (std::strcmp(argv[1], "--help") == 0) return InformationRequest::Usage;
+    if (std::strcmp(argv[1], "--version") == 0) return InformationRequest::Version;
+    return InformationRequest::None;
+}
+
+std::string UsageText() {
+    return "Usage: tavrelle [/s | /c | /p WINDOW | /a]\n"
+           "A picture slide-show screen saver for X11.\n"
+           "\n"
+           "  /s, -s or nothing  the slide show: full screen, or inside the window a\n"
+           "                     screen saver gives in $XSCREENSAVER_WINDOW or after\n"
+           "                     --window-id\n"
+           "  /c                 the settings dialog: pictures, music and schedule\n"
+           "  /p WINDOW          a still preview inside the X window WINDOW (a decimal\n"
+           "                     or 0x hexadecimal id)\n"
+           "  /a                 nothing: the desktop's screen locker owns the password\n"
+           "  --help             print this help and end\n"
+           "  --version          print the version and end\n"
+           "\n"
+           "Only the second character of the command line chooses the run mode; any\n"
+           "other command line ends at once. Settings and picture lists live in\n"
+           "$XDG_DATA_HOME/Tavrelle (~/.local/share/Tavrelle). See tavrelle(1).\n";
+}
+
+// The version comes from the build (the project version), so the program,
+// its package and its manual page always agree.
+std::string VersionText() { return std::string("tavrelle ") + TAVRELLE_VERSION + "\n"; }
+
 void PrepareDataFolder() {
     DataFolder = DataFolderLocation();
     if (!FolderExists(DataFolder)) {
@@ -127,6 +159,13 @@ void PrepareDataFolder() {
 }
 
 int RunEntry(int argc, char** argv, const EntryEnvironment& environment) {
+    // Answered before Qt starts, which would need a display and would end a
+    // second copy's run before anything is printed.
+    switch (ParseInformationRequest(argc, argv)) {
+        case InformationRequest::Usage: std::cout << UsageText() << std::flush; return 0;
+        case InformationRequest::Version: std::cout << VersionText() << std::flush; return 0;
+        case InformationRequest::None: break;
+    }
     // Qt takes its own options (-display, -platform, ...) out of argv, so it
     // is created before the command line is read.
     int qtArgc = argc;

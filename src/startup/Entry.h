@@ -62,6 +62,14 @@ inline constexpr const char* kTooFewPicturesMessage = "画像ﾌｧｲﾙは最�
 inline constexpr const char* kSaverWindowTitle = "Tavrelle_Main";
 inline constexpr const char* kSettingsWindowTitle = "Tavrelleの設定";
 
+// "--help" and "--version" as the whole command line ask for the usage or the
+// version on standard output; every other line keeps its run mode, so
+// "--helpme" or "--help x" still end at once like any unknown switch.
+enum class InformationRequest { None, Usage, Version };
+InformationRequest ParseInformationRequest(int argc, char** argv);
+std::string UsageText();
+std::string VersionText();  // "tavrelle 1.0.0" and a newline
+
 // Creates the QApplication when none exists yet and runs the entry routine.
 // Returns the process exit status (0 also for every quiet end).
 int RunEntry(int argc, char** argv);

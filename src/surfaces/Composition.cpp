@@ -35,7 +35,7 @@ BitmapPtr ComposePicture(const std::string& path, const CompositionParams& param
     DecodedPicture picture = LoadPictureFile(path, [&](QSize natural) {
         box = FitPicture(natural.width(), natural.height(), params);
         return QSize(std::abs(box.width), std::abs(box.height));
-    });
+    }, QRgb(back) | 0xFF000000u);
     if (picture.ok()) {
         QImage image = picture.image.format() == QImage::Format_RGB32
                            ? picture.image

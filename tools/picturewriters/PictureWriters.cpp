@@ -208,11 +208,20 @@ QByteArray WriteGif(const std::vector<QImage>& frames) {
     Put8(out, 0);
     Put8(out, 0);
     PutColorTable(out, first.colorTable());
+    // The first fully transparent colour of the table becomes the transparent index.
+    const QVector<QRgb> colors = first.colorTable();
+    const auto clear = std::find_if(colors.begin(), colors.end(), [](QRgb c) { return qAlpha(c) == 0; });
+    const bool transparent = clear != colors.end();
     for (std::size_t i = 0; i < frames.size(); ++i) {
         QImage frame = i == 0 ? first : frames[i].convertToFormat(QImage::Format_Indexed8, first.colorTable());
-        if (i > 0) {
-            // A graphic control block so that viewers show the frames one after another.
-            out.append("\x21\xF9\x04\x00\x32\x00\x00\x00", 8);
+        if (i > 0 || transparent) {
+            // A graphic control block, so that viewers show the frames one
+            // after another and know the transparent index.
+            out.append("\x21\xF9\x04", 3);
+            Put8(out, transparent ? 1 : 0);
+            Put16(out, i > 0 ? 0x32 : 0);
+            Put8(out, transparent ? unsigned(clear - colors.begin()) : 0);
+            Put8(out, 0);
         }
         Put8(out, 0x2C);
         Put16(out, 0);

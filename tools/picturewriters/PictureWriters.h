@@ -23,7 +23,8 @@ QByteArray WriteBmp24(const QImage& image);
 QByteArray WriteBmp8(const QImage& image, bool rle8);
 
 // A GIF file (LZW-compressed, 256-colour global table). Every image of frames
-// becomes one frame; all must have the size of the first.
+// becomes one frame; all must have the size of the first. A fully transparent
+// colour in the first frame becomes the file's transparent index.
 QByteArray WriteGif(const std::vector<QImage>& frames);
 
 // A baseline JPEG file. exifOrientation 1 ... 8 adds an Exif block with that
