@@ -5,8 +5,9 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake pkg-config ccache
-  qt6-base-dev libgl-dev
-  libsdl2-mixer-dev libcdio-dev libx11-dev libxtst-dev zlib1g-dev libdeflate-dev
+  qt6-base-dev libgl-dev qt6-image-formats-plugins
+  libheif-dev libheif-examples zlib1g-dev libdeflate-dev
+  libsdl2-mixer-dev libcdio-dev libx11-dev libxtst-dev
   libgtest-dev libbenchmark-dev lame
   xvfb xauth xdotool x11-utils
   fonts-ipafont-gothic

@@ -207,7 +207,9 @@ TEST_F(SettingsDialog, FileCommandCountsEvenWhenCancelled) {
     d->AddPictureFile();
     EXPECT_EQ(d->lbl_Kensu->text(), CountCaption(0));
     ASSERT_EQ(dialogs.FileRequests.size(), 1u);
-    EXPECT_EQ(dialogs.FileRequests[0].FilterName, QStringLiteral("画像ﾌｧｲﾙ (bmp gif jpg wmf)"));
+    EXPECT_EQ(dialogs.FileRequests[0].FilterName, QStringLiteral("画像ﾌｧｲﾙ (bmp gif jpg wmf png webp tif heic avif)"));
+    EXPECT_EQ(dialogs.FileRequests[0].Patterns.join(' '),
+              QStringLiteral("*.bmp *.gif *.jpg *.wmf *.png *.webp *.tif *.tiff *.heic *.heif *.avif"));
     EXPECT_EQ(dialogs.FileRequests[0].Title, QStringLiteral("ﾌｧｲﾙを開く"));
     // The text before a NUL counts; a path longer than the buffer is refused.
     dialogs.Files.push_back(std::string("/p/x.jpg\0junk", 13));

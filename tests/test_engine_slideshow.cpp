@@ -4,6 +4,13 @@
 #include <QImage>
 #include <QTemporaryDir>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+
 #include "effects/EffectTable.h"
 #include "effects/RecordingHost.h"
 #include "engine/SlideShow.h"
@@ -59,40 +66,46 @@ struct ShowFixture : ::testing::Test {
     }
 };
 
-TEST_F(ShowFixture, StartUpRunsTheFirstTransitionFromPictureOneToTwo) {
+// Ticks as the slide timer would until `done`, for at most a few seconds.
+bool TickUntil(SlideShow& show, const std::function<bool()>& done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!done() && std::chrono::steady_clock::now() < end) {
+        show.Tick();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return done();
+}
+
+TEST_F(ShowFixture, StartUpShowsPictureOneThenRunsTheFirstTransitionToTwo) {
     UsePictures(2);
     SlideShow show(host, timers, values, list);
     show.Prepare();
-    EXPECT_EQ(Shown(), 1) << "the first picture is on the display before the first transition";
-    EXPECT_EQ(host.EffectNumber, 1);
-    EXPECT_FALSE(timers.slide);
+    EXPECT_EQ(Shown(), 0) << "no picture is waited for before the window shows";
     show.Begin();
     EXPECT_TRUE(timers.slide);
+    EXPECT_EQ(timers.slideInterval, SlideShow::kRetryMs) << "the first picture is due at once";
+    ASSERT_TRUE(TickUntil(show, [&] { return show.FirstPictureShown(); }));
+    EXPECT_EQ(Shown(), 1);
+    EXPECT_EQ(show.TransitionCount(), 0);
+    ASSERT_TRUE(TickUntil(show, [&] { return show.TransitionCount() == 1; }));
     EXPECT_EQ(Shown(), 2);
+    EXPECT_EQ(host.EffectNumber, 1);
+    EXPECT_EQ(timers.slideInterval, 3000);
 }
 
-TEST_F(ShowFixture, TwoPicturesInListOrderAlternate) {
+TEST_F(ShowFixture, TwoPicturesInListOrderAlternateAndEffectsCountUp) {
     UsePictures(2);
     SlideShow show(host, timers, values, list);
     show.Prepare();
     show.Begin();
-    std::vector<int> indices{show.CurrentIndex()};
-    for (int i = 0; i < 4; ++i) {
-        show.Tick();
+    std::vector<int> indices, effects;
+    for (int n = 1; n <= 5; ++n) {
+        ASSERT_TRUE(TickUntil(show, [&] { return show.TransitionCount() == n; }));
         indices.push_back(show.CurrentIndex());
+        effects.push_back(host.EffectNumber);
     }
     EXPECT_EQ(indices, (std::vector<int>{2, 1, 2, 1, 2}));
-}
-
-TEST_F(ShowFixture, NumericEffectOrderCountsUpFromOne) {
-    UsePictures(3);
-    SlideShow show(host, timers, values, list);
-    show.Prepare();
-    show.Begin();
-    for (int expected = 2; expected <= 6; ++expected) {
-        show.Tick();
-        EXPECT_EQ(host.EffectNumber, expected);
-    }
+    EXPECT_EQ(effects, (std::vector<int>{1, 2, 3, 4, 5}));
 }
 
 TEST_F(ShowFixture, SlideIntervalIsSecondsOrOneMillisecond) {
@@ -101,6 +114,8 @@ TEST_F(ShowFixture, SlideIntervalIsSecondsOrOneMillisecond) {
         values.IntervalSeconds = static_cast<std::int16_t>(seconds);
         SlideShow show(host, timers, values, list);
         show.Prepare();
+        show.Begin();
+        ASSERT_TRUE(TickUntil(show, [&] { return show.TransitionCount() == 1; }));
         EXPECT_EQ(timers.slideInterval, ms) << seconds;
     }
 }
@@ -118,7 +133,9 @@ TEST_F(ShowFixture, ATickDuringATransitionStartsNoOther) {
         }
     };
     show.Begin();
+    ASSERT_TRUE(TickUntil(show, [&] { return show.TransitionCount() == 1; }));
     EXPECT_GT(nestedTicks, 0);
+    EXPECT_EQ(show.TransitionCount(), 1);
     EXPECT_FALSE(show.InTransition());
 }
 
@@ -127,7 +144,62 @@ TEST_F(ShowFixture, AnUnreadablePictureShowsTheBackgroundColour) {
     values.BackColor = 0x00336699;  // COLORREF: red 0x99, green 0x66, blue 0x33
     SlideShow show(host, timers, values, list);
     show.Prepare();
+    show.Begin();
+    ASSERT_TRUE(TickUntil(show, [&] { return show.FirstPictureShown(); }));
     EXPECT_EQ(host.Display().bitmap().pixel(0, 0), 0x996633u);
+}
+
+// A picture whose file does not answer: pictures are composed off the tick's
+// thread, a due slide keeps the current picture while it waits, and once the
+// wait is given up the slide shows the background and the show goes on.
+TEST_F(ShowFixture, AStalledPictureIsWaitedForThenGivenUp) {
+    UsePictures(3);
+    values.BackColor = 0x00336699;
+    // Shared with the worker threads, which may outlive this test.
+    struct Gate {
+        std::mutex mutex;
+        std::condition_variable released;
+        bool release = false;
+        std::atomic<int> composedOnTickThread{0};
+    };
+    auto gate = std::make_shared<Gate>();
+    const auto tickThread = std::this_thread::get_id();
+    const std::string stalled = list.Entry(2);
+    auto compose = [gate, tickThread, stalled](const std::string& path, const CompositionParams& params) {
+        if (std::this_thread::get_id() == tickThread) ++gate->composedOnTickThread;
+        if (path == stalled) {
+            std::unique_lock lock(gate->mutex);
+            gate->released.wait(lock, [&] { return gate->release; });
+        }
+        return ComposePicture(path, params);
+    };
+    {
+        SlideShow show(host, timers, values, list, compose);
+        show.SetGiveUpMs(300);
+        show.Prepare();
+        show.Begin();
+        ASSERT_TRUE(TickUntil(show, [&] { return show.FirstPictureShown(); }));
+        EXPECT_EQ(Shown(), 1);
+        const auto due = std::chrono::steady_clock::now();
+        for (int i = 0; i < 20; ++i) {
+            show.Tick();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        EXPECT_EQ(show.TransitionCount(), 0) << "the stalled picture is waited for";
+        EXPECT_EQ(Shown(), 1) << "the current picture stays meanwhile";
+        EXPECT_EQ(timers.slideInterval, SlideShow::kRetryMs);
+        ASSERT_TRUE(TickUntil(show, [&] { return show.TransitionCount() == 1; }));
+        EXPECT_GE(std::chrono::steady_clock::now() - due, std::chrono::milliseconds(250));
+        EXPECT_EQ(host.Display().bitmap().pixel(32, 24), 0x996633u) << "a given-up picture shows the background";
+        ASSERT_TRUE(TickUntil(show, [&] { return show.TransitionCount() == 2; }));
+        EXPECT_EQ(Shown(), 3) << "the show goes on with the next picture";
+    }
+    {
+        std::lock_guard lock(gate->mutex);
+        gate->release = true;
+    }
+    gate->released.notify_all();
+    EXPECT_EQ(gate->composedOnTickThread, 0);
 }
 
 }  // namespace

@@ -160,8 +160,9 @@ protected:
         return w;
     }
 
-    pid_t StartCopy() {
-        return Spawn({program, "/s"}, {{"DISPLAY", display}, {"QT_QPA_PLATFORM", "xcb"}, {"XDG_DATA_HOME", folder.Root()}});
+    pid_t StartCopy(const std::string& commandSwitch = "/s") {
+        return Spawn({program, commandSwitch},
+                     {{"DISPLAY", display}, {"QT_QPA_PLATFORM", "xcb"}, {"XDG_DATA_HOME", folder.Root()}});
     }
 
     bool WindowOnDisplay(const std::string& title) {
@@ -204,6 +205,43 @@ TEST_F(SecondCopy, EndsAtOnceWhileAWindowOfARunningCopyExists) {
         XDestroyWindow(x, w);
         XDeleteProperty(x, DefaultRootWindow(x), XInternAtom(x, "_NET_CLIENT_LIST", False));
         XSync(x, False);
+    }
+}
+
+// Started in the same moment, before either has a window: exactly one runs
+// (to its message box or its dialog), the other ends at once.
+TEST_F(SecondCopy, OfTwoStartedTogetherExactlyOneRuns) {
+    for (const char* commandSwitch : {"/s", "/c"}) {
+        for (int round = 0; round < 20; ++round) {
+            SCOPED_TRACE(std::string(commandSwitch) + " round " + std::to_string(round));
+            const pid_t pids[2] = {StartCopy(commandSwitch), StartCopy(commandSwitch)};
+            ASSERT_GT(pids[0], 0);
+            ASSERT_GT(pids[1], 0);
+            bool ended[2] = {false, false};
+            int statuses[2] = {-1, -1};
+            auto reap = [&] {
+                for (int i = 0; i < 2; ++i) {
+                    int raw = 0;
+                    if (!ended[i] && ::waitpid(pids[i], &raw, WNOHANG) == pids[i]) {
+                        ended[i] = true;
+                        statuses[i] = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+                    }
+                }
+                return ended[0] || ended[1];
+            };
+            const auto deadline = std::chrono::steady_clock::now() + kPatience;
+            while (!reap() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(10ms);
+            // The one left must still be running a moment later.
+            std::this_thread::sleep_for(300ms);
+            reap();
+            EXPECT_NE(ended[0], ended[1]) << "ended: " << ended[0] << ", " << ended[1];
+            for (int i = 0; i < 2; ++i) {
+                if (ended[i])
+                    EXPECT_EQ(statuses[i], 0);
+                else
+                    Stop(pids[i]);
+            }
+        }
     }
 }
 

@@ -63,6 +63,8 @@ TEST(MciCommandParse, WordsDeviceAndOpenPaths)
         {"open /x/my type song.mp3 type mpegvideo alias m", 0, "open", "/x/my type song.mp3", 4},
         {"open /a b/c.wav alias w", 0, "open", "/a b/c.wav", 2},
         {"open \"/q r/s.mp3\" type mpegvideo", 0, "open", "/q r/s.mp3", 2},
+        {"open /m/12\" Mix.mp3 type MPEGVideo Alias MP3Play", 0, "open", "/m/12\" Mix.mp3", 4},
+        {"Open /m/\"Live\" 曲.wav type waveaudio alias \"my tune\"", 0, "open", "/m/\"Live\" 曲.wav", 4},
         {"open /long/path/cut off here", 0, "open", "/long/path/cut off here", 0},
         {"status \"unclosed", mci::kNoClosingQuote, "", "", 0},
         {"", mci::kMissingCommandString, "", "", 0},
@@ -236,9 +238,9 @@ TEST_F(Interpreter, DiscWithoutAudioIsNotReady)
     EXPECT_EQ(Send("status mixed current track").text, "2");
 }
 
-TEST_F(Interpreter, FilePlayerWithBlanksInPath)
+TEST_F(Interpreter, FilePlayerWithBlanksAndQuotesInPath)
 {
-    const std::string wav = dir.File("a tone with blanks.wav");
+    const std::string wav = dir.File("a \"tone\" with 12\" blanks.wav");
     ASSERT_TRUE(test::WriteToneWav(wav, 440, 2));
     ASSERT_EQ(Send("open " + wav + " type MPEGVideo Alias Tune").code, 0u);
     EXPECT_EQ(Send("status tune mode").text, "stopped");

@@ -1,5 +1,6 @@
 // The data folder's location and the small path routines.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -53,6 +54,9 @@ TEST(PathRoutines, FilesFoldersAndTheTrailingSeparator) {
     folder.CreateData();
     const std::string file = folder.File("a b.jpg");
     testing::WriteText(file, "x");
+    // A pipe is no file, and asking must not wait for a writer.
+    const std::string pipe = folder.File("song.mp3");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     struct Case {
         std::string path;
         bool file, dir;
@@ -64,6 +68,7 @@ TEST(PathRoutines, FilesFoldersAndTheTrailingSeparator) {
         {folder.Data() + "/", false, true},
         {folder.Data() + "  ", false, true},
         {folder.File("missing.jpg"), false, false},
+        {pipe, false, false},
         {"", false, false},
     };
     for (const Case& c : cases) {

@@ -1,10 +1,17 @@
 // The settings record, the loader's rules, group selection and the save.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <grp.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <filesystem>
+#include <functional>
 
 #include "startup/Tavrelle_B.h"
 #include "storage/AtomicFile.h"
+#include "storage/GroupChoice.h"
 #include "storage/IniFile.h"
 #include "storage/PictureListFile.h"
 #include "storage/Settings.h"
@@ -139,6 +146,89 @@ TEST(LoadSettings, ReadsALongerFileAndKeepsItsExtraBytesOnSave) {
     ASSERT_EQ(saved.size(), 300u);
     EXPECT_EQ(saved[2], 0);
     EXPECT_TRUE(std::equal(saved.begin() + 224, saved.end(), bytes.begin() + 224));
+}
+
+// Runs fn in a child process as an ordinary user when we are root (root reads
+// every file, whatever its permissions), else here. Returns fn's result.
+int AsOrdinaryUser(bool drop, const std::function<int()>& fn) {
+    if (!drop || ::geteuid() != 0) return fn();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const gid_t nogroup = 65534;
+        if (::setgroups(0, nullptr) != 0 || ::setresgid(nogroup, nogroup, nogroup) != 0 ||
+            ::setresuid(65534, 65534, 65534) != 0)
+            ::_exit(100);
+        ::_exit(fn());
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 101;
+}
+
+// Something under a data file's name that cannot be read is neither replaced
+// nor truncated: the run goes on with the defaults, and a save says it failed.
+TEST(UnreadableDataFiles, AreNeverReplaced) {
+    enum Kind { Folder, Pipe, NoPermission };
+    const std::vector<std::uint8_t> kept(300, 'q');
+    for (const char* name : {"Tavrelle_S.rdm", "Tavrelle.ini", "Tavrelle_0.rdm", "Tavrelle_P.rdm"}) {
+        for (const Kind kind : {Folder, Pipe, NoPermission}) {
+            SCOPED_TRACE(std::string(name) + (kind == Folder ? " folder" : kind == Pipe ? " pipe" : " unreadable"));
+            StorageTempFolder folder;
+            folder.CreateData();
+            // The ordinary user could replace files in the folder, so only
+            // the program's own rule keeps it from doing so.
+            ::chmod(folder.Root().c_str(), 0755);
+            ::chmod(folder.Data().c_str(), 0777);
+            const std::string path = folder.File(name);
+            const bool schedule = std::string(name) == "Tavrelle_P.rdm";
+            if (kind == Folder) std::filesystem::create_directory(path);
+            if (kind == Pipe) ASSERT_EQ(::mkfifo(path.c_str(), 0666), 0);
+            if (kind == NoPermission) {
+                WriteBytes(path, kept);
+                ::chmod(path.c_str(), 0);
+            }
+            const int failures = AsOrdinaryUser(kind == NoPermission, [&] {
+                int bad = 0;
+                LoadSettings();
+                if (!(SaverSettings == SaverSettingsData{}) || Current.Opacity != 200) bad |= 1;
+                ChooseRunList(ClockReading{}, 0);
+                if (SaveAllSettings({"/a.jpg", "/b.jpg"}) == !schedule) bad |= 2;
+                if (WriteScheduleFile(SchedulePath(), ScheduleRecord{}) == schedule) bad |= 4;
+                return bad;
+            });
+            EXPECT_EQ(failures, 0) << "1: not the defaults, 2: settings save, 4: schedule save";
+            struct stat st {};
+            ASSERT_EQ(::lstat(path.c_str(), &st), 0);
+            if (kind == Folder) EXPECT_TRUE(S_ISDIR(st.st_mode));
+            if (kind == Pipe) EXPECT_TRUE(S_ISFIFO(st.st_mode));
+            if (kind == NoPermission) {
+                ::chmod(path.c_str(), 0644);
+                EXPECT_EQ(ReadBytes(path), kept);
+            }
+            for (const std::string& entry : testing::FolderEntries(folder.Data()))
+                EXPECT_EQ(entry.find(".tmp-"), std::string::npos) << entry;
+        }
+    }
+}
+
+// Temporary files of writers that died before renaming are removed at the
+// next start; a live writer's file, and names that are not ours, are kept.
+TEST(LeftoverTemporaryFiles, OnlyThoseOfDeadProcessesGo) {
+    StorageTempFolder folder;
+    folder.CreateData();
+    const pid_t dead = ::fork();
+    if (dead == 0) ::_exit(0);
+    ::waitpid(dead, nullptr, 0);
+    const std::string live = std::to_string(::getppid());
+    const std::string gone = std::to_string(dead);
+    const std::vector<std::string> names = {"Tavrelle_S.rdm.tmp-" + gone + "-0", "Tavrelle.ini.tmp-" + gone + "-17",
+                                            "Tavrelle_S.rdm.tmp-" + live + "-3", "notes.tmp-" + gone,
+                                            "notes.tmp-" + gone + "-x", "Tavrelle_0.rdm"};
+    for (const std::string& n : names) WriteText(folder.File(n), "x");
+    EXPECT_EQ(RemoveLeftoverTemporaryFiles(folder.Data()), 2);
+    EXPECT_EQ(testing::FolderEntries(folder.Data()),
+              (std::vector<std::string>{"Tavrelle_0.rdm", "Tavrelle_S.rdm.tmp-" + live + "-3", "notes.tmp-" + gone,
+                                        "notes.tmp-" + gone + "-x"}));
 }
 
 TEST(LoadSettings, DamagedCurrentGroupFallsBackToGroupZero) {

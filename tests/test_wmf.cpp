@@ -525,6 +525,37 @@ TEST(WmfPlay, DamagedRecordsEndThePictureCleanly) {
     EXPECT_FALSE(stats.damaged);
 }
 
+// One metafile may spend at most kWmfWorkBudget (4 million units, about a
+// second of CPU on a slow core at 1920 x 1080). The costliest files of 1 MiB
+// the writers make stop there, keeping what they drew. A clip region is kept
+// to a bounded size, so the maze of clip rectangles, which grew with the
+// square of its records before, gets through tens of thousands of records.
+TEST(WmfPlay, CostlyFilesStopAtTheWorkBudgetKeepingWhatTheyDrew) {
+    App();
+    static_assert(kWmfWorkBudget == 4'000'000);
+    struct Case {
+        pw::CostlyMetafile kind;
+        const char* name;
+        int minRecords;
+    };
+    const Case cases[] = {{pw::CostlyMetafile::ClipMaze, "clip maze", 20000},
+                          {pw::CostlyMetafile::LargeShapes, "large shapes", 1000},
+                          {pw::CostlyMetafile::TinyRecords, "tiny records", 70000},
+                          {pw::CostlyMetafile::LargeText, "large text", 10},
+                          {pw::CostlyMetafile::ManyEdges, "many edges", 5}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WmfPlayStats stats;
+        const QImage img = RenderWmf(pw::WriteCostlyMetafile(c.kind, 1 << 20), {640, 480}, &stats);
+        EXPECT_GE(stats.records, c.minRecords);
+        EXPECT_LE(stats.work, kWmfWorkBudget + 1'000'000) << "one record may go past the budget, not more";
+        EXPECT_EQ(stats.budgetSpent, !stats.reachedEnd);
+        QImage blank(img.size(), img.format());
+        blank.fill(Qt::white);
+        EXPECT_NE(img, blank) << "what was drawn before the stop is kept";
+    }
+}
+
 // Mappings that would send coordinates out of all proportion draw nothing
 // rather than handing the rasteriser absurd numbers.
 TEST(WmfPlay, AbsurdMappingsDrawNothing) {

@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
 
 #include "engine/Tavrelle_S.h"
@@ -38,7 +41,12 @@ int RunSlideShow() {
     Tavrelle_S window(options);
     QTimer::singleShot(0, &window, [&window] { window.Start(); });
     QApplication::exec();
-    return 0;
+    // The show has ended: music is off, the window hidden and its grabs let
+    // go. A worker may still be composing a picture, perhaps stuck on a file
+    // that never answers; it is not waited for, and nothing is torn down
+    // under it: the process ends here.
+    std::fflush(nullptr);
+    ::_exit(0);
 }
 
 }  // namespace tav

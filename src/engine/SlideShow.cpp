@@ -1,6 +1,8 @@
 #include "engine/SlideShow.h"
 
 #include <chrono>
+#include <system_error>
+#include <thread>
 
 #include "effects/Dispatch.h"
 #include "effects/EffectTable.h"
@@ -8,9 +10,35 @@
 
 namespace tav {
 
+std::shared_ptr<PictureJob> PictureJob::Start(const ComposeFunction& compose, const std::string& path,
+                                              const CompositionParams& params) {
+    auto job = std::make_shared<PictureJob>();
+    try {
+        // The thread owns a share of the job, so the job outlives a show that
+        // has stopped waiting for it.
+        std::thread([job, compose, path, params] {
+            BitmapPtr slide;
+            try {
+                slide = compose(path, params);
+            } catch (...) {
+            }
+            if (!slide) slide = std::make_shared<Bitmap>(params.areaWidth, params.areaHeight,
+                                                         ColorrefToPixel(params.backColor));
+            job->result_ = std::move(slide);
+            job->ready_.store(true, std::memory_order_release);
+        }).detach();
+    } catch (const std::system_error&) {
+        // No thread to be had: the slide shows the background colour.
+        job->result_ = std::make_shared<Bitmap>(params.areaWidth, params.areaHeight, ColorrefToPixel(params.backColor));
+        job->ready_.store(true, std::memory_order_release);
+    }
+    return job;
+}
+
 SlideShow::SlideShow(EffectHost& host, ShowTimers& timers, const CurrentValues& values,
-                     const PictureListData& list)
-    : host_(host), timers_(timers), values_(values), list_(list) {}
+                     const PictureListData& list, ComposeFunction compose)
+    : host_(host), timers_(timers), values_(values), list_(list),
+      compose_(compose ? std::move(compose) : ComposeFunction(ComposePicture)) {}
 
 int SlideShow::SlideInterval() const {
     return values_.IntervalSeconds == 0 ? 1 : values_.IntervalSeconds * 1000;
@@ -32,11 +60,30 @@ CompositionParams SlideShow::Params() const {
     return {values_.AreaWidth, values_.AreaHeight, values_.FitMode, static_cast<Colorref>(values_.BackColor)};
 }
 
-void SlideShow::Compose() { ComposeSlide(host_.surfaces(), list_.Entry(currentIndex_), Params()); }
-
 void SlideShow::StartNext() {
     nextIndex_ = NextIndex();
-    next_ = std::async(std::launch::async, ComposePicture, list_.Entry(nextIndex_), Params());
+    next_ = PictureJob::Start(compose_, list_.Entry(nextIndex_), Params());
+}
+
+void SlideShow::RetryLater(bool on) {
+    if (on == waiting_) return;
+    waiting_ = on;
+    timers_.SetSlideInterval(on ? kRetryMs : SlideInterval());
+}
+
+BitmapPtr SlideShow::TakeNext() {
+    if (next_ && next_->Ready()) {
+        overdue_ = false;
+        return next_->Result();
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (!overdue_) dueSince_ = now;
+    overdue_ = true;
+    if (next_ && now - dueSince_ < std::chrono::milliseconds(giveUpMs_)) return nullptr;
+    overdue_ = false;
+    next_.reset();
+    return std::make_shared<Bitmap>(values_.AreaWidth, values_.AreaHeight,
+                                    ColorrefToPixel(static_cast<Colorref>(values_.BackColor)));
 }
 
 void SlideShow::Prepare() {
@@ -54,15 +101,15 @@ void SlideShow::Prepare() {
 
     pictureBag_.MarkEmpty();
     effectBag_.MarkEmpty();
-    currentIndex_ = 1;
-    if (values_.PictureOrder == 1) currentIndex_ = pictureBag_.Draw(list_.Count());
-    s.CurrentSlot = 0;
-    Compose();
-    currentIndex_ = NextIndex();
+    // The first picture is the one before the first pick, so that StartNext
+    // picks it: entry 1, or the first draw of the picture bag.
+    currentIndex_ = values_.PictureOrder == 1 ? 0 : list_.Count();
     s.CurrentSlot = 1;
-    Compose();
-    // The display starts with the first picture: it is the outgoing picture of the first transition.
-    BitBlt(s.Display, 0, 0, values_.AreaWidth, values_.AreaHeight, s.Outgoing(), 0, 0, SRCCOPY);
+    firstShown_ = false;
+    transitions_ = 0;
+    waiting_ = false;
+    overdue_ = false;
+    StartNext();
 
     host_.EffectFrame = 0;
     timers_.SetSlideInterval(SlideInterval());
@@ -82,7 +129,6 @@ void SlideShow::Prepare() {
             case MusicFileKind::Other: break;
         }
     }
-    ChooseEffect();
 }
 
 void SlideShow::Transition() {
@@ -93,29 +139,41 @@ void SlideShow::Transition() {
         ~Guard() { flag = false; }
     } guard{inTransition_};
     const auto start = std::chrono::steady_clock::now();
+    ++transitions_;
     RunTransition(host_);
     lastTransitionMs_ = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
 void SlideShow::Begin() {
-    Transition();
-    StartNext();
+    // The first picture is due at once.
+    RetryLater(true);
     timers_.EnableSlideTimer(true);
 }
 
 void SlideShow::Tick() {
     if (inTransition_) return;
+    BitmapPtr picture = TakeNext();
+    RetryLater(!picture);
+    if (!picture) return;
+    SlideSurfaces& s = host_.surfaces();
+    s.CurrentSlot ^= 1;
+    currentIndex_ = nextIndex_;
+    InstallSlide(s, std::move(picture));
+    if (!firstShown_) {
+        // The first picture goes straight to the display; it is the outgoing
+        // picture of the first transition, which follows as soon as the
+        // second picture is composed.
+        firstShown_ = true;
+        BitBlt(s.Display, 0, 0, values_.AreaWidth, values_.AreaHeight, s.Incoming(), 0, 0, SRCCOPY);
+        host_.Refresh();
+        StartNext();
+        RetryLater(true);
+        return;
+    }
     host_.EffectDone = false;
     host_.EffectFirstPass = true;
     ChooseEffect();
     host_.EffectFrame = 0;
-    SlideSurfaces& s = host_.surfaces();
-    s.CurrentSlot ^= 1;
-    currentIndex_ = nextIndex_;
-    if (next_.valid())
-        InstallSlide(s, next_.get());
-    else
-        Compose();
     Transition();
     StartNext();
 }

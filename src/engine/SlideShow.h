@@ -3,8 +3,12 @@
 // timers and the music shutdown. The window supplies the timers and presents
 // the frames through its effect host, so the same code runs headless in tests.
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
-#include <future>
+#include <functional>
+#include <memory>
+#include <string>
 
 #include "effects/EffectHost.h"
 #include "engine/Orders.h"
@@ -23,18 +27,50 @@ public:
     virtual void EnableMp3Restart(bool on) = 0;  // Timer1, 1000 ms
 };
 
+// How a picture file becomes an area-sized slide (ComposePicture unless a
+// test says otherwise). It runs on a worker thread.
+using ComposeFunction = std::function<BitmapPtr(const std::string& path, const CompositionParams& params)>;
+
+// One picture composed on a thread of its own. Nothing ever waits for that
+// thread: a picture on a stalled file is given up, and the thread is left to
+// finish (or not) by itself, so neither the show nor the exit hangs on it.
+class PictureJob {
+public:
+    static std::shared_ptr<PictureJob> Start(const ComposeFunction& compose, const std::string& path,
+                                             const CompositionParams& params);
+    bool Ready() const { return ready_.load(std::memory_order_acquire); }
+    // The slide, once Ready().
+    BitmapPtr Result() const { return Ready() ? result_ : nullptr; }
+
+private:
+    std::atomic<bool> ready_{false};
+    BitmapPtr result_;
+};
+
 class SlideShow {
 public:
-    SlideShow(EffectHost& host, ShowTimers& timers, const CurrentValues& values, const PictureListData& list);
+    // A slide that falls due before its picture is composed waits, the
+    // current picture staying on the screen, and is tried again this often.
+    static constexpr int kRetryMs = 10;
+    // A picture still not composed this long after its slide fell due is
+    // given up: its slide shows the background colour, as an unreadable
+    // picture's does, and the show goes on with the next picture.
+    static constexpr int kGiveUpMs = 10000;
 
-    // Start-up up to the first transition: surfaces, orders, the first two
-    // pictures, the slide interval, the music and the first effect number.
+    SlideShow(EffectHost& host, ShowTimers& timers, const CurrentValues& values, const PictureListData& list,
+              ComposeFunction compose = {});
+
+    // Start-up up to the first picture: surfaces, orders, the music, and the
+    // first picture set composing. Nothing here waits for a file.
     void Prepare();
-    // The first transition, from the first picture to the second; then the
-    // slide timer starts.
+    // Starts the slide timer. Its ticks show the first picture as soon as it
+    // is composed, then run the first transition as soon as the second is.
     void Begin();
-    // One slide. A tick that falls due while a transition runs is dropped.
+    // One slide, or the first picture. A tick that falls due while a
+    // transition runs is dropped; one whose picture is not composed yet
+    // changes nothing and comes again after kRetryMs.
     void Tick();
+    void SetGiveUpMs(int ms) { giveUpMs_ = ms; }
     // Timer2 and Timer1.
     void PollCd();
     void RestartMp3();
@@ -45,15 +81,20 @@ public:
     // Wall time of the latest transition, for the measuring tool.
     double LastTransitionMs() const { return lastTransitionMs_; }
     bool InTransition() const { return inTransition_; }
+    bool FirstPictureShown() const { return firstShown_; }
+    int TransitionCount() const { return transitions_; }
     int SlideInterval() const;
 
 private:
     int NextIndex();
     void ChooseEffect();
     CompositionParams Params() const;
-    void Compose();
     void Transition();
     void StartNext();
+    // The composed next picture, the background when it is given up, or
+    // nullptr while it is still worth waiting for.
+    BitmapPtr TakeNext();
+    void RetryLater(bool on);
 
     EffectHost& host_;
     ShowTimers& timers_;
@@ -61,11 +102,18 @@ private:
     const PictureListData& list_;
     ShuffleBag pictureBag_;
     ShuffleBag effectBag_;
+    ComposeFunction compose_;
     int currentIndex_ = 1;
     // The next slide is composed on a worker thread while the current one
     // shows, so a tick only swaps it in and input never waits on a decoder.
     int nextIndex_ = 1;
-    std::future<BitmapPtr> next_;
+    std::shared_ptr<PictureJob> next_;
+    std::chrono::steady_clock::time_point dueSince_{};
+    bool waiting_ = false;  // the slide timer runs at kRetryMs
+    bool overdue_ = false;  // the next slide fell due at dueSince_ and is not composed yet
+    bool firstShown_ = false;
+    int transitions_ = 0;
+    int giveUpMs_ = kGiveUpMs;
     bool inTransition_ = false;
     double lastTransitionMs_ = 0;
 };

@@ -91,17 +91,14 @@ void PlayNeighbourTrack(int step)
     PlayMciRange("cdaudio", start, "");
 }
 
-// "open " + path + " type MPEGVideo Alias MP3Play" in a blank-padded buffer
-// of kMp3OpenCommandLength bytes. A cut never splits a UTF-8 character.
+// "open " + path + " type MPEGVideo Alias MP3Play", blank-padded to
+// kMp3OpenCommandLength bytes. A longer command is sent whole: a fixed buffer
+// counts UTF-8 bytes, so it would cut a Japanese path of some 75 characters
+// and the file would never open.
 std::string Mp3OpenCommand(const std::string& path)
 {
     std::string command = "open " + path + " type MPEGVideo Alias MP3Play";
-    if (command.size() > kMp3OpenCommandLength) {
-        std::size_t cut = kMp3OpenCommandLength;
-        while (cut > 0 && (static_cast<unsigned char>(command[cut]) & 0xC0) == 0x80) --cut;
-        command.resize(cut);
-    }
-    command.resize(kMp3OpenCommandLength, ' ');
+    if (command.size() < kMp3OpenCommandLength) command.resize(kMp3OpenCommandLength, ' ');
     return command;
 }
 
@@ -171,6 +168,10 @@ void PollCdAudio()
     const int track = Current.CdTrack;
     if (track > 0) {
         if (mode == "stopped" || LeadingNumber(CdCurrentTrack) != track) {
+            // A data track holds no sound. Playing from it would land on the
+            // next audio track, which the next poll would take for a disc that
+            // moved on and restart every tick, so nothing is played.
+            if (QueryMci("status cdaudio type track " + std::to_string(track)) == "other") return;
             const std::string start = QueryMci("status cdaudio position track " + std::to_string(track));
             PlayMciRange("cdaudio", start, "");
         }

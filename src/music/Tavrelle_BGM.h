@@ -35,7 +35,8 @@ inline constexpr std::uint32_t kMciErrorLength = 256;
 // Reply buffers of the CD and MP3 mode queries.
 inline constexpr std::uint32_t kCdModeLength = 255;
 inline constexpr std::uint32_t kMp3ModeLength = 30;
-// The MP3 open command is blank-padded and cut to this many bytes.
+// The MP3 open command is blank-padded to this many bytes; a longer one is
+// never cut.
 inline constexpr std::size_t kMp3OpenCommandLength = 255;
 
 inline constexpr const char* kNoCommandText = "コマンド文字列が指定されていません";
@@ -60,7 +61,8 @@ std::int32_t PlayMciRange(const std::string& device, const std::string& from, co
 
 void OpenCdAudio();
 // One tick of the CD poll timer, for the run's Current.CdTrack: 0 restarts
-// the whole disc when it has stopped, n > 0 keeps track n playing.
+// the whole disc when it has stopped, n > 0 keeps track n playing (a data
+// track n plays nothing).
 void PollCdAudio();
 void PlayPreviousTrack();
 void PlayNextTrack();

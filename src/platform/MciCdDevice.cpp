@@ -192,14 +192,10 @@ void CdDevice::MixInto(std::int16_t* samples, int sampleCount)
 
 std::uint32_t CdDevice::StartPlay(std::int64_t from, std::int64_t to)
 {
-    int index = toc_.IndexAt(from);
-    if (index < 0) return kOutOfRange;
     // Data tracks are skipped at the start and end the play where they begin.
-    while (index < static_cast<int>(toc_.tracks.size()) && !toc_.tracks[static_cast<std::size_t>(index)].audio) {
-        ++index;
-        if (index >= static_cast<int>(toc_.tracks.size())) return kOutOfRange;
-        from = toc_.tracks[static_cast<std::size_t>(index)].start;
-    }
+    const int index = toc_.AudioIndexFrom(from);
+    if (index < 0) return kOutOfRange;
+    from = std::max(from, toc_.tracks[static_cast<std::size_t>(index)].start);
     for (std::size_t k = static_cast<std::size_t>(index) + 1; k < toc_.tracks.size(); ++k)
         if (!toc_.tracks[k].audio) to = std::min(to, toc_.tracks[k].start);
     if (to <= from) return kOutOfRange;
@@ -237,8 +233,10 @@ std::uint32_t CdDevice::Play(const std::vector<Word>& words)
         if (const auto err = ParsePosition(format_, toText, toc_, to)) return err;
         if (to > toc_.leadOut) return kOutOfRange;
     }
-    // A plain "play" at the end of the disc starts it again.
-    if (!hasFrom && from >= toc_.leadOut) from = toc_.tracks.front().start;
+    // A plain "play" with nothing left to play starts the disc again: at the
+    // lead-out, and also where only data tracks follow, since a play stops
+    // where a data track begins and an enhanced disc puts its data last.
+    if (!hasFrom && toc_.AudioIndexFrom(from) < 0) from = toc_.tracks.front().start;
     return StartPlay(from, to);
 }
 

@@ -62,6 +62,13 @@ int CdToc::IndexAt(std::int64_t sector) const
     return found;
 }
 
+int CdToc::AudioIndexFrom(std::int64_t sector) const
+{
+    for (int i = IndexAt(sector); i >= 0 && i < static_cast<int>(tracks.size()); ++i)
+        if (tracks[static_cast<std::size_t>(i)].audio) return i;
+    return -1;
+}
+
 std::int64_t CdToc::TrackEnd(int index) const
 {
     if (index < 0 || index >= static_cast<int>(tracks.size())) return leadOut;

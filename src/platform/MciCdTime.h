@@ -36,6 +36,9 @@ struct CdToc {
     int IndexOf(int number) const;
     // Index of the track that holds sector, or -1 outside the disc.
     int IndexAt(std::int64_t sector) const;
+    // Index of the first audio track that holds sector or starts after it;
+    // -1 outside the disc or where only data tracks are left.
+    int AudioIndexFrom(std::int64_t sector) const;
     std::int64_t TrackEnd(int index) const;
 };
 

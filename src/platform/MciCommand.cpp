@@ -50,8 +50,7 @@ bool ParseUnsigned(std::string_view text, std::uint64_t& value)
     return true;
 }
 
-std::uint32_t SplitWords(std::string_view text, std::vector<Word>& words,
-                         std::vector<std::size_t>* wordStarts, std::vector<std::size_t>* wordEnds)
+std::uint32_t SplitWords(std::string_view text, std::vector<Word>& words)
 {
     words.clear();
     std::size_t i = 0;
@@ -70,8 +69,6 @@ std::uint32_t SplitWords(std::string_view text, std::vector<Word>& words,
             while (i < text.size() && !IsBlank(text[i])) ++i;
             word.text = std::string(text.substr(start, i - start));
         }
-        if (wordStarts) wordStarts->push_back(start);
-        if (wordEnds) wordEnds->push_back(i);
         words.push_back(std::move(word));
     }
     return kOk;
@@ -79,42 +76,43 @@ std::uint32_t SplitWords(std::string_view text, std::vector<Word>& words,
 
 std::uint32_t ParseCommand(std::string_view text, Command& command)
 {
-    std::vector<Word> words;
-    std::vector<std::size_t> starts, ends;
-    if (const auto err = SplitWords(text, words, &starts, &ends)) return err;
-    if (words.empty()) return kMissingCommandString;
     command = Command{};
-    command.verb = LowerAscii(words[0].text);
-    if (words.size() < 2) return kMissingDeviceName;
-
-    std::size_t firstFlag = 2;
-    if (command.verb == "open" && !words[1].quoted) {
+    // An unquoted file name is taken as written, quotes included, so the
+    // blank-separated words are found first without any quote rule: a file
+    // may be called 12" Mix.mp3.
+    std::vector<std::size_t> starts, ends;
+    for (std::size_t i = 0; i < text.size();) {
+        while (i < text.size() && IsBlank(text[i])) ++i;
+        if (i >= text.size()) break;
+        starts.push_back(i);
+        while (i < text.size() && !IsBlank(text[i])) ++i;
+        ends.push_back(i);
+    }
+    const auto raw = [&](std::size_t k) { return text.substr(starts[k], ends[k] - starts[k]); };
+    if (starts.size() >= 2 && SameWord(raw(0), "open") && text[starts[1]] != '"') {
+        command.verb = "open";
+        // The name runs up to the last "type" keyword or, without one, up
+        // to the first open keyword.
         std::size_t typeAt = 0;
-        for (std::size_t k = words.size() - 1; k >= 2; --k) {
-            if (SameWord(words[k].text, "type") && !words[k].quoted) {
-                typeAt = k;
-                break;
-            }
-        }
+        for (std::size_t k = starts.size() - 1; k >= 2 && typeAt == 0; --k)
+            if (SameWord(raw(k), "type")) typeAt = k;
         if (typeAt == 0) {
-            typeAt = words.size();
-            for (std::size_t k = 2; k < words.size(); ++k) {
-                if (IsOpenKeyword(words[k].text)) {
-                    typeAt = k;
-                    break;
-                }
-            }
-        }
-        for (std::size_t k = 2; k < typeAt; ++k) {
-            if (words[k].quoted) return kExtraCharacters;
+            typeAt = starts.size();
+            for (std::size_t k = 2; k < starts.size() && typeAt == starts.size(); ++k)
+                if (IsOpenKeyword(raw(k))) typeAt = k;
         }
         command.device = std::string(text.substr(starts[1], ends[typeAt - 1] - starts[1]));
-        firstFlag = typeAt;
-    } else {
-        command.device = words[1].text;
+        return typeAt < starts.size() ? SplitWords(text.substr(starts[typeAt]), command.words) : kOk;
     }
+
+    std::vector<Word> words;
+    if (const auto err = SplitWords(text, words)) return err;
+    if (words.empty()) return kMissingCommandString;
+    command.verb = LowerAscii(words[0].text);
+    if (words.size() < 2) return kMissingDeviceName;
+    command.device = words[1].text;
     if (command.device.empty()) return kMissingDeviceName;
-    command.words.assign(words.begin() + static_cast<std::ptrdiff_t>(firstFlag), words.end());
+    command.words.assign(words.begin() + 2, words.end());
     return kOk;
 }
 

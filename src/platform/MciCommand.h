@@ -2,9 +2,9 @@
 //
 // A command is "verb device [keyword value ...]". Words are separated by blanks
 // or tabs; a word in double quotes may hold blanks. The "open" command is the
-// one place where an unquoted file name may hold blanks: it runs up to the
-// last "type" keyword (or, without one, up to the first open keyword), so
-// "open /home/a b/song.mp3 type MPEGVideo Alias x" names "/home/a b/song.mp3".
+// one place where an unquoted file name may hold blanks and quotes: it runs up
+// to the last "type" keyword (or, without one, up to the first open keyword),
+// so "open /home/a b/song.mp3 type MPEGVideo Alias x" names "/home/a b/song.mp3".
 #pragma once
 
 #include <cstdint>
@@ -26,9 +26,7 @@ struct Command {
 };
 
 // Splits text into words. Returns 0 or an error code (unclosed quote).
-std::uint32_t SplitWords(std::string_view text, std::vector<Word>& words,
-                         std::vector<std::size_t>* wordStarts = nullptr,
-                         std::vector<std::size_t>* wordEnds = nullptr);
+std::uint32_t SplitWords(std::string_view text, std::vector<Word>& words);
 
 // Parses a whole command. Returns 0 or an error code.
 std::uint32_t ParseCommand(std::string_view text, Command& command);

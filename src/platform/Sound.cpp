@@ -18,7 +18,9 @@ Mix_Chunk* g_chunk = nullptr;
 void StopSystemSound()
 {
     if (!g_chunk) return;
-    Mix_HaltChannel(sound::kSystemSoundChannel);
+    // Once the output has closed (at the end of the process) the mixer has
+    // no channels left, and halting one would touch freed memory.
+    if (Mix_QuerySpec(nullptr, nullptr, nullptr) != 0) Mix_HaltChannel(sound::kSystemSoundChannel);
     Mix_FreeChunk(g_chunk);
     g_chunk = nullptr;
 }

@@ -5,6 +5,7 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <mutex>
 #include <vector>
 
@@ -16,15 +17,33 @@ enum class State { Closed, Open, Failed };
 
 State g_state = State::Closed;
 
-std::mutex g_sourcesMutex;
-std::vector<MixSource*> g_sources;
+// The sources the audio thread mixes in. Never destroyed, so that the audio
+// thread cannot meet a destroyed list whatever the order of the end.
+struct Sources {
+    std::mutex mutex;
+    std::vector<MixSource*> list;
+};
+
+Sources& TheSources()
+{
+    static Sources* const sources = new Sources;
+    return *sources;
+}
 
 void SDLCALL PostMix(void*, Uint8* stream, int length)
 {
-    std::lock_guard lock(g_sourcesMutex);
-    for (MixSource* source : g_sources)
+    Sources& sources = TheSources();
+    std::lock_guard lock(sources.mutex);
+    for (MixSource* source : sources.list)
         source->MixInto(reinterpret_cast<std::int16_t*>(stream), length / 2);
 }
+
+// At the end of the process the output is closed before any static object
+// and any library goes away: SDL's audio thread would otherwise keep running
+// the mixer callback, music decoders and sources while they are destroyed.
+// Registered at the first open, it runs before the destructors of every
+// object made earlier.
+void CloseAtExit() { ShutdownAudio(); }
 
 extern "C" void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
 
@@ -61,6 +80,8 @@ bool EnsureAudioOpen()
     Mix_AllocateChannels(8);
     Mix_ReserveChannels(kSystemSoundChannel + 1);
     Mix_SetPostMix(&PostMix, nullptr);
+    static const bool closesAtExit = std::atexit(&CloseAtExit) == 0;
+    (void)closesAtExit;
     g_state = State::Open;
     return true;
 }
@@ -80,14 +101,16 @@ void ShutdownAudio()
 
 void AddMixSource(MixSource* source)
 {
-    std::lock_guard lock(g_sourcesMutex);
-    if (std::find(g_sources.begin(), g_sources.end(), source) == g_sources.end()) g_sources.push_back(source);
+    Sources& sources = TheSources();
+    std::lock_guard lock(sources.mutex);
+    if (std::find(sources.list.begin(), sources.list.end(), source) == sources.list.end()) sources.list.push_back(source);
 }
 
 void RemoveMixSource(MixSource* source)
 {
-    std::lock_guard lock(g_sourcesMutex);
-    g_sources.erase(std::remove(g_sources.begin(), g_sources.end(), source), g_sources.end());
+    Sources& sources = TheSources();
+    std::lock_guard lock(sources.mutex);
+    std::erase(sources.list, source);
 }
 
 }  // namespace tav::sound

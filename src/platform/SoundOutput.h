@@ -1,6 +1,8 @@
 // The one audio output of the process: SDL's audio subsystem (no video) and
-// SDL_mixer, opened on first use and kept open. Every sound of the program
-// (music files, looped system sounds, CD audio) goes through it.
+// SDL_mixer, opened on first use and kept open; at the end of the process it
+// is closed, and the audio thread stopped, before static objects are
+// destroyed. Every sound of the program (music files, looped system sounds,
+// CD audio) goes through it.
 //
 // The output is always 44100 Hz, signed 16-bit, stereo: SDL converts to what
 // the device really takes, so CD sectors can be mixed in without resampling.

@@ -31,6 +31,8 @@ std::uint32_t U32(const std::uint8_t* p) {
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
+bool IsDrawingRecord(std::uint16_t f);
+
 constexpr std::size_t kPlaceableSize = 22;
 constexpr std::size_t kHeaderSize = 18;
 // Device coordinates beyond this are not handed to the rasteriser: no real
@@ -43,6 +45,10 @@ constexpr int kMaxFontPixels = 4096;
 // them is cut off there, like a damaged one.
 constexpr int kMaxRecords = 1'000'000;
 constexpr long long kMaxBitmapPixels = 64LL * 1000 * 1000;
+// A clip region is kept to this many rectangles: a record that would make it
+// more complex is not carried out. Every clip operation is then bounded, and
+// clip handling stays linear in the number of records.
+constexpr int kMaxClipRects = 256;
 
 // The parameters of one record, as 16-bit words after the 6-byte record header.
 // Every read is checked against the record's own length.
@@ -183,16 +189,27 @@ public:
                 stats_.damaged = true;
                 break;
             }
+            // Every record costs its reading (points, text, bitmap bytes);
+            // drawing and clipping add their own cost as they go.
+            work_ += 1 + sizeWords / 16;
+            if (work_ > kWmfWorkBudget) {
+                stats_.budgetSpent = true;
+                break;
+            }
             ++stats_.records;
             if (function == kEof) {
                 stats_.reachedEnd = true;
                 break;
             }
             Params prm(data_ + pos + 6, sizeWords - 3);
+            // The painter's clip follows the records only when something is
+            // drawn, so a run of clip records costs one update, not one each.
+            if (clipChanged_ && IsDrawingRecord(function)) applyClip();
             if (!dispatch(function, prm)) skip(function);
             pos += std::size_t(sizeWords) * 2;
         }
         if (!stats_.reachedEnd) stats_.damaged = true;
+        stats_.work = work_;
         painter_.end();
         return stats_;
     }
@@ -292,7 +309,7 @@ private:
             dc_ = saved_[keep];
             saved_.resize(keep);
             applyTransform();
-            applyClip();
+            clipChanged_ = true;
             return true;
         }
         case kCreatePenIndirect: {
@@ -381,6 +398,7 @@ private:
             QPolygonF poly;
             if (!readPoints(p, 1, p.u(0), poly)) return false;
             if (!begin(true, f == kPolygon, poly.boundingRect())) return true;
+            chargeEdges(poly.size(), poly.boundingRect());
             QPainterPath path;
             path.setFillRule(fillRule());
             path.addPolygon(transform_.map(poly));
@@ -437,10 +455,12 @@ private:
         case kExcludeClipRect: {
             if (!p.has(4)) return false;
             const QRect dev = deviceRect(boxOf(p, 0));
-            QRegion clip = dc_.clip.value_or(QRegion(painter_.device() ? QRect(0, 0, painter_.device()->width(), painter_.device()->height()) : QRect()));
+            QRegion clip = dc_.clip.value_or(QRegion(QRect(0, 0, target_.width(), target_.height())));
+            work_ += clip.rectCount();
             clip = f == kIntersectClipRect ? clip.intersected(dev) : clip.subtracted(dev);
+            if (clip.rectCount() > kMaxClipRects) return false;
             dc_.clip = clip;
-            applyClip();
+            clipChanged_ = true;
             return true;
         }
         case kTextOut: {
@@ -518,11 +538,25 @@ private:
     }
 
     void applyClip() {
+        clipChanged_ = false;
         if (dc_.clip) {
+            work_ += dc_.clip->rectCount();
             painter_.setClipRegion(*dc_.clip);
         } else {
             painter_.setClipping(false);
         }
+    }
+
+    // The cost of filling the part of a device rectangle that lies on the image.
+    void chargeArea(const QRectF& device) {
+        const QRectF on = device.intersected(QRectF(0, 0, target_.width(), target_.height()));
+        if (!on.isEmpty()) work_ += static_cast<long long>(on.width() * on.height()) / kWmfPixelsPerUnit;
+    }
+
+    // Filling a shape of many edges visits every edge on each row it spans.
+    void chargeEdges(long long edges, const QRectF& logicalBounds) {
+        const double rows = std::min<double>(transform_.mapRect(logicalBounds).height(), target_.height());
+        work_ += edges * (1 + static_cast<long long>(std::max(0.0, rows)) / 16);
     }
 
     QPointF toDevice(QPointF logical) const { return transform_.map(logical); }
@@ -545,6 +579,7 @@ private:
     bool begin(bool stroke, bool fill, const QRectF& logicalBounds) {
         if (!transformUsable_ || dc_.rop2 == 11) return false;  // R2_NOP
         if (!deviceRectInLimits(logicalBounds)) return false;
+        chargeArea(transform_.mapRect(logicalBounds));
         QPen pen(Qt::NoPen);
         if (stroke && dc_.pen.style != 5) {  // PS_NULL
             pen = QPen(ropColor(dc_.pen.color));
@@ -650,6 +685,7 @@ private:
             path.closeSubpath();
         }
         if (!begin(true, true, path.boundingRect())) return true;
+        chargeEdges(path.elementCount(), path.boundingRect());
         path = transform_.map(path);
         painter_.drawPath(path);
         outline(path);
@@ -755,6 +791,9 @@ private:
         int px = dc_.font.height == 0 ? 12 : int(std::lround(std::abs(dc_.font.height) * sy *
                                                               (dc_.font.height > 0 ? 0.87 : 1.0)));
         if (px < 1 || px > kMaxFontPixels) return;
+        // Each character is drawn in a box of about the font's size; glyphs
+        // cost about four times a plain fill of their box.
+        work_ += 1 + 4LL * px * px * str.size() / kWmfPixelsPerUnit;
         QFont font(dc_.font.face.isEmpty() ? QStringLiteral("Sans Serif") : dc_.font.face);
         font.setPixelSize(px);
         font.setWeight(QFont::Weight(std::clamp(dc_.font.weight == 0 ? 400 : dc_.font.weight, 1, 1000)));
@@ -804,6 +843,7 @@ private:
         logical = logical.normalized();
         if (!transformUsable_ || !deviceRectInLimits(logical)) return;
         const QRectF device = transform_.mapRect(logical);
+        chargeArea(device);
         painter_.save();
         painter_.setPen(Qt::NoPen);
         switch (rop) {
@@ -870,6 +910,8 @@ private:
                          mirrorY ? image.height() - src.bottom() : src.top(), src.width(), src.height());
         }
         const QRectF device = QRectF(a, b).normalized();
+        chargeArea(device);
+        work_ += (static_cast<long long>(image.width()) * image.height()) / kWmfPixelsPerUnit;
         painter_.save();
         switch (rop) {
         case 0x00EE0086: painter_.setCompositionMode(QPainter::RasterOp_SourceOrDestination); break;   // SRCPAINT
@@ -891,6 +933,8 @@ private:
     bool directPixels_ = false;
     bool hairline_ = false;
     long long bitmapPixels_ = 0;
+    long long work_ = 0;
+    bool clipChanged_ = false;
     QRgb hairlineColor_ = 0;
     QPen outlinePen_;
     std::size_t tableSize_;

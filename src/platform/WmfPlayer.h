@@ -28,10 +28,21 @@ struct WmfInfo {
     std::size_t firstRecord = 0;  // byte offset of the first record
 };
 
+// The work one metafile may cause, in units of about one simple record: each
+// record costs 1 plus its length in words / 16, each drawing adds the pixels
+// it covers on the image / kWmfPixelsPerUnit, each clip operation the number
+// of rectangles in the clip region. A file that spends it stops there and
+// shows what it has drawn so far. The budget is about one second of CPU on a
+// slow desktop core, far beyond what real drawings need.
+inline constexpr long long kWmfWorkBudget = 4'000'000;
+inline constexpr long long kWmfPixelsPerUnit = 256;
+
 struct WmfPlayStats {
     int records = 0;            // records read, the end record included
     bool reachedEnd = false;    // the end record was found
     bool damaged = false;       // a record ran past the data or lied about its size
+    bool budgetSpent = false;   // playing stopped at kWmfWorkBudget; what was drawn stays
+    long long work = 0;         // work spent, in the units of kWmfWorkBudget
     std::map<std::uint16_t, int> skipped;  // record function -> count, for records not drawn
 };
 

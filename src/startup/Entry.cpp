@@ -12,8 +12,10 @@
 #include "dialogs/SettingsRun.h"
 #include "engine/ShowRun.h"
 #include "platform/X11Windows.h"
+#include "startup/InstanceLock.h"
 #include "startup/PreviewHost.h"
 #include "startup/Tavrelle_B.h"
+#include "storage/AtomicFile.h"
 #include "storage/Settings.h"
 
 namespace tav {
@@ -180,6 +182,16 @@ int RunEntry(int argc, char** argv, const EntryEnvironment& environment) {
         return environment.Preview ? environment.Preview(invocation.WindowId) : RunPreview(invocation.WindowId);
 
     PrepareDataFolder();
+    // The window titles appear only once a copy has loaded its pictures or
+    // built its dialog; two copies started together would both pass that
+    // test. The lock is taken before anything is read, and held until the end.
+    std::optional<InstanceLock> lock;
+    if (invocation.Mode == RunMode::SlideShow || invocation.Mode == RunMode::Settings) {
+        lock = InstanceLock::TryTake(DataFolder);
+        if (!lock) return 0;
+    }
+    // Writers killed between writing and renaming leave their temporary files behind.
+    RemoveLeftoverTemporaryFiles(DataFolder);
     LoadSettings();
 
     switch (invocation.Mode) {

@@ -2,8 +2,9 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
+
+#include "storage/AtomicFile.h"
 
 namespace tav {
 
@@ -59,10 +60,9 @@ bool FileExists(const std::string& path) {
     std::string p = path;
     if (p.size() > 1 && p.back() == '/') p.pop_back();
     if (p.empty()) return false;
-    std::error_code ec;
-    if (std::filesystem::is_directory(p, ec)) return false;
-    std::ifstream in(p, std::ios::binary);
-    return in.is_open();
+    // Only a regular file counts, and the check never opens a pipe or device:
+    // that would wait for a writer and keep every mode from starting.
+    return IsReadableRegularFile(p);
 }
 
 bool FolderExists(const std::string& path) {

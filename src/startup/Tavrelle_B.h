@@ -121,8 +121,8 @@ inline constexpr const char* kScheduleFileName = "Tavrelle_P.rdm";
 // "Tavrelle_" + n + ".rdm", n one decimal digit.
 std::string PictureListFileName(int group);
 
-// True when path (a trailing "/" removed) names something that can be opened
-// for reading and is not a folder. Never throws.
+// True when path (a trailing "/" removed) names a regular file that can be
+// opened for reading. Never opens a pipe or device, never blocks, never throws.
 bool FileExists(const std::string& path);
 // True when path names an existing folder. Never throws.
 bool FolderExists(const std::string& path);

@@ -1,9 +1,12 @@
 #include "storage/AtomicFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -39,37 +42,72 @@ std::string TemporaryNameFor(const std::string& path) {
 
 }  // namespace
 
-std::optional<Bytes> ReadWholeFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
+FileState StateOf(const std::string& path) {
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        ::close(fd);
-        return std::nullopt;
+    if (::stat(path.c_str(), &st) != 0) return (errno == ENOENT || errno == ENOTDIR) ? FileState::Absent : FileState::Unreadable;
+    return S_ISREG(st.st_mode) ? FileState::Read : FileState::Unreadable;
+}
+
+FileRead ReadDataFile(const std::string& path, std::size_t maxBytes) {
+    FileRead result;
+    result.state = StateOf(path);
+    if (result.state != FileState::Read) return result;
+    result.state = FileState::Unreadable;
+    // O_NONBLOCK: should a pipe replace the file after the check, opening it
+    // still returns at once.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) result.state = FileState::Absent;
+        return result;
     }
-    Bytes bytes;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return result;
+    }
+    result.bytes.reserve(std::min<std::size_t>(maxBytes, static_cast<std::size_t>(std::max<off_t>(st.st_size, 0))));
     std::uint8_t buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    while (result.bytes.size() < maxBytes) {
+        const ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, maxBytes - result.bytes.size()));
         if (n < 0) {
             if (errno == EINTR) continue;
             ::close(fd);
-            return std::nullopt;
+            result.bytes.clear();
+            return result;
         }
         if (n == 0) break;
-        bytes.insert(bytes.end(), buffer, buffer + n);
+        result.bytes.insert(result.bytes.end(), buffer, buffer + n);
     }
     ::close(fd);
-    return bytes;
+    result.state = FileState::Read;
+    return result;
+}
+
+std::optional<Bytes> ContentsToKeep(const std::string& path) {
+    FileRead file = ReadDataFile(path, kMaxRewrittenFileBytes + 1);
+    if (file.state == FileState::Absent) return Bytes{};
+    if (!file.read() || file.bytes.size() > kMaxRewrittenFileBytes) return std::nullopt;
+    return std::move(file.bytes);
+}
+
+bool IsReadableRegularFile(const std::string& path) {
+    if (StateOf(path) != FileState::Read) return false;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    ::close(fd);
+    return regular;
 }
 
 std::optional<std::uint64_t> FileSize(const std::string& path) {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return std::nullopt;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
     return static_cast<std::uint64_t>(st.st_size);
 }
 
 bool WriteFileAtomically(const std::string& path, const Bytes& bytes) {
+    if (StateOf(path) != FileState::Absent && !IsReadableRegularFile(path)) return false;
     const std::string temp = TemporaryNameFor(path);
     // Mode 0666 lets the user's umask decide, as for any newly created file.
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -91,10 +129,38 @@ bool WriteFileAtomically(const std::string& path, const std::string& text) {
 }
 
 bool EnsureFileExists(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) return false;
-    ::close(fd);
-    return true;
+    if (StateOf(path) != FileState::Absent) return StateOf(path) == FileState::Read;
+    // O_EXCL: whatever appeared meanwhile is never opened, let alone truncated.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd >= 0) ::close(fd);
+    return StateOf(path) == FileState::Read;
+}
+
+int RemoveLeftoverTemporaryFiles(const std::string& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return 0;
+    int removed = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        // Our pattern only: "<name>.tmp-<pid>-<counter>", both numbers decimal.
+        const std::string name = entry->d_name;
+        const std::size_t mark = name.rfind(".tmp-");
+        if (mark == std::string::npos || mark == 0) continue;
+        const std::string tail = name.substr(mark + 5);
+        const std::size_t dash = tail.find('-');
+        auto digits = [](const std::string& t) {
+            return !t.empty() && t.size() <= 10 && std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
+        };
+        if (dash == std::string::npos || !digits(tail.substr(0, dash)) || !digits(tail.substr(dash + 1))) continue;
+        const long long pid = std::stoll(tail.substr(0, dash));
+        if (pid <= 0 || pid > 0x7FFFFFFF || pid == ::getpid()) continue;
+        // EPERM means the process exists under another user: it is kept.
+        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+        const std::string path = folder + "/" + name;
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::unlink(path.c_str()) == 0) ++removed;
+    }
+    ::closedir(dir);
+    return removed;
 }
 
 void SetBeforeRenameHookForTests(std::function<bool(const std::string& tempPath)> hook) {

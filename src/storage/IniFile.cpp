@@ -162,16 +162,20 @@ std::string SetIniValueInText(const std::string& text, const std::string& sectio
     return join(std::string::npos, lastContent, entry + std::string(newline));
 }
 
+std::string ReadIniText(const std::string& file) {
+    const FileRead read = ReadDataFile(file, kMaxIniReadBytes);
+    return std::string(read.bytes.begin(), read.bytes.end());
+}
+
 std::string GetIniString(const std::string& section, const std::string& key, const std::string& file) {
-    const auto bytes = ReadWholeFile(file);
-    if (!bytes) return {};
-    return GetIniValueFromText(std::string(bytes->begin(), bytes->end()), section, key);
+    return GetIniValueFromText(ReadIniText(file), section, key);
 }
 
 bool WriteIniString(const std::string& section, const std::string& key, const std::string& value,
                     const std::string& file) {
-    const auto bytes = ReadWholeFile(file);
-    const std::string text = bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
+    const std::optional<Bytes> bytes = ContentsToKeep(file);
+    if (!bytes) return false;
+    const std::string text(bytes->begin(), bytes->end());
     return WriteFileAtomically(file, SetIniValueInText(text, section, key, value));
 }
 

@@ -21,12 +21,21 @@ inline constexpr const char* kIniSection = "Section";
 std::string MusicFileKey(int group);
 std::string OpacityKey(int group);
 
+// The longest INI text read: the file's first MiB. A longer file is read up
+// to that point (its keys beyond it are not seen).
+inline constexpr std::size_t kMaxIniReadBytes = 1024 * 1024;
+
+// The text of the file (its first kMaxIniReadBytes), or "" when it is absent
+// or cannot be read.
+std::string ReadIniText(const std::string& file);
+
 // The value of key in section of file, or "" when the file, section or key is missing.
 std::string GetIniString(const std::string& section, const std::string& key, const std::string& file);
 
 // Sets key in section of file to value (atomic replace of the file). Section
 // and key are cut to 127 bytes; a line break in value ends the value there.
-// Returns false when the file could not be written.
+// Returns false when the file could not be written, and when the present file
+// cannot be read (it is then left as it is).
 bool WriteIniString(const std::string& section, const std::string& key, const std::string& value,
                     const std::string& file);
 

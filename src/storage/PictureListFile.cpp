@@ -24,12 +24,12 @@ std::size_t CountListRecords(const std::string& path) {
 std::vector<std::string> ReadPictureListFile(const std::string& path) {
     EnsureFileExists(path);
     std::vector<std::string> entries;
-    const auto bytes = ReadWholeFile(path);
-    if (!bytes) return entries;
-    const std::size_t count = bytes->size() / kListRecordSize;
+    // A run shows at most kMaxEntries pictures; records beyond them are not read.
+    const FileRead file = ReadDataFile(path, std::size_t(PictureListData::kMaxEntries) * kListRecordSize);
+    const std::size_t count = file.bytes.size() / kListRecordSize;
     entries.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
-        const auto* record = reinterpret_cast<const char*>(bytes->data()) + i * kListRecordSize;
+        const auto* record = reinterpret_cast<const char*>(file.bytes.data()) + i * kListRecordSize;
         entries.emplace_back(TrimBlanks(std::string_view(record, kListRecordSize)));
     }
     return entries;

@@ -25,11 +25,13 @@ void ScheduleRecord::SetCell(int d, int h, char c) {
 std::string SchedulePath() { return DataFile(kScheduleFileName); }
 
 std::optional<ScheduleRecord> ReadScheduleFile(const std::string& path) {
-    const auto bytes = ReadWholeFile(path);
-    if (!bytes || bytes->size() / kScheduleRecordSize != 1) return std::nullopt;
+    // Two records' worth tells "exactly one record" from "more".
+    const FileRead file = ReadDataFile(path, 2 * kScheduleRecordSize);
+    if (!file.read() || file.bytes.size() / kScheduleRecordSize != 1) return std::nullopt;
+    const Bytes& bytes = file.bytes;
     ScheduleRecord record;
-    record.Mode = ReadI16(bytes->data());
-    for (std::size_t i = 0; i < record.Cells.size(); ++i) record.Cells[i] = static_cast<char>((*bytes)[kCellsAt + i]);
+    record.Mode = ReadI16(bytes.data());
+    for (std::size_t i = 0; i < record.Cells.size(); ++i) record.Cells[i] = static_cast<char>(bytes[kCellsAt + i]);
     return record;
 }
 

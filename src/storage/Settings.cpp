@@ -63,25 +63,24 @@ std::optional<std::int16_t> ParseOpacity(const std::string& text) {
 void LoadSettings() {
     const std::string recordPath = DataFile(kSettingsFileName);
     SaverSettingsData settings;
-    if (!ReadSettingsRecord(recordPath, settings)) {
-        settings = SaverSettingsData{};
-        WriteSettingsRecord(recordPath, settings);
-    }
+    // Only a missing or short file is replaced; one that cannot be read keeps
+    // what the user has in it, and this run goes on with the defaults.
+    if (ReadSettingsRecord(recordPath, settings) == RecordRead::Missing) WriteSettingsRecord(recordPath, settings);
     // Every reader indexes the groups with CurrentGroup; a damaged value must
     // not lead outside them.
     if (!ValidGroup(settings.CurrentGroup)) settings.CurrentGroup = 0;
 
-    const std::string ini = DataFile(kIniFileName);
+    const std::string ini = ReadIniText(DataFile(kIniFileName));
     for (int n = 0; n < kGroupCount; ++n) {
         GroupSettings& group = settings.Groups[static_cast<std::size_t>(n)];
-        const std::string music = GetIniString(kIniSection, MusicFileKey(n), ini);
+        const std::string music = GetIniValueFromText(ini, kIniSection, MusicFileKey(n));
         if (!music.empty() && FileExists(music)) {
             group.MusicFile = music;
         } else {
             group.MusicFile.clear();
             if (group.MusicMode == 2) group.MusicMode = 0;
         }
-        group.Opacity = ParseOpacity(GetIniString(kIniSection, OpacityKey(n), ini)).value_or(kDefaultOpacity);
+        group.Opacity = ParseOpacity(GetIniValueFromText(ini, kIniSection, OpacityKey(n))).value_or(kDefaultOpacity);
     }
     SaverSettings = std::move(settings);
     SelectGroup(SaverSettings.CurrentGroup);
@@ -142,8 +141,11 @@ bool SaveAllSettings(const std::vector<std::string>& currentGroupPictures) {
     // All twenty keys go into one new file, replaced once, rather than twenty
     // successive replacements of the same file.
     const std::string ini = DataFile(kIniFileName);
-    const auto old = ReadWholeFile(ini);
-    std::string text = old ? std::string(old->begin(), old->end()) : std::string();
+    // An INI file that cannot be read is left as it is: writing only our keys
+    // would drop everything else the user keeps in it.
+    const std::optional<Bytes> old = ContentsToKeep(ini);
+    if (!old) return false;
+    std::string text(old->begin(), old->end());
     for (int n = 0; n < kGroupCount; ++n) {
         const GroupSettings& g = SaverSettings.Groups[static_cast<std::size_t>(n)];
         text = SetIniValueInText(text, kIniSection, MusicFileKey(n), g.MusicFile);

@@ -65,16 +65,19 @@ void DecodeSettingsRecord(const std::uint8_t* record, SaverSettingsData& setting
     }
 }
 
-bool ReadSettingsRecord(const std::string& path, SaverSettingsData& settings) {
-    const auto bytes = ReadWholeFile(path);
-    if (!bytes || bytes->size() < kSettingsRecordSize) return false;
-    DecodeSettingsRecord(bytes->data(), settings);
-    return true;
+RecordRead ReadSettingsRecord(const std::string& path, SaverSettingsData& settings) {
+    const FileRead file = ReadDataFile(path, kSettingsRecordSize);
+    if (file.state == FileState::Unreadable) return RecordRead::Unreadable;
+    if (!file.read() || file.bytes.size() < kSettingsRecordSize) return RecordRead::Missing;
+    DecodeSettingsRecord(file.bytes.data(), settings);
+    return RecordRead::Read;
 }
 
 bool WriteSettingsRecord(const std::string& path, const SaverSettingsData& settings) {
     // Only record 1 changes; whatever follows it in the file is kept.
-    Bytes bytes = ReadWholeFile(path).value_or(Bytes{});
+    std::optional<Bytes> kept = ContentsToKeep(path);
+    if (!kept) return false;
+    Bytes bytes = std::move(*kept);
     if (bytes.size() < kSettingsRecordSize) bytes.resize(kSettingsRecordSize);
     const SettingsRecordBytes record = EncodeSettingsRecord(settings);
     std::copy(record.begin(), record.end(), bytes.begin());

@@ -25,12 +25,19 @@ SettingsRecordBytes EncodeSettingsRecord(const SaverSettingsData& settings);
 // Fills the record fields of settings; MusicFile and Opacity are left as they are.
 void DecodeSettingsRecord(const std::uint8_t* record, SaverSettingsData& settings);
 
-// Reads record 1 of the file. Returns false (settings untouched) when the file
-// is absent or shorter than one record.
-bool ReadSettingsRecord(const std::string& path, SaverSettingsData& settings);
+enum class RecordRead {
+    Read,        // record 1 was read into settings
+    Missing,     // no file, or one shorter than a record: to be replaced by the defaults
+    Unreadable,  // a file is there that cannot be read: it must be left alone
+};
+
+// Reads record 1 of the file (and nothing beyond it). Settings are untouched
+// unless the answer is Read.
+RecordRead ReadSettingsRecord(const std::string& path, SaverSettingsData& settings);
 
 // Writes settings as record 1 of the file, keeping any bytes after it
-// (atomic replace). Returns false when the write failed.
+// (atomic replace). Returns false when the write failed, and when the present
+// file cannot be read, since its other bytes would be lost.
 bool WriteSettingsRecord(const std::string& path, const SaverSettingsData& settings);
 
 }  // namespace tav

@@ -1,5 +1,8 @@
 // Picture loading speed.
 //
+// WmfCostly/0..4 renders the costliest metafiles the tests can write (clip
+// maze, large shapes, tiny records, large text, many edges; 1 MiB each) at 1920 x 1080:
+// the work budget stops each within about a second.
 // WmfBusy renders a metafile of a few thousand primitives at 1024 x 768 (the
 // aim is at most 10 ms). The three JPEG benchmarks decode the same generated
 // 4000 x 3000 photo-like file for a 1920-wide draw: through LoadPictureFile,
@@ -64,6 +67,22 @@ void WmfBusy(benchmark::State& state) {
     }
 }
 BENCHMARK(WmfBusy)->Unit(benchmark::kMillisecond);
+
+// The costliest metafiles of about 1 MiB at 1920 x 1080: each is stopped by
+// the work budget, which should come to about a second at most.
+void WmfCostly(benchmark::State& state) {
+    const auto kind = static_cast<tav::pw::CostlyMetafile>(state.range(0));
+    const QByteArray wmf = tav::pw::WriteCostlyMetafile(kind, 1 << 20);
+    tav::WmfPlayStats stats;
+    for (auto _ : state) {
+        QImage image = tav::RenderWmf(wmf, QSize(1920, 1080), &stats);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.counters["records"] = stats.records;
+    state.counters["work"] = double(stats.work);
+    state.counters["stopped"] = stats.budgetSpent;
+}
+BENCHMARK(WmfCostly)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // Noise over gradients: detail everywhere, like a photo, so the decoder has
 // real work on every block.

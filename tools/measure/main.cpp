@@ -81,13 +81,20 @@ int Transition(int argc, char** argv, int effect) {
     Tavrelle_S window(SaverOptions{'S', 0});
     window.effectHost().EffectNumber = static_cast<std::int16_t>(effect - 1);
     window.Start();
+    // The pictures are composed on worker threads; the first transition runs
+    // from the slide timer once both are ready.
+    while (window.slideShow().TransitionCount() == 0 && !window.Ended())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     const double wall = window.slideShow().LastTransitionMs();
     const long long sleeps = window.effectHost().requestedSleepMs;
     std::printf("effect %d at %dx%d speed %d: transition %.1f ms, sleeps %lld ms, ratio %.3f\n", effect,
                 Current.AreaWidth, Current.AreaHeight, Current.EffectSpeed, wall, sleeps,
                 sleeps > 0 ? wall / sleeps : 0.0);
     window.ExitShow();
-    return 0;
+    // The next picture may still be composing on its worker thread; as in
+    // the program itself, it is not waited for.
+    std::fflush(nullptr);
+    ::_exit(0);
 }
 
 pid_t Spawn(std::vector<std::string> args, const std::string& home) {
