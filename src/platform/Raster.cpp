@@ -380,28 +380,42 @@ void LineTo(DC& dc, int x1, int y1) {
     }
 }
 
+EllipseSpans::EllipseSpans(int left, int top, int right, int bottom)
+    : firstRow(std::min(top, bottom)),
+      lastRow(std::max(top, bottom)),
+      cx_((left + right) / 2.0),
+      cy_((top + bottom) / 2.0),
+      rx_((right - left) / 2.0),
+      ry_((bottom - top) / 2.0) {}
+
+bool EllipseSpans::Row(int y, int& xa, int& xb) const {
+    if (rx_ == 0 || ry_ == 0) return false;
+    const double v = (y + 0.5 - cy_) / ry_;
+    const double rest = 1.0 - v * v;
+    if (rest < 0) return false;
+    // Solve ((x + 0.5 - cx) / rx)^2 <= rest for x, then confirm the edges exactly.
+    const double half = std::abs(rx_) * std::sqrt(rest);
+    xa = static_cast<int>(std::floor(cx_ - half - 0.5)) - 1;
+    xb = static_cast<int>(std::ceil(cx_ + half - 0.5)) + 1;
+    auto inside = [&](int x) {
+        const double u = (x + 0.5 - cx_) / rx_;
+        return u * u + v * v <= 1.0;
+    };
+    while (xa <= xb && !inside(xa)) ++xa;
+    while (xb >= xa && !inside(xb)) --xb;
+    return xa <= xb;
+}
+
 void Ellipse(DC& dc, int left, int top, int right, int bottom) {
-    const double cx = (left + right) / 2.0, cy = (top + bottom) / 2.0;
-    const double rx = (right - left) / 2.0, ry = (bottom - top) / 2.0;
-    if (rx == 0 || ry == 0) return;
+    const EllipseSpans spans(left, top, right, bottom);
+    if (spans.empty()) return;
     Bitmap& b = dc.target();
-    const int y0 = std::max(0, std::min(top, bottom));
-    const int y1 = std::min(b.height() - 1, std::max(top, bottom));
+    const int y0 = std::max(0, spans.firstRow);
+    const int y1 = std::min(b.height() - 1, spans.lastRow);
     MarkDirty(dc, std::min(left, right), y0, std::abs(right - left) + 1, y1 - y0 + 1);
     for (int y = y0; y <= y1; ++y) {
-        double v = (y + 0.5 - cy) / ry;
-        double rest = 1.0 - v * v;
-        if (rest < 0) continue;
-        // Solve ((x + 0.5 - cx) / rx)^2 <= rest for x, then confirm the edges exactly.
-        double half = std::abs(rx) * std::sqrt(rest);
-        int xa = static_cast<int>(std::floor(cx - half - 0.5)) - 1;
-        int xb = static_cast<int>(std::ceil(cx + half - 0.5)) + 1;
-        auto inside = [&](int x) {
-            double u = (x + 0.5 - cx) / rx;
-            return u * u + v * v <= 1.0;
-        };
-        while (xa <= xb && !inside(xa)) ++xa;
-        while (xb >= xa && !inside(xb)) --xb;
+        int xa = 0, xb = 0;
+        if (!spans.Row(y, xa, xb)) continue;
         xa = std::max(xa, 0);
         xb = std::min(xb, b.width() - 1);
         Pixel* row = b.row(y);
