@@ -10,6 +10,7 @@ PACKAGES=(
   libsdl2-mixer-dev libcdio-dev libx11-dev libxtst-dev
   libgtest-dev libbenchmark-dev lame
   xvfb xauth xdotool x11-utils
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   fonts-ipafont-gothic
   dpkg-dev lintian desktop-file-utils libxml2-utils man-db xscreensaver
 )

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <thread>
 
@@ -23,6 +24,7 @@
 #include "storage/PictureListFile.h"
 #include "storage/SettingsRecord.h"
 #include "picturewriters/PictureWriters.h"
+#include "support/music_test_audio.h"
 #include "support/xvfb_session.h"
 
 namespace tav::test {
@@ -35,8 +37,9 @@ constexpr unsigned kRed = 0xE02020, kGreen = 0x20C040;
 // A data folder holding two flat pictures in group 0 and a grey background.
 struct ShowData {
     QTemporaryDir home;
+    QString folder = home.path() + "/Tavrelle";
+    SaverSettingsData settings;
     ShowData() {
-        const QString folder = home.path() + "/Tavrelle";
         QDir().mkpath(folder);
         std::vector<std::string> paths;
         int i = 0;
@@ -48,22 +51,26 @@ struct ShowData {
             paths.push_back(path.toStdString());
         }
         WritePictureListFile((folder + "/Tavrelle_0.rdm").toStdString(), paths);
-        SaverSettingsData settings;
         settings.Groups[0].BackColor = 0x00404040;
         settings.Groups[0].IntervalSeconds = 10;
         settings.Groups[0].Opacity = 255;
         WriteSettingsRecord((folder + "/Tavrelle_S.rdm").toStdString(), settings);
     }
+    // Group 0 plays a music file.
+    void PlayMusic(const std::string& file) {
+        settings.Groups[0].MusicMode = 2;
+        WriteSettingsRecord((folder + "/Tavrelle_S.rdm").toStdString(), settings);
+        std::ofstream((folder + "/Tavrelle.ini").toStdString()) << "[Section]\nBGMﾌｧｲﾙ_0=" << file << "\n";
+    }
     // Makes `paths` the list of group 0, shown back to back.
     void UseList(const std::vector<std::string>& paths) const {
-        const QString folder = home.path() + "/Tavrelle";
         WritePictureListFile((folder + "/Tavrelle_0.rdm").toStdString(), paths);
-        SaverSettingsData settings;
-        settings.Groups[0].BackColor = 0x00404040;
-        settings.Groups[0].IntervalSeconds = 0;
-        settings.Groups[0].EffectSpeed = 24;
-        settings.Groups[0].Opacity = 255;
-        WriteSettingsRecord((folder + "/Tavrelle_S.rdm").toStdString(), settings);
+        SaverSettingsData fast;
+        fast.Groups[0].BackColor = 0x00404040;
+        fast.Groups[0].IntervalSeconds = 0;
+        fast.Groups[0].EffectSpeed = 24;
+        fast.Groups[0].Opacity = 255;
+        WriteSettingsRecord((folder + "/Tavrelle_S.rdm").toStdString(), fast);
     }
     std::string Path(const char* name) const { return home.filePath(name).toStdString(); }
     std::map<std::string, std::string> Env(const XvfbSession& x) const {
@@ -187,6 +194,120 @@ TEST_F(ShowOnX, RunsInsideTheWindowADesktopSaverLendsIt) {
     EXPECT_EQ(x.Pixel(20, 20, host), 0x404040u);
     x.DestroyWindow(host);
     EXPECT_TRUE(show.WaitExit(10s).has_value()) << "the show ends with its window";
+}
+
+// On a screen with a device pixel ratio of 2 the picture area still covers
+// 640 × 480 device pixels and shows the picture's own pixels, not a resampling.
+TEST(ShowOnHiDpi, DrawsThePictureAreaPixelForPixelInDevicePixels) {
+    XvfbSession x{1600, 1200};
+    if (!x.ok()) GTEST_SKIP() << "Xvfb is not installed";
+    ShowData data;
+    // A picture of the area's size whose neighbouring pixels all differ.
+    QImage picture(640, 480, QImage::Format_RGB32);
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) picture.setPixel(x, y, qRgb(x & 255, y & 255, ((x ^ y) & 1) * 255));
+    const QString path = data.home.filePath("fine.bmp");
+    picture.save(path, "BMP");
+    WritePictureListFile((data.folder + "/Tavrelle_0.rdm").toStdString(), {path.toStdString(), path.toStdString()});
+    auto env = data.Env(x);
+    env["QT_SCALE_FACTOR"] = "2";
+    Process show({ProgramPath("tavrelle"), "/s"}, env);
+    const int left = (1600 - 640) / 2, top = (1200 - 480) / 2;
+    // The first transition moves the picture about; once it is over the area must show it exactly.
+    QImage shown;
+    int differing = -1;
+    const auto end = std::chrono::steady_clock::now() + 20s;
+    while (differing != 0 && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(100ms);
+        shown = x.Grab(left - 1, top - 1, 642, 482);
+        differing = 0;
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x) differing += shown.pixel(x + 1, y + 1) != picture.pixel(x, y);
+    }
+    if (const char* dir = std::getenv("TAVRELLE_SCREENSHOT_DIR")) x.SavePng(std::string(dir) + "/show-hidpi.png");
+    EXPECT_EQ(differing, 0) << "pixels of the area that differ from the picture";
+    EXPECT_EQ(shown.pixel(0, 0), 0xFF404040u) << "the area reaches past 640 × 480 device pixels";
+    EXPECT_EQ(shown.pixel(641, 481), 0xFF404040u) << "the area reaches past 640 × 480 device pixels";
+}
+
+// A desktop saver with two monitors starts two copies, each in its own window.
+TEST_F(ShowOnX, CopiesInTwoLentWindowsBothDrawAndOnlyOnePlaysTheMusic) {
+    const std::string wav = data.home.filePath("tone.wav").toStdString();
+    ASSERT_TRUE(WriteToneWav(wav, 440, 1));
+    data.PlayMusic(wav);
+    QTemporaryDir runtime;
+    const unsigned long windows[2] = {x.CreateWindow(0, 0, 400, 600), x.CreateWindow(400, 0, 400, 600)};
+    std::string sound[2];
+    std::vector<std::unique_ptr<Process>> copies;
+    for (int i = 0; i < 2; ++i) {
+        auto env = data.Env(x);
+        env["XSCREENSAVER_WINDOW"] = std::to_string(windows[i]);
+        env["XDG_RUNTIME_DIR"] = runtime.path().toStdString();
+        // The disk driver writes what the copy plays to its own file, made when the copy opens the output.
+        env["SDL_AUDIODRIVER"] = "disk";
+        env["SDL_DISKAUDIOFILE"] = sound[i] = runtime.filePath(QString("sound%1.raw").arg(i)).toStdString();
+        copies.push_back(std::make_unique<Process>(std::vector<std::string>{ProgramPath("tavrelle"), "/s"}, env));
+    }
+    for (int i = 0; i < 2; ++i)
+        EXPECT_TRUE(WaitForPixel(x, 200, 300, {kRed, kGreen}, 20s, windows[i])) << "copy " << i << " does not draw";
+    std::this_thread::sleep_for(1s);
+    std::vector<int> playing;
+    for (int i = 0; i < 2; ++i)
+        if (std::filesystem::exists(sound[i])) playing.push_back(i);
+    ASSERT_EQ(playing.size(), 1u) << "copies that opened the audio output";
+    const int music = playing[0], other = 1 - music;
+    EXPECT_GT(std::filesystem::file_size(sound[music]), 0u) << "the music copy plays";
+
+    // The music copy ends with its window; the other one goes on, silent.
+    x.DestroyWindow(windows[music]);
+    EXPECT_TRUE(copies[music]->WaitExit(10s).has_value()) << "the music copy outlives its window";
+    std::this_thread::sleep_for(500ms);
+    EXPECT_TRUE(copies[other]->Running());
+    EXPECT_FALSE(std::filesystem::exists(sound[other])) << "the other copy took the music over";
+}
+
+// A desktop of two monitors: 1024 × 768 (primary) and 800 × 600 to its right.
+TEST(ShowOnTwoMonitors, CoversEveryMonitorFollowsThemAndEndsOnInputFromAny) {
+    XvfbSession x({{1024, 768}, {800, 600}});
+    if (!x.ok()) GTEST_SKIP() << "no Xorg with the dummy video driver (or not root)";
+    if (!HaveProgram("xdotool") || !HaveProgram("xrandr")) GTEST_SKIP() << "xdotool or xrandr is not installed";
+    ShowData data;
+    const struct {
+        const char* input;
+        std::vector<std::string> command;
+        const char* scale;  // QT_SCALE_FACTOR: at 2 Qt's logical monitors are half the size
+    } cases[] = {
+        {"a key", {"xdotool", "key", "a"}, "1"},
+        {"a click on the other monitor", {"xdotool", "mousemove", "1400", "300", "click", "1"}, "1"},
+        {"a key, at scale 2", {"xdotool", "key", "a"}, "2"},
+    };
+    bool followed = false;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input);
+        auto env = data.Env(x);
+        env["QT_SCALE_FACTOR"] = c.scale;
+        Process show({ProgramPath("tavrelle"), "/s"}, env);
+        // The picture area is centred on the primary monitor, the other one is all background.
+        ASSERT_TRUE(WaitForPixel(x, 512, 384, {kRed, kGreen}, 20s)) << "no picture on the primary monitor";
+        ASSERT_TRUE(WaitForPixel(x, 1024, 0, {0x404040}, 10s)) << "the other monitor is not covered";
+        for (auto [px, py] : {std::pair{1823, 599}, {1400, 300}, {20, 20}})
+            EXPECT_EQ(x.Pixel(px, py), 0x404040u) << "at " << px << "," << py;
+        if (const char* dir = std::getenv("TAVRELLE_SCREENSHOT_DIR")) x.SavePng(std::string(dir) + "/two-monitors.png");
+        if (!followed) {
+            // The monitor goes away and comes back: the show goes on and covers it again.
+            followed = true;
+            x.SetMonitor(1, false);
+            std::this_thread::sleep_for(500ms);
+            EXPECT_TRUE(show.Running()) << "a monitor going away ends the show";
+            x.SetMonitor(1, true);
+            EXPECT_TRUE(WaitForPixel(x, 1400, 300, {0x404040}, 10s)) << "the monitor that came back is not covered";
+            EXPECT_TRUE(show.Running());
+        }
+        RunCommand(c.command, {{"DISPLAY", x.name()}});
+        EXPECT_EQ(show.WaitExit(10s), 0) << c.input << " does not end the show";
+        // With the process every window is gone: the other monitor shows the bare root window again.
+        EXPECT_TRUE(WaitForPixel(x, 1400, 300, {0x000000}, 5s)) << "a cover stays behind";
+    }
 }
 
 // XScreenSaver refuses to run hacks as root, so as root its processes run as

@@ -13,3 +13,4 @@ target_link_libraries(tavrelle_render_lib PUBLIC tavrelle_core ZLIB::ZLIB PkgCon
 
 add_executable(tavrelle-render ${CMAKE_CURRENT_LIST_DIR}/render/main.cpp)
 target_link_libraries(tavrelle-render PRIVATE tavrelle_render_lib)
+target_link_options(tavrelle-render PRIVATE ${TAVRELLE_PROGRAM_LINK_OPTIONS})

@@ -125,7 +125,17 @@ Tavrelle_S::Tavrelle_S(SaverOptions options)
     : options_(options),
       host_(surfaces_, *this),
       show_(host_, *this, Current, PictureList),
-      input_(InputRules{options.commandSwitch == '\0', SaverSettings.MouseLock == 1, Current.MusicMode == 1}) {
+      input_(InputRules{options.commandSwitch == '\0', SaverSettings.MouseLock == 1, Current.MusicMode == 1}),
+      covers_(this,
+              CoverInput{[this] { HandleMouseDown(); },
+                         [this](QPointF global) {
+                             // One mouse record serves every monitor, so a
+                             // move across two of them counts like one.
+                             const QPointF p = mapFromGlobal(global);
+                             HandleMouseMove(InputWatch::Window, static_cast<float>(p.x()), static_cast<float>(p.y()));
+                         },
+                         [this](QKeyEvent* event) { keyPressEvent(event); }},
+              [this] { CentreDisplay(); }) {
     setWindowTitle(QStringLiteral("Tavrelle_Main"));
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -165,6 +175,14 @@ void Tavrelle_S::PlaceWindow() {
     setGeometry(screen ? screen->geometry() : QRect(0, 0, Current.AreaWidth, Current.AreaHeight));
 }
 
+void Tavrelle_S::CentreDisplay() {
+    const qreal dpr = devicePixelRatioF();
+    const QSize logical(static_cast<int>(std::ceil(Current.AreaWidth / dpr)),
+                        static_cast<int>(std::ceil(Current.AreaHeight / dpr)));
+    display_->resize(logical);
+    display_->move((width() - logical.width()) / 2, (height() - logical.height()) / 2);
+}
+
 void Tavrelle_S::Start() {
     try {
         if (options_.commandSwitch == 'S') {
@@ -178,15 +196,13 @@ void Tavrelle_S::Start() {
         setAutoFillBackground(true);
 
         show_.Prepare();
-        // The picture area, centred, in device pixels.
-        const qreal dpr = devicePixelRatioF();
-        const QSize logical(static_cast<int>(std::ceil(Current.AreaWidth / dpr)),
-                            static_cast<int>(std::ceil(Current.AreaHeight / dpr)));
-        display_->resize(logical);
-        display_->move((width() - logical.width()) / 2, (height() - logical.height()) / 2);
+        CentreDisplay();
 
         show();
         SetWindowOpacity(this, static_cast<std::uint8_t>(Current.Opacity));
+        if (options_.hostWindow == 0)
+            covers_.Cover(ToQColor(static_cast<Colorref>(Current.BackColor)), cursorHidden_,
+                          static_cast<std::uint8_t>(Current.Opacity));
         raise();
         activateWindow();
         QCoreApplication::processEvents();
@@ -288,6 +304,7 @@ void Tavrelle_S::ExitShow() {
     releaseKeyboard();
     releaseMouse();
     if (sleeping_) sleeping_->quit();
+    covers_.Release();
     hide();
     QCoreApplication::exit(0);
 }

@@ -174,10 +174,16 @@ int RunEntry(int argc, char** argv, const EntryEnvironment& environment) {
     std::unique_ptr<QApplication> application;
     if (!QCoreApplication::instance()) application = std::make_unique<QApplication>(qtArgc, argv);
 
-    const bool anotherCopy = environment.AnotherCopyRunning ? environment.AnotherCopyRunning() : ProgramWindowOpen();
-    if (anotherCopy) return 0;
-
     const Invocation invocation = ParseCommandLine(JoinCommandLine(qtArgc, argv));
+    // A desktop screen saver starts one copy per monitor, each in a window it
+    // lends; those copies belong together, every other start stays alone.
+    const bool lentWindow = invocation.Switch == 'S' && SaverHostWindow() != 0;
+    if (!lentWindow) {
+        const bool anotherCopy =
+            environment.AnotherCopyRunning ? environment.AnotherCopyRunning() : ProgramWindowOpen();
+        if (anotherCopy) return 0;
+    }
+
     if (invocation.Mode == RunMode::Preview)
         return environment.Preview ? environment.Preview(invocation.WindowId) : RunPreview(invocation.WindowId);
 
@@ -186,7 +192,7 @@ int RunEntry(int argc, char** argv, const EntryEnvironment& environment) {
     // built its dialog; two copies started together would both pass that
     // test. The lock is taken before anything is read, and held until the end.
     std::optional<InstanceLock> lock;
-    if (invocation.Mode == RunMode::SlideShow || invocation.Mode == RunMode::Settings) {
+    if (!lentWindow && (invocation.Mode == RunMode::SlideShow || invocation.Mode == RunMode::Settings)) {
         lock = InstanceLock::TryTake(DataFolder);
         if (!lock) return 0;
     }
