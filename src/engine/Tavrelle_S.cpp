@@ -10,7 +10,9 @@
 #include <QScreen>
 #include <QWindow>
 
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 #include "music/Tavrelle_BGM.h"
 #include "platform/ForeignWindow.h"
@@ -228,9 +230,14 @@ void Tavrelle_S::WaitUntil(const QElapsedTimer& clock, qint64 deadlineNs) {
         const qint64 left = deadlineNs - clock.nsecsElapsed();
         if (left <= 0 || ended_) return;
         if (left < 1500000) {
-            // The last fraction of a millisecond is finer than a timer can wait.
+            // The last fraction of a millisecond is finer than a timer can
+            // wait. Input gets its turn, then the thread sleeps to the deadline
+            // rather than spinning, which would take the processor from the X
+            // server that is still showing the frame.
             QCoreApplication::processEvents();
-            continue;
+            const qint64 rest = deadlineNs - clock.nsecsElapsed();
+            if (rest > 0 && !ended_) std::this_thread::sleep_for(std::chrono::nanoseconds(rest));
+            return;
         }
         QEventLoop loop;
         QTimer deadline;
