@@ -1,7 +1,8 @@
-// The real program on a private X server: the slide show, its end, the
-// single-copy rule, the preview, running inside a desktop saver's window and
-// being run by a real XScreenSaver from the installed files. Skipped where
-// Xvfb is missing.
+// The real program on a private X server: the slide show, its opacity, the
+// keys that end it, the single-copy rule, the preview, running inside a
+// desktop saver's window and being run by a real XScreenSaver from the
+// installed files; skipped where Xvfb is missing. And the program with no X
+// display to reach.
 #include <gtest/gtest.h>
 
 #include <pwd.h>
@@ -20,7 +21,8 @@
 #include <sstream>
 #include <thread>
 
-#include "startup/Tavrelle_B.h"
+#include "startup/SharedState.h"
+#include "storage/IniFile.h"
 #include "storage/PictureListFile.h"
 #include "storage/SettingsRecord.h"
 #include "picturewriters/PictureWriters.h"
@@ -34,12 +36,13 @@ using namespace std::chrono_literals;
 
 constexpr unsigned kRed = 0xE02020, kGreen = 0x20C040;
 
-// A data folder holding two flat pictures in group 0 and a grey background.
+// A data folder holding two flat pictures in group 0, a grey background, the
+// music mode and the opacity as written in the INI file.
 struct ShowData {
     QTemporaryDir home;
     QString folder = home.path() + "/Tavrelle";
     SaverSettingsData settings;
-    ShowData() {
+    explicit ShowData(std::int16_t musicMode = 0, const std::string& opacity = "255") {
         QDir().mkpath(folder);
         std::vector<std::string> paths;
         int i = 0;
@@ -53,14 +56,16 @@ struct ShowData {
         WritePictureListFile((folder + "/Tavrelle_0.rdm").toStdString(), paths);
         settings.Groups[0].BackColor = 0x00404040;
         settings.Groups[0].IntervalSeconds = 10;
-        settings.Groups[0].Opacity = 255;
+        settings.Groups[0].MusicMode = musicMode;
         WriteSettingsRecord((folder + "/Tavrelle_S.rdm").toStdString(), settings);
+        WriteIniString(kIniSection, OpacityKey(0), opacity, Ini());
     }
+    std::string Ini() const { return (folder + "/" + kIniFileName).toStdString(); }
     // Group 0 plays a music file.
     void PlayMusic(const std::string& file) {
         settings.Groups[0].MusicMode = 2;
         WriteSettingsRecord((folder + "/Tavrelle_S.rdm").toStdString(), settings);
-        std::ofstream((folder + "/Tavrelle.ini").toStdString()) << "[Section]\nBGMﾌｧｲﾙ_0=" << file << "\n";
+        WriteIniString(kIniSection, MusicFileKey(0), file, Ini());
     }
     // Makes `paths` the list of group 0, shown back to back.
     void UseList(const std::vector<std::string>& paths) const {
@@ -69,7 +74,6 @@ struct ShowData {
         fast.Groups[0].BackColor = 0x00404040;
         fast.Groups[0].IntervalSeconds = 0;
         fast.Groups[0].EffectSpeed = 24;
-        fast.Groups[0].Opacity = 255;
         WriteSettingsRecord((folder + "/Tavrelle_S.rdm").toStdString(), fast);
     }
     std::string Path(const char* name) const { return home.filePath(name).toStdString(); }
@@ -172,28 +176,148 @@ TEST_F(ShowOnX, ASecondCopyEndsAtOnceWhileAShowRuns) {
 }
 
 TEST_F(ShowOnX, PreviewDrawsInsideTheGivenWindowAndEndsWithIt) {
-    const unsigned long host = x.CreateWindow(10, 10, 152, 112);
-    Process preview({ProgramPath("tavrelle"), "/p", std::to_string(host)}, data.Env(x));
-    const auto end = std::chrono::steady_clock::now() + 20s;
-    bool drawn = false;
-    while (!drawn && std::chrono::steady_clock::now() < end) {
-        drawn = x.Pixel(2, 2, host) != 0 && x.Pixel(150, 110, host) != 0;
-        std::this_thread::sleep_for(50ms);
+    // At scale 2 an odd-sized window has a last device pixel that half a logical pixel must still reach.
+    const struct {
+        const char* scale;
+        int width, height;
+    } cases[] = {{"1", 152, 112}, {"2", 153, 113}};
+    for (const auto& c : cases) {
+        const unsigned long host = x.CreateWindow(10, 10, c.width, c.height);
+        auto env = data.Env(x);
+        env["QT_SCALE_FACTOR"] = c.scale;
+        Process preview({ProgramPath("tavrelle"), "/p", std::to_string(host)}, env);
+        const auto end = std::chrono::steady_clock::now() + 20s;
+        bool drawn = false;
+        while (!drawn && std::chrono::steady_clock::now() < end) {
+            drawn = x.Pixel(0, 0, host) != 0 && x.Pixel(c.width - 1, c.height - 1, host) != 0;
+            std::this_thread::sleep_for(50ms);
+        }
+        EXPECT_TRUE(drawn) << "the preview picture does not fill the small window at scale " << c.scale;
+        x.DestroyWindow(host);
+        EXPECT_EQ(preview.WaitExit(10s), 0) << "the preview does not end with its window at scale " << c.scale;
     }
-    EXPECT_TRUE(drawn) << "the preview picture fills the small window";
-    x.DestroyWindow(host);
-    EXPECT_EQ(preview.WaitExit(10s), 0) << "the preview ends when its window goes away";
 }
 
 TEST_F(ShowOnX, RunsInsideTheWindowADesktopSaverLendsIt) {
-    const unsigned long host = x.CreateWindow(0, 0, 800, 600);
-    auto env = data.Env(x);
-    env["XSCREENSAVER_WINDOW"] = std::to_string(host);
-    Process show({ProgramPath("tavrelle"), "/s"}, env);
-    EXPECT_TRUE(WaitForPixel(x, 400, 300, {kRed, kGreen}, 20s, host)) << "the show draws inside the window";
-    EXPECT_EQ(x.Pixel(20, 20, host), 0x404040u);
-    x.DestroyWindow(host);
-    EXPECT_TRUE(show.WaitExit(10s).has_value()) << "the show ends with its window";
+    // The daemon names the window in the environment; XScreenSaver's settings
+    // preview also appends "--window-id 0x..." to the command.
+    for (const bool asArgument : {false, true}) {
+        SCOPED_TRACE(asArgument ? "--window-id" : "XSCREENSAVER_WINDOW");
+        const unsigned long host = x.CreateWindow(0, 0, 800, 600);
+        auto env = data.Env(x);
+        std::vector<std::string> command = {ProgramPath("tavrelle"), "/s"};
+        char hex[32];
+        std::snprintf(hex, sizeof hex, "0x%lX", host);
+        if (asArgument)
+            command.insert(command.end(), {"--window-id", hex});
+        else
+            env["XSCREENSAVER_WINDOW"] = std::to_string(host);
+        Process show(command, env);
+        EXPECT_TRUE(WaitForPixel(x, 400, 300, {kRed, kGreen}, 20s, host)) << "the show draws inside the window";
+        EXPECT_EQ(x.Pixel(20, 20, host), 0x404040u);
+        x.DestroyWindow(host);
+        EXPECT_TRUE(show.WaitExit(10s).has_value()) << "the show ends with its window";
+    }
+}
+
+TEST_F(ShowOnX, OpacityOutsideTheByteRangeIsHeldAtItsEnds) {
+    struct Case {
+        const char* written;
+        std::optional<unsigned long> want;  // _NET_WM_WINDOW_OPACITY, absent when opaque
+    };
+    for (const Case c : {Case{"256", std::nullopt}, Case{"300", std::nullopt}, Case{"-1", 0ul},
+                         Case{"51", 0x33333333ul}}) {
+        ShowData written(0, c.written);
+        Process show({ProgramPath("tavrelle"), "/s"}, written.Env(x));
+        ASSERT_TRUE(WaitForPixel(x, 20, 20, {0x404040u}, 20s)) << c.written;
+        EXPECT_EQ(x.TopLevelCardinal("_NET_WM_WINDOW_OPACITY"), c.want) << "opacity " << c.written;
+        EXPECT_EQ(GetIniString(kIniSection, OpacityKey(0), written.Ini()), c.written) << "the file keeps it";
+    }
+}
+
+TEST_F(ShowOnX, InCdModeEveryKeyButLeftAndRightEndsTheShow) {
+    const ShowData cd(1);
+    auto start = [&](const std::string& key) {
+        auto show = std::make_unique<Process>(std::vector<std::string>{ProgramPath("tavrelle"), "/s"}, cd.Env(x));
+        EXPECT_TRUE(WaitForPixel(x, 400, 300, {kRed, kGreen}, 20s)) << "no show for " << key;
+        return show;
+    };
+    {
+        auto show = start("Left");
+        RunCommand({"xdotool", "key", "Left", "Right", "Left"}, {{"DISPLAY", x.name()}});
+        EXPECT_FALSE(show->WaitExit(1s)) << "the arrows change the track and the show goes on";
+    }
+    // The printable keys of a US keyboard, and the usual function, lock,
+    // modifier and navigation keys.
+    std::vector<std::string> keys;
+    for (char c = 'a'; c <= 'z'; ++c) keys.emplace_back(1, c);
+    for (char c = '0'; c <= '9'; ++c) keys.emplace_back(1, c);
+    for (const char* k : {"space", "minus", "equal", "bracketleft", "bracketright", "backslash", "semicolon",
+                          "apostrophe", "grave", "comma", "period", "slash", "F1", "F2", "F3", "F4", "F5", "F6", "F7",
+                          "F8", "F9", "F10", "F11", "F12", "Caps_Lock", "Num_Lock", "Scroll_Lock", "Escape", "Tab",
+                          "Return", "BackSpace", "Insert", "Delete", "Home", "End", "Prior", "Next", "Up", "Down",
+                          "Pause", "Print", "Shift_L", "Control_L", "Alt_L", "Super_L", "Menu", "KP_Enter", "KP_Add"})
+        keys.emplace_back(k);
+    for (const std::string& key : keys) {
+        auto show = start(key);
+        RunCommand({"xdotool", "key", key}, {{"DISPLAY", x.name()}});
+        EXPECT_EQ(show->WaitExit(10s), 0) << key << " does not end the show";
+    }
+}
+
+TEST_F(ShowOnX, PreviewWithoutAUsableWindowEndsAtOnce) {
+    const unsigned long gone = x.CreateWindow(10, 10, 40, 30);
+    x.DestroyWindow(gone);
+    const std::vector<std::vector<std::string>> cases = {
+        {"/p", "0"}, {"/p", "abc"}, {"/p"}, {"/p", std::to_string(gone)}};
+    for (const auto& args : cases) {
+        std::vector<std::string> command{ProgramPath("tavrelle")};
+        command.insert(command.end(), args.begin(), args.end());
+        Process preview(command, data.Env(x));
+        EXPECT_EQ(preview.WaitExit(10s), 0) << args.back();
+    }
+}
+
+// A display name that no X server answers.
+std::string UnusedDisplay() {
+    int n = 700;
+    while (::access(("/tmp/.X11-unix/X" + std::to_string(n)).c_str(), F_OK) == 0) ++n;
+    return ":" + std::to_string(n);
+}
+
+TEST(WithoutDisplay, ModesThatShowSomethingSayWhyAndFailTheOthersEndQuietly) {
+    const std::string unused = UnusedDisplay();
+    const std::string notSet = "tavrelle: cannot open the X display (DISPLAY is not set)\n";
+    const std::string named = "tavrelle: cannot open the X display \"" + unused + "\"\n";
+    struct Case {
+        bool displaySet;  // DISPLAY names the unused display; else it is unset
+        std::vector<std::string> args;
+        int status;
+        std::string error;
+    };
+    const Case cases[] = {
+        {false, {"/s"}, 1, notSet}, {false, {"/c"}, 1, notSet},  {false, {"/p", "1234"}, 1, notSet},
+        {false, {}, 1, notSet},     {false, {"/a"}, 0, ""},      {false, {"/x"}, 0, ""},
+        {true, {"-S"}, 1, named},   {true, {"/a", "77"}, 0, ""}, {false, {"-display", unused, "/c"}, 1, named},
+    };
+    QTemporaryDir folder;
+    const std::string errorFile = folder.filePath("stderr").toStdString();
+    for (const Case& c : cases) {
+        std::vector<std::string> command{"env", "-u", "DISPLAY", ProgramPath("tavrelle")};
+        if (c.displaySet) command.erase(command.begin(), command.begin() + 3);
+        command.insert(command.end(), c.args.begin(), c.args.end());
+        std::map<std::string, std::string> env{{"QT_QPA_PLATFORM", "xcb"},
+                                               {"XDG_DATA_HOME", folder.path().toStdString()}};
+        if (c.displaySet) env["DISPLAY"] = unused;
+        Process run(command, env, errorFile);
+        std::string where = c.displaySet ? "DISPLAY=" + unused : "no DISPLAY";
+        for (const std::string& a : c.args) where += " " + a;
+        EXPECT_EQ(run.WaitExit(10s), c.status) << where;
+        std::ifstream in(errorFile);
+        std::stringstream error;
+        error << in.rdbuf();
+        EXPECT_EQ(error.str(), c.error) << where;
+    }
 }
 
 // On a screen with a device pixel ratio of 2 the picture area still covers
@@ -352,7 +476,8 @@ int ProgramNumber(const std::string& appDefaults) {
 class XScreenSaverOnX : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!x.ok()) GTEST_SKIP() << "Xvfb is not installed";
+        x = Server();
+        if (!x->ok()) GTEST_SKIP() << "no X server for this test";
         if (!HaveProgram("xscreensaver") || !HaveProgram("xscreensaver-command"))
             GTEST_SKIP() << "XScreenSaver is not installed";
         if (!std::filesystem::exists("/etc/X11/app-defaults/XScreenSaver"))
@@ -361,6 +486,7 @@ protected:
         if (!found) GTEST_SKIP() << "no ordinary account to run XScreenSaver (run as root to create one)";
         user = *found;
     }
+    virtual std::unique_ptr<XvfbSession> Server() { return std::make_unique<XvfbSession>(800, 600); }
 
     // Runs a command as the ordinary user with only the given environment.
     std::vector<std::string> AsUser(std::vector<std::string> command, const std::map<std::string, std::string>& env) {
@@ -383,56 +509,109 @@ protected:
             ::lchown(e.path().c_str(), user.uid, user.gid);
     }
 
-    XvfbSession x{800, 600};
+    // Installs the program into a staging folder, with the system's lists as
+    // the package's installation leaves them (its postinst runs the same
+    // script), starts XScreenSaver as the ordinary user and has it run
+    // Tavrelle. `extra` is added to the environment of the saver's processes.
+    void StartSaverWithTavrelle(const std::map<std::string, std::string>& extra = {}) {
+        const std::string root = stage.path().toStdString();
+        const char* cmake = std::getenv("TAVRELLE_CMAKE");
+        ASSERT_EQ(Status({"env", "DESTDIR=" + root, cmake ? cmake : "cmake", "--install", ProgramPath(""), "--prefix",
+                          "/usr"}),
+                  0);
+        const std::string appDefaults = root + "/etc/X11/app-defaults";
+        std::filesystem::create_directories(appDefaults);
+        ASSERT_EQ(Status({"sh", "-c", "cp -P /etc/X11/app-defaults/XScreenSaver* " + appDefaults}), 0);
+        ASSERT_EQ(Status({root + "/usr/libexec/tavrelle/xscreensaver-programs", "add", appDefaults}), 0);
+        const int number = ProgramNumber(appDefaults + "/XScreenSaver");
+        ASSERT_GT(number, 0) << "Tavrelle is not in the list of programs";
+        GiveToUser(stage.path());
+        GiveToUser(home.path());
+        GiveToUser(data.home.path());
+
+        // No ~/.xscreensaver: the list comes from the app-defaults alone, and the
+        // hack folder comes first on the path as XScreenSaver puts it.
+        env = {
+            {"HOME", home.path().toStdString()},
+            {"DISPLAY", x->name()},
+            {"XFILESEARCHPATH", appDefaults + "/%N"},
+            {"PATH", root + "/usr/libexec/xscreensaver:" + root + "/usr/bin:/usr/bin:/bin"},
+            {"XDG_DATA_HOME", data.home.path().toStdString()},
+            {"SDL_AUDIODRIVER", "dummy"},
+        };
+        for (const auto& [k, v] : extra) env[k] = v;
+        daemon = std::make_unique<Process>(AsUser({"xscreensaver", "--no-splash"}, env), std::map<std::string, std::string>{});
+        bool ready = false;
+        for (int i = 0; i < 100 && !ready && daemon->Running(); ++i) {
+            ready = Status(AsUser({"xscreensaver-command", "-version"}, env), 10s) == 0;
+            if (!ready) std::this_thread::sleep_for(200ms);
+        }
+        ASSERT_TRUE(ready) << "XScreenSaver did not start";
+        ASSERT_EQ(Status(AsUser({"xscreensaver-command", "-select", std::to_string(number)}, env)), 0);
+    }
+
+    void StopSaver() {
+        Status(AsUser({"xscreensaver-command", "-exit"}, env), 10s);
+        EXPECT_TRUE(daemon->WaitExit(10s).has_value());
+    }
+
+    std::unique_ptr<XvfbSession> x;
     ShowData data;
     SaverUser user;
+    QTemporaryDir stage, home;
+    std::map<std::string, std::string> env;
+    std::unique_ptr<Process> daemon;
 };
 
 TEST_F(XScreenSaverOnX, RunsTavrelleFromItsSystemWideListOfPrograms) {
-    // The installed files, with the system's lists as the package's
-    // installation leaves them (its postinst runs the same script).
-    QTemporaryDir stage, home;
-    const std::string root = stage.path().toStdString();
-    const char* cmake = std::getenv("TAVRELLE_CMAKE");
-    ASSERT_EQ(Status({"env", "DESTDIR=" + root, cmake ? cmake : "cmake", "--install", ProgramPath(""), "--prefix",
-                      "/usr"}),
-              0);
-    const std::string appDefaults = root + "/etc/X11/app-defaults";
-    std::filesystem::create_directories(appDefaults);
-    ASSERT_EQ(Status({"sh", "-c", "cp -P /etc/X11/app-defaults/XScreenSaver* " + appDefaults}), 0);
-    ASSERT_EQ(Status({root + "/usr/libexec/tavrelle/xscreensaver-programs", "add", appDefaults}), 0);
-    const int number = ProgramNumber(appDefaults + "/XScreenSaver");
-    ASSERT_GT(number, 0) << "Tavrelle is not in the list of programs";
-    GiveToUser(stage.path());
-    GiveToUser(home.path());
-    GiveToUser(data.home.path());
-
-    // No ~/.xscreensaver: the list comes from the app-defaults alone, and the
-    // hack folder comes first on the path as XScreenSaver puts it.
-    const std::map<std::string, std::string> env = {
-        {"HOME", home.path().toStdString()},
-        {"DISPLAY", x.name()},
-        {"XFILESEARCHPATH", appDefaults + "/%N"},
-        {"PATH", root + "/usr/libexec/xscreensaver:" + root + "/usr/bin:/usr/bin:/bin"},
-        {"XDG_DATA_HOME", data.home.path().toStdString()},
-        {"SDL_AUDIODRIVER", "dummy"},
-    };
-    Process daemon(AsUser({"xscreensaver", "--no-splash"}, env), {});
-    bool ready = false;
-    for (int i = 0; i < 100 && !ready && daemon.Running(); ++i) {
-        ready = Status(AsUser({"xscreensaver-command", "-version"}, env), 10s) == 0;
-        if (!ready) std::this_thread::sleep_for(200ms);
-    }
-    ASSERT_TRUE(ready) << "XScreenSaver did not start";
-
-    ASSERT_EQ(Status(AsUser({"xscreensaver-command", "-select", std::to_string(number)}, env)), 0);
+    ASSERT_NO_FATAL_FAILURE(StartSaverWithTavrelle());
     // XScreenSaver fades the screen out first; then the show's picture
     // appears centred on its grey background.
-    EXPECT_TRUE(WaitForPixel(x, 400, 300, {kRed, kGreen}, 30s)) << "no picture on the screen";
-    EXPECT_EQ(x.Pixel(20, 20), 0x404040u);
-    if (const char* dir = std::getenv("TAVRELLE_SCREENSHOT_DIR")) x.SavePng(std::string(dir) + "/xscreensaver.png");
-    Status(AsUser({"xscreensaver-command", "-exit"}, env), 10s);
-    EXPECT_TRUE(daemon.WaitExit(10s).has_value());
+    EXPECT_TRUE(WaitForPixel(*x, 400, 300, {kRed, kGreen}, 30s)) << "no picture on the screen";
+    EXPECT_EQ(x->Pixel(20, 20), 0x404040u);
+    if (const char* dir = std::getenv("TAVRELLE_SCREENSHOT_DIR")) x->SavePng(std::string(dir) + "/xscreensaver.png");
+    StopSaver();
+}
+
+// The processes of the program that have the file open.
+int ProgramsWithFileOpen(const std::string& file) {
+    int count = 0;
+    std::error_code ec;
+    for (const auto& process : std::filesystem::directory_iterator("/proc", ec)) {
+        if (std::filesystem::read_symlink(process.path() / "exe", ec).filename() != "tavrelle") continue;
+        for (const auto& fd : std::filesystem::directory_iterator(process.path() / "fd", ec))
+            if (std::filesystem::read_symlink(fd.path(), ec) == file) {
+                ++count;
+                break;
+            }
+    }
+    return count;
+}
+
+// XScreenSaver on two monitors starts a copy of the program for each.
+class XScreenSaverOnTwoMonitors : public XScreenSaverOnX {
+    std::unique_ptr<XvfbSession> Server() override {
+        return std::make_unique<XvfbSession>(std::vector<MonitorSize>{{800, 600}, {800, 600}});
+    }
+};
+
+TEST_F(XScreenSaverOnTwoMonitors, EveryMonitorShowsTheSlideShowAndTheMusicPlaysOnce) {
+    const std::string wav = data.home.filePath("tone.wav").toStdString();
+    ASSERT_TRUE(WriteToneWav(wav, 440, 1));
+    data.PlayMusic(wav);
+    QTemporaryDir runtime;
+    GiveToUser(runtime.path());
+    const std::string sound = runtime.filePath("sound.raw").toStdString();
+    ASSERT_NO_FATAL_FAILURE(StartSaverWithTavrelle(
+        {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", sound}, {"XDG_RUNTIME_DIR", runtime.path().toStdString()}}));
+    EXPECT_TRUE(WaitForPixel(*x, 400, 300, {kRed, kGreen}, 30s)) << "no picture on the first monitor";
+    EXPECT_TRUE(WaitForPixel(*x, 1200, 300, {kRed, kGreen}, 30s)) << "no picture on the second monitor";
+    if (const char* dir = std::getenv("TAVRELLE_SCREENSHOT_DIR"))
+        x->SavePng(std::string(dir) + "/xscreensaver-two-monitors.png");
+    std::this_thread::sleep_for(1s);
+    EXPECT_EQ(ProgramsWithFileOpen(sound), 1) << "copies that play the music";
+    StopSaver();
+    EXPECT_EQ(ProgramsWithFileOpen(sound), 0) << "the music goes on after the saver ended";
 }
 
 }  // namespace

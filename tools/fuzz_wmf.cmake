@@ -11,10 +11,10 @@ if(TAVRELLE_FUZZ)
   else()
     add_executable(fuzz_wmf
       ${CMAKE_CURRENT_LIST_DIR}/fuzz/fuzz_wmf.cpp
-      ${CMAKE_SOURCE_DIR}/src/platform/WmfPlayer.cpp
-      ${CMAKE_SOURCE_DIR}/src/platform/WmfDib.cpp
-      ${CMAKE_SOURCE_DIR}/src/platform/WmfRecords.cpp
-      ${CMAKE_SOURCE_DIR}/src/platform/PictureLoader.cpp)
+      ${CMAKE_SOURCE_DIR}/src/pictures/WmfPlayer.cpp
+      ${CMAKE_SOURCE_DIR}/src/pictures/WmfDib.cpp
+      ${CMAKE_SOURCE_DIR}/src/pictures/WmfRecords.cpp
+      ${CMAKE_SOURCE_DIR}/src/pictures/PictureLoader.cpp)
     target_include_directories(fuzz_wmf PRIVATE ${CMAKE_SOURCE_DIR}/src)
     target_compile_options(fuzz_wmf PRIVATE -fsanitize=fuzzer,address,undefined -fno-omit-frame-pointer)
     target_link_options(fuzz_wmf PRIVATE -fsanitize=fuzzer,address,undefined)

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <thread>
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -21,9 +22,10 @@ namespace tav::test {
 
 namespace {
 
-// quiet: the process's standard error goes nowhere (Xorg's banner and log lines).
+// With errorFile, the process's standard error goes to that file ("/dev/null"
+// for Xorg's banner and log lines).
 pid_t SpawnWith(const std::vector<std::string>& args, const std::map<std::string, std::string>& env,
-                bool quiet = false) {
+                const std::string& errorFile = {}) {
     std::vector<std::string> entries;
     for (char** e = environ; *e; ++e) {
         std::string entry = *e;
@@ -38,7 +40,8 @@ pid_t SpawnWith(const std::vector<std::string>& args, const std::map<std::string
     envp.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    if (quiet) posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    if (!errorFile.empty())
+        posix_spawn_file_actions_addopen(&actions, 2, errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = -1;
     if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
     posix_spawn_file_actions_destroy(&actions);
@@ -70,7 +73,7 @@ bool XvfbSession::Connect(const std::vector<std::string>& serverCommand) {
         if (access(("/tmp/.X11-unix/X" + std::to_string(n)).c_str(), F_OK) == 0) continue;
         std::vector<std::string> command = serverCommand;
         command.insert(command.begin() + 1, name);
-        server_ = SpawnWith(command, {}, true);
+        server_ = SpawnWith(command, {}, "/dev/null");
         for (int i = 0; i < 100 && !display_; ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
             display_ = XOpenDisplay(name.c_str());
@@ -176,8 +179,31 @@ void XvfbSession::SavePng(const std::string& path) {
     Grab(0, 0, a.width, a.height).save(QString::fromStdString(path));
 }
 
-Process::Process(const std::vector<std::string>& args, const std::map<std::string, std::string>& env)
-    : pid_(SpawnWith(args, env)) {}
+std::optional<unsigned long> XvfbSession::TopLevelCardinal(const std::string& property) {
+    Display* d = D(display_);
+    const Atom atom = XInternAtom(d, property.c_str(), False);
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return std::nullopt;
+    std::optional<unsigned long> found;
+    for (unsigned i = 0; i < count && !found; ++i) {
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(d, children[i], atom, 0, 1, False, XA_CARDINAL, &type, &format, &items, &after,
+                               &data) == Success &&
+            format == 32 && items == 1)
+            found = *reinterpret_cast<unsigned long*>(data) & 0xFFFFFFFFul;
+        if (data) XFree(data);
+    }
+    if (children) XFree(children);
+    return found;
+}
+
+Process::Process(const std::vector<std::string>& args, const std::map<std::string, std::string>& env,
+                 const std::string& errorFile)
+    : pid_(SpawnWith(args, env, errorFile)) {}
 
 Process::~Process() {
     if (pid_ > 0 && !status_) {

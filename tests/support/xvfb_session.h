@@ -38,6 +38,8 @@ public:
     // 0x00RRGGBB of a pixel of the root window (the screen) or of a window.
     unsigned Pixel(int x, int y, unsigned long window = 0);
     void SavePng(const std::string& path);
+    // A 32-bit property of the first top-level window that has it.
+    std::optional<unsigned long> TopLevelCardinal(const std::string& property);
     // A part of the screen as 0xFFRRGGBB pixels; a null image when it cannot be read.
     QImage Grab(int x, int y, int width, int height);
     // Switches a monitor of the dummy server off or back on, as closing a
@@ -57,7 +59,9 @@ private:
 // A process of the program under test, killed when it goes out of scope.
 class Process {
 public:
-    Process(const std::vector<std::string>& args, const std::map<std::string, std::string>& env);
+    // With errorFile, the process's standard error is written to that file.
+    Process(const std::vector<std::string>& args, const std::map<std::string, std::string>& env,
+            const std::string& errorFile = {});
     ~Process();
     bool started() const { return pid_ > 0; }
     // The exit status once the process has ended, waiting at most `limit`.

@@ -35,9 +35,9 @@
 #include <thread>
 #include <vector>
 
-#include "engine/Tavrelle_S.h"
+#include "engine/ShowWindow.h"
 #include "measure/XClient.h"
-#include "startup/Tavrelle_B.h"
+#include "startup/SharedState.h"
 #include "storage/PictureListFile.h"
 #include "storage/Settings.h"
 #include "storage/SettingsRecord.h"
