@@ -16,17 +16,17 @@
 #include <cmath>
 #include <thread>
 
+#include "base/Colour.h"
 #include "engine/VirtualKeys.h"
 #include "music/BackgroundMusic.h"
-#include "x11/ForeignWindow.h"
 #include "startup/SharedState.h"
 #include "startup/WindowHelpers.h"
+#include "x11/ForeignWindow.h"
 
 namespace tav {
 
 namespace {
 
-QColor ToQColor(Colorref c) { return QColor::fromRgb(ColorrefToPixel(c)); }
 
 }  // namespace
 
@@ -184,7 +184,7 @@ void Tavrelle_S::Start() {
         }
         PlaceWindow();
         QPalette pal = palette();
-        pal.setColor(QPalette::Window, ToQColor(static_cast<Colorref>(Current.BackColor)));
+        pal.setColor(QPalette::Window, ColorFromColorref(static_cast<Colorref>(Current.BackColor)));
         setPalette(pal);
         setAutoFillBackground(true);
 
@@ -198,7 +198,7 @@ void Tavrelle_S::Start() {
         const auto opacity = static_cast<std::uint8_t>(std::clamp<int>(Current.Opacity, 0, 255));
         SetWindowOpacity(this, opacity);
         if (options_.hostWindow == 0)
-            covers_.Cover(ToQColor(static_cast<Colorref>(Current.BackColor)), cursorHidden_, opacity);
+            covers_.Cover(ColorFromColorref(static_cast<Colorref>(Current.BackColor)), cursorHidden_, opacity);
         raise();
         activateWindow();
         QCoreApplication::processEvents();

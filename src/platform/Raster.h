@@ -14,15 +14,9 @@
 #include <memory>
 #include <vector>
 
+#include "base/Colour.h"
+
 namespace tav {
-
-using Pixel = std::uint32_t;     // 0x00RRGGBB
-using Colorref = std::uint32_t;  // 0x00BBGGRR
-
-constexpr Pixel ColorrefToPixel(Colorref c) {
-    return ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
-}
-constexpr Colorref PixelToColorref(Pixel p) { return ColorrefToPixel(p); }
 
 // Raster operations, with the values the classic drawing API gave them.
 enum class Rop : std::uint32_t {
