@@ -15,10 +15,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/Colour.h"
@@ -68,6 +70,7 @@ void DisplayArea::mouseMoveEvent(QMouseEvent* event) {
 
 void QtEffectHost::Refresh() {
     if (window_.Ended()) throw ShowEnded{};
+    ++frames;
     window_.PresentChanges();
 }
 
@@ -76,18 +79,26 @@ void QtEffectHost::DoEvents() {
     if (window_.Ended()) throw ShowEnded{};
 }
 
+void QtEffectHost::BeginTransition() {
+    if (!clock_.isValid()) clock_.start();
+    deadline_ = clock_.nsecsElapsed();
+}
+
 void QtEffectHost::Sleep(int ms) {
     if (window_.Ended()) throw ShowEnded{};
-    // Frames are paced from the end of the previous sleep, so the time spent
-    // drawing and presenting a frame is part of its sleep rather than added to
-    // it; when drawing falls behind, the pace starts again from now.
+    // Every sleep ends at the transition's start plus all its sleeps so far, so
+    // drawing and presenting a frame are part of the sleep that follows it, and
+    // a frame that came late is made up by the next sleeps instead of
+    // lengthening the whole transition.
     requestedSleepMs += ms;
-    if (!clock_.isValid()) clock_.start();
-    const qint64 now = clock_.nsecsElapsed();
-    const qint64 length = static_cast<qint64>(std::max(ms, 0)) * 1000000;
-    if (anchor_ < 0 || anchor_ + length < now) anchor_ = now;
-    anchor_ += length;
-    window_.WaitUntil(clock_, anchor_);
+    if (!clock_.isValid()) BeginTransition();
+    deadline_ += static_cast<qint64>(std::max(ms, 0)) * 1000000;
+    if (deadline_ <= clock_.nsecsElapsed()) {
+        // Behind time: no wait, but input still gets its turn.
+        QCoreApplication::processEvents();
+    } else {
+        window_.WaitUntil(clock_, deadline_);
+    }
     if (window_.Ended()) throw ShowEnded{};
 }
 
@@ -224,9 +235,14 @@ void Tavrelle_S::WaitUntil(const QElapsedTimer& clock, qint64 deadlineNs) {
         const qint64 left = deadlineNs - clock.nsecsElapsed();
         if (left <= 0 || ended_) return;
         if (left < 1500000) {
-            // The last fraction of a millisecond is finer than a timer can wait.
+            // The last fraction of a millisecond is finer than a timer can
+            // wait. Input gets its turn, then the thread sleeps to the deadline
+            // rather than spinning, which would take the processor from the X
+            // server that is still showing the frame.
             QCoreApplication::processEvents();
-            continue;
+            const qint64 rest = deadlineNs - clock.nsecsElapsed();
+            if (rest > 0 && !ended_) std::this_thread::sleep_for(std::chrono::nanoseconds(rest));
+            return;
         }
         QEventLoop loop;
         QTimer deadline;

@@ -2,6 +2,7 @@
 
 #include <libheif/heif.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -26,6 +27,8 @@ bool BrandIs(const unsigned char* brand, std::initializer_list<const char*> name
     return false;
 }
 
+// The smallest thumbnail of the picture that covers the draw size and has the
+// picture's shape (within 2 %), or nothing.
 HeifPtr<heif_image_handle> SmallestCopyOfAtLeast(const heif_image_handle* primary, QSize draw, int width, int height) {
     const int count = heif_image_handle_get_number_of_thumbnails(primary);
     if (count <= 0) return {};

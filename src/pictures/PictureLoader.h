@@ -22,10 +22,10 @@ struct DecodedPicture {
 // Decodes a picture file: the first frame or page of GIF, PNG, WebP and TIFF, the primary image of
 // a HEIF file, a photo turned upright by its orientation. drawSizeFor, when given, receives the
 // natural size and returns the size the picture will be drawn at; the decoder may then decode
-// reduced (JPEG DCT scaling, WMF rendered directly at that size) but never below that size. Transparent pixels,
-// and whatever a metafile leaves unpainted, show `ground`: the colour the picture is laid on.
-// Failure (missing, damaged, absurd size) gives a DecodedPicture whose ok() is false; never throws
-// or crashes.
+// reduced (JPEG DCT scaling, a HEIF file's own thumbnail, WMF rendered directly at that size) but
+// never below that size. Transparent pixels, and whatever a metafile leaves unpainted, show
+// `ground`: the colour the picture is laid on. Failure (missing, damaged, absurd size) gives a
+// DecodedPicture whose ok() is false; never throws or crashes.
 DecodedPicture LoadPictureFile(const std::string& path,
                                const std::function<QSize(QSize natural)>& drawSizeFor = {},
                                QRgb ground = qRgb(0, 0, 0));
