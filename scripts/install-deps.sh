@@ -11,6 +11,7 @@ PACKAGES=(
   xvfb xauth xdotool x11-utils
   fonts-ipafont-gothic
   dpkg-dev lintian desktop-file-utils libxml2-utils man-db xscreensaver
+  clang libclang-rt-14-dev libxtst-dev
 )
 
 missing=()

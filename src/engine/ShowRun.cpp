@@ -36,15 +36,15 @@ int RunSlideShow() {
     options.commandSwitch = line.empty() ? '\0' : ParseCommandLine(line).Switch;
     if (options.commandSwitch == '\0' && !line.empty()) options.commandSwitch = 'S';
     if (options.commandSwitch == 'S') options.hostWindow = HostWindowFromEnvironment(args);
+    options.endProcessOnExit = true;
 
     SeedRandomFromClock();
     Tavrelle_S window(options);
     QTimer::singleShot(0, &window, [&window] { window.Start(); });
     QApplication::exec();
-    // The show has ended: music is off, the window hidden and its grabs let
-    // go. A worker may still be composing a picture, perhaps stuck on a file
-    // that never answers; it is not waited for, and nothing is torn down
-    // under it: the process ends here.
+    // The show ended without ExitShow (the event loop was quit otherwise). A
+    // worker may still be composing a picture, perhaps stuck on a file that
+    // never answers; it is not waited for, and nothing is torn down under it.
     std::fflush(nullptr);
     ::_exit(0);
 }

@@ -10,7 +10,10 @@
 #include <QScreen>
 #include <QWindow>
 
+#include <unistd.h>
+
 #include <cmath>
+#include <cstdio>
 
 #include "music/Tavrelle_BGM.h"
 #include "platform/ForeignWindow.h"
@@ -278,6 +281,11 @@ void Tavrelle_S::ExitShow() {
     hostWatch_.stop();
     releaseKeyboard();
     releaseMouse();
+    if (options_.endProcessOnExit) {
+        // The X server drops the window and its grabs with the connection.
+        std::fflush(nullptr);
+        ::_exit(0);
+    }
     if (sleeping_) sleeping_->quit();
     hide();
     QCoreApplication::exit(0);

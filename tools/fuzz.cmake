@@ -1,0 +1,42 @@
+# libFuzzer targets, built only with -DTAVRELLE_FUZZ=ON and clang (`make fuzz`
+# does both and runs them; see scripts/fuzz.sh):
+#   fuzz_wmf            the metafile player
+#   fuzz_pictures       the picture loader, every format
+#   fuzz_data_files     the settings, list, schedule and INI readers
+#   fuzz_music_commands the music command-string parser
+# Each target compiles the sources it tests itself, so that they carry the
+# fuzzer's coverage instrumentation; sources are found by name wherever they
+# live under src/. The seed corpus comes from tavrelle-fuzz-seeds of the
+# ordinary build, which writes with the tests' own writers.
+add_executable(tavrelle-fuzz-seeds ${CMAKE_CURRENT_LIST_DIR}/fuzz/seeds.cpp)
+target_link_libraries(tavrelle-fuzz-seeds PRIVATE tavrelle_core tavrelle_picture_writers)
+
+if(TAVRELLE_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(WARNING "the fuzz targets need clang (CXX=clang++); they are not built with ${CMAKE_CXX_COMPILER_ID}")
+  else()
+    function(tavrelle_fuzz_target name)
+      set(sources ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/fuzz/${name}.cpp)
+      foreach(unit ${ARGN})
+        file(GLOB_RECURSE found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*/${unit}.cpp)
+        if(NOT found)
+          message(FATAL_ERROR "${name}: no source ${unit}.cpp under src/")
+        endif()
+        list(APPEND sources ${found})
+      endforeach()
+      add_executable(${name} ${sources})
+      target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src)
+      target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined -fno-omit-frame-pointer)
+      target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+      target_link_libraries(${name} PRIVATE Qt6::Core Qt6::Gui)
+      add_dependencies(fuzz_targets ${name})
+    endfunction()
+    add_custom_target(fuzz_targets)
+    set(METAFILE_UNITS WmfPlayer WmfDib WmfRecords PictureLoader)
+    tavrelle_fuzz_target(fuzz_wmf ${METAFILE_UNITS})
+    tavrelle_fuzz_target(fuzz_pictures ${METAFILE_UNITS})
+    tavrelle_fuzz_target(fuzz_data_files SettingsRecord ScheduleFile PictureListFile IniFile AtomicFile TextUtil
+                         Tavrelle_B)
+    tavrelle_fuzz_target(fuzz_music_commands MciCommand MciErrors)
+  endif()
+endif()
