@@ -6,9 +6,10 @@ set(CPACK_PACKAGE_CONTACT "The Tavrelle developers <tavrelle@tavrelle.invalid>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "picture slide-show screen saver with 143 transition effects")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Tavrelle shows your pictures (BMP, GIF, JPEG and WMF) one after another,
-fitted and centred on a background colour of your choice, and passes from
-one picture to the next through one of 143 transition effects. Background
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Tavrelle shows your pictures (BMP, GIF, JPEG, WMF, PNG, WebP, TIFF,
+HEIC and AVIF) one after another, fitted and centred on a background colour
+of your choice, and passes from one picture to the next through one of 143
+transition effects. Background
 music can play meanwhile: an MP3 or WAV file or an audio CD. Ten picture
 groups and a weekly schedule choose what is shown. The user interface is
 Japanese.
@@ -20,6 +21,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://tavrelle.invalid/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# WebP and TIFF are read through Qt's image-format plugins, which nothing links.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins")
 # The settings dialog and the show's messages are Japanese.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic | fonts-noto-cjk")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver | mate-screensaver")

@@ -44,12 +44,18 @@ TEST_F(Scan, NormalThenReadOnlyFilesInPatternOrder) {
     File(".h.gif");
     File(".hr.bmp", true);
     File("note.txt");
+    for (const char* name : {"p.png", "P2.PNG", "w.WebP", "t.tif", "T2.TIFF", "h.heic", "H2.HEIF", "v.avif"}) File(name);
+    File("r.AVIF", true);
+    File(".hidden.heic");
+    File("photo.tif.txt");
     fs::create_directories(dir + "/folder.bmp");
     fs::create_directories(dir + "/sub");
     std::ofstream(dir + "/sub/inner.bmp") << "x";
     const auto found = ScanPictureFolder(dir, {});
-    const std::vector<std::string> want = {dir + "/a.BMP", dir + "/z.bmp", dir + "/b.Gif", dir + "/m.wmf",
-                                           dir + "/k.jpg"};
+    std::vector<std::string> want;
+    for (const char* name : {"a.BMP", "z.bmp", "b.Gif", "m.wmf", "P2.PNG", "p.png", "w.WebP", "t.tif", "T2.TIFF",
+                             "h.heic", "H2.HEIF", "v.avif", "k.jpg", "r.AVIF"})
+        want.push_back(dir + "/" + name);
     EXPECT_EQ(found, want);
     EXPECT_EQ(FileAttributes(dir + "/.hr.bmp"), kAttributeReadOnly | kAttributeHidden);
     EXPECT_EQ(FileAttributes(dir + "/folder.bmp"), -1);
@@ -60,7 +66,7 @@ TEST_F(Scan, AFolderThatCannotBeReadIsReportedOncePerPattern) {
     int pumped = 0;
     FolderScanHooks hooks{[&](const std::string& e) { errors.push_back(e); }, [&] { ++pumped; }};
     EXPECT_TRUE(ScanPictureFolder(dir + "/missing", hooks).empty());
-    EXPECT_EQ(errors.size(), 4u);
+    EXPECT_EQ(errors.size(), std::size(kPicturePatterns));
     EXPECT_FALSE(errors.at(0).empty());
 
     File("a.bmp");

@@ -98,17 +98,19 @@ TEST_F(SettingsDialog, AFailedWriteKeepsTheDialogAndTheListOnScreen) {
 }
 
 TEST(TextureTiling, CoversTheWholeSurfaceColumnByColumn) {
+    // At scale 2 (a HiDPI screen) surface and tile hold twice the pixels; the copies are the same.
     const struct {
-        int w, h, copies;
-    } cases[] = {{577, 473, 2 * 24}, {393, 57, 2 * 4}, {579, 21, 3 * 3}, {1, 1, 2 * 2}};
+        int w, h, copies, scale;
+    } cases[] = {{577, 473, 2 * 24, 1}, {393, 57, 2 * 4, 1}, {579, 21, 3 * 3, 1}, {1, 1, 2 * 2, 1}, {577, 473, 2 * 24, 2}};
     for (const auto& c : cases) {
-        QImage surface(c.w, c.h, QImage::Format_RGB32);
+        QImage surface(c.w * c.scale, c.h * c.scale, QImage::Format_RGB32);
+        surface.setDevicePixelRatio(c.scale);
         surface.fill(qRgb(255, 0, 255));
-        EXPECT_EQ(TileTexture(&surface, TextureTile()), c.copies) << c.w << "x" << c.h;
+        EXPECT_EQ(TileTexture(&surface, TextureTile(c.scale)), c.copies) << c.w << "x" << c.h << " at scale " << c.scale;
         int uncovered = 0;
-        for (int y = 0; y < c.h; ++y)
-            for (int x = 0; x < c.w; ++x) uncovered += surface.pixel(x, y) == qRgb(255, 0, 255);
-        EXPECT_EQ(uncovered, 0) << c.w << "x" << c.h;
+        for (int y = 0; y < surface.height(); ++y)
+            for (int x = 0; x < surface.width(); ++x) uncovered += surface.pixel(x, y) == qRgb(255, 0, 255);
+        EXPECT_EQ(uncovered, 0) << c.w << "x" << c.h << " at scale " << c.scale;
     }
 }
 
@@ -207,7 +209,9 @@ TEST_F(SettingsDialog, FileCommandCountsEvenWhenCancelled) {
     d->AddPictureFile();
     EXPECT_EQ(d->lbl_Kensu->text(), CountCaption(0));
     ASSERT_EQ(dialogs.FileRequests.size(), 1u);
-    EXPECT_EQ(dialogs.FileRequests[0].FilterName, QStringLiteral("画像ﾌｧｲﾙ (bmp gif jpg wmf)"));
+    EXPECT_EQ(dialogs.FileRequests[0].FilterName, QStringLiteral("画像ﾌｧｲﾙ (bmp gif jpg wmf png webp tif heic avif)"));
+    EXPECT_EQ(dialogs.FileRequests[0].Patterns.join(' '),
+              QStringLiteral("*.bmp *.gif *.jpg *.wmf *.png *.webp *.tif *.tiff *.heic *.heif *.avif"));
     EXPECT_EQ(dialogs.FileRequests[0].Title, QStringLiteral("ﾌｧｲﾙを開く"));
     // The text before a NUL counts; a path longer than the buffer is refused.
     dialogs.Files.push_back(std::string("/p/x.jpg\0junk", 13));

@@ -58,5 +58,70 @@ TEST(SettingsDialogOnX, OpensCentredAndSavesTheChosenGroup) {
     EXPECT_NE(tav::testing::ReadText(data + "/Tavrelle.ini").find("半透明_9=200"), std::string::npos);
 }
 
+// The title strip of the dialog, 577 × 20 times the scale, on a screen of
+// 800 × 600 times the scale with QT_SCALE_FACTOR set to it; a null image when
+// the dialog does not come up. `size` receives the window's size in device pixels.
+QImage TitleStripAtScale(int scale, QSize& size) {
+    XvfbSession x{scale * kScreenW, scale * kScreenH};
+    if (!x.ok()) return {};
+    QTemporaryDir home;
+    const int centreX = scale * kScreenW / 2, centreY = scale * kScreenH / 2;
+    RunCommand({"xdotool", "mousemove", std::to_string(centreX), std::to_string(centreY)}, {{"DISPLAY", x.name()}});
+    Process dialog({ProgramPath("tavrelle"), "/c"}, {{"DISPLAY", x.name()},
+                                                     {"XDG_DATA_HOME", home.path().toStdString()},
+                                                     {"QT_QPA_PLATFORM", "xcb"},
+                                                     {"QT_SCALE_FACTOR", std::to_string(scale)}});
+    const int left = scale * kLeft, top = scale * kTop;
+    const auto end = std::chrono::steady_clock::now() + 30s;
+    bool shown = false;
+    while (!shown && std::chrono::steady_clock::now() < end) {
+        shown = x.Pixel(left + scale * 300, top + scale * 10) != 0 && x.Pixel(left + scale * 300, top + scale * 480) != 0 &&
+                x.Pixel(centreX, centreY) == 0xFFFFFFu;
+        if (!shown) std::this_thread::sleep_for(50ms);
+    }
+    if (!shown) return {};
+    if (const char* dir = std::getenv("TAVRELLE_SCREENSHOT_DIR"))
+        x.SavePng(std::string(dir) + "/settings-scale" + std::to_string(scale) + ".png");
+    // The window ends where the black screen begins.
+    int w = 0, h = 0;
+    while (w < scale * kScreenW - left && x.Pixel(left + w, top + scale * 300) != 0) ++w;
+    while (h < scale * kScreenH - top && x.Pixel(left + scale * 300, top + h) != 0) ++h;
+    size = QSize(w, h);
+    return x.Grab(left, top, scale * 577, scale * 20);
+}
+
+// Pixels of a that differ from b by more than a little in some channel.
+int Differing(const QImage& a, const QImage& b) {
+    int n = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            n += std::abs(qRed(p) - qRed(q)) > 24 || std::abs(qGreen(p) - qGreen(q)) > 24 || std::abs(qBlue(p) - qBlue(q)) > 24;
+        }
+    return n;
+}
+
+// With a device pixel ratio of 2 the dialog is twice its size, and the
+// pictures drawn in code are drawn at the device resolution: the title strip
+// is not the one of scale 1 enlarged, neither pixel by pixel nor smoothly.
+TEST(SettingsDialogOnX, ScalesAsAWholeWithSharpPicturesOnHiDpi) {
+    if (!HaveProgram("xdotool")) GTEST_SKIP() << "xdotool is not installed";
+    QSize size1, size2;
+    const QImage strip1 = TitleStripAtScale(1, size1);
+    if (strip1.isNull() && !XvfbSession(8, 8).ok()) GTEST_SKIP() << "Xvfb is not installed";
+    const QImage strip2 = TitleStripAtScale(2, size2);
+    ASSERT_FALSE(strip1.isNull() || strip2.isNull()) << "the dialog does not come up";
+    EXPECT_EQ(size1, QSize(577, 493));
+    EXPECT_EQ(size2, QSize(1154, 986));
+    // The title picture right of the caption: an enlargement of the scale-1
+    // one would differ from it only by the enlarging method's rounding.
+    const QRect part(200, 0, 340, 20);
+    const QImage one = strip1.copy(part);
+    const QImage two = strip2.copy(QRect(part.topLeft() * 2, part.size() * 2));
+    for (auto mode : {Qt::FastTransformation, Qt::SmoothTransformation})
+        EXPECT_GT(Differing(two, one.scaled(two.size(), Qt::IgnoreAspectRatio, mode)), 500)
+            << "the title picture is the scale-1 one enlarged " << (mode == Qt::FastTransformation ? "pixel by pixel" : "smoothly");
+}
+
 }  // namespace
 }  // namespace tav::test

@@ -4,6 +4,7 @@
 
 #include "engine/InputWatch.h"
 #include "engine/Orders.h"
+#include "engine/VirtualKeys.h"
 #include "platform/Random.h"
 
 namespace tav {
@@ -77,13 +78,46 @@ TEST(InputWatch, BareStartAndMouseLockIgnoreTheMouseButNotKeys) {
         << "Alt ends the show once on its own, then under the key rule";
 }
 
-TEST(InputWatch, ArrowsChangeTheTrackOnlyWithCdMusic) {
-    InputWatch cd({.bareStart = false, .mouseLock = false, .cdMusic = true});
-    EXPECT_EQ(cd.KeyDown(VK_LEFT), std::vector<InputAction>{InputAction::PreviousTrack});
-    EXPECT_EQ(cd.KeyDown(VK_RIGHT), std::vector<InputAction>{InputAction::NextTrack});
-    EXPECT_EQ(cd.KeyDown(VK_DOWN), Exit());
-    InputWatch file({.bareStart = false, .mouseLock = false, .cdMusic = false});
-    EXPECT_EQ(file.KeyDown(VK_LEFT), Exit());
+TEST(InputWatch, EveryKeyEndsTheShowButTheArrowsLeftAndRightWithCdMusic) {
+    const InputWatch cd({.bareStart = false, .mouseLock = false, .cdMusic = true});
+    const InputWatch file({.bareStart = false, .mouseLock = false, .cdMusic = false});
+    // Every printable and Latin-1 key, every special key (functions, locks,
+    // modifiers, navigation, media, input-method keys), plain and on the keypad.
+    std::vector<int> keys;
+    for (int k = 0x20; k <= 0xFF; ++k)
+        if (k < 'a' || k > 'z') keys.push_back(k);
+    for (int k = 0x01000000; k <= 0x010011FF; ++k) keys.push_back(k);
+    for (int key : keys) {
+        for (Qt::KeyboardModifiers modifiers :
+             {Qt::KeyboardModifiers(Qt::NoModifier), Qt::KeyboardModifiers(Qt::KeypadModifier)}) {
+            const int number = VirtualKeyOf(key, modifiers);
+            std::vector<InputAction> want = Exit();
+            if (key == Qt::Key_Left) want = {InputAction::PreviousTrack};
+            if (key == Qt::Key_Right) want = {InputAction::NextTrack};
+            EXPECT_EQ(cd.KeyDown(number), want) << std::hex << "Qt key 0x" << key << " modifiers 0x"
+                                                << modifiers.toInt() << " gives " << std::dec << number;
+            EXPECT_EQ(file.KeyDown(number), Exit()) << std::hex << "Qt key 0x" << key;
+        }
+    }
+}
+
+TEST(VirtualKeyOf, NumbersKeysAsTheInputRulesDo) {
+    struct Case {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        int want;
+    };
+    const Case cases[] = {
+        {Qt::Key_A, Qt::NoModifier, 'A'},           {Qt::Key_7, Qt::NoModifier, '7'},
+        {Qt::Key_7, Qt::KeypadModifier, 103},       {Qt::Key_Apostrophe, Qt::NoModifier, 222},
+        {Qt::Key_Percent, Qt::NoModifier, '5'},     {Qt::Key_NumLock, Qt::NoModifier, 144},
+        {Qt::Key_F1, Qt::NoModifier, 112},          {Qt::Key_F12, Qt::NoModifier, 123},
+        {Qt::Key_Alt, Qt::NoModifier, VK_MENU},     {Qt::Key_Down, Qt::NoModifier, VK_DOWN},
+        {Qt::Key_Left, Qt::KeypadModifier, VK_LEFT}, {Qt::Key_Asterisk, Qt::KeypadModifier, 106},
+        {Qt::Key_unknown, Qt::NoModifier, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(VirtualKeyOf(c.key, c.modifiers), c.want) << std::hex << "Qt key 0x" << c.key;
 }
 
 }  // namespace

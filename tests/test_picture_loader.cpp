@@ -1,5 +1,5 @@
-// Decoding of picture files: exact pixels for the lossless formats, JPEG
-// orientation, the size cap, reduced decoding and damaged files.
+// Decoding of picture files: exact pixels for the lossless formats, photo
+// orientation, transparency, the size cap, reduced decoding and damaged files.
 #include "platform/PictureLoader.h"
 
 #include "picturewriters/PictureWriters.h"
@@ -7,11 +7,14 @@
 #include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <zlib.h>
 
 #include <cstdlib>
+#include <functional>
 #include <random>
 #include <string>
 
@@ -25,7 +28,7 @@ QGuiApplication* App() {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     static QGuiApplication* app = new QGuiApplication(argc, argv);
     // Damaged files are expected here; the decoder's complaints are noise.
-    QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false"));
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false\nqt.imageformats*=false"));
     return app;
 }
 
@@ -103,9 +106,16 @@ TEST_F(PictureLoaderTest, EachFormatDecodesToTheWrittenPixels) {
         {"rle8-runs.bmp", pw::WriteBmp8(quadrants, true), quadrants, 0},
         {"p.gif", pw::WriteGif({pattern}), pattern, 0},
         {"q.jpg", pw::WriteJpeg(quadrants, 95), quadrants, 40},
+        {"p.png", pw::WritePng(pattern), pattern, 0},
+        {"p.webp", pw::WriteWebp(pattern), pattern, 0},
+        {"p.tif", pw::WriteTiff(pattern), pattern, 0},
+        // Lossy, chroma at half resolution: the quadrant middles within a tolerance.
+        {"q.heic", pw::WriteHeif(quadrants, pw::HeifCodec::Hevc), quadrants, 40},
+        {"q.avif", pw::WriteHeif(quadrants, pw::HeifCodec::Av1), quadrants, 40},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        ASSERT_FALSE(c.bytes.isEmpty()) << "the writer failed";
         const DecodedPicture pic = LoadPictureFile(write(c.name, c.bytes));
         ASSERT_TRUE(pic.ok());
         EXPECT_EQ(pic.naturalWidth, c.expected.width());
@@ -138,11 +148,14 @@ TEST_F(PictureLoaderTest, FormatIsToldByContentNotByName) {
     EXPECT_TRUE(LoadPictureFile(write("really-a-bitmap.jpg", pw::WriteBmp24(pattern))).ok());
     EXPECT_TRUE(LoadPictureFile(write("really-a-gif.bmp", pw::WriteGif({pattern}))).ok());
     EXPECT_TRUE(LoadPictureFile(write("no-extension", pw::WriteJpeg(pattern))).ok());
+    EXPECT_TRUE(LoadPictureFile(write("really-a-png.heic", pw::WritePng(pattern))).ok());
+    EXPECT_TRUE(LoadPictureFile(write("really-a-heic.png", pw::WriteHeif(pattern, pw::HeifCodec::Hevc))).ok());
 }
 
 // The stored picture has its red corner at the top left; each orientation tag
-// says where that corner must appear when the photo is shown upright.
-TEST_F(PictureLoaderTest, JpegOrientationTagIsHonoured) {
+// says where that corner must appear when the photo is shown upright. HEIF
+// says it with rotation and mirror boxes instead of a tag.
+TEST_F(PictureLoaderTest, OrientationIsHonoured) {
     QImage stored(80, 40, QImage::Format_RGB32);
     stored.fill(qRgb(20, 20, 200));
     for (int y = 0; y < 20; ++y)
@@ -156,23 +169,54 @@ TEST_F(PictureLoaderTest, JpegOrientationTagIsHonoured) {
     const Case cases[] = {{1, false, false, false}, {2, false, true, false}, {3, false, true, true},
                           {4, false, false, true},  {5, true, false, false}, {6, true, true, false},
                           {7, true, true, true},    {8, true, false, true}};
-    for (const Case& c : cases) {
-        for (bool reduced : {false, true}) {
-            SCOPED_TRACE("orientation " + std::to_string(c.orientation) + (reduced ? " reduced" : ""));
-            const std::string path = write("o" + std::to_string(c.orientation) + ".jpg", pw::WriteJpeg(stored, 95, c.orientation));
-            const auto draw = [](QSize natural) { return natural / 4; };
-            const DecodedPicture pic = reduced ? LoadPictureFile(path, draw) : LoadPictureFile(path);
-            ASSERT_TRUE(pic.ok());
-            EXPECT_EQ(pic.naturalWidth, c.turned ? 40 : 80);
-            EXPECT_EQ(pic.naturalHeight, c.turned ? 80 : 40);
-            const QImage& img = pic.image;
-            EXPECT_EQ(img.width() > img.height(), !c.turned);
-            const int qx = c.redRight ? img.width() * 3 / 4 : img.width() / 4;
-            const int qy = c.redBottom ? img.height() * 3 / 4 : img.height() / 4;
-            const QRgb px = img.pixel(qx, qy);
-            EXPECT_GT(qRed(px), 150) << "pixel (" << qx << ", " << qy << ") is #" << std::hex << (px & 0xFFFFFF);
-            EXPECT_LT(qBlue(px), 100);
+    const struct {
+        const char* extension;
+        std::function<QByteArray(int orientation)> write;
+    } formats[] = {
+        {".jpg", [&](int o) { return pw::WriteJpeg(stored, 95, o); }},
+        {".tif", [&](int o) { return pw::WriteTiff(stored, o); }},
+        {".png", [&](int o) { return pw::WritePng(stored, o); }},
+        {".webp", [&](int o) { return pw::WriteWebp(stored, o); }},
+        {".heic", [&](int o) { return pw::WriteHeif(stored, pw::HeifCodec::Hevc, 90, o); }},
+    };
+    for (const auto& format : formats) {
+        for (const Case& c : cases) {
+            const std::string name = "o" + std::to_string(c.orientation) + format.extension;
+            const std::string path = write(name, format.write(c.orientation));
+            // JPEG decodes reduced; the turn must come out the same.
+            for (bool reduced : {false, true}) {
+                SCOPED_TRACE(name + (reduced ? " reduced" : ""));
+                const auto draw = [](QSize natural) { return natural / 4; };
+                const DecodedPicture pic = reduced ? LoadPictureFile(path, draw) : LoadPictureFile(path);
+                ASSERT_TRUE(pic.ok());
+                EXPECT_EQ(pic.naturalWidth, c.turned ? 40 : 80);
+                EXPECT_EQ(pic.naturalHeight, c.turned ? 80 : 40);
+                const QImage& img = pic.image;
+                EXPECT_EQ(img.width() > img.height(), !c.turned);
+                const int qx = c.redRight ? img.width() * 3 / 4 : img.width() / 4;
+                const int qy = c.redBottom ? img.height() * 3 / 4 : img.height() / 4;
+                const QRgb px = img.pixel(qx, qy);
+                EXPECT_GT(qRed(px), 150) << "pixel (" << qx << ", " << qy << ") is #" << std::hex << (px & 0xFFFFFF);
+                EXPECT_LT(qBlue(px), 100);
+            }
         }
+    }
+}
+
+// Sets the width and length tags of the first directory of a little-endian TIFF file.
+void SetTiffSize(QByteArray& tiff, quint32 width, quint32 height) {
+    ASSERT_TRUE(tiff.startsWith("II"));
+    const quint32 directory = qFromLittleEndian<quint32>(tiff.constData() + 4);
+    const quint16 entries = qFromLittleEndian<quint16>(tiff.constData() + directory);
+    for (quint16 i = 0; i < entries; ++i) {
+        char* entry = tiff.data() + directory + 2 + 12 * i;
+        const quint16 tag = qFromLittleEndian<quint16>(entry);
+        if (tag != 256 && tag != 257) continue;
+        const quint32 value = tag == 256 ? width : height;
+        if (qFromLittleEndian<quint16>(entry + 2) == 3)
+            qToLittleEndian<quint16>(quint16(value), entry + 8);
+        else
+            qToLittleEndian<quint32>(value, entry + 8);
     }
 }
 
@@ -196,7 +240,24 @@ TEST_F(PictureLoaderTest, AbsurdSizeInHeaderFails) {
         jpeg[at] = char(50000 >> 8);
         jpeg[at + 1] = char(50000 & 0xFF);
     }
-    for (const auto& [name, bytes] : {std::pair{"huge.bmp", bmp}, {"huge.gif", gif}, {"huge.jpg", jpeg}}) {
+    QByteArray png = pw::WritePng(small);
+    for (int at : {16, 20}) qToBigEndian<quint32>(50000, png.data() + at);
+    qToBigEndian<quint32>(quint32(crc32(0, reinterpret_cast<const Bytef*>(png.constData() + 12), 17)), png.data() + 29);
+    // The lossless WebP header holds at most 16384 per side: the most it can claim.
+    QByteArray webp = pw::WriteWebp(small);
+    ASSERT_EQ(webp.mid(12, 4), "VP8L");
+    for (int at = 21; at < 25; ++at) webp[at] = char(at == 24 ? webp[at] | 0x0F : 0xFF);
+    QByteArray tiff = pw::WriteTiff(small);
+    SetTiffSize(tiff, 50000, 50000);
+    QByteArray heic = pw::WriteHeif(small, pw::HeifCodec::Hevc);
+    QByteArray avif = pw::WriteHeif(small, pw::HeifCodec::Av1);
+    for (QByteArray* heif : {&heic, &avif}) {
+        const qsizetype ispe = heif->indexOf("ispe");
+        ASSERT_GT(ispe, 0);
+        for (qsizetype at : {ispe + 8, ispe + 12}) qToBigEndian<quint32>(50000, heif->data() + at);
+    }
+    for (const auto& [name, bytes] : {std::pair{"huge.bmp", bmp}, {"huge.gif", gif}, {"huge.jpg", jpeg}, {"huge.png", png},
+                                      {"huge.webp", webp}, {"huge.tif", tiff}, {"huge.heic", heic}, {"huge.avif", avif}}) {
         SCOPED_TRACE(name);
         EXPECT_FALSE(LoadPictureFile(write(name, bytes)).ok());
     }
@@ -250,13 +311,18 @@ TEST_F(PictureLoaderTest, MetafileIsRenderedAtTheDrawSize) {
     EXPECT_EQ(big.image.pixel(200, 200), qRgb(255, 0, 0));
 }
 
-// A green frame around a transparent middle (a metafile: an unpainted middle).
+// A green frame around a transparent or half-transparent middle (a metafile:
+// an unpainted middle), laid over two grounds.
 TEST_F(PictureLoaderTest, TransparentPartsShowTheGround) {
     QImage frame(20, 16, QImage::Format_Indexed8);
     frame.setColorTable({qRgb(0, 200, 0), qRgba(0, 0, 0, 0)});
     frame.fill(0);
     for (int y = 4; y < 12; ++y)
         for (int x = 5; x < 15; ++x) frame.setPixel(x, y, 1);
+    const QRgb half = qRgba(255, 255, 255, 128);
+    QImage halfFrame = frame.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 4; y < 12; ++y)
+        for (int x = 5; x < 15; ++x) halfFrame.setPixel(x, y, half);
     pw::WmfWriter wmf;
     wmf.setPlaceable(QRect(0, 0, 300, 240), 1440);
     wmf.selectObject(wmf.createPen(5, 0, Qt::black));
@@ -265,16 +331,31 @@ TEST_F(PictureLoaderTest, TransparentPartsShowTheGround) {
     const struct {
         const char* name;
         QByteArray bytes;
-    } files[] = {{"frame.gif", pw::WriteGif({frame})}, {"top-band.wmf", wmf.finish()}};
+        QRgb middle;    // the middle's colour and alpha
+        int tolerance;  // per channel
+    } files[] = {
+        {"frame.gif", pw::WriteGif({frame}), qRgba(0, 0, 0, 0), 0},
+        {"top-band.wmf", wmf.finish(), qRgba(0, 0, 0, 0), 0},
+        {"half.png", pw::WritePng(halfFrame), half, 1},
+        {"half.webp", pw::WriteWebp(halfFrame), half, 1},
+        {"half.tif", pw::WriteTiff(halfFrame), half, 1},
+        {"half.avif", pw::WriteHeif(halfFrame, pw::HeifCodec::Av1, 95), half, 12},
+    };
     for (const auto& f : files) {
         const std::string path = write(f.name, f.bytes);
         for (QRgb ground : {qRgb(0, 0, 0), qRgb(220, 30, 40)}) {
             SCOPED_TRACE(std::string(f.name) + " on #" + QString::number(ground & 0xFFFFFF, 16).toStdString());
             const DecodedPicture pic = LoadPictureFile(path, {}, ground);
             ASSERT_TRUE(pic.ok());
+            const int a = qAlpha(f.middle);
+            const auto blend = [&](int top, int below) { return (top * a + below * (255 - a) + 127) / 255; };
+            QImage expected(1, 1, QImage::Format_RGB32);
+            expected.setPixel(0, 0, qRgb(blend(qRed(f.middle), qRed(ground)), blend(qGreen(f.middle), qGreen(ground)),
+                                         blend(qBlue(f.middle), qBlue(ground))));
             const QImage& img = pic.image;
-            EXPECT_EQ(img.pixel(1, 1), qRgb(0, 200, 0));
-            EXPECT_EQ(img.pixel(img.width() / 2, img.height() / 2), ground);
+            EXPECT_TRUE(SamePixels(expected, img.copy(img.width() / 2, img.height() / 2, 1, 1), f.tolerance));
+            expected.setPixel(0, 0, qRgb(0, 200, 0));
+            EXPECT_TRUE(SamePixels(expected, img.copy(1, 1, 1, 1), f.tolerance));
         }
     }
 }
@@ -288,7 +369,10 @@ TEST_F(PictureLoaderTest, UnreadableFilesFail) {
     const Case cases[] = {
         {"empty.jpg", QByteArray()},
         {"text.bmp", QByteArray("not a picture at all")},
-        {"png.gif", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)},
+        {"png-signature.gif", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)},
+        {"riff-only.webp", QByteArray("RIFF\0\0\0\0WEBP", 12)},
+        {"tiff-header-only.tif", QByteArray("II*\0\x08\0\0\0", 8)},
+        {"ftyp-only.heic", QByteArray("\0\0\0\x18" "ftypheic\0\0\0\0mif1heic", 24)},
         {"header-only.jpg", jpeg.left(4)},
         {"only-magic.bmp", QByteArray("BM")},
         {"only-magic.gif", QByteArray("GIF89a")},
@@ -321,8 +405,13 @@ TEST_F(PictureLoaderTest, DamagedFilesNeverCrash) {
     wmf.textOut(20, 200, "Tavrelle");
     wmf.stretchDib(QRect(200, 0, 200, 150), QRect(0, 0, 40, 30), pattern);
     wmf.pie(0, 0, 400, 300, 400, 150, 200, 0);
+    QImage translucent = pattern.convertToFormat(QImage::Format_ARGB32);
+    translucent.setPixel(3, 3, qRgba(10, 20, 30, 40));
     const QByteArray originals[] = {pw::WriteBmp24(pattern), pw::WriteBmp8(pattern, true), pw::WriteGif({pattern}),
-                                    pw::WriteJpeg(pattern, 85, 6), wmf.finish()};
+                                    pw::WriteJpeg(pattern, 85, 6), wmf.finish(), pw::WritePng(translucent, 6),
+                                    pw::WriteWebp(translucent, 3), pw::WriteTiff(pattern, 8),
+                                    pw::WriteHeif(pattern, pw::HeifCodec::Hevc, 80, 6),
+                                    pw::WriteHeif(translucent, pw::HeifCodec::Av1, 80)};
     std::mt19937 random(20261207);
     const std::string path = dir_.filePath("mutant").toStdString();
     int loaded = 0, total = 0;
@@ -349,7 +438,7 @@ TEST_F(PictureLoaderTest, DamagedFilesNeverCrash) {
             }
         }
     }
-    EXPECT_EQ(total, 400);
+    EXPECT_EQ(total, 800);
     EXPECT_GT(loaded, 0);
 }
 

@@ -8,8 +8,10 @@
 #include <QTemporaryDir>
 
 #include <cstdint>
+#include <cstdlib>
 
 #include "effects/RecordingHost.h"
+#include "picturewriters/PictureWriters.h"
 #include "render/Crc32.h"
 #include "render/RenderOptions.h"
 #include "support/effect_harness.h"
@@ -107,6 +109,32 @@ TEST(RenderTool, ListHasEveryEffectAndFramesAreWritten) {
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(QFile::exists(dir.filePath("frame_0001.png")));
     EXPECT_TRUE(QFile::exists(dir.filePath("frame_0005.png")));
+}
+
+// A solid HEIC photo goes out, a PNG with a transparent middle comes in on a red ground.
+TEST(RenderTool, PicturesOfEveryFormatAreComposedOnTheBackColour) {
+    QTemporaryDir dir;
+    QImage photo(40, 30, QImage::Format_RGB32);
+    photo.fill(qRgb(30, 40, 200));
+    QImage hollow(40, 30, QImage::Format_ARGB32);
+    hollow.fill(qRgb(0, 200, 0));
+    for (int y = 5; y < 25; ++y)
+        for (int x = 5; x < 35; ++x) hollow.setPixel(x, y, qRgba(0, 0, 0, 0));
+    const QString from = dir.filePath("photo.heic"), to = dir.filePath("hollow.png");
+    ASSERT_TRUE(pw::SaveBytes(from.toStdString(), pw::WriteHeif(photo, pw::HeifCodec::Hevc)));
+    ASSERT_TRUE(pw::SaveBytes(to.toStdString(), pw::WritePng(hollow)));
+    const ToolRun r = Render({"--effect", "1", "--size", "40x30", "--from", from, "--to", to, "--back-color", "FF0000",
+                              "--frames", dir.path(), "--stats"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const int frames = QJsonDocument::fromJson(r.out).object()["frames"].toInt();
+    const QImage first(dir.filePath("frame_0001.png"));
+    const QImage last(dir.filePath(QString::asprintf("frame_%04d.png", frames)));
+    ASSERT_FALSE(first.isNull());
+    ASSERT_FALSE(last.isNull());
+    const QRgb outgoing = first.pixel(39, 15);
+    EXPECT_LT(std::abs(qBlue(outgoing) - 200) + std::abs(qRed(outgoing) - 30), 30) << std::hex << outgoing;
+    EXPECT_EQ(last.pixel(20, 15), qRgb(255, 0, 0)) << "the transparent middle shows the back colour";
+    EXPECT_EQ(last.pixel(1, 1), qRgb(0, 200, 0));
 }
 
 TEST(RenderOptions, BackColourIsReadAsRrggbbAndStoredAsColorref) {

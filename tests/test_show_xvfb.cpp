@@ -1,7 +1,8 @@
-// The real program on a private X server: the slide show, its end, the
-// single-copy rule, the preview, running inside a desktop saver's window and
-// being run by a real XScreenSaver from the installed files. Skipped where
-// Xvfb is missing.
+// The real program on a private X server: the slide show, its opacity, the
+// keys that end it, the single-copy rule, the preview, running inside a
+// desktop saver's window and being run by a real XScreenSaver from the
+// installed files; skipped where Xvfb is missing. And the program with no X
+// display to reach.
 #include <gtest/gtest.h>
 
 #include <pwd.h>
@@ -16,13 +17,16 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <thread>
 
 #include "startup/Tavrelle_B.h"
+#include "storage/IniFile.h"
 #include "storage/PictureListFile.h"
 #include "storage/SettingsRecord.h"
 #include "picturewriters/PictureWriters.h"
+#include "support/music_test_audio.h"
 #include "support/xvfb_session.h"
 
 namespace tav::test {
@@ -32,11 +36,13 @@ using namespace std::chrono_literals;
 
 constexpr unsigned kRed = 0xE02020, kGreen = 0x20C040;
 
-// A data folder holding two flat pictures in group 0 and a grey background.
+// A data folder holding two flat pictures in group 0, a grey background, the
+// music mode and the opacity as written in the INI file.
 struct ShowData {
     QTemporaryDir home;
-    ShowData() {
-        const QString folder = home.path() + "/Tavrelle";
+    QString folder = home.path() + "/Tavrelle";
+    SaverSettingsData settings;
+    explicit ShowData(std::int16_t musicMode = 0, const std::string& opacity = "255") {
         QDir().mkpath(folder);
         std::vector<std::string> paths;
         int i = 0;
@@ -48,22 +54,27 @@ struct ShowData {
             paths.push_back(path.toStdString());
         }
         WritePictureListFile((folder + "/Tavrelle_0.rdm").toStdString(), paths);
-        SaverSettingsData settings;
         settings.Groups[0].BackColor = 0x00404040;
         settings.Groups[0].IntervalSeconds = 10;
-        settings.Groups[0].Opacity = 255;
+        settings.Groups[0].MusicMode = musicMode;
         WriteSettingsRecord((folder + "/Tavrelle_S.rdm").toStdString(), settings);
+        WriteIniString(kIniSection, OpacityKey(0), opacity, Ini());
+    }
+    std::string Ini() const { return (folder + "/" + kIniFileName).toStdString(); }
+    // Group 0 plays a music file.
+    void PlayMusic(const std::string& file) {
+        settings.Groups[0].MusicMode = 2;
+        WriteSettingsRecord((folder + "/Tavrelle_S.rdm").toStdString(), settings);
+        WriteIniString(kIniSection, MusicFileKey(0), file, Ini());
     }
     // Makes `paths` the list of group 0, shown back to back.
     void UseList(const std::vector<std::string>& paths) const {
-        const QString folder = home.path() + "/Tavrelle";
         WritePictureListFile((folder + "/Tavrelle_0.rdm").toStdString(), paths);
-        SaverSettingsData settings;
-        settings.Groups[0].BackColor = 0x00404040;
-        settings.Groups[0].IntervalSeconds = 0;
-        settings.Groups[0].EffectSpeed = 24;
-        settings.Groups[0].Opacity = 255;
-        WriteSettingsRecord((folder + "/Tavrelle_S.rdm").toStdString(), settings);
+        SaverSettingsData fast;
+        fast.Groups[0].BackColor = 0x00404040;
+        fast.Groups[0].IntervalSeconds = 0;
+        fast.Groups[0].EffectSpeed = 24;
+        WriteSettingsRecord((folder + "/Tavrelle_S.rdm").toStdString(), fast);
     }
     std::string Path(const char* name) const { return home.filePath(name).toStdString(); }
     std::map<std::string, std::string> Env(const XvfbSession& x) const {
@@ -189,6 +200,220 @@ TEST_F(ShowOnX, RunsInsideTheWindowADesktopSaverLendsIt) {
     EXPECT_TRUE(show.WaitExit(10s).has_value()) << "the show ends with its window";
 }
 
+TEST_F(ShowOnX, OpacityOutsideTheByteRangeIsHeldAtItsEnds) {
+    struct Case {
+        const char* written;
+        std::optional<unsigned long> want;  // _NET_WM_WINDOW_OPACITY, absent when opaque
+    };
+    for (const Case c : {Case{"256", std::nullopt}, Case{"300", std::nullopt}, Case{"-1", 0ul},
+                         Case{"51", 0x33333333ul}}) {
+        ShowData written(0, c.written);
+        Process show({ProgramPath("tavrelle"), "/s"}, written.Env(x));
+        ASSERT_TRUE(WaitForPixel(x, 20, 20, {0x404040u}, 20s)) << c.written;
+        EXPECT_EQ(x.TopLevelCardinal("_NET_WM_WINDOW_OPACITY"), c.want) << "opacity " << c.written;
+        EXPECT_EQ(GetIniString(kIniSection, OpacityKey(0), written.Ini()), c.written) << "the file keeps it";
+    }
+}
+
+TEST_F(ShowOnX, InCdModeEveryKeyButLeftAndRightEndsTheShow) {
+    const ShowData cd(1);
+    auto start = [&](const std::string& key) {
+        auto show = std::make_unique<Process>(std::vector<std::string>{ProgramPath("tavrelle"), "/s"}, cd.Env(x));
+        EXPECT_TRUE(WaitForPixel(x, 400, 300, {kRed, kGreen}, 20s)) << "no show for " << key;
+        return show;
+    };
+    {
+        auto show = start("Left");
+        RunCommand({"xdotool", "key", "Left", "Right", "Left"}, {{"DISPLAY", x.name()}});
+        EXPECT_FALSE(show->WaitExit(1s)) << "the arrows change the track and the show goes on";
+    }
+    // The printable keys of a US keyboard, and the usual function, lock,
+    // modifier and navigation keys.
+    std::vector<std::string> keys;
+    for (char c = 'a'; c <= 'z'; ++c) keys.emplace_back(1, c);
+    for (char c = '0'; c <= '9'; ++c) keys.emplace_back(1, c);
+    for (const char* k : {"space", "minus", "equal", "bracketleft", "bracketright", "backslash", "semicolon",
+                          "apostrophe", "grave", "comma", "period", "slash", "F1", "F2", "F3", "F4", "F5", "F6", "F7",
+                          "F8", "F9", "F10", "F11", "F12", "Caps_Lock", "Num_Lock", "Scroll_Lock", "Escape", "Tab",
+                          "Return", "BackSpace", "Insert", "Delete", "Home", "End", "Prior", "Next", "Up", "Down",
+                          "Pause", "Print", "Shift_L", "Control_L", "Alt_L", "Super_L", "Menu", "KP_Enter", "KP_Add"})
+        keys.emplace_back(k);
+    for (const std::string& key : keys) {
+        auto show = start(key);
+        RunCommand({"xdotool", "key", key}, {{"DISPLAY", x.name()}});
+        EXPECT_EQ(show->WaitExit(10s), 0) << key << " does not end the show";
+    }
+}
+
+TEST_F(ShowOnX, PreviewWithoutAUsableWindowEndsAtOnce) {
+    const unsigned long gone = x.CreateWindow(10, 10, 40, 30);
+    x.DestroyWindow(gone);
+    const std::vector<std::vector<std::string>> cases = {
+        {"/p", "0"}, {"/p", "abc"}, {"/p"}, {"/p", std::to_string(gone)}};
+    for (const auto& args : cases) {
+        std::vector<std::string> command{ProgramPath("tavrelle")};
+        command.insert(command.end(), args.begin(), args.end());
+        Process preview(command, data.Env(x));
+        EXPECT_EQ(preview.WaitExit(10s), 0) << args.back();
+    }
+}
+
+// A display name that no X server answers.
+std::string UnusedDisplay() {
+    int n = 700;
+    while (::access(("/tmp/.X11-unix/X" + std::to_string(n)).c_str(), F_OK) == 0) ++n;
+    return ":" + std::to_string(n);
+}
+
+TEST(WithoutDisplay, ModesThatShowSomethingSayWhyAndFailTheOthersEndQuietly) {
+    const std::string unused = UnusedDisplay();
+    const std::string notSet = "tavrelle: cannot open the X display (DISPLAY is not set)\n";
+    const std::string named = "tavrelle: cannot open the X display \"" + unused + "\"\n";
+    struct Case {
+        bool displaySet;  // DISPLAY names the unused display; else it is unset
+        std::vector<std::string> args;
+        int status;
+        std::string error;
+    };
+    const Case cases[] = {
+        {false, {"/s"}, 1, notSet}, {false, {"/c"}, 1, notSet},  {false, {"/p", "1234"}, 1, notSet},
+        {false, {}, 1, notSet},     {false, {"/a"}, 0, ""},      {false, {"/x"}, 0, ""},
+        {true, {"-S"}, 1, named},   {true, {"/a", "77"}, 0, ""}, {false, {"-display", unused, "/c"}, 1, named},
+    };
+    QTemporaryDir folder;
+    const std::string errorFile = folder.filePath("stderr").toStdString();
+    for (const Case& c : cases) {
+        std::vector<std::string> command{"env", "-u", "DISPLAY", ProgramPath("tavrelle")};
+        if (c.displaySet) command.erase(command.begin(), command.begin() + 3);
+        command.insert(command.end(), c.args.begin(), c.args.end());
+        std::map<std::string, std::string> env{{"QT_QPA_PLATFORM", "xcb"},
+                                               {"XDG_DATA_HOME", folder.path().toStdString()}};
+        if (c.displaySet) env["DISPLAY"] = unused;
+        Process run(command, env, errorFile);
+        std::string where = c.displaySet ? "DISPLAY=" + unused : "no DISPLAY";
+        for (const std::string& a : c.args) where += " " + a;
+        EXPECT_EQ(run.WaitExit(10s), c.status) << where;
+        std::ifstream in(errorFile);
+        std::stringstream error;
+        error << in.rdbuf();
+        EXPECT_EQ(error.str(), c.error) << where;
+    }
+}
+
+// On a screen with a device pixel ratio of 2 the picture area still covers
+// 640 × 480 device pixels and shows the picture's own pixels, not a resampling.
+TEST(ShowOnHiDpi, DrawsThePictureAreaPixelForPixelInDevicePixels) {
+    XvfbSession x{1600, 1200};
+    if (!x.ok()) GTEST_SKIP() << "Xvfb is not installed";
+    ShowData data;
+    // A picture of the area's size whose neighbouring pixels all differ.
+    QImage picture(640, 480, QImage::Format_RGB32);
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) picture.setPixel(x, y, qRgb(x & 255, y & 255, ((x ^ y) & 1) * 255));
+    const QString path = data.home.filePath("fine.bmp");
+    picture.save(path, "BMP");
+    WritePictureListFile((data.folder + "/Tavrelle_0.rdm").toStdString(), {path.toStdString(), path.toStdString()});
+    auto env = data.Env(x);
+    env["QT_SCALE_FACTOR"] = "2";
+    Process show({ProgramPath("tavrelle"), "/s"}, env);
+    const int left = (1600 - 640) / 2, top = (1200 - 480) / 2;
+    // The first transition moves the picture about; once it is over the area must show it exactly.
+    QImage shown;
+    int differing = -1;
+    const auto end = std::chrono::steady_clock::now() + 20s;
+    while (differing != 0 && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(100ms);
+        shown = x.Grab(left - 1, top - 1, 642, 482);
+        differing = 0;
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x) differing += shown.pixel(x + 1, y + 1) != picture.pixel(x, y);
+    }
+    if (const char* dir = std::getenv("TAVRELLE_SCREENSHOT_DIR")) x.SavePng(std::string(dir) + "/show-hidpi.png");
+    EXPECT_EQ(differing, 0) << "pixels of the area that differ from the picture";
+    EXPECT_EQ(shown.pixel(0, 0), 0xFF404040u) << "the area reaches past 640 × 480 device pixels";
+    EXPECT_EQ(shown.pixel(641, 481), 0xFF404040u) << "the area reaches past 640 × 480 device pixels";
+}
+
+// A desktop saver with two monitors starts two copies, each in its own window.
+TEST_F(ShowOnX, CopiesInTwoLentWindowsBothDrawAndOnlyOnePlaysTheMusic) {
+    const std::string wav = data.home.filePath("tone.wav").toStdString();
+    ASSERT_TRUE(WriteToneWav(wav, 440, 1));
+    data.PlayMusic(wav);
+    QTemporaryDir runtime;
+    const unsigned long windows[2] = {x.CreateWindow(0, 0, 400, 600), x.CreateWindow(400, 0, 400, 600)};
+    std::string sound[2];
+    std::vector<std::unique_ptr<Process>> copies;
+    for (int i = 0; i < 2; ++i) {
+        auto env = data.Env(x);
+        env["XSCREENSAVER_WINDOW"] = std::to_string(windows[i]);
+        env["XDG_RUNTIME_DIR"] = runtime.path().toStdString();
+        // The disk driver writes what the copy plays to its own file, made when the copy opens the output.
+        env["SDL_AUDIODRIVER"] = "disk";
+        env["SDL_DISKAUDIOFILE"] = sound[i] = runtime.filePath(QString("sound%1.raw").arg(i)).toStdString();
+        copies.push_back(std::make_unique<Process>(std::vector<std::string>{ProgramPath("tavrelle"), "/s"}, env));
+    }
+    for (int i = 0; i < 2; ++i)
+        EXPECT_TRUE(WaitForPixel(x, 200, 300, {kRed, kGreen}, 20s, windows[i])) << "copy " << i << " does not draw";
+    std::this_thread::sleep_for(1s);
+    std::vector<int> playing;
+    for (int i = 0; i < 2; ++i)
+        if (std::filesystem::exists(sound[i])) playing.push_back(i);
+    ASSERT_EQ(playing.size(), 1u) << "copies that opened the audio output";
+    const int music = playing[0], other = 1 - music;
+    EXPECT_GT(std::filesystem::file_size(sound[music]), 0u) << "the music copy plays";
+
+    // The music copy ends with its window; the other one goes on, silent.
+    x.DestroyWindow(windows[music]);
+    EXPECT_TRUE(copies[music]->WaitExit(10s).has_value()) << "the music copy outlives its window";
+    std::this_thread::sleep_for(500ms);
+    EXPECT_TRUE(copies[other]->Running());
+    EXPECT_FALSE(std::filesystem::exists(sound[other])) << "the other copy took the music over";
+}
+
+// A desktop of two monitors: 1024 × 768 (primary) and 800 × 600 to its right.
+TEST(ShowOnTwoMonitors, CoversEveryMonitorFollowsThemAndEndsOnInputFromAny) {
+    XvfbSession x({{1024, 768}, {800, 600}});
+    if (!x.ok()) GTEST_SKIP() << "no Xorg with the dummy video driver (or not root)";
+    if (!HaveProgram("xdotool") || !HaveProgram("xrandr")) GTEST_SKIP() << "xdotool or xrandr is not installed";
+    ShowData data;
+    const struct {
+        const char* input;
+        std::vector<std::string> command;
+        const char* scale;  // QT_SCALE_FACTOR: at 2 Qt's logical monitors are half the size
+    } cases[] = {
+        {"a key", {"xdotool", "key", "a"}, "1"},
+        {"a click on the other monitor", {"xdotool", "mousemove", "1400", "300", "click", "1"}, "1"},
+        {"a key, at scale 2", {"xdotool", "key", "a"}, "2"},
+    };
+    bool followed = false;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input);
+        auto env = data.Env(x);
+        env["QT_SCALE_FACTOR"] = c.scale;
+        Process show({ProgramPath("tavrelle"), "/s"}, env);
+        // The picture area is centred on the primary monitor, the other one is all background.
+        ASSERT_TRUE(WaitForPixel(x, 512, 384, {kRed, kGreen}, 20s)) << "no picture on the primary monitor";
+        ASSERT_TRUE(WaitForPixel(x, 1024, 0, {0x404040}, 10s)) << "the other monitor is not covered";
+        for (auto [px, py] : {std::pair{1823, 599}, {1400, 300}, {20, 20}})
+            EXPECT_EQ(x.Pixel(px, py), 0x404040u) << "at " << px << "," << py;
+        if (const char* dir = std::getenv("TAVRELLE_SCREENSHOT_DIR")) x.SavePng(std::string(dir) + "/two-monitors.png");
+        if (!followed) {
+            // The monitor goes away and comes back: the show goes on and covers it again.
+            followed = true;
+            x.SetMonitor(1, false);
+            std::this_thread::sleep_for(500ms);
+            EXPECT_TRUE(show.Running()) << "a monitor going away ends the show";
+            x.SetMonitor(1, true);
+            EXPECT_TRUE(WaitForPixel(x, 1400, 300, {0x404040}, 10s)) << "the monitor that came back is not covered";
+            EXPECT_TRUE(show.Running());
+        }
+        RunCommand(c.command, {{"DISPLAY", x.name()}});
+        EXPECT_EQ(show.WaitExit(10s), 0) << c.input << " does not end the show";
+        // With the process every window is gone: the other monitor shows the bare root window again.
+        EXPECT_TRUE(WaitForPixel(x, 1400, 300, {0x000000}, 5s)) << "a cover stays behind";
+    }
+}
+
 // XScreenSaver refuses to run hacks as root, so as root its processes run as
 // an ordinary account made for the tests; otherwise as the caller.
 struct SaverUser {
@@ -231,7 +456,8 @@ int ProgramNumber(const std::string& appDefaults) {
 class XScreenSaverOnX : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!x.ok()) GTEST_SKIP() << "Xvfb is not installed";
+        x = Server();
+        if (!x->ok()) GTEST_SKIP() << "no X server for this test";
         if (!HaveProgram("xscreensaver") || !HaveProgram("xscreensaver-command"))
             GTEST_SKIP() << "XScreenSaver is not installed";
         if (!std::filesystem::exists("/etc/X11/app-defaults/XScreenSaver"))
@@ -240,6 +466,7 @@ protected:
         if (!found) GTEST_SKIP() << "no ordinary account to run XScreenSaver (run as root to create one)";
         user = *found;
     }
+    virtual std::unique_ptr<XvfbSession> Server() { return std::make_unique<XvfbSession>(800, 600); }
 
     // Runs a command as the ordinary user with only the given environment.
     std::vector<std::string> AsUser(std::vector<std::string> command, const std::map<std::string, std::string>& env) {
@@ -262,56 +489,109 @@ protected:
             ::lchown(e.path().c_str(), user.uid, user.gid);
     }
 
-    XvfbSession x{800, 600};
+    // Installs the program into a staging folder, with the system's lists as
+    // the package's installation leaves them (its postinst runs the same
+    // script), starts XScreenSaver as the ordinary user and has it run
+    // Tavrelle. `extra` is added to the environment of the saver's processes.
+    void StartSaverWithTavrelle(const std::map<std::string, std::string>& extra = {}) {
+        const std::string root = stage.path().toStdString();
+        const char* cmake = std::getenv("TAVRELLE_CMAKE");
+        ASSERT_EQ(Status({"env", "DESTDIR=" + root, cmake ? cmake : "cmake", "--install", ProgramPath(""), "--prefix",
+                          "/usr"}),
+                  0);
+        const std::string appDefaults = root + "/etc/X11/app-defaults";
+        std::filesystem::create_directories(appDefaults);
+        ASSERT_EQ(Status({"sh", "-c", "cp -P /etc/X11/app-defaults/XScreenSaver* " + appDefaults}), 0);
+        ASSERT_EQ(Status({root + "/usr/libexec/tavrelle/xscreensaver-programs", "add", appDefaults}), 0);
+        const int number = ProgramNumber(appDefaults + "/XScreenSaver");
+        ASSERT_GT(number, 0) << "Tavrelle is not in the list of programs";
+        GiveToUser(stage.path());
+        GiveToUser(home.path());
+        GiveToUser(data.home.path());
+
+        // No ~/.xscreensaver: the list comes from the app-defaults alone, and the
+        // hack folder comes first on the path as XScreenSaver puts it.
+        env = {
+            {"HOME", home.path().toStdString()},
+            {"DISPLAY", x->name()},
+            {"XFILESEARCHPATH", appDefaults + "/%N"},
+            {"PATH", root + "/usr/libexec/xscreensaver:" + root + "/usr/bin:/usr/bin:/bin"},
+            {"XDG_DATA_HOME", data.home.path().toStdString()},
+            {"SDL_AUDIODRIVER", "dummy"},
+        };
+        for (const auto& [k, v] : extra) env[k] = v;
+        daemon = std::make_unique<Process>(AsUser({"xscreensaver", "--no-splash"}, env), std::map<std::string, std::string>{});
+        bool ready = false;
+        for (int i = 0; i < 100 && !ready && daemon->Running(); ++i) {
+            ready = Status(AsUser({"xscreensaver-command", "-version"}, env), 10s) == 0;
+            if (!ready) std::this_thread::sleep_for(200ms);
+        }
+        ASSERT_TRUE(ready) << "XScreenSaver did not start";
+        ASSERT_EQ(Status(AsUser({"xscreensaver-command", "-select", std::to_string(number)}, env)), 0);
+    }
+
+    void StopSaver() {
+        Status(AsUser({"xscreensaver-command", "-exit"}, env), 10s);
+        EXPECT_TRUE(daemon->WaitExit(10s).has_value());
+    }
+
+    std::unique_ptr<XvfbSession> x;
     ShowData data;
     SaverUser user;
+    QTemporaryDir stage, home;
+    std::map<std::string, std::string> env;
+    std::unique_ptr<Process> daemon;
 };
 
 TEST_F(XScreenSaverOnX, RunsTavrelleFromItsSystemWideListOfPrograms) {
-    // The installed files, with the system's lists as the package's
-    // installation leaves them (its postinst runs the same script).
-    QTemporaryDir stage, home;
-    const std::string root = stage.path().toStdString();
-    const char* cmake = std::getenv("TAVRELLE_CMAKE");
-    ASSERT_EQ(Status({"env", "DESTDIR=" + root, cmake ? cmake : "cmake", "--install", ProgramPath(""), "--prefix",
-                      "/usr"}),
-              0);
-    const std::string appDefaults = root + "/etc/X11/app-defaults";
-    std::filesystem::create_directories(appDefaults);
-    ASSERT_EQ(Status({"sh", "-c", "cp -P /etc/X11/app-defaults/XScreenSaver* " + appDefaults}), 0);
-    ASSERT_EQ(Status({root + "/usr/libexec/tavrelle/xscreensaver-programs", "add", appDefaults}), 0);
-    const int number = ProgramNumber(appDefaults + "/XScreenSaver");
-    ASSERT_GT(number, 0) << "Tavrelle is not in the list of programs";
-    GiveToUser(stage.path());
-    GiveToUser(home.path());
-    GiveToUser(data.home.path());
-
-    // No ~/.xscreensaver: the list comes from the app-defaults alone, and the
-    // hack folder comes first on the path as XScreenSaver puts it.
-    const std::map<std::string, std::string> env = {
-        {"HOME", home.path().toStdString()},
-        {"DISPLAY", x.name()},
-        {"XFILESEARCHPATH", appDefaults + "/%N"},
-        {"PATH", root + "/usr/libexec/xscreensaver:" + root + "/usr/bin:/usr/bin:/bin"},
-        {"XDG_DATA_HOME", data.home.path().toStdString()},
-        {"SDL_AUDIODRIVER", "dummy"},
-    };
-    Process daemon(AsUser({"xscreensaver", "--no-splash"}, env), {});
-    bool ready = false;
-    for (int i = 0; i < 100 && !ready && daemon.Running(); ++i) {
-        ready = Status(AsUser({"xscreensaver-command", "-version"}, env), 10s) == 0;
-        if (!ready) std::this_thread::sleep_for(200ms);
-    }
-    ASSERT_TRUE(ready) << "XScreenSaver did not start";
-
-    ASSERT_EQ(Status(AsUser({"xscreensaver-command", "-select", std::to_string(number)}, env)), 0);
+    ASSERT_NO_FATAL_FAILURE(StartSaverWithTavrelle());
     // XScreenSaver fades the screen out first; then the show's picture
     // appears centred on its grey background.
-    EXPECT_TRUE(WaitForPixel(x, 400, 300, {kRed, kGreen}, 30s)) << "no picture on the screen";
-    EXPECT_EQ(x.Pixel(20, 20), 0x404040u);
-    if (const char* dir = std::getenv("TAVRELLE_SCREENSHOT_DIR")) x.SavePng(std::string(dir) + "/xscreensaver.png");
-    Status(AsUser({"xscreensaver-command", "-exit"}, env), 10s);
-    EXPECT_TRUE(daemon.WaitExit(10s).has_value());
+    EXPECT_TRUE(WaitForPixel(*x, 400, 300, {kRed, kGreen}, 30s)) << "no picture on the screen";
+    EXPECT_EQ(x->Pixel(20, 20), 0x404040u);
+    if (const char* dir = std::getenv("TAVRELLE_SCREENSHOT_DIR")) x->SavePng(std::string(dir) + "/xscreensaver.png");
+    StopSaver();
+}
+
+// The processes of the program that have the file open.
+int ProgramsWithFileOpen(const std::string& file) {
+    int count = 0;
+    std::error_code ec;
+    for (const auto& process : std::filesystem::directory_iterator("/proc", ec)) {
+        if (std::filesystem::read_symlink(process.path() / "exe", ec).filename() != "tavrelle") continue;
+        for (const auto& fd : std::filesystem::directory_iterator(process.path() / "fd", ec))
+            if (std::filesystem::read_symlink(fd.path(), ec) == file) {
+                ++count;
+                break;
+            }
+    }
+    return count;
+}
+
+// XScreenSaver on two monitors starts a copy of the program for each.
+class XScreenSaverOnTwoMonitors : public XScreenSaverOnX {
+    std::unique_ptr<XvfbSession> Server() override {
+        return std::make_unique<XvfbSession>(std::vector<MonitorSize>{{800, 600}, {800, 600}});
+    }
+};
+
+TEST_F(XScreenSaverOnTwoMonitors, EveryMonitorShowsTheSlideShowAndTheMusicPlaysOnce) {
+    const std::string wav = data.home.filePath("tone.wav").toStdString();
+    ASSERT_TRUE(WriteToneWav(wav, 440, 1));
+    data.PlayMusic(wav);
+    QTemporaryDir runtime;
+    GiveToUser(runtime.path());
+    const std::string sound = runtime.filePath("sound.raw").toStdString();
+    ASSERT_NO_FATAL_FAILURE(StartSaverWithTavrelle(
+        {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", sound}, {"XDG_RUNTIME_DIR", runtime.path().toStdString()}}));
+    EXPECT_TRUE(WaitForPixel(*x, 400, 300, {kRed, kGreen}, 30s)) << "no picture on the first monitor";
+    EXPECT_TRUE(WaitForPixel(*x, 1200, 300, {kRed, kGreen}, 30s)) << "no picture on the second monitor";
+    if (const char* dir = std::getenv("TAVRELLE_SCREENSHOT_DIR"))
+        x->SavePng(std::string(dir) + "/xscreensaver-two-monitors.png");
+    std::this_thread::sleep_for(1s);
+    EXPECT_EQ(ProgramsWithFileOpen(sound), 1) << "copies that play the music";
+    StopSaver();
+    EXPECT_EQ(ProgramsWithFileOpen(sound), 0) << "the music goes on after the saver ended";
 }
 
 }  // namespace

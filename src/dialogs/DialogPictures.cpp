@@ -1,6 +1,7 @@
 #include "dialogs/DialogPictures.h"
 
 #include <QBitmap>
+#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPaintDevice>
 #include <QPainter>
@@ -8,6 +9,7 @@
 #include <QRadialGradient>
 
 #include <cstdint>
+#include <map>
 
 namespace tav {
 
@@ -25,14 +27,15 @@ private:
     std::uint32_t state_ = 0x5EED1234u;
 };
 
-QImage MakeTextureTile() {
-    QImage tile(kTextureTileWidth, kTextureTileHeight, QImage::Format_RGB32);
+QImage MakeTextureTile(qreal scale) {
+    QImage tile(qRound(kTextureTileWidth * scale), qRound(kTextureTileHeight * scale), QImage::Format_RGB32);
+    tile.setDevicePixelRatio(scale);
     TextureNoise noise;
     // Brushed metal: every row has its own slight shade, pixels a little grain.
-    for (int y = 0; y < kTextureTileHeight; ++y) {
+    for (int y = 0; y < tile.height(); ++y) {
         const int rowShade = noise.Next(7) - 3;
         auto* line = reinterpret_cast<QRgb*>(tile.scanLine(y));
-        for (int x = 0; x < kTextureTileWidth; ++x) {
+        for (int x = 0; x < tile.width(); ++x) {
             const int grain = noise.Next(5) - 2 + rowShade;
             line[x] = qRgb(qBound(0, 212 + grain, 255), qBound(0, 218 + grain, 255), qBound(0, 228 + grain, 255));
         }
@@ -48,23 +51,41 @@ QPainterPath RoundedRect(const QRectF& r, qreal radius) {
 
 }  // namespace
 
-const QImage& TextureTile() {
-    static const QImage tile = MakeTextureTile();
+QPixmap Canvas(QSize size) {
+    const qreal scale = PictureScale();
+    QPixmap pixmap(qRound(size.width() * scale), qRound(size.height() * scale));
+    pixmap.setDevicePixelRatio(scale);
+    pixmap.fill(Qt::transparent);
+    return pixmap;
+}
+
+qreal PictureScale() {
+    if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return app->devicePixelRatio();
+    return 1;
+}
+
+const QImage& TextureTile(qreal scale) {
+    if (scale <= 0) scale = PictureScale();
+    static std::map<qreal, QImage> tiles;
+    QImage& tile = tiles[scale];
+    if (tile.isNull()) tile = MakeTextureTile(scale);
     return tile;
 }
 
 int TileTexture(QPaintDevice* surface, const QImage& tile) {
     if (!surface || tile.isNull()) return 0;
-    const int width = surface->width(), height = surface->height();
+    const qreal surfaceScale = surface->devicePixelRatioF();
+    const int width = qRound(surface->width() / surfaceScale), height = qRound(surface->height() / surfaceScale);
+    const QSize step = tile.deviceIndependentSize().toSize();
     QPainter painter(surface);
     int x = 0, y = 0, copies = 0;
     for (;;) {
         painter.drawImage(x, y, tile);
         ++copies;
         if (y <= height) {
-            y += tile.height();
+            y += step.height();
         } else if (x <= width) {
-            x += tile.width();
+            x += step.width();
             y = 0;
         } else {
             break;
@@ -74,8 +95,7 @@ int TileTexture(QPaintDevice* surface, const QImage& tile) {
 }
 
 QPixmap HeadingPicture(QSize size) {
-    QPixmap pixmap(size);
-    pixmap.fill(Qt::transparent);
+    QPixmap pixmap = Canvas(size);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF r(0.5, 0.5, size.width() - 1.0, size.height() - 1.0);
@@ -96,8 +116,7 @@ QPixmap HeadingPicture(QSize size) {
 }
 
 QPixmap ButtonFace(QSize size, bool pressed) {
-    QPixmap pixmap(size);
-    pixmap.fill(Qt::transparent);
+    QPixmap pixmap = Canvas(size);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF r(0.5, 0.5, size.width() - 1.0, size.height() - 1.0);
@@ -121,8 +140,7 @@ QPixmap ButtonFace(QSize size, bool pressed) {
 }
 
 QPixmap SelectorPicture(bool on) {
-    QPixmap pixmap(kSelectorSize, kSelectorSize);
-    pixmap.fill(Qt::transparent);
+    QPixmap pixmap = Canvas(QSize(kSelectorSize, kSelectorSize));
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF ring(0.5, 0.5, kSelectorSize - 1.0, kSelectorSize - 1.0);
@@ -143,8 +161,7 @@ QPixmap SelectorPicture(bool on) {
 
 QPixmap GroupPicture(QSize size, bool on) {
     if (!on) return ButtonFace(size, false);
-    QPixmap pixmap(size);
-    pixmap.fill(Qt::transparent);
+    QPixmap pixmap = Canvas(size);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient fill(0, 0, 0, size.height());
@@ -158,8 +175,7 @@ QPixmap GroupPicture(QSize size, bool on) {
 }
 
 QPixmap CloseImage(bool pressed) {
-    QPixmap pixmap(kCloseImageSize, kCloseImageSize);
-    pixmap.fill(Qt::transparent);
+    QPixmap pixmap = Canvas(QSize(kCloseImageSize, kCloseImageSize));
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient fill(0, 0, 0, kCloseImageSize);
@@ -177,13 +193,13 @@ QPixmap CloseImage(bool pressed) {
 }
 
 QPixmap TitlePicture(QSize size) {
-    QPixmap pixmap(size);
+    QPixmap pixmap = Canvas(size);
     QPainter p(&pixmap);
     QLinearGradient fill(0, 0, size.width(), 0);
     fill.setColorAt(0.0, QColor(24, 40, 76));
     fill.setColorAt(0.6, QColor(46, 76, 128));
     fill.setColorAt(1.0, QColor(84, 122, 180));
-    p.fillRect(pixmap.rect(), fill);
+    p.fillRect(QRect(QPoint(0, 0), size), fill);
     p.setPen(QColor(255, 255, 255, 40));
     p.drawLine(0, 0, size.width(), 0);
     p.setPen(QColor(255, 176, 48));

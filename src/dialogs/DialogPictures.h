@@ -21,11 +21,21 @@ inline constexpr int kTextureTileHeight = 21;
 inline constexpr int kSelectorSize = 14;
 inline constexpr int kCloseImageSize = 15;
 
-// The texture tile, 579 × 21 pixels; it repeats seamlessly in both directions.
-const QImage& TextureTile();
+// Pictures are drawn at the resolution of the screens: on a HiDPI screen a
+// picture of w × h pixels holds w × h times the device pixel ratio in device
+// pixels, so its edges stay sharp instead of being enlarged. This is the
+// highest ratio of the screens, 1 without a GUI application.
+qreal PictureScale();
+// A transparent pixmap of the given logical size at PictureScale().
+QPixmap Canvas(QSize size);
 
-// Covers the surface column by column with copies of the tile, each column
-// ending with one copy below the bottom edge. Returns the number of copies.
+// The texture tile, 579 × 21 pixels at the given scale (0: PictureScale());
+// it repeats seamlessly in both directions.
+const QImage& TextureTile(qreal scale = 0);
+
+// Covers the surface (an image or pixmap, measured in its own logical pixels)
+// column by column with copies of the tile, each column ending with one copy
+// below the bottom edge. Returns the number of copies.
 int TileTexture(QPaintDevice* surface, const QImage& tile);
 
 QPixmap HeadingPicture(QSize size);

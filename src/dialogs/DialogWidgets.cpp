@@ -32,7 +32,7 @@ TexturePanel::TexturePanel(QWidget* parent, const QRect& geometry, bool framed) 
 
 void TexturePanel::Retile() {
     if (width() <= 0 || height() <= 0) return;
-    background_ = QPixmap(size());
+    background_ = Canvas(size());
     TileTexture(&background_, TextureTile());
     if (framed_) {
         QPainter p(&background_);
@@ -54,7 +54,7 @@ void TexturePanel::paintEvent(QPaintEvent*) {
 }
 
 void TexturePanel::resizeEvent(QResizeEvent*) {
-    if (background_.size() != size()) Retile();
+    if (background_.deviceIndependentSize().toSize() != size()) Retile();
 }
 
 void FaceButton::SetPressed(bool pressed) {

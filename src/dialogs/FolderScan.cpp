@@ -84,12 +84,11 @@ bool ScanPattern(const std::string& pattern, int attribute, std::vector<std::str
 }
 
 std::vector<std::string> ScanPictureFolder(const std::string& folder, const FolderScanHooks& hooks) {
-    static const char* const kPatterns[] = {"*.bmp", "*.gif", "*.jpg", "*.wmf"};
     static const int kPasses[] = {kAttributeNormal, kAttributeArchive, kAttributeReadOnly};
     std::vector<std::string> found;
     std::set<std::string> failed;
     for (int attribute : kPasses) {
-        for (const char* name : kPatterns) {
+        for (const char* name : kPicturePatterns) {
             const std::string pattern = WithSlash(folder) + name;
             if (failed.count(pattern)) continue;
             if (!ScanPattern(pattern, attribute, found, hooks)) failed.insert(pattern);

@@ -39,8 +39,13 @@ struct FolderScanHooks {
 bool ScanPattern(const std::string& pattern, int attribute, std::vector<std::string>& found,
                  const FolderScanHooks& hooks);
 
+// The name patterns of picture files, in the order the folder command scans
+// them and the file dialog lists them: the four first formats, then the newer ones.
+inline constexpr const char* kPicturePatterns[] = {"*.bmp",  "*.gif", "*.jpg",  "*.wmf",  "*.png", "*.webp",
+                                                   "*.tif",  "*.tiff", "*.heic", "*.heif", "*.avif"};
+
 // All pictures of a folder as the folder command adds them: normal, then
-// archive, then read-only files, each pass in the order BMP, GIF, JPEG, WMF.
+// archive, then read-only files, each pass in the order of kPicturePatterns.
 // Hidden files and files with more than one attribute are left out;
 // subfolders are not searched. A pattern that fails is reported once and
 // skipped in the later passes.

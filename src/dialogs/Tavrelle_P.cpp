@@ -503,10 +503,10 @@ void Tavrelle_P::UpdateCountLabel(bool emptyWhenZero) {
 }
 
 void Tavrelle_P::AddPictureFile() {
+    QStringList patterns;
+    for (const char* pattern : kPicturePatterns) patterns << QString::fromLatin1(pattern);
     const auto chosen = FromBuffer(
-        dialogs_->OpenFile(this, QStringLiteral("画像ﾌｧｲﾙ (bmp gif jpg wmf)"),
-                           {QStringLiteral("*.bmp"), QStringLiteral("*.gif"), QStringLiteral("*.jpg"),
-                            QStringLiteral("*.wmf")},
+        dialogs_->OpenFile(this, QStringLiteral("画像ﾌｧｲﾙ (bmp gif jpg wmf png webp tif heic avif)"), patterns,
                            QStringLiteral("ﾌｧｲﾙを開く")),
         kFileBufferChars);
     if (chosen) List_1->addItem(MakeListItem(*chosen));

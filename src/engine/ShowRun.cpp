@@ -9,24 +9,22 @@
 #include <cstdlib>
 
 #include "engine/Tavrelle_S.h"
+#include "platform/ForeignWindow.h"
 #include "platform/Random.h"
 #include "startup/Entry.h"
+#include "startup/InstanceLock.h"
+#include "startup/Tavrelle_B.h"
 
 namespace tav {
 
-namespace {
-
-// Desktop screen savers hand their hacks a window of their own: in
-// $XSCREENSAVER_WINDOW, or after "-window-id" in the settings preview.
-unsigned long HostWindowFromEnvironment(const QStringList& args) {
+unsigned long SaverHostWindow() {
+    const QStringList args = QCoreApplication::arguments();
     for (int i = 0; i + 1 < args.size(); ++i)
         if (args[i] == QLatin1String("-window-id") || args[i] == QLatin1String("--window-id"))
             return ParseWindowId(args[i + 1].toStdString());
     if (const char* env = std::getenv("XSCREENSAVER_WINDOW"); env && *env) return ParseWindowId(env);
     return 0;
 }
-
-}  // namespace
 
 int RunSlideShow() {
     const QStringList args = QCoreApplication::arguments();
@@ -35,7 +33,25 @@ int RunSlideShow() {
     SaverOptions options;
     options.commandSwitch = line.empty() ? '\0' : ParseCommandLine(line).Switch;
     if (options.commandSwitch == '\0' && !line.empty()) options.commandSwitch = 'S';
-    if (options.commandSwitch == 'S') options.hostWindow = HostWindowFromEnvironment(args);
+    if (options.commandSwitch == 'S') options.hostWindow = SaverHostWindow();
+    if (options.hostWindow != 0) {
+        // Each copy fills the window it was lent, whatever the primary monitor measures.
+        int w = 0, h = 0;
+        if (Current.AreaSize == 3 && ForeignWindowSize(options.hostWindow, w, h) && w > 0 && h > 0) {
+            Current.AreaWidth = w;
+            Current.AreaHeight = h;
+            Current.AreaCentreX = w / 2.0;
+            Current.AreaCentreY = h / 2.0;
+        }
+    }
+    // A desktop saver starts one copy per monitor: the copy that takes this
+    // lock plays the music, the others show as if the group had none. The
+    // lock is held until the show ends.
+    std::optional<InstanceLock> music;
+    if (options.hostWindow != 0 && Current.MusicMode != 0) {
+        music = InstanceLock::TryTake(DataFolder, "music");
+        if (!music) Current.MusicMode = 0;
+    }
     options.endProcessOnExit = true;
 
     SeedRandomFromClock();

@@ -8,4 +8,9 @@ namespace tav {
 
 int RunSlideShow();
 
+// The window a desktop screen saver lends the show: $XSCREENSAVER_WINDOW, or
+// the number after "-window-id" on the command line; 0 when there is none.
+// Such a saver starts one copy per monitor, so these copies run side by side.
+unsigned long SaverHostWindow();
+
 }  // namespace tav

@@ -12,9 +12,11 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
+#include "engine/VirtualKeys.h"
 #include "music/Tavrelle_BGM.h"
 #include "platform/ForeignWindow.h"
 #include "startup/Tavrelle_B.h"
@@ -25,18 +27,6 @@ namespace tav {
 namespace {
 
 QColor ToQColor(Colorref c) { return QColor::fromRgb(ColorrefToPixel(c)); }
-
-// The key numbers the input rules are written in.
-int VirtualKeyOf(const QKeyEvent* event) {
-    switch (event->key()) {
-        case Qt::Key_Left: return VK_LEFT;
-        case Qt::Key_Right: return VK_RIGHT;
-        case Qt::Key_Down: return VK_DOWN;
-        case Qt::Key_Alt:
-        case Qt::Key_AltGr: return VK_MENU;
-        default: return event->key() & 0xFFFF;
-    }
-}
 
 }  // namespace
 
@@ -119,7 +109,17 @@ Tavrelle_S::Tavrelle_S(SaverOptions options)
     : options_(options),
       host_(surfaces_, *this),
       show_(host_, *this, Current, PictureList),
-      input_(InputRules{options.commandSwitch == '\0', SaverSettings.MouseLock == 1, Current.MusicMode == 1}) {
+      input_(InputRules{options.commandSwitch == '\0', SaverSettings.MouseLock == 1, Current.MusicMode == 1}),
+      covers_(this,
+              CoverInput{[this] { HandleMouseDown(); },
+                         [this](QPointF global) {
+                             // One mouse record serves every monitor, so a
+                             // move across two of them counts like one.
+                             const QPointF p = mapFromGlobal(global);
+                             HandleMouseMove(InputWatch::Window, static_cast<float>(p.x()), static_cast<float>(p.y()));
+                         },
+                         [this](QKeyEvent* event) { keyPressEvent(event); }},
+              [this] { CentreDisplay(); }) {
     setWindowTitle(QStringLiteral("Tavrelle_Main"));
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -159,6 +159,14 @@ void Tavrelle_S::PlaceWindow() {
     setGeometry(screen ? screen->geometry() : QRect(0, 0, Current.AreaWidth, Current.AreaHeight));
 }
 
+void Tavrelle_S::CentreDisplay() {
+    const qreal dpr = devicePixelRatioF();
+    const QSize logical(static_cast<int>(std::ceil(Current.AreaWidth / dpr)),
+                        static_cast<int>(std::ceil(Current.AreaHeight / dpr)));
+    display_->resize(logical);
+    display_->move((width() - logical.width()) / 2, (height() - logical.height()) / 2);
+}
+
 void Tavrelle_S::Start() {
     try {
         if (options_.commandSwitch == 'S') {
@@ -172,15 +180,16 @@ void Tavrelle_S::Start() {
         setAutoFillBackground(true);
 
         show_.Prepare();
-        // The picture area, centred, in device pixels.
-        const qreal dpr = devicePixelRatioF();
-        const QSize logical(static_cast<int>(std::ceil(Current.AreaWidth / dpr)),
-                            static_cast<int>(std::ceil(Current.AreaHeight / dpr)));
-        display_->resize(logical);
-        display_->move((width() - logical.width()) / 2, (height() - logical.height()) / 2);
+        CentreDisplay();
 
         show();
-        SetWindowOpacity(this, static_cast<std::uint8_t>(Current.Opacity));
+        // A hand-edited opacity outside 0 ... 255 would wrap around as an 8-bit
+        // value (256 gives an invisible window); it is held at the nearer end,
+        // and the file keeps what was written.
+        const auto opacity = static_cast<std::uint8_t>(std::clamp<int>(Current.Opacity, 0, 255));
+        SetWindowOpacity(this, opacity);
+        if (options_.hostWindow == 0)
+            covers_.Cover(ToQColor(static_cast<Colorref>(Current.BackColor)), cursorHidden_, opacity);
         raise();
         activateWindow();
         QCoreApplication::processEvents();
@@ -257,7 +266,7 @@ void Tavrelle_S::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void Tavrelle_S::keyPressEvent(QKeyEvent* event) {
-    if (options_.hostWindow == 0) Act(input_.KeyDown(VirtualKeyOf(event)));
+    if (options_.hostWindow == 0) Act(input_.KeyDown(VirtualKeyOf(event->key(), event->modifiers())));
 }
 
 void Tavrelle_S::closeEvent(QCloseEvent* event) {
@@ -281,8 +290,9 @@ void Tavrelle_S::ExitShow() {
     hostWatch_.stop();
     releaseKeyboard();
     releaseMouse();
+    covers_.Release();
     if (options_.endProcessOnExit) {
-        // The X server drops the window and its grabs with the connection.
+        // The X server drops the windows and their grabs with the connection.
         std::fflush(nullptr);
         ::_exit(0);
     }

@@ -13,6 +13,7 @@
 
 #include "effects/EffectHost.h"
 #include "engine/InputWatch.h"
+#include "engine/MonitorCovers.h"
 #include "engine/SlideShow.h"
 #include "surfaces/PictureSlots.h"
 
@@ -103,6 +104,8 @@ private:
 
     void Act(const std::vector<InputAction>& actions);
     void PlaceWindow();
+    // Sizes the picture area in device pixels and centres it in the window.
+    void CentreDisplay();
     void OnSlideTimer();
     void WatchHost();
 
@@ -112,6 +115,7 @@ private:
     SlideShow show_;
     InputWatch input_;
     DisplayArea* display_ = nullptr;
+    MonitorCovers covers_;
     QTimer timer1_, timer2_, timer3_, hostWatch_;
     QEventLoop* sleeping_ = nullptr;
     bool ended_ = false;

@@ -1,11 +1,14 @@
 #include "platform/PictureLoader.h"
 
 #include "platform/WmfPlayer.h"
+#include "pictures/HeifLoader.h"
+#include "pictures/PngLoader.h"
+#include "pictures/RasterDecode.h"
+#include "pictures/TiffLoader.h"
+#include "pictures/WebpLoader.h"
 
 #include <QFile>
-#include <QImageIOHandler>
 #include <QImageReader>
-#include <QPainter>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -44,59 +47,6 @@ void SetAllocationLimitOnce() {
     });
 }
 
-// The smallest size libjpeg's DCT scaling (1/2, 1/4, 1/8) can produce that is
-// still at least the draw size; the stored size when no scaling qualifies.
-QSize JpegDecodeSize(QSize stored, QSize drawStored) {
-    if (drawStored.width() <= 0 || drawStored.height() <= 0) return stored;
-    for (int d : {8, 4, 2}) {
-        const QSize scaled((stored.width() + d - 1) / d, (stored.height() + d - 1) / d);
-        if (scaled.width() >= drawStored.width() && scaled.height() >= drawStored.height()) return scaled;
-    }
-    return stored;
-}
-
-// Transparent pixels are laid over the ground they will be shown on, so a
-// logo with holes shows the background colour through them.
-QImage ToOpaqueRgb32(const QImage& image, QRgb ground) {
-    if (!image.hasAlphaChannel()) return image.convertToFormat(QImage::Format_RGB32);
-    QImage out(image.size(), QImage::Format_RGB32);
-    if (out.isNull()) return {};
-    out.fill(ground);
-    QPainter painter(&out);
-    painter.drawImage(0, 0, image);
-    painter.end();
-    return out;
-}
-
-DecodedPicture LoadRaster(QFile& file, PictureFormat format, const std::function<QSize(QSize)>& drawSizeFor,
-                          QRgb ground) {
-    const char* name = format == PictureFormat::Bmp ? "bmp" : format == PictureFormat::Gif ? "gif" : "jpeg";
-    QImageReader reader(&file, name);
-    reader.setDecideFormatFromContent(false);
-    const QSize stored = reader.size();
-    if (!stored.isValid() || !PictureSizeAcceptable(stored.width(), stored.height())) return {};
-
-    const bool turned = (reader.transformation() & QImageIOHandler::TransformationRotate90) != 0;
-    const QSize natural = turned ? stored.transposed() : stored;
-    reader.setAutoTransform(true);
-
-    if (format == PictureFormat::Jpeg && drawSizeFor) {
-        const QSize draw = drawSizeFor(natural);
-        const QSize decode = JpegDecodeSize(stored, turned ? draw.transposed() : draw);
-        // The scaled size is given in the file's stored orientation; the turn
-        // is applied afterwards.
-        if (decode != stored) reader.setScaledSize(decode);
-    }
-
-    QImage image;
-    if (!reader.read(&image) || image.isNull()) return {};
-    DecodedPicture result;
-    result.image = ToOpaqueRgb32(image, ground);
-    result.naturalWidth = natural.width();
-    result.naturalHeight = natural.height();
-    return result;
-}
-
 DecodedPicture LoadMetafile(QFile& file, const std::function<QSize(QSize)>& drawSizeFor, QRgb ground) {
     if (file.size() > kMaxMetafileBytes) return {};
     const QByteArray data = file.readAll();
@@ -128,6 +78,14 @@ PictureFormat SniffPictureFormat(const unsigned char* data, std::size_t size) {
     if (size >= 6 && (std::memcmp(data, "GIF87a", 6) == 0 || std::memcmp(data, "GIF89a", 6) == 0))
         return PictureFormat::Gif;
     if (size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF) return PictureFormat::Jpeg;
+    if (IsPng(data, size)) return PictureFormat::Png;
+    if (IsWebp(data, size)) return PictureFormat::Webp;
+    if (IsTiff(data, size)) return PictureFormat::Tiff;
+    switch (SniffHeif(data, size)) {
+    case HeifKind::Heic: return PictureFormat::Heic;
+    case HeifKind::Avif: return PictureFormat::Avif;
+    case HeifKind::None: break;
+    }
     if (size >= 4 && data[0] == 0xD7 && data[1] == 0xCD && data[2] == 0xC6 && data[3] == 0x9A) return PictureFormat::Wmf;
     if (size >= 6) {
         const unsigned type = data[0] | (data[1] << 8);
@@ -158,14 +116,20 @@ DecodedPicture LoadPictureFile(const std::string& path, const std::function<QSiz
             return {};
         }
         if (file.size() > kMaxPictureFileBytes) return {};
-        const QByteArray head = file.peek(16);
+        const QByteArray head = file.peek(kSniffBytes);
         const auto format =
             SniffPictureFormat(reinterpret_cast<const unsigned char*>(head.constData()), std::size_t(head.size()));
+        const DecodeRequest request{drawSizeFor, ground};
         switch (format) {
         case PictureFormat::Wmf: return LoadMetafile(file, drawSizeFor, ground);
-        case PictureFormat::Bmp:
-        case PictureFormat::Gif:
-        case PictureFormat::Jpeg: return LoadRaster(file, format, drawSizeFor, ground);
+        case PictureFormat::Bmp: return DecodeWithQt(file, {"bmp"}, request);
+        case PictureFormat::Gif: return DecodeWithQt(file, {"gif"}, request);
+        case PictureFormat::Jpeg: return DecodeWithQt(file, {"jpeg", true}, request);
+        case PictureFormat::Png: return LoadPng(file, request);
+        case PictureFormat::Webp: return LoadWebp(file, request);
+        case PictureFormat::Tiff: return LoadTiff(file, request);
+        case PictureFormat::Heic:
+        case PictureFormat::Avif: return LoadHeif(file, request);
         case PictureFormat::Unknown: break;
         }
     } catch (const std::exception&) {

@@ -1,5 +1,6 @@
-// Decoding of the picture files of a list (BMP, GIF, JPEG, WMF) into one
-// 32-bit raster, recognised by their content rather than by their names.
+// Decoding of the picture files of a list (BMP, GIF, JPEG, WMF, PNG, WebP,
+// TIFF, HEIC/HEIF, AVIF) into one 32-bit raster, recognised by their content
+// rather than by their names.
 #pragma once
 
 #include <QColor>
@@ -13,14 +14,15 @@ namespace tav {
 
 struct DecodedPicture {
     QImage image;            // QImage::Format_RGB32; may be smaller than the natural size (reduced decode)
-    int naturalWidth = 0;    // natural size in pixels, after EXIF orientation
+    int naturalWidth = 0;    // natural size in pixels, after the file's orientation
     int naturalHeight = 0;
     bool ok() const { return !image.isNull() && naturalWidth > 0 && naturalHeight > 0; }
 };
 
-// Decodes a BMP, GIF (first frame), JPEG or WMF file. drawSizeFor, when given, receives the natural
-// size and returns the size the picture will be drawn at; the decoder may then decode reduced (JPEG
-// DCT scaling, WMF rendered directly at that size) but never below that size. Transparent pixels,
+// Decodes a picture file: the first frame or page of GIF, PNG, WebP and TIFF, the primary image of
+// a HEIF file, a photo turned upright by its orientation. drawSizeFor, when given, receives the
+// natural size and returns the size the picture will be drawn at; the decoder may then decode
+// reduced (JPEG DCT scaling, WMF rendered directly at that size) but never below that size. Transparent pixels,
 // and whatever a metafile leaves unpainted, show `ground`: the colour the picture is laid on.
 // Failure (missing, damaged, absurd size) gives a DecodedPicture whose ok() is false; never throws
 // or crashes.
@@ -38,7 +40,10 @@ inline constexpr long long kMaxPicturePixels = 100LL * 1000 * 1000;
 inline constexpr long long kMaxPictureFileBytes = 256LL * 1024 * 1024;
 inline constexpr long long kMaxMetafileBytes = 64LL * 1024 * 1024;
 
-enum class PictureFormat { Unknown, Bmp, Gif, Jpeg, Wmf };
+enum class PictureFormat { Unknown, Bmp, Gif, Jpeg, Wmf, Png, Webp, Tiff, Heic, Avif };
+
+// How many leading bytes SniffPictureFormat looks at, at most.
+inline constexpr std::size_t kSniffBytes = 64;
 
 // The format told by the first bytes of a file.
 PictureFormat SniffPictureFormat(const unsigned char* data, std::size_t size);

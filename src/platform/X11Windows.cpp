@@ -121,4 +121,12 @@ bool X11ScreenSize(int& width, int& height) {
     return width > 0 && height > 0;
 }
 
+bool X11DisplayReachable(const std::string& name) {
+    if (name.empty()) return false;
+    Display* display = XOpenDisplay(name.c_str());
+    if (!display) return false;
+    XCloseDisplay(display);
+    return true;
+}
+
 }  // namespace tav

@@ -16,4 +16,8 @@ bool TopLevelWindowTitled(const std::vector<std::string>& titles);
 // display can be opened.
 bool X11ScreenSize(int& width, int& height);
 
+// Whether the X display of that name (":0", "host:1.0") accepts a connection;
+// an empty name (no $DISPLAY) is not reachable.
+bool X11DisplayReachable(const std::string& name);
+
 }  // namespace tav

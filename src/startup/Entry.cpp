@@ -2,12 +2,19 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
+#include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "dialogs/SettingsRun.h"
 #include "engine/ShowRun.h"
@@ -39,6 +46,86 @@ void ShowWarningBox(const std::string& text) {
 
 bool ProgramWindowOpen() { return TopLevelWindowTitled({kSaverWindowTitle, kSettingsWindowTitle}); }
 
+std::string JoinWithBlanks(const std::vector<std::string>& arguments) {
+    std::string line;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (i > 0) line += ' ';
+        line += arguments[i];
+    }
+    return line;
+}
+
+// Qt's own options, which it takes out of the command line when it starts:
+// those followed by a value, and those that stand alone.
+constexpr std::array<std::string_view, 15> kToolkitOptionsWithValue = {
+    "platform", "platformpluginpath", "platformtheme", "plugin", "display", "geometry", "qwindowgeometry", "title",
+    "qwindowtitle", "icon", "qwindowicon", "name", "style", "stylesheet", "session"};
+constexpr std::array<std::string_view, 6> kToolkitFlags = {"reverse", "sync", "nograb", "dograb", "widgetcount",
+                                                           "testability"};
+
+template <std::size_t N>
+bool Listed(const std::array<std::string_view, N>& list, std::string_view name) {
+    for (std::string_view entry : list)
+        if (entry == name) return true;
+    return false;
+}
+
+// The command line as it will be once Qt has taken its options out, and the
+// platform and display those options ask for.
+struct ToolkitSplit {
+    std::vector<std::string> Arguments;  // the program's own, after its name
+    std::string Platform;
+    std::optional<std::string> Display;
+};
+
+ToolkitSplit SplitToolkitOptions(int argc, char** argv) {
+    ToolkitSplit split;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        std::string_view name = argument;
+        if (name.starts_with("--")) name.remove_prefix(1);
+        if (!name.starts_with('-')) {
+            split.Arguments.emplace_back(argument);
+            continue;
+        }
+        name.remove_prefix(1);
+        if (Listed(kToolkitFlags, name)) continue;
+        if (!Listed(kToolkitOptionsWithValue, name) || i + 1 >= argc) {
+            split.Arguments.emplace_back(argument);
+            continue;
+        }
+        const std::string value = argv[++i];
+        if (name == "platform") split.Platform = value;
+        if (name == "display") split.Display = value;
+    }
+    return split;
+}
+
+// Qt's X platform aborts the process when it cannot reach its display. Gives
+// the display that cannot be opened, named for a message, or nothing when Qt
+// can start (or runs on another platform, such as offscreen in tests).
+std::optional<std::string> UnreachableDisplay(const ToolkitSplit& split) {
+    std::string platform = split.Platform;
+    if (platform.empty()) {
+        const char* fromEnvironment = std::getenv("QT_QPA_PLATFORM");
+        platform = fromEnvironment ? fromEnvironment : "";
+    }
+    if (!platform.empty() && !platform.starts_with("xcb")) return std::nullopt;
+    const char* fromEnvironment = std::getenv("DISPLAY");
+    const std::string name = split.Display ? *split.Display : std::string(fromEnvironment ? fromEnvironment : "");
+    if (X11DisplayReachable(name)) return std::nullopt;
+    return name.empty() ? std::string("(DISPLAY is not set)") : "\"" + name + "\"";
+}
+
+// Without a display the modes that only end still end quietly; the others
+// cannot show anything and say why.
+int EndWithoutDisplay(const ToolkitSplit& split, const std::string& display) {
+    const RunMode mode = ParseCommandLine(JoinWithBlanks(split.Arguments)).Mode;
+    if (mode == RunMode::Password || mode == RunMode::Quit) return 0;
+    std::fprintf(stderr, "tavrelle: cannot open the X display %s\n", display.c_str());
+    return 1;
+}
+
 // The slide-show start: choose the group and its list, then hand over.
 int StartSlideShow(const EntryEnvironment& environment) {
     const ClockReading now = environment.Clock ? environment.Clock() : ReadLocalClock();
@@ -66,12 +153,7 @@ int StartSlideShow(const EntryEnvironment& environment) {
 }  // namespace
 
 std::string JoinCommandLine(int argc, char** argv) {
-    std::string line;
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1) line += ' ';
-        line += argv[i];
-    }
-    return line;
+    return JoinWithBlanks(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
 }
 
 unsigned long ParseWindowId(const std::string& text) {
@@ -172,12 +254,23 @@ int RunEntry(int argc, char** argv, const EntryEnvironment& environment) {
     // is created before the command line is read.
     int qtArgc = argc;
     std::unique_ptr<QApplication> application;
-    if (!QCoreApplication::instance()) application = std::make_unique<QApplication>(qtArgc, argv);
-
-    const bool anotherCopy = environment.AnotherCopyRunning ? environment.AnotherCopyRunning() : ProgramWindowOpen();
-    if (anotherCopy) return 0;
+    if (!QCoreApplication::instance()) {
+        const ToolkitSplit split = SplitToolkitOptions(argc, argv);
+        if (const std::optional<std::string> display = UnreachableDisplay(split))
+            return EndWithoutDisplay(split, *display);
+        application = std::make_unique<QApplication>(qtArgc, argv);
+    }
 
     const Invocation invocation = ParseCommandLine(JoinCommandLine(qtArgc, argv));
+    // A desktop screen saver starts one copy per monitor, each in a window it
+    // lends; those copies belong together, every other start stays alone.
+    const bool lentWindow = invocation.Switch == 'S' && SaverHostWindow() != 0;
+    if (!lentWindow) {
+        const bool anotherCopy =
+            environment.AnotherCopyRunning ? environment.AnotherCopyRunning() : ProgramWindowOpen();
+        if (anotherCopy) return 0;
+    }
+
     if (invocation.Mode == RunMode::Preview)
         return environment.Preview ? environment.Preview(invocation.WindowId) : RunPreview(invocation.WindowId);
 
@@ -186,7 +279,7 @@ int RunEntry(int argc, char** argv, const EntryEnvironment& environment) {
     // built its dialog; two copies started together would both pass that
     // test. The lock is taken before anything is read, and held until the end.
     std::optional<InstanceLock> lock;
-    if (invocation.Mode == RunMode::SlideShow || invocation.Mode == RunMode::Settings) {
+    if (!lentWindow && (invocation.Mode == RunMode::SlideShow || invocation.Mode == RunMode::Settings)) {
         lock = InstanceLock::TryTake(DataFolder);
         if (!lock) return 0;
     }

@@ -120,8 +120,9 @@ void Tavrelle_X::RunPreview() {
     ForeignWindowSize(parent_, w, h);
     winId();
     if (QWindow* parent = QWindow::fromWinId(parent_)) windowHandle()->setParent(parent);
+    // Rounded up, so on a HiDPI screen the host reaches the last device pixel of an odd-sized window.
     const qreal dpr = devicePixelRatioF();
-    setGeometry(0, 0, static_cast<int>(w / dpr), static_cast<int>(h / dpr));
+    setGeometry(0, 0, static_cast<int>(std::ceil(w / dpr)), static_cast<int>(std::ceil(h / dpr)));
     SeedRandomFromClock();
     shown_ = static_cast<int>(3 * Rnd());
     picture_ = MasterPicture(shown_);
@@ -139,6 +140,8 @@ void Tavrelle_X::paintEvent(QPaintEvent*) {
 }
 
 int RunPreview(unsigned long windowId) {
+    // Nothing would ever end a preview without a window to draw in.
+    if (windowId == 0 || !ForeignWindowExists(windowId)) return 0;
     Tavrelle_X host(windowId);
     host.RunPreview();
     return QApplication::exec();

@@ -1,15 +1,18 @@
 #include "support/xvfb_session.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <QImage>
-
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -19,7 +22,10 @@ namespace tav::test {
 
 namespace {
 
-pid_t SpawnWith(const std::vector<std::string>& args, const std::map<std::string, std::string>& env) {
+// With errorFile, the process's standard error goes to that file ("/dev/null"
+// for Xorg's banner and log lines).
+pid_t SpawnWith(const std::vector<std::string>& args, const std::map<std::string, std::string>& env,
+                const std::string& errorFile = {}) {
     std::vector<std::string> entries;
     for (char** e = environ; *e; ++e) {
         std::string entry = *e;
@@ -32,8 +38,13 @@ pid_t SpawnWith(const std::vector<std::string>& args, const std::map<std::string
     argv.push_back(nullptr);
     for (auto& s : entries) envp.push_back(s.data());
     envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!errorFile.empty())
+        posix_spawn_file_actions_addopen(&actions, 2, errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = -1;
-    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0) return -1;
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
     return pid;
 }
 
@@ -55,15 +66,14 @@ void RunCommand(const std::vector<std::string>& args, const std::map<std::string
     if (pid > 0) waitpid(pid, nullptr, 0);
 }
 
-XvfbSession::XvfbSession(int width, int height) {
-    if (!HaveProgram("Xvfb")) return;
-    // Try display numbers until one is free; Xvfb refuses a taken one.
+bool XvfbSession::Connect(const std::vector<std::string>& serverCommand) {
+    // Try display numbers until one is free; the server refuses a taken one.
     for (int n = 90 + getpid() % 200; n < 400 && !display_; n += 7) {
         std::string name = ":" + std::to_string(n);
         if (access(("/tmp/.X11-unix/X" + std::to_string(n)).c_str(), F_OK) == 0) continue;
-        server_ = SpawnWith({"Xvfb", name, "-screen", "0", std::to_string(width) + "x" + std::to_string(height) + "x24",
-                             "-nolisten", "tcp"},
-                            {});
+        std::vector<std::string> command = serverCommand;
+        command.insert(command.begin() + 1, name);
+        server_ = SpawnWith(command, {}, "/dev/null");
         for (int i = 0; i < 100 && !display_; ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
             display_ = XOpenDisplay(name.c_str());
@@ -71,7 +81,53 @@ XvfbSession::XvfbSession(int width, int height) {
         }
         if (display_) name_ = name;
         else if (server_ > 0) kill(server_, SIGTERM), waitpid(server_, nullptr, 0);
+        server_ = display_ ? server_ : -1;
+        if (!display_ && command[0] != "Xvfb") break;  // Xorg fails for other reasons than a taken number
     }
+    return display_ != nullptr;
+}
+
+XvfbSession::XvfbSession(int width, int height) {
+    if (!HaveProgram("Xvfb")) return;
+    Connect({"Xvfb", "-screen", "0", std::to_string(width) + "x" + std::to_string(height) + "x24", "-nolisten", "tcp"});
+}
+
+XvfbSession::XvfbSession(const std::vector<MonitorSize>& monitors) : monitors_(monitors) {
+    if (monitors.empty() || !HaveProgram("Xorg") || getuid() != 0) return;
+    char folder[] = "/tmp/tavrelle-xorg-XXXXXX";
+    if (!mkdtemp(folder)) return;
+    configFolder_ = folder;
+    int width = 0, height = 0;
+    for (const MonitorSize& m : monitors) width += m.width, height = std::max(height, m.height);
+    std::ofstream config(configFolder_ + "/xorg.conf");
+    config << "Section \"Device\"\n  Identifier \"dev\"\n  Driver \"dummy\"\n  VideoRam 256000\nEndSection\n"
+              "Section \"Monitor\"\n  Identifier \"mon\"\n  HorizSync 5.0-1000.0\n  VertRefresh 5.0-200.0\nEndSection\n"
+              "Section \"Screen\"\n  Identifier \"scr\"\n  Device \"dev\"\n  Monitor \"mon\"\n  DefaultDepth 24\n"
+              "  SubSection \"Display\"\n    Depth 24\n    Virtual "
+           << width << " " << height
+           << "\n  EndSubSection\nEndSection\n"
+              "Section \"ServerFlags\"\n  Option \"AutoAddDevices\" \"false\"\nEndSection\n";
+    config.close();
+    if (!Connect({"Xorg", "-config", configFolder_ + "/xorg.conf", "-configdir", configFolder_, "-noreset", "-nolisten",
+                  "tcp", "-logfile", configFolder_ + "/xorg.log", "-novtswitch", "-sharevts"}))
+        return;
+    for (std::size_t i = 0; i < monitors.size(); ++i) SetMonitor(static_cast<int>(i), true);
+    RunCommand({"xrandr", "--output", "DUMMY0", "--primary"}, {{"DISPLAY", name_}});
+}
+
+void XvfbSession::SetMonitor(int index, bool on) {
+    if (index < 0 || index >= static_cast<int>(monitors_.size())) return;
+    const std::string output = "DUMMY" + std::to_string(index);
+    if (!on) {
+        RunCommand({"xrandr", "--output", output, "--off"}, {{"DISPLAY", name_}});
+        return;
+    }
+    int x = 0;
+    for (int i = 0; i < index; ++i) x += monitors_[static_cast<std::size_t>(i)].width;
+    const MonitorSize& m = monitors_[static_cast<std::size_t>(index)];
+    const std::string mode = std::to_string(m.width) + "x" + std::to_string(m.height);
+    RunCommand({"xrandr", "--addmode", output, mode}, {{"DISPLAY", name_}});
+    RunCommand({"xrandr", "--output", output, "--mode", mode, "--pos", std::to_string(x) + "x0"}, {{"DISPLAY", name_}});
 }
 
 XvfbSession::~XvfbSession() {
@@ -80,6 +136,7 @@ XvfbSession::~XvfbSession() {
         kill(server_, SIGTERM);
         waitpid(server_, nullptr, 0);
     }
+    if (!configFolder_.empty()) std::filesystem::remove_all(configFolder_);
 }
 
 unsigned long XvfbSession::CreateWindow(int x, int y, int width, int height) {
@@ -104,21 +161,49 @@ unsigned XvfbSession::Pixel(int x, int y, unsigned long window) {
     return p;
 }
 
+QImage XvfbSession::Grab(int x, int y, int width, int height) {
+    Display* d = D(display_);
+    XImage* img = XGetImage(d, DefaultRootWindow(d), x, y, width, height, AllPlanes, ZPixmap);
+    if (!img) return {};
+    QImage out(width, height, QImage::Format_RGB32);
+    for (int row = 0; row < height; ++row)
+        for (int col = 0; col < width; ++col) out.setPixel(col, row, 0xFF000000u | (XGetPixel(img, col, row) & 0xFFFFFF));
+    XDestroyImage(img);
+    return out;
+}
+
 void XvfbSession::SavePng(const std::string& path) {
     Display* d = D(display_);
     XWindowAttributes a;
     XGetWindowAttributes(d, DefaultRootWindow(d), &a);
-    XImage* img = XGetImage(d, DefaultRootWindow(d), 0, 0, a.width, a.height, AllPlanes, ZPixmap);
-    if (!img) return;
-    QImage out(a.width, a.height, QImage::Format_RGB32);
-    for (int y = 0; y < a.height; ++y)
-        for (int x = 0; x < a.width; ++x) out.setPixel(x, y, 0xFF000000u | (XGetPixel(img, x, y) & 0xFFFFFF));
-    XDestroyImage(img);
-    out.save(QString::fromStdString(path));
+    Grab(0, 0, a.width, a.height).save(QString::fromStdString(path));
 }
 
-Process::Process(const std::vector<std::string>& args, const std::map<std::string, std::string>& env)
-    : pid_(SpawnWith(args, env)) {}
+std::optional<unsigned long> XvfbSession::TopLevelCardinal(const std::string& property) {
+    Display* d = D(display_);
+    const Atom atom = XInternAtom(d, property.c_str(), False);
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return std::nullopt;
+    std::optional<unsigned long> found;
+    for (unsigned i = 0; i < count && !found; ++i) {
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(d, children[i], atom, 0, 1, False, XA_CARDINAL, &type, &format, &items, &after,
+                               &data) == Success &&
+            format == 32 && items == 1)
+            found = *reinterpret_cast<unsigned long*>(data) & 0xFFFFFFFFul;
+        if (data) XFree(data);
+    }
+    if (children) XFree(children);
+    return found;
+}
+
+Process::Process(const std::vector<std::string>& args, const std::map<std::string, std::string>& env,
+                 const std::string& errorFile)
+    : pid_(SpawnWith(args, env, errorFile)) {}
 
 Process::~Process() {
     if (pid_ > 0 && !status_) {

@@ -4,6 +4,8 @@
 
 #include <sys/types.h>
 
+#include <QImage>
+
 #include <chrono>
 #include <map>
 #include <optional>
@@ -12,10 +14,20 @@
 
 namespace tav::test {
 
+struct MonitorSize {
+    int width = 0, height = 0;
+};
+
 class XvfbSession {
 public:
     // Starts Xvfb with one screen of the given size; ok() is false when Xvfb is missing.
     XvfbSession(int width, int height);
+    // Starts Xorg with its dummy video driver, one output per monitor, side by
+    // side from the left and the first one primary: Xvfb keeps no RandR
+    // monitors, so Qt would see one screen there. Sizes must be common modes
+    // (640x480, 800x600, 1024x768). ok() is false when Xorg or the driver is
+    // missing or may not start (it needs root).
+    explicit XvfbSession(const std::vector<MonitorSize>& monitors);
     ~XvfbSession();
     bool ok() const { return display_ != nullptr; }
     const std::string& name() const { return name_; }
@@ -26,9 +38,20 @@ public:
     // 0x00RRGGBB of a pixel of the root window (the screen) or of a window.
     unsigned Pixel(int x, int y, unsigned long window = 0);
     void SavePng(const std::string& path);
+    // A 32-bit property of the first top-level window that has it.
+    std::optional<unsigned long> TopLevelCardinal(const std::string& property);
+    // A part of the screen as 0xFFRRGGBB pixels; a null image when it cannot be read.
+    QImage Grab(int x, int y, int width, int height);
+    // Switches a monitor of the dummy server off or back on, as closing a
+    // laptop's lid or plugging in a projector would.
+    void SetMonitor(int index, bool on);
 
 private:
+    bool Connect(const std::vector<std::string>& serverCommand);
+
     pid_t server_ = -1;
+    std::string configFolder_;
+    std::vector<MonitorSize> monitors_;
     void* display_ = nullptr;
     std::string name_;
 };
@@ -36,7 +59,9 @@ private:
 // A process of the program under test, killed when it goes out of scope.
 class Process {
 public:
-    Process(const std::vector<std::string>& args, const std::map<std::string, std::string>& env);
+    // With errorFile, the process's standard error is written to that file.
+    Process(const std::vector<std::string>& args, const std::map<std::string, std::string>& env,
+            const std::string& errorFile = {});
     ~Process();
     bool started() const { return pid_ > 0; }
     // The exit status once the process has ended, waiting at most `limit`.

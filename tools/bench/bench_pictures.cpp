@@ -8,18 +8,26 @@
 // 4000 x 3000 photo-like file for a 1920-wide draw: through LoadPictureFile,
 // through QImageReader asked for the draw size, and through QImageReader asked
 // for the DCT-reduced size LoadPictureFile picks; compare their times as ratios.
+// The HEIC and WebP benchmarks load and fit the same photo in those formats
+// against libheif's converter and Qt's plain decode.
 #include "platform/PictureLoader.h"
 #include "platform/WmfPlayer.h"
+#include "surfaces/PictureSlots.h"
 
 #include "picturewriters/PictureWriters.h"
 
+#include <QBuffer>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImageReader>
+#include <QImageWriter>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <functional>
 #include <random>
 
 namespace {
@@ -85,25 +93,48 @@ void WmfCostly(benchmark::State& state) {
 BENCHMARK(WmfCostly)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // Noise over gradients: detail everywhere, like a photo, so the decoder has
-// real work on every block.
-QString BigJpegPath() {
-    static QTemporaryDir dir;
-    static QString path;
-    if (path.isEmpty()) {
-        QImage image(4000, 3000, QImage::Format_RGB32);
+// real work on every block. 4000 x 3000, twelve megapixels.
+const QImage& PhotoImage() {
+    static const QImage image = [] {
+        QImage photo(4000, 3000, QImage::Format_RGB32);
         std::mt19937 random(9);
         for (int y = 0; y < 3000; ++y) {
-            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+            auto* line = reinterpret_cast<QRgb*>(photo.scanLine(y));
             for (int x = 0; x < 4000; ++x) {
                 const int n = int(random() & 63) - 32;
                 line[x] = qRgb(std::clamp(x * 255 / 4000 + n, 0, 255), std::clamp(y * 255 / 3000 + n, 0, 255),
                                std::clamp(int(128 + 100 * std::sin(x * 0.003 + y * 0.002)) + n, 0, 255));
             }
         }
-        path = dir.filePath("big.jpg");
-        tav::pw::SaveBytes(path.toStdString(), tav::pw::WriteJpeg(image, 90));
-    }
+        return photo;
+    }();
+    return image;
+}
+
+// The photo written once per run in the given format.
+QString PhotoPath(const char* name, const std::function<QByteArray(const QImage&)>& write) {
+    static QTemporaryDir dir;
+    const QString path = dir.filePath(QString::fromLatin1(name));
+    if (!QFile::exists(path)) tav::pw::SaveBytes(path.toStdString(), write(PhotoImage()));
     return path;
+}
+
+QString BigJpegPath() {
+    return PhotoPath("big.jpg", [](const QImage& image) { return tav::pw::WriteJpeg(image, 90); });
+}
+QString BigHeicPath() {
+    return PhotoPath("big.heic", [](const QImage& image) { return tav::pw::WriteHeif(image, tav::pw::HeifCodec::Hevc, 90); });
+}
+QString BigWebpPath() {
+    return PhotoPath("big.webp", [](const QImage& image) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "webp");
+        writer.setQuality(90);  // lossy, as cameras and the web write it
+        writer.write(image);
+        return bytes;
+    });
 }
 
 // The fit of a landscape picture into a 1920 x 1080 area: full width.
@@ -142,6 +173,51 @@ void JpegQtReducedToDctSize(benchmark::State& state) {
     }
 }
 BENCHMARK(JpegQtReducedToDctSize)->Unit(benchmark::kMillisecond);
+
+// A 12-megapixel HEIC photo loaded and fitted into a 1920 x 1080 slide, against
+// libheif's own command-line converter writing the same file as PNG; both in
+// wall-clock time, the converter being a process of its own.
+void HeicLoadAndFit(benchmark::State& state) {
+    const std::string path = BigHeicPath().toStdString();
+    for (auto _ : state) {
+        const tav::BitmapPtr slide = tav::ComposePicture(path, {1920, 1080, 1, 0});
+        benchmark::DoNotOptimize(slide->pixels().data());
+    }
+}
+BENCHMARK(HeicLoadAndFit)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void HeicConvertToPng(benchmark::State& state) {
+    const QString path = BigHeicPath();
+    QTemporaryDir out;
+    for (auto _ : state) {
+        QProcess convert;
+        convert.start(QStringLiteral("heif-convert"), {path, out.filePath(QStringLiteral("big.png"))});
+        if (!convert.waitForFinished(120000) || convert.exitCode() != 0) state.SkipWithError("heif-convert failed");
+    }
+}
+BENCHMARK(HeicConvertToPng)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A 12-megapixel lossy WebP loaded and fitted into a 1920 x 1080 slide, against
+// Qt's plain decode of the same file at full size.
+void WebpLoadAndFit(benchmark::State& state) {
+    const std::string path = BigWebpPath().toStdString();
+    for (auto _ : state) {
+        const tav::BitmapPtr slide = tav::ComposePicture(path, {1920, 1080, 1, 0});
+        benchmark::DoNotOptimize(slide->pixels().data());
+    }
+}
+BENCHMARK(WebpLoadAndFit)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void WebpQtDecode(benchmark::State& state) {
+    const QString path = BigWebpPath();
+    for (auto _ : state) {
+        QImageReader reader(path, "webp");
+        const QImage image = reader.read();
+        if (image.isNull()) state.SkipWithError("decode failed");
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(WebpQtDecode)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -4,7 +4,11 @@
 #include <QFile>
 #include <QImageWriter>
 
+#include <libheif/heif.h>
+#include <zlib.h>
+
 #include <algorithm>
+#include <cstring>
 #include <unordered_map>
 
 namespace tav::pw {
@@ -245,33 +249,146 @@ QByteArray WriteGif(const std::vector<QImage>& frames) {
     return out;
 }
 
-QByteArray WriteJpeg(const QImage& image, int quality, int exifOrientation) {
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
+namespace {
+
+// A little-endian TIFF header and one IFD holding only the orientation tag
+// (0x0112, SHORT, one value): the Exif block of every format that carries one.
+QByteArray ExifOrientationBlock(int orientation) {
+    QByteArray exif("II", 2);
+    Put16(exif, 42);
+    Put32(exif, 8);
+    Put16(exif, 1);
+    Put16(exif, 0x0112);
+    Put16(exif, 3);
+    Put32(exif, 1);
+    Put16(exif, unsigned(orientation));
+    Put16(exif, 0);
+    Put32(exif, 0);
+    return exif;
+}
+
+QByteArray WriteWithQt(const QImage& image, const char* format, int quality = -1,
+                       QImageIOHandler::Transformations turn = QImageIOHandler::TransformationNone) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
+    QImageWriter writer(&buffer, format);
     writer.setQuality(quality);
-    if (!writer.write(image.convertToFormat(QImage::Format_RGB32))) return {};
-    if (exifOrientation < 1 || exifOrientation > 8) return jpeg;
-    // APP1 "Exif": a little-endian TIFF header and one IFD with the
-    // orientation tag (0x0112, SHORT, one value).
-    QByteArray app1;
-    app1.append("\xFF\xE1", 2);
+    writer.setTransformation(turn);
+    if (!writer.write(image)) return {};
+    return bytes;
+}
+
+bool ValidOrientation(int orientation) { return orientation >= 1 && orientation <= 8; }
+
+void PutBigEndian32(QByteArray& out, std::uint32_t v) {
+    for (int shift : {24, 16, 8, 0}) Put8(out, v >> shift);
+}
+
+}  // namespace
+
+QByteArray WriteJpeg(const QImage& image, int quality, int exifOrientation) {
+    QByteArray jpeg = WriteWithQt(image.convertToFormat(QImage::Format_RGB32), "jpeg", quality);
+    if (jpeg.isEmpty() || !ValidOrientation(exifOrientation)) return jpeg;
+    const QByteArray exif = ExifOrientationBlock(exifOrientation);
+    QByteArray app1("\xFF\xE1", 2);
     Put8(app1, 0);
-    Put8(app1, 34);  // segment length, big-endian, counting its own two bytes
+    Put8(app1, unsigned(2 + 6 + exif.size()));  // segment length, big-endian, counting its own two bytes
     app1.append("Exif\0\0", 6);
-    app1.append("II", 2);
-    Put16(app1, 42);
-    Put32(app1, 8);
-    Put16(app1, 1);
-    Put16(app1, 0x0112);
-    Put16(app1, 3);
-    Put32(app1, 1);
-    Put16(app1, unsigned(exifOrientation));
-    Put16(app1, 0);
-    Put32(app1, 0);
+    app1.append(exif);
     jpeg.insert(2, app1);
     return jpeg;
+}
+
+QByteArray WritePng(const QImage& image, int exifOrientation) {
+    QByteArray png = WriteWithQt(image, "png");
+    if (png.isEmpty() || !ValidOrientation(exifOrientation)) return png;
+    // An eXIf chunk right after the header chunk (8 + 25 bytes in).
+    const QByteArray exif = ExifOrientationBlock(exifOrientation);
+    QByteArray chunk;
+    PutBigEndian32(chunk, std::uint32_t(exif.size()));
+    chunk.append("eXIf", 4);
+    chunk.append(exif);
+    PutBigEndian32(chunk, std::uint32_t(crc32(0, reinterpret_cast<const Bytef*>(chunk.constData() + 4), uInt(chunk.size() - 4))));
+    png.insert(8 + 25, chunk);
+    return png;
+}
+
+QByteArray WriteWebp(const QImage& image, int exifOrientation) {
+    const QByteArray simple = WriteWithQt(image, "webp", 100);
+    if (simple.size() < 12 || !ValidOrientation(exifOrientation)) return simple;
+    // The extended layout: a VP8X chunk announcing Exif (and alpha), the image
+    // chunk of the simple file, then the EXIF chunk.
+    QByteArray body("WEBP", 4);
+    body.append("VP8X", 4);
+    Put32(body, 10);
+    Put8(body, image.hasAlphaChannel() ? 0x18 : 0x08);
+    for (int i = 0; i < 3; ++i) Put8(body, 0);
+    for (int side : {image.width() - 1, image.height() - 1}) {
+        Put16(body, unsigned(side));
+        Put8(body, unsigned(side) >> 16);
+    }
+    body.append(simple.mid(12));
+    const QByteArray exif = ExifOrientationBlock(exifOrientation);
+    body.append("EXIF", 4);
+    Put32(body, std::uint32_t(exif.size()));
+    body.append(exif);
+    if (exif.size() % 2) Put8(body, 0);
+    QByteArray webp("RIFF", 4);
+    Put32(webp, std::uint32_t(body.size()));
+    return webp + body;
+}
+
+QByteArray WriteTiff(const QImage& image, int exifOrientation) {
+    static const QImageIOHandler::Transformations kTurns[] = {
+        QImageIOHandler::TransformationNone,          QImageIOHandler::TransformationMirror,
+        QImageIOHandler::TransformationRotate180,     QImageIOHandler::TransformationFlip,
+        QImageIOHandler::TransformationFlipAndRotate90, QImageIOHandler::TransformationRotate90,
+        QImageIOHandler::TransformationMirrorAndRotate90, QImageIOHandler::TransformationRotate270};
+    return WriteWithQt(image, "tiff", -1, kTurns[ValidOrientation(exifOrientation) ? exifOrientation - 1 : 0]);
+}
+
+namespace {
+
+heif_error AppendToByteArray(heif_context*, const void* data, std::size_t size, void* out) {
+    static_cast<QByteArray*>(out)->append(static_cast<const char*>(data), qsizetype(size));
+    return {heif_error_Ok, heif_suberror_Unspecified, "ok"};
+}
+
+}  // namespace
+
+QByteArray WriteHeif(const QImage& image, HeifCodec codec, int quality, int orientation) {
+    const bool alpha = image.hasAlphaChannel();
+    const QImage rgba = image.convertToFormat(alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+    heif_image* picture = nullptr;
+    if (heif_image_create(rgba.width(), rgba.height(), heif_colorspace_RGB,
+                          alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, &picture)
+            .code != heif_error_Ok)
+        return {};
+    QByteArray out;
+    heif_context* context = heif_context_alloc();
+    heif_encoder* encoder = nullptr;
+    heif_encoding_options* options = heif_encoding_options_alloc();
+    if (heif_image_add_plane(picture, heif_channel_interleaved, rgba.width(), rgba.height(), 8).code == heif_error_Ok &&
+        heif_context_get_encoder_for_format(
+            context, codec == HeifCodec::Hevc ? heif_compression_HEVC : heif_compression_AV1, &encoder)
+                .code == heif_error_Ok) {
+        int stride = 0;
+        std::uint8_t* plane = heif_image_get_plane(picture, heif_channel_interleaved, &stride);
+        const int rowBytes = rgba.width() * (alpha ? 4 : 3);
+        for (int y = 0; y < rgba.height(); ++y) std::memcpy(plane + std::ptrdiff_t(y) * stride, rgba.constScanLine(y), std::size_t(rowBytes));
+        heif_encoder_set_lossy_quality(encoder, quality);
+        options->image_orientation = heif_orientation(ValidOrientation(orientation) ? orientation : 1);
+        heif_writer writer{1, AppendToByteArray};
+        if (heif_context_encode_image(context, picture, encoder, options, nullptr).code != heif_error_Ok ||
+            heif_context_write(context, &writer, &out).code != heif_error_Ok)
+            out.clear();
+    }
+    if (encoder) heif_encoder_release(encoder);
+    heif_encoding_options_free(options);
+    heif_context_free(context);
+    heif_image_release(picture);
+    return out;
 }
 
 bool SaveBytes(const std::string& path, const QByteArray& bytes) {

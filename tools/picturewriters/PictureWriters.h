@@ -31,6 +31,19 @@ QByteArray WriteGif(const std::vector<QImage>& frames);
 // orientation tag; 0 adds none.
 QByteArray WriteJpeg(const QImage& image, int quality = 90, int exifOrientation = 0);
 
+// Files written by Qt's own writers (WebP lossless), with an Exif block
+// holding exifOrientation 1 ... 8 (0: none) as the format carries it: a PNG
+// eXIf chunk, a WebP EXIF chunk, the TIFF orientation tag.
+QByteArray WritePng(const QImage& image, int exifOrientation = 0);
+QByteArray WriteWebp(const QImage& image, int exifOrientation = 0);
+QByteArray WriteTiff(const QImage& image, int exifOrientation = 0);
+
+// A HEIF file written by libheif's own encoder: HEVC (HEIC) or AV1 (AVIF),
+// lossy at quality 0 ... 100, with the rotation and mirror boxes that turn
+// the stored image the way the Exif orientation 1 ... 8 says.
+enum class HeifCodec { Hevc, Av1 };
+QByteArray WriteHeif(const QImage& image, HeifCodec codec, int quality = 90, int orientation = 1);
+
 // The image as 8-bit indexed colours (exact when it has at most 256 colours).
 QImage ToIndexed8(const QImage& image);
 

@@ -1,6 +1,6 @@
 // tavrelle-samples OUTDIR [--list FILE]
 //
-// Draws the sample pictures of the demo in all four picture formats, at
+// Draws the sample pictures of the demo in every picture format, at
 // several sizes and orientations, and optionally writes a picture list file
 // naming them. Every picture is drawn here in code.
 #include "picturewriters/PictureWriters.h"
@@ -244,6 +244,21 @@ QImage Bauhaus() {
     return image;
 }
 
+// The Bauhaus shapes cut out of their paper: the background colour shows
+// around them, and half through the faded square.
+QImage BauhausCutOut() {
+    QImage image = Bauhaus().convertToFormat(QImage::Format_ARGB32);
+    const QRgb paper = image.pixel(0, 0);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (line[x] == paper) line[x] = qRgba(0, 0, 0, 0);
+            else if (x >= 540 && y >= 380) line[x] = (line[x] & 0x00FFFFFFu) | 0x80000000u;
+        }
+    }
+    return image;
+}
+
 QImage Truchet() {
     const int w = 800, h = 600, tile = 50;
     QImage image(w, h, QImage::Format_RGB32);
@@ -420,6 +435,11 @@ int main(int argc, char** argv) {
         {"06-stained-glass.wmf", [] { return StainedGlass(); }},
         {"07-truchet.bmp", [] { return tav::pw::WriteBmp8(Truchet(), true); }},
         {"08-bauhaus.gif", [] { return tav::pw::WriteGif({Bauhaus()}); }},
+        {"09-bauhaus-cut-out.png", [] { return tav::pw::WritePng(BauhausCutOut()); }},
+        {"10-dunes.webp", [] { return tav::pw::WriteWebp(Dunes()); }},
+        {"11-truchet.tif", [] { return tav::pw::WriteTiff(Truchet()); }},
+        {"12-aurora.heic", [&] { return tav::pw::WriteHeif(auroraStored(), tav::pw::HeifCodec::Hevc, 85, 6); }},
+        {"13-plasma.avif", [] { return tav::pw::WriteHeif(Plasma(), tav::pw::HeifCodec::Av1, 85); }},
     };
     std::vector<std::string> paths;
     for (const Sample& s : samples) {

@@ -1,0 +1,89 @@
+#include "pictures/HeifLoader.h"
+
+#include <libheif/heif.h>
+
+#include <cstring>
+#include <memory>
+#include <mutex>
+
+namespace tav {
+namespace {
+
+struct HeifFree {
+    void operator()(heif_context* p) const { heif_context_free(p); }
+    void operator()(heif_image_handle* p) const { heif_image_handle_release(p); }
+    void operator()(heif_image* p) const { heif_image_release(p); }
+    void operator()(heif_decoding_options* p) const { heif_decoding_options_free(p); }
+};
+template <typename T>
+using HeifPtr = std::unique_ptr<T, HeifFree>;
+
+bool BrandIs(const unsigned char* brand, std::initializer_list<const char*> names) {
+    for (const char* name : names)
+        if (std::memcmp(brand, name, 4) == 0) return true;
+    return false;
+}
+
+}  // namespace
+
+HeifKind SniffHeif(const unsigned char* data, std::size_t size) {
+    if (size < 16 || std::memcmp(data + 4, "ftyp", 4) != 0) return HeifKind::None;
+    const std::size_t boxSize = (std::size_t(data[0]) << 24) | (data[1] << 16) | (data[2] << 8) | data[3];
+    const std::size_t end = std::min(size, boxSize);
+    // The major brand, then the compatible brands after the minor version.
+    HeifKind kind = HeifKind::None;
+    for (std::size_t at = 8; at + 4 <= end; at += at == 8 ? 8 : 4) {
+        if (BrandIs(data + at, {"avif", "avis"})) return HeifKind::Avif;
+        if (BrandIs(data + at, {"heic", "heix", "heim", "heis", "hevc", "hevx", "hevm", "hevs", "mif1", "msf1"}))
+            kind = HeifKind::Heic;
+    }
+    return kind;
+}
+
+DecodedPicture LoadHeif(QIODevice& device, const DecodeRequest& request) {
+    static std::once_flag once;
+    std::call_once(once, [] { heif_init(nullptr); });
+
+    const QByteArray data = device.readAll();
+    HeifPtr<heif_context> context(heif_context_alloc());
+    if (!context) return {};
+    // libheif refuses larger pictures while it parses the boxes, before any pixel buffer exists.
+    heif_context_set_maximum_image_size_limit(context.get(), kMaxPictureSide);
+    if (heif_context_read_from_memory_without_copy(context.get(), data.constData(), std::size_t(data.size()), nullptr)
+            .code != heif_error_Ok)
+        return {};
+    heif_image_handle* rawHandle = nullptr;
+    if (heif_context_get_primary_image_handle(context.get(), &rawHandle).code != heif_error_Ok) return {};
+    HeifPtr<heif_image_handle> handle(rawHandle);
+    // The size after the rotation boxes, which is how the photo is shown.
+    const int width = heif_image_handle_get_width(handle.get());
+    const int height = heif_image_handle_get_height(handle.get());
+    if (!PictureSizeAcceptable(width, height)) return {};
+
+    const bool alpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
+    HeifPtr<heif_decoding_options> options(heif_decoding_options_alloc());
+    if (!options) return {};
+    options->convert_hdr_to_8bit = 1;
+    heif_image* rawImage = nullptr;
+    if (heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB,
+                          alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, options.get())
+            .code != heif_error_Ok)
+        return {};
+    HeifPtr<heif_image> image(rawImage);
+    int stride = 0;
+    const std::uint8_t* pixels = heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
+    const int decodedWidth = heif_image_get_width(image.get(), heif_channel_interleaved);
+    const int decodedHeight = heif_image_get_height(image.get(), heif_channel_interleaved);
+    if (!pixels || decodedWidth <= 0 || decodedHeight <= 0 || stride < decodedWidth * (alpha ? 4 : 3)) return {};
+
+    // The decoded planes are read in place; OverGround makes the picture's own copy.
+    const QImage view(pixels, decodedWidth, decodedHeight, stride,
+                      alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+    DecodedPicture result;
+    result.image = OverGround(view, request.ground);
+    result.naturalWidth = decodedWidth;
+    result.naturalHeight = decodedHeight;
+    return result;
+}
+
+}  // namespace tav

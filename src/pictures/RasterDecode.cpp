@@ -1,0 +1,70 @@
+#include "pictures/RasterDecode.h"
+
+#include "pictures/ExifOrientation.h"
+
+#include <QImageReader>
+#include <QPainter>
+
+namespace tav {
+namespace {
+
+// The smallest size libjpeg's DCT scaling (1/2, 1/4, 1/8) can produce that is
+// still at least the draw size; the stored size when no scaling qualifies.
+QSize DctDecodeSize(QSize stored, QSize drawStored) {
+    if (drawStored.width() <= 0 || drawStored.height() <= 0) return stored;
+    for (int d : {8, 4, 2}) {
+        const QSize scaled((stored.width() + d - 1) / d, (stored.height() + d - 1) / d);
+        if (scaled.width() >= drawStored.width() && scaled.height() >= drawStored.height()) return scaled;
+    }
+    return stored;
+}
+
+}  // namespace
+
+// Transparent pixels are laid over the ground they will be shown on, so a
+// logo with holes shows the background colour through them.
+QImage OverGround(const QImage& image, QRgb ground) {
+    if (!image.hasAlphaChannel()) return image.convertToFormat(QImage::Format_RGB32);
+    QImage out(image.size(), QImage::Format_RGB32);
+    if (out.isNull()) return {};
+    out.fill(ground);
+    QPainter painter(&out);
+    painter.drawImage(0, 0, image);
+    painter.end();
+    return out;
+}
+
+DecodedPicture DecodeWithQt(QIODevice& device, const QtFormat& format, const DecodeRequest& request) {
+    QImageReader reader(&device, format.name);
+    reader.setDecideFormatFromContent(false);
+    const QSize stored = reader.size();
+    if (!stored.isValid() || !PictureSizeAcceptable(stored.width(), stored.height())) return {};
+
+    // Qt turns the picture itself where its decoder reads the orientation
+    // (JPEG, TIFF); otherwise the orientation found in the file is applied here.
+    QImageIOHandler::Transformations turn = reader.transformation();
+    const bool ownTurn = turn == QImageIOHandler::TransformationNone && format.exifOrientation > 1;
+    if (ownTurn) turn = ExifTransformation(format.exifOrientation);
+    const bool turned = (turn & QImageIOHandler::TransformationRotate90) != 0;
+    const QSize natural = turned ? stored.transposed() : stored;
+    reader.setAutoTransform(true);
+
+    if (format.dctScaling && request.drawSizeFor) {
+        const QSize draw = request.drawSizeFor(natural);
+        const QSize decode = DctDecodeSize(stored, turned ? draw.transposed() : draw);
+        // The scaled size is given in the file's stored orientation; the turn
+        // is applied afterwards.
+        if (decode != stored) reader.setScaledSize(decode);
+    }
+
+    QImage image;
+    if (!reader.read(&image) || image.isNull()) return {};
+    if (ownTurn) image = Transformed(image, turn);
+    DecodedPicture result;
+    result.image = OverGround(image, request.ground);
+    result.naturalWidth = natural.width();
+    result.naturalHeight = natural.height();
+    return result;
+}
+
+}  // namespace tav

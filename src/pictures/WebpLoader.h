@@ -1,0 +1,20 @@
+// WebP pictures, decoded by Qt's image-format plugin: the first frame of an
+// animation, upright by the orientation of an EXIF chunk, transparency over
+// the ground.
+#pragma once
+
+#include "pictures/RasterDecode.h"
+
+#include <cstddef>
+
+namespace tav {
+
+bool IsWebp(const unsigned char* data, std::size_t size);
+
+// The orientation (1 ... 8) of the file's EXIF chunk, 0 when it has none.
+// The device is left where it was.
+int WebpExifOrientation(QIODevice& device);
+
+DecodedPicture LoadWebp(QIODevice& device, const DecodeRequest& request);
+
+}  // namespace tav
