@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 fuzz_build=${2:-build-fuzz}
 seconds=${FUZZ_SECONDS:-60}
-timeout=${FUZZ_TIMEOUT:-5}
+timeout=${FUZZ_TIMEOUT:-10}
 targets=(fuzz_wmf fuzz_pictures fuzz_data_files fuzz_music_commands)
 
 cmake -S . -B "$fuzz_build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRELLE_FUZZ=ON >/dev/null
