@@ -150,6 +150,24 @@ TEST_F(PictureLoaderTest, FormatIsToldByContentNotByName) {
     EXPECT_TRUE(LoadPictureFile(write("no-extension", pw::WriteJpeg(pattern))).ok());
     EXPECT_TRUE(LoadPictureFile(write("really-a-png.heic", pw::WritePng(pattern))).ok());
     EXPECT_TRUE(LoadPictureFile(write("really-a-heic.png", pw::WriteHeif(pattern, pw::HeifCodec::Hevc))).ok());
+
+    // HEIF files are told by the brands of their leading box: the major one or a compatible one.
+    const struct {
+        QByteArray head;
+        PictureFormat want;
+    } brands[] = {
+        {QByteArray("\0\0\0\x18" "ftypmif1\0\0\0\0mif1heic", 24), PictureFormat::Heic},
+        {QByteArray("\0\0\0\x1c" "ftypmif1\0\0\0\0mif1miafavif", 28), PictureFormat::Avif},
+        {QByteArray("\0\0\0\x18" "ftypisom\0\0\0\0isommp41", 24), PictureFormat::Unknown},
+        // A compatible brand beyond the box's own size does not count.
+        {QByteArray("\0\0\0\x14" "ftypisom\0\0\0\0isomheic", 24), PictureFormat::Unknown},
+        {QByteArray("\xff\xff\xff\xff" "ftypisom\0\0\0\0isomavif", 24), PictureFormat::Avif},
+    };
+    for (const auto& b : brands) {
+        EXPECT_EQ(SniffPictureFormat(reinterpret_cast<const unsigned char*>(b.head.constData()), std::size_t(b.head.size())),
+                  b.want)
+            << b.head.mid(8).toStdString();
+    }
 }
 
 // The stored picture has its red corner at the top left; each orientation tag
@@ -292,6 +310,27 @@ TEST_F(PictureLoaderTest, ReducedDecodeNeverFallsBelowTheDrawSize) {
         // The picture is still the whole picture, only smaller.
         const QRgb topLeft = pic.image.pixel(pic.image.width() / 4, pic.image.height() / 4);
         EXPECT_GT(qRed(topLeft), 150);
+    }
+}
+
+// A HEIC photo with a 320 x 240 thumbnail, turned sideways by its boxes: the
+// thumbnail serves a draw size it covers, the photo itself anything larger.
+TEST_F(PictureLoaderTest, HeifThumbnailServesSmallDrawSizes) {
+    const std::string path = write("thumb.heic", pw::WriteHeif(Quadrants(640, 480), pw::HeifCodec::Hevc, 90, 6, 320));
+    const struct {
+        QSize draw;
+        QSize decoded;
+    } cases[] = {{{75, 100}, {240, 320}}, {{240, 320}, {240, 320}}, {{240, 321}, {480, 640}},
+                 {{0, 0}, {480, 640}},    {{-1, 5}, {480, 640}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.draw.width()) + "x" + std::to_string(c.draw.height()));
+        const DecodedPicture pic = LoadPictureFile(path, [&](QSize) { return c.draw; });
+        ASSERT_TRUE(pic.ok());
+        EXPECT_EQ(QSize(pic.naturalWidth, pic.naturalHeight), QSize(480, 640));
+        EXPECT_EQ(pic.image.size(), c.decoded);
+        // Turned like the photo: the red quadrant (top left when stored) is now top right.
+        const QRgb px = pic.image.pixel(pic.image.width() * 3 / 4, pic.image.height() / 4);
+        EXPECT_GT(qRed(px), 150) << std::hex << px;
     }
 }
 

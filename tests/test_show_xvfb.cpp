@@ -190,14 +190,25 @@ TEST_F(ShowOnX, PreviewDrawsInsideTheGivenWindowAndEndsWithIt) {
 }
 
 TEST_F(ShowOnX, RunsInsideTheWindowADesktopSaverLendsIt) {
-    const unsigned long host = x.CreateWindow(0, 0, 800, 600);
-    auto env = data.Env(x);
-    env["XSCREENSAVER_WINDOW"] = std::to_string(host);
-    Process show({ProgramPath("tavrelle"), "/s"}, env);
-    EXPECT_TRUE(WaitForPixel(x, 400, 300, {kRed, kGreen}, 20s, host)) << "the show draws inside the window";
-    EXPECT_EQ(x.Pixel(20, 20, host), 0x404040u);
-    x.DestroyWindow(host);
-    EXPECT_TRUE(show.WaitExit(10s).has_value()) << "the show ends with its window";
+    // The daemon names the window in the environment; XScreenSaver's settings
+    // preview also appends "--window-id 0x..." to the command.
+    for (const bool asArgument : {false, true}) {
+        SCOPED_TRACE(asArgument ? "--window-id" : "XSCREENSAVER_WINDOW");
+        const unsigned long host = x.CreateWindow(0, 0, 800, 600);
+        auto env = data.Env(x);
+        std::vector<std::string> command = {ProgramPath("tavrelle"), "/s"};
+        char hex[32];
+        std::snprintf(hex, sizeof hex, "0x%lX", host);
+        if (asArgument)
+            command.insert(command.end(), {"--window-id", hex});
+        else
+            env["XSCREENSAVER_WINDOW"] = std::to_string(host);
+        Process show(command, env);
+        EXPECT_TRUE(WaitForPixel(x, 400, 300, {kRed, kGreen}, 20s, host)) << "the show draws inside the window";
+        EXPECT_EQ(x.Pixel(20, 20, host), 0x404040u);
+        x.DestroyWindow(host);
+        EXPECT_TRUE(show.WaitExit(10s).has_value()) << "the show ends with its window";
+    }
 }
 
 TEST_F(ShowOnX, OpacityOutsideTheByteRangeIsHeldAtItsEnds) {

@@ -2,9 +2,11 @@
 
 #include <libheif/heif.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 namespace tav {
 namespace {
@@ -22,6 +24,24 @@ bool BrandIs(const unsigned char* brand, std::initializer_list<const char*> name
     for (const char* name : names)
         if (std::memcmp(brand, name, 4) == 0) return true;
     return false;
+}
+
+HeifPtr<heif_image_handle> SmallestCopyOfAtLeast(const heif_image_handle* primary, QSize draw, int width, int height) {
+    const int count = heif_image_handle_get_number_of_thumbnails(primary);
+    if (count <= 0) return {};
+    std::vector<heif_item_id> ids(static_cast<std::size_t>(count));
+    const int listed = heif_image_handle_get_list_of_thumbnail_IDs(primary, ids.data(), count);
+    HeifPtr<heif_image_handle> best;
+    for (int i = 0; i < listed; ++i) {
+        heif_image_handle* raw = nullptr;
+        if (heif_image_handle_get_thumbnail(primary, ids[std::size_t(i)], &raw).code != heif_error_Ok) continue;
+        HeifPtr<heif_image_handle> copy(raw);
+        const long long w = heif_image_handle_get_width(copy.get()), h = heif_image_handle_get_height(copy.get());
+        const bool bigEnough = w >= draw.width() && h >= draw.height() && w < width;
+        const bool sameShape = std::llabs(w * height - h * width) * 50 <= (long long)width * h;
+        if (bigEnough && sameShape && (!best || w < heif_image_handle_get_width(best.get()))) best = std::move(copy);
+    }
+    return best;
 }
 
 }  // namespace
@@ -60,6 +80,17 @@ DecodedPicture LoadHeif(QIODevice& device, const DecodeRequest& request) {
     const int height = heif_image_handle_get_height(handle.get());
     if (!PictureSizeAcceptable(width, height)) return {};
 
+    // A photo's own small copy decodes far faster: it serves when it is at
+    // least the draw size and has the picture's shape (a copy stored without
+    // the picture's turn has the other shape and is passed over).
+    if (request.drawSizeFor) {
+        const QSize draw = request.drawSizeFor(QSize(width, height));
+        if (draw.width() > 0 && draw.height() > 0) {
+            if (HeifPtr<heif_image_handle> small = SmallestCopyOfAtLeast(handle.get(), draw, width, height))
+                handle = std::move(small);
+        }
+    }
+
     const bool alpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
     HeifPtr<heif_decoding_options> options(heif_decoding_options_alloc());
     if (!options) return {};
@@ -77,12 +108,14 @@ DecodedPicture LoadHeif(QIODevice& device, const DecodeRequest& request) {
     if (!pixels || decodedWidth <= 0 || decodedHeight <= 0 || stride < decodedWidth * (alpha ? 4 : 3)) return {};
 
     // The decoded planes are read in place; OverGround makes the picture's own copy.
-    const QImage view(pixels, decodedWidth, decodedHeight, stride,
-                      alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+    const QImage::Format format = !alpha                                         ? QImage::Format_RGB888
+                                  : heif_image_is_premultiplied_alpha(image.get()) ? QImage::Format_RGBA8888_Premultiplied
+                                                                                   : QImage::Format_RGBA8888;
+    const QImage view(pixels, decodedWidth, decodedHeight, stride, format);
     DecodedPicture result;
     result.image = OverGround(view, request.ground);
-    result.naturalWidth = decodedWidth;
-    result.naturalHeight = decodedHeight;
+    result.naturalWidth = width;
+    result.naturalHeight = height;
     return result;
 }
 

@@ -1,6 +1,7 @@
 // HEIF pictures through libheif: HEIC photos (HEVC) and AVIF (AV1). The
 // primary image is decoded with its rotation and mirror boxes applied, so the
-// photo is upright, and its alpha is laid over the ground.
+// photo is upright, and its alpha is laid over the ground. A picture drawn
+// small is decoded from the file's own thumbnail when that is large enough.
 #pragma once
 
 #include "pictures/RasterDecode.h"

@@ -357,7 +357,7 @@ heif_error AppendToByteArray(heif_context*, const void* data, std::size_t size, 
 
 }  // namespace
 
-QByteArray WriteHeif(const QImage& image, HeifCodec codec, int quality, int orientation) {
+QByteArray WriteHeif(const QImage& image, HeifCodec codec, int quality, int orientation, int thumbnailSide) {
     const bool alpha = image.hasAlphaChannel();
     const QImage rgba = image.convertToFormat(alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
     heif_image* picture = nullptr;
@@ -380,9 +380,13 @@ QByteArray WriteHeif(const QImage& image, HeifCodec codec, int quality, int orie
         heif_encoder_set_lossy_quality(encoder, quality);
         options->image_orientation = heif_orientation(ValidOrientation(orientation) ? orientation : 1);
         heif_writer writer{1, AppendToByteArray};
-        if (heif_context_encode_image(context, picture, encoder, options, nullptr).code != heif_error_Ok ||
-            heif_context_write(context, &writer, &out).code != heif_error_Ok)
-            out.clear();
+        heif_image_handle* primary = nullptr;
+        bool written = heif_context_encode_image(context, picture, encoder, options, &primary).code == heif_error_Ok;
+        if (written && thumbnailSide > 0)
+            written = heif_context_encode_thumbnail(context, picture, primary, encoder, options, thumbnailSide, nullptr)
+                          .code == heif_error_Ok;
+        if (primary) heif_image_handle_release(primary);
+        if (!written || heif_context_write(context, &writer, &out).code != heif_error_Ok) out.clear();
     }
     if (encoder) heif_encoder_release(encoder);
     heif_encoding_options_free(options);

@@ -40,9 +40,11 @@ QByteArray WriteTiff(const QImage& image, int exifOrientation = 0);
 
 // A HEIF file written by libheif's own encoder: HEVC (HEIC) or AV1 (AVIF),
 // lossy at quality 0 ... 100, with the rotation and mirror boxes that turn
-// the stored image the way the Exif orientation 1 ... 8 says.
+// the stored image the way the Exif orientation 1 ... 8 says, and a thumbnail
+// fitting a square of thumbnailSide pixels when that is not 0.
 enum class HeifCodec { Hevc, Av1 };
-QByteArray WriteHeif(const QImage& image, HeifCodec codec, int quality = 90, int orientation = 1);
+QByteArray WriteHeif(const QImage& image, HeifCodec codec, int quality = 90, int orientation = 1,
+                     int thumbnailSide = 0);
 
 // The image as 8-bit indexed colours (exact when it has at most 256 colours).
 QImage ToIndexed8(const QImage& image);
