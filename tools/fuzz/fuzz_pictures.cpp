@@ -1,6 +1,6 @@
 // libFuzzer entry for the picture loader: any bytes are loaded as a picture
-// file, recognised by content like every file of a list (BMP, GIF, JPEG,
-// metafile), for a draw size capped so that each run stays quick.
+// file, recognised by content like every file of a list (every format the
+// loader knows), for a draw size capped so that each run stays quick.
 #include "platform/PictureLoader.h"
 
 #include <QGuiApplication>

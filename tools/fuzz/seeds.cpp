@@ -113,6 +113,11 @@ int main(int argc, char** argv) {
     Save(pictures, "two-frames.gif", pw::WriteGif({pattern, pattern.mirrored()}));
     Save(pictures, "plain.jpg", pw::WriteJpeg(pattern, 90));
     Save(pictures, "turned.jpg", pw::WriteJpeg(pattern, 80, 6));
+    Save(pictures, "p.png", pw::WritePng(pattern));
+    Save(pictures, "turned.png", pw::WritePng(pattern, 8));
+    Save(pictures, "p.webp", pw::WriteWebp(pattern));
+    Save(pictures, "p.tiff", pw::WriteTiff(pattern, 3));
+    Save(pictures, "p.heic", pw::WriteHeif(pattern, pw::HeifCodec::Hevc));
 
     // The data files, written by the program's own writers.
     const fs::path data = root / "fuzz_data_files";
