@@ -6,8 +6,8 @@
 #include <filesystem>
 
 #include "dialogs/DialogValues.h"
-#include "dialogs/Tavrelle_T.h"
-#include "startup/Tavrelle_B.h"
+#include "dialogs/ScheduleDialog.h"
+#include "startup/SharedState.h"
 #include "storage/AtomicFile.h"
 #include "storage/GroupChoice.h"
 #include "storage/PictureListFile.h"

@@ -9,9 +9,9 @@
 
 #include "dialogs/DialogPictures.h"
 #include "dialogs/DialogValues.h"
-#include "dialogs/Tavrelle_P.h"
+#include "dialogs/SettingsDialog.h"
 #include "picturewriters/PictureWriters.h"
-#include "startup/Tavrelle_B.h"
+#include "startup/SharedState.h"
 #include "storage/AtomicFile.h"
 #include "storage/IniFile.h"
 #include "storage/PictureListFile.h"

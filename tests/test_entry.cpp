@@ -7,7 +7,7 @@
 #include <regex>
 
 #include "startup/Entry.h"
-#include "startup/Tavrelle_B.h"
+#include "startup/SharedState.h"
 #include "storage/PictureListFile.h"
 #include "storage/ScheduleFile.h"
 #include "storage/Settings.h"

@@ -17,8 +17,8 @@
 #include <optional>
 #include <thread>
 
-#include "platform/X11Windows.h"
-#include "startup/Tavrelle_B.h"
+#include "x11/X11Windows.h"
+#include "startup/SharedState.h"
 #include "support/storage_temp_folder.h"
 
 // Xlib last: its macros clash with other headers.

@@ -1,12 +1,12 @@
 // The multimedia command interpreter: parsing, replies and error codes, the
 // "cdaudio" device over a generated disc image and the file player.
 
-#include "platform/Mci.h"
-#include "platform/MciCdTime.h"
-#include "platform/MciCommand.h"
-#include "platform/MciErrors.h"
-#include "platform/Sound.h"
-#include "platform/SoundOutput.h"
+#include "music/mci/MciInterpreter.h"
+#include "music/mci/MciCdTime.h"
+#include "music/mci/MciCommand.h"
+#include "music/mci/MciErrors.h"
+#include "music/mci/Sound.h"
+#include "music/mci/SoundOutput.h"
 #include "support/music_test_audio.h"
 
 #include <gtest/gtest.h>

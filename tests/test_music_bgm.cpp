@@ -1,12 +1,12 @@
 // The music module: command helpers against scripted answers, and the CD,
 // MP3 and WAV routines against the real interpreter with generated sounds.
 
-#include "music/Tavrelle_BGM.h"
-#include "platform/Mci.h"
-#include "platform/MciErrors.h"
-#include "platform/Sound.h"
-#include "platform/SoundOutput.h"
-#include "startup/Tavrelle_B.h"
+#include "music/BackgroundMusic.h"
+#include "music/mci/MciInterpreter.h"
+#include "music/mci/MciErrors.h"
+#include "music/mci/Sound.h"
+#include "music/mci/SoundOutput.h"
+#include "startup/SharedState.h"
 #include "support/music_test_audio.h"
 
 #include <SDL_mixer.h>

@@ -1,10 +1,10 @@
 // What really leaves the audio output: SDL's "disk" driver writes the mixed
 // output to a file, which must hold the tone of the WAV file or CD track.
 
-#include "music/Tavrelle_BGM.h"
-#include "platform/Mci.h"
-#include "platform/SoundOutput.h"
-#include "startup/Tavrelle_B.h"
+#include "music/BackgroundMusic.h"
+#include "music/mci/MciInterpreter.h"
+#include "music/mci/SoundOutput.h"
+#include "startup/SharedState.h"
 #include "support/music_test_audio.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Decoding of picture files: exact pixels for the lossless formats, photo
 // orientation, transparency, the size cap, reduced decoding and damaged files.
-#include "platform/PictureLoader.h"
+#include "pictures/PictureLoader.h"
 
 #include "picturewriters/PictureWriters.h"
 

@@ -21,7 +21,7 @@
 #include <sstream>
 #include <thread>
 
-#include "startup/Tavrelle_B.h"
+#include "startup/SharedState.h"
 #include "storage/IniFile.h"
 #include "storage/PictureListFile.h"
 #include "storage/SettingsRecord.h"

@@ -4,7 +4,7 @@
 #include <QString>
 #include <filesystem>
 
-#include "startup/Tavrelle_B.h"
+#include "startup/SharedState.h"
 #include "storage/GroupChoice.h"
 #include "storage/PictureListFile.h"
 #include "storage/ScheduleFile.h"

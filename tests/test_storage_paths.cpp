@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "startup/Tavrelle_B.h"
+#include "startup/SharedState.h"
 #include "support/storage_temp_folder.h"
 
 namespace tav {

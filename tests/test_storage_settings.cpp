@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "startup/Tavrelle_B.h"
+#include "startup/SharedState.h"
 #include "storage/AtomicFile.h"
 #include "storage/GroupChoice.h"
 #include "storage/IniFile.h"

@@ -1,8 +1,8 @@
 // The metafile player: sizes, mapping, objects, shapes, text, blits and
 // damaged records. Metafiles are built by the test with the WMF writer.
-#include "platform/WmfDib.h"
-#include "platform/WmfPlayer.h"
-#include "platform/WmfRecords.h"
+#include "pictures/WmfDib.h"
+#include "pictures/WmfPlayer.h"
+#include "pictures/WmfRecords.h"
 
 #include "picturewriters/PictureWriters.h"
 

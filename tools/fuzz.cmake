@@ -42,7 +42,7 @@ if(TAVRELLE_FUZZ)
     tavrelle_fuzz_target(fuzz_wmf ${METAFILE_UNITS})
     tavrelle_fuzz_target(fuzz_pictures ${METAFILE_UNITS})
     tavrelle_fuzz_target(fuzz_data_files SettingsRecord ScheduleFile PictureListFile IniFile AtomicFile TextUtil
-                         Tavrelle_B)
+                         SharedState)
     tavrelle_fuzz_target(fuzz_music_commands MciCommand MciErrors)
   endif()
 endif()

@@ -7,10 +7,10 @@
 // Without files it makes a tone MP3 (with lame) and a tone disc image. The
 // audio driver is the one SDL_AUDIODRIVER names ("dummy" when unset).
 
-#include "music/Tavrelle_BGM.h"
-#include "platform/Mci.h"
-#include "platform/Sound.h"
-#include "startup/Tavrelle_B.h"
+#include "music/BackgroundMusic.h"
+#include "music/mci/MciInterpreter.h"
+#include "music/mci/Sound.h"
+#include "startup/SharedState.h"
 #include "support/music_test_audio.h"
 
 #include <sys/resource.h>

@@ -3,7 +3,7 @@
 #include <QApplication>
 
 #include "dialogs/DialogPictures.h"
-#include "dialogs/Tavrelle_P.h"
+#include "dialogs/SettingsDialog.h"
 
 namespace tav {
 

@@ -7,7 +7,7 @@
 #include <QPalette>
 
 #include "dialogs/DialogValues.h"
-#include "startup/Tavrelle_B.h"
+#include "startup/SharedState.h"
 
 namespace tav {
 

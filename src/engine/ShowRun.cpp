@@ -8,12 +8,12 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "engine/Tavrelle_S.h"
-#include "platform/ForeignWindow.h"
+#include "engine/ShowWindow.h"
+#include "x11/ForeignWindow.h"
 #include "platform/Random.h"
 #include "startup/Entry.h"
 #include "startup/InstanceLock.h"
-#include "startup/Tavrelle_B.h"
+#include "startup/SharedState.h"
 
 namespace tav {
 

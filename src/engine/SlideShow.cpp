@@ -6,7 +6,7 @@
 
 #include "effects/Dispatch.h"
 #include "effects/EffectTable.h"
-#include "music/Tavrelle_BGM.h"
+#include "music/BackgroundMusic.h"
 
 namespace tav {
 

@@ -12,7 +12,7 @@
 
 #include "effects/EffectHost.h"
 #include "engine/Orders.h"
-#include "startup/Tavrelle_B.h"
+#include "startup/SharedState.h"
 
 namespace tav {
 

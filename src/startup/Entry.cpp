@@ -18,10 +18,10 @@
 
 #include "dialogs/SettingsRun.h"
 #include "engine/ShowRun.h"
-#include "platform/X11Windows.h"
+#include "x11/X11Windows.h"
 #include "startup/InstanceLock.h"
 #include "startup/PreviewHost.h"
-#include "startup/Tavrelle_B.h"
+#include "startup/SharedState.h"
 #include "storage/AtomicFile.h"
 #include "storage/Settings.h"
 

@@ -6,7 +6,7 @@
 #include <QRubberBand>
 #include <QWidget>
 
-#include "startup/Tavrelle_B.h"
+#include "startup/SharedState.h"
 
 namespace tav {
 

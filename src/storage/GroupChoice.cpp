@@ -2,7 +2,7 @@
 
 #include <ctime>
 
-#include "startup/Tavrelle_B.h"
+#include "startup/SharedState.h"
 #include "storage/PictureListFile.h"
 
 namespace tav {

@@ -1,6 +1,6 @@
 #include "storage/PictureListFile.h"
 
-#include "startup/Tavrelle_B.h"
+#include "startup/SharedState.h"
 #include "storage/AtomicFile.h"
 #include "storage/TextUtil.h"
 

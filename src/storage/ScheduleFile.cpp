@@ -1,6 +1,6 @@
 #include "storage/ScheduleFile.h"
 
-#include "startup/Tavrelle_B.h"
+#include "startup/SharedState.h"
 #include "storage/AtomicFile.h"
 #include "storage/LittleEndian.h"
 

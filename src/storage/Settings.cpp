@@ -6,8 +6,8 @@
 #include <cmath>
 #include <limits>
 
-#include "platform/X11Windows.h"
-#include "startup/Tavrelle_B.h"
+#include "x11/X11Windows.h"
+#include "startup/SharedState.h"
 #include "storage/AtomicFile.h"
 #include "storage/IniFile.h"
 #include "storage/PictureListFile.h"

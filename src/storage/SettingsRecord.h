@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <string>
 
-#include "startup/Tavrelle_B.h"
+#include "startup/SharedState.h"
 
 namespace tav {
 

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "platform/PictureLoader.h"
+#include "pictures/PictureLoader.h"
 
 namespace tav {
 

@@ -3,7 +3,7 @@
 // encoder is installed, MP3 files.
 #pragma once
 
-#include "platform/Mci.h"
+#include "music/mci/MciInterpreter.h"
 
 #include <cstdint>
 #include <string>

@@ -7,7 +7,7 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "startup/Tavrelle_B.h"
+#include "startup/SharedState.h"
 #include "storage/AtomicFile.h"
 #include "storage/Settings.h"
 

@@ -10,8 +10,8 @@
 // for the DCT-reduced size LoadPictureFile picks; compare their times as ratios.
 // The HEIC and WebP benchmarks load and fit the same photo in those formats
 // against libheif's converter and Qt's plain decode.
-#include "platform/PictureLoader.h"
-#include "platform/WmfPlayer.h"
+#include "pictures/PictureLoader.h"
+#include "pictures/WmfPlayer.h"
 #include "surfaces/PictureSlots.h"
 
 #include "picturewriters/PictureWriters.h"

@@ -29,8 +29,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/X11Windows.h"
-#include "startup/Tavrelle_B.h"
+#include "x11/X11Windows.h"
+#include "startup/SharedState.h"
 #include "storage/PictureListFile.h"
 #include "storage/SettingsRecord.h"
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "fuzz_input_file.h"
-#include "startup/Tavrelle_B.h"
+#include "startup/SharedState.h"
 #include "storage/IniFile.h"
 #include "storage/PictureListFile.h"
 #include "storage/ScheduleFile.h"

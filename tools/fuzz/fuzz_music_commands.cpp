@@ -1,6 +1,6 @@
 // libFuzzer entry for the music command-string parser: any text is split
 // into words and parsed as a command. No word can be longer than the text.
-#include "platform/MciCommand.h"
+#include "music/mci/MciCommand.h"
 
 #include <cstddef>
 #include <cstdint>

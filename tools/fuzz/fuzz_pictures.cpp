@@ -1,7 +1,7 @@
 // libFuzzer entry for the picture loader: any bytes are loaded as a picture
 // file, recognised by content like every file of a list (every format the
 // loader knows), for a draw size capped so that each run stays quick.
-#include "platform/PictureLoader.h"
+#include "pictures/PictureLoader.h"
 
 #include <QGuiApplication>
 

@@ -1,6 +1,6 @@
 // libFuzzer entry for the metafile player: any bytes are read as a metafile
 // and played at its natural size (capped, so each run stays quick).
-#include "platform/WmfPlayer.h"
+#include "pictures/WmfPlayer.h"
 
 #include <QGuiApplication>
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "picturewriters/PictureWriters.h"
-#include "startup/Tavrelle_B.h"
+#include "startup/SharedState.h"
 #include "storage/AtomicFile.h"
 #include "storage/IniFile.h"
 #include "storage/PictureListFile.h"

@@ -27,8 +27,8 @@
 #include <string>
 #include <thread>
 
-#include "engine/Tavrelle_S.h"
-#include "startup/Tavrelle_B.h"
+#include "engine/ShowWindow.h"
+#include "startup/SharedState.h"
 #include "storage/PictureListFile.h"
 #include "storage/Settings.h"
 #include "storage/SettingsRecord.h"

@@ -1,0 +1,148 @@
+// The settings dialog (class Tavrelle_P): the ten picture groups with their picture lists and
+// display and music options, the mouse lock, the schedule command, and saving.
+//
+// The dialog edits SaverSettings in place. The edited group is CurrentGroup;
+// the option selectors write straight into Current (MouseLock into
+// SaverSettings), while the interval, speed, opacity, colour, CD track, music
+// file and the picture list live in their controls until StoreGroupControls
+// copies them back (on a group switch and on saving).
+#pragma once
+
+#include <QDialog>
+#include <QPoint>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "dialogs/DialogWidgets.h"
+
+class QComboBox;
+class QListWidget;
+class QScrollBar;
+
+namespace tav {
+
+class SystemDialogs;
+
+// One row of option pictures with their clickable captions.
+struct OptionSelector {
+    std::vector<PressLabel*> Images;
+    std::vector<PressLabel*> Labels;
+    std::function<void(std::int16_t)> Write;
+    std::function<void(int)> After;
+};
+
+class Tavrelle_P : public QDialog {
+    Q_OBJECT
+public:
+    // Builds and loads the dialog. dialogs answers the file, folder and colour
+    // choices (the desktop's own when null); openSchedule runs the schedule
+    // dialog for command 9 (the real one, modally, when empty).
+    explicit Tavrelle_P(SystemDialogs* dialogs = nullptr, std::function<void(QWidget*)> openSchedule = {});
+
+    // Width and height of the window: the main panel plus the title strip.
+    static constexpr int kPanelWidth = 577;
+    static constexpr int kPanelHeight = 473;
+    static constexpr int kTitleHeight = 20;
+
+    // Command indices of lbl_Cmd / Img_Cmd.
+    enum Command {
+        kChooseMusic = 0,
+        kSave = 2,
+        kCancel = 3,
+        kAddFile = 4,
+        kAddFolder = 5,
+        kDelete = 6,
+        kClear = 8,
+        kSchedule = 9,
+        kChooseColour = 10,
+        kCommandCount = 11
+    };
+
+    void SwitchGroup(int n);
+    void ColourGroupLabels();
+    void StoreGroupControls();
+    void ShowGroupSettings();
+    void AddPictureFile();
+    void AddPictureFolder();
+    void DeleteSelectedEntry();
+    void ClearList();
+    void ShowThumbnail();
+    void SaveAndExit();
+    void ChooseBackColor();
+    void ChooseMusicFile();
+    void RunCommand(int index);
+    void SelectOption(OptionSelector& selector, int index);
+
+    // The list entries as they stand.
+    std::vector<std::string> ListEntries() const;
+    // The colour of the sample label as a COLORREF.
+    std::int32_t BackColour() const { return backColour_; }
+    void SetBackColour(std::int32_t colorRef);
+    // Interval shown by Intval (its upper end is 10).
+    int IntervalValue() const;
+    void SetIntervalValue(int seconds);
+    // The thumbnail box and whether a picture is in it.
+    bool ThumbnailShowsPicture() const { return thumbnailHasPicture_; }
+
+    // Controls, named as the rest of the program knows them.
+    QLabel* Image1 = nullptr;   // title picture, the drag area
+    PressLabel* ImgExit = nullptr;
+    std::array<TexturePanel*, 4> Pic_C{};
+    TexturePanel* Pic_B = nullptr;
+    std::array<QLabel*, 12> Img_H{};
+    std::array<FaceButton, kCommandCount> Cmd{};
+    std::array<PressLabel*, 10> lbl_Group{};
+    std::array<PressLabel*, 10> Img_Group{};
+    QListWidget* List_1 = nullptr;
+    QLabel* lbl_Kensu = nullptr;
+    QLabel* Pic_K = nullptr;
+    QLabel* F_Size = nullptr;
+    QScrollBar* Intval = nullptr;
+    QLabel* lbl_Time = nullptr;
+    QScrollBar* Slide = nullptr;
+    QLabel* lbl_Slide = nullptr;
+    QScrollBar* HS_Trans = nullptr;
+    QLabel* lbl_Trans = nullptr;
+    QLabel* lbl_C = nullptr;
+    QLabel* lbl_Fname = nullptr;
+    QComboBox* BGM_Repeat = nullptr;
+    OptionSelector Pre, PicSize, FitG, Kind, KindDisp, Lock, Bgm;
+
+protected:
+    void done(int result) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void BuildTitleStrip();
+    void BuildGroupBar();
+    void BuildPictureFrame();
+    void BuildOptionFrame();
+    void BuildMusicFrame();
+    void BuildBottomRow();
+    OptionSelector MakeSelector(QWidget* parent, const std::vector<QPoint>& places, const QStringList& captions,
+                                const std::vector<int>& captionWidths);
+    void ConnectSelector(OptionSelector& selector);
+    void ConnectCommand(int index);
+    void EmptyThumbnail();
+    void PaintGroupDigit(int n, bool hasPictures);
+    void UpdateCountLabel(bool emptyWhenZero);
+    void ApplyCursor();
+    // Gives every control its object name (lbl_Cmd_4, Img_Pre_1, List_1, ...).
+    void NameControls();
+
+    SystemDialogs* dialogs_;
+    std::function<void(QWidget*)> openSchedule_;
+    std::int32_t backColour_ = 0;
+    bool thumbnailHasPicture_ = false;
+    QPoint thumbnailSlot_;
+    QPoint loadCursor_;
+    bool opened_ = false;
+    bool dragging_ = false;
+    QPoint dragOffset_;
+};
+
+}  // namespace tav

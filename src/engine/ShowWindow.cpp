@@ -1,0 +1,305 @@
+// The saver window, class Tavrelle_S.
+#include "engine/ShowWindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QWindow>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "engine/VirtualKeys.h"
+#include "music/BackgroundMusic.h"
+#include "x11/ForeignWindow.h"
+#include "startup/SharedState.h"
+#include "startup/WindowHelpers.h"
+
+namespace tav {
+
+namespace {
+
+QColor ToQColor(Colorref c) { return QColor::fromRgb(ColorrefToPixel(c)); }
+
+}  // namespace
+
+DisplayArea::DisplayArea(Tavrelle_S* owner, const Bitmap& surface)
+    : QWidget(owner), owner_(owner), surface_(surface) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setMouseTracking(true);
+}
+
+void DisplayArea::paintEvent(QPaintEvent* event) {
+    if (surface_.empty()) return;
+    // Wraps the display surface without copying: pixels are 0x00RRGGBB, which
+    // RGB32 reads as opaque colours.
+    QImage image(reinterpret_cast<const uchar*>(surface_.pixels().data()), surface_.width(), surface_.height(),
+                 surface_.width() * 4, QImage::Format_RGB32);
+    const qreal dpr = devicePixelRatioF();
+    image.setDevicePixelRatio(dpr);
+    const QRect area = event->rect();
+    const QRectF source(area.x() * dpr, area.y() * dpr, area.width() * dpr, area.height() * dpr);
+    QPainter(this).drawImage(QRectF(area), image, source);
+}
+
+void DisplayArea::mousePressEvent(QMouseEvent*) { owner_->HandleMouseDown(); }
+
+void DisplayArea::mouseMoveEvent(QMouseEvent* event) {
+    const QPointF p = event->position();
+    owner_->HandleMouseMove(InputWatch::Display, static_cast<float>(p.x()), static_cast<float>(p.y()));
+}
+
+void QtEffectHost::Refresh() {
+    if (window_.Ended()) throw ShowEnded{};
+    window_.PresentChanges();
+}
+
+void QtEffectHost::DoEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    if (window_.Ended()) throw ShowEnded{};
+}
+
+void QtEffectHost::Sleep(int ms) {
+    if (window_.Ended()) throw ShowEnded{};
+    // Frames are paced from the end of the previous sleep, so the time spent
+    // drawing and presenting a frame is part of its sleep rather than added to
+    // it; when drawing falls behind, the pace starts again from now.
+    requestedSleepMs += ms;
+    if (!clock_.isValid()) clock_.start();
+    const qint64 now = clock_.nsecsElapsed();
+    const qint64 length = static_cast<qint64>(std::max(ms, 0)) * 1000000;
+    if (anchor_ < 0 || anchor_ + length < now) anchor_ = now;
+    anchor_ += length;
+    window_.WaitUntil(clock_, anchor_);
+    if (window_.Ended()) throw ShowEnded{};
+}
+
+void QtEffectHost::ShowDirect() {
+    if (window_.Ended()) throw ShowEnded{};
+    // Paints straight to the window come tens of thousands of times in one
+    // transition, far more often than a screen can show them; they are
+    // gathered and shown every few milliseconds.
+    if (!directClock_.isValid() || directClock_.elapsed() >= 8) {
+        window_.PresentChanges();
+        directClock_.restart();
+    }
+}
+
+void Tavrelle_S::PresentChanges() {
+    // Only what the frame changed goes to the screen: most transitions touch a
+    // strip or a few blocks per frame, and a whole full-HD frame costs more
+    // than a frame's sleep on a slow X server.
+    const DC::DirtyRect d = surfaces_.Display.TakeDirty();
+    if (d.empty()) return;
+    const qreal dpr = display_->devicePixelRatioF();
+    const int x0 = static_cast<int>(std::floor(d.x0 / dpr)), y0 = static_cast<int>(std::floor(d.y0 / dpr));
+    const int x1 = static_cast<int>(std::ceil(d.x1 / dpr)), y1 = static_cast<int>(std::ceil(d.y1 / dpr));
+    display_->repaint(QRect(x0, y0, x1 - x0, y1 - y0));
+}
+
+Tavrelle_S::Tavrelle_S(SaverOptions options)
+    : options_(options),
+      host_(surfaces_, *this),
+      show_(host_, *this, Current, PictureList),
+      input_(InputRules{options.commandSwitch == '\0', SaverSettings.MouseLock == 1, Current.MusicMode == 1}),
+      covers_(this,
+              CoverInput{[this] { HandleMouseDown(); },
+                         [this](QPointF global) {
+                             // One mouse record serves every monitor, so a
+                             // move across two of them counts like one.
+                             const QPointF p = mapFromGlobal(global);
+                             HandleMouseMove(InputWatch::Window, static_cast<float>(p.x()), static_cast<float>(p.y()));
+                         },
+                         [this](QKeyEvent* event) { keyPressEvent(event); }},
+              [this] { CentreDisplay(); }) {
+    setWindowTitle(QStringLiteral("Tavrelle_Main"));
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    surfaces_.Display.trackDirty = true;
+    display_ = new DisplayArea(this, surfaces_.Display.target());
+
+    timer3_.setTimerType(Qt::PreciseTimer);
+    timer2_.setInterval(200);
+    timer1_.setInterval(1000);
+    connect(&timer3_, &QTimer::timeout, this, [this] { OnSlideTimer(); });
+    connect(&timer2_, &QTimer::timeout, this, [this] { show_.PollCd(); });
+    connect(&timer1_, &QTimer::timeout, this, [this] { show_.RestartMp3(); });
+    hostWatch_.setInterval(250);
+    connect(&hostWatch_, &QTimer::timeout, this, [this] { WatchHost(); });
+}
+
+Tavrelle_S::~Tavrelle_S() = default;
+
+void Tavrelle_S::PlaceWindow() {
+    if (options_.hostWindow != 0) {
+        // Inside a desktop screen saver's window: that program owns input and
+        // ends us; we only fill its window.
+        int w = 0, h = 0;
+        ForeignWindowSize(options_.hostWindow, w, h);
+        setWindowFlags(Qt::FramelessWindowHint);
+        winId();
+        if (QWindow* parent = QWindow::fromWinId(options_.hostWindow)) windowHandle()->setParent(parent);
+        const qreal dpr = devicePixelRatioF();
+        setGeometry(0, 0, static_cast<int>(std::ceil(w / dpr)), static_cast<int>(std::ceil(h / dpr)));
+        hostWatch_.start();
+        return;
+    }
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                   Qt::X11BypassWindowManagerHint);
+    QScreen* screen = QGuiApplication::primaryScreen();
+    setGeometry(screen ? screen->geometry() : QRect(0, 0, Current.AreaWidth, Current.AreaHeight));
+}
+
+void Tavrelle_S::CentreDisplay() {
+    const qreal dpr = devicePixelRatioF();
+    const QSize logical(static_cast<int>(std::ceil(Current.AreaWidth / dpr)),
+                        static_cast<int>(std::ceil(Current.AreaHeight / dpr)));
+    display_->resize(logical);
+    display_->move((width() - logical.width()) / 2, (height() - logical.height()) / 2);
+}
+
+void Tavrelle_S::Start() {
+    try {
+        if (options_.commandSwitch == 'S') {
+            setCursor(Qt::BlankCursor);
+            cursorHidden_ = true;
+        }
+        PlaceWindow();
+        QPalette pal = palette();
+        pal.setColor(QPalette::Window, ToQColor(static_cast<Colorref>(Current.BackColor)));
+        setPalette(pal);
+        setAutoFillBackground(true);
+
+        show_.Prepare();
+        CentreDisplay();
+
+        show();
+        // A hand-edited opacity outside 0 ... 255 would wrap around as an 8-bit
+        // value (256 gives an invisible window); it is held at the nearer end,
+        // and the file keeps what was written.
+        const auto opacity = static_cast<std::uint8_t>(std::clamp<int>(Current.Opacity, 0, 255));
+        SetWindowOpacity(this, opacity);
+        if (options_.hostWindow == 0)
+            covers_.Cover(ToQColor(static_cast<Colorref>(Current.BackColor)), cursorHidden_, opacity);
+        raise();
+        activateWindow();
+        QCoreApplication::processEvents();
+        if (options_.hostWindow == 0) {
+            grabKeyboard();
+            grabMouse();
+        }
+        show_.Begin();
+    } catch (const ShowEnded&) {
+    }
+}
+
+void Tavrelle_S::OnSlideTimer() {
+    try {
+        show_.Tick();
+    } catch (const ShowEnded&) {
+    }
+}
+
+void Tavrelle_S::WaitUntil(const QElapsedTimer& clock, qint64 deadlineNs) {
+    // Input is handled while waiting, so a key ends the show at once.
+    for (;;) {
+        const qint64 left = deadlineNs - clock.nsecsElapsed();
+        if (left <= 0 || ended_) return;
+        if (left < 1500000) {
+            // The last fraction of a millisecond is finer than a timer can wait.
+            QCoreApplication::processEvents();
+            continue;
+        }
+        QEventLoop loop;
+        QTimer deadline;
+        deadline.setTimerType(Qt::PreciseTimer);
+        deadline.setSingleShot(true);
+        connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+        deadline.start(static_cast<int>(left / 1000000) - 1);
+        sleeping_ = &loop;
+        loop.exec();
+        sleeping_ = nullptr;
+    }
+}
+
+void Tavrelle_S::WatchHost() {
+    if (!ForeignWindowExists(options_.hostWindow)) ExitShow();
+}
+
+void Tavrelle_S::Act(const std::vector<InputAction>& actions) {
+    for (InputAction a : actions) {
+        if (ended_) return;
+        switch (a) {
+            case InputAction::Exit: ExitShow(); break;
+            case InputAction::PreviousTrack: PlayPreviousTrack(); break;
+            case InputAction::NextTrack: PlayNextTrack(); break;
+        }
+    }
+}
+
+void Tavrelle_S::HandleMouseDown() {
+    if (options_.hostWindow == 0) Act(input_.MouseDown());
+}
+
+void Tavrelle_S::HandleMouseMove(InputWatch::Surface surface, float x, float y) {
+    if (options_.hostWindow == 0) Act(input_.MouseMove(surface, x, y));
+}
+
+void Tavrelle_S::paintEvent(QPaintEvent*) {
+    QPainter(this).fillRect(rect(), palette().color(QPalette::Window));
+}
+
+void Tavrelle_S::mousePressEvent(QMouseEvent*) { HandleMouseDown(); }
+
+void Tavrelle_S::mouseMoveEvent(QMouseEvent* event) {
+    const QPointF p = event->position();
+    HandleMouseMove(InputWatch::Window, static_cast<float>(p.x()), static_cast<float>(p.y()));
+}
+
+void Tavrelle_S::keyPressEvent(QKeyEvent* event) {
+    if (options_.hostWindow == 0) Act(input_.KeyDown(VirtualKeyOf(event->key(), event->modifiers())));
+}
+
+void Tavrelle_S::closeEvent(QCloseEvent* event) {
+    if (!ended_) ExitShow();
+    event->accept();
+}
+
+void Tavrelle_S::ExitShow() {
+    if (ended_) return;
+    // The desktop's locker owns the password, so there is nothing to ask here.
+    show_.StopMusic();
+    if (options_.commandSwitch == 'S') {
+        SetSaverRunning(true);
+        if (cursorHidden_) unsetCursor();
+    }
+    LastApiResult = 1;  // the desktop's own screen saver stays as it was
+    ended_ = true;
+    timer1_.stop();
+    timer2_.stop();
+    timer3_.stop();
+    hostWatch_.stop();
+    releaseKeyboard();
+    releaseMouse();
+    covers_.Release();
+    if (options_.endProcessOnExit) {
+        // The X server drops the windows and their grabs with the connection.
+        std::fflush(nullptr);
+        ::_exit(0);
+    }
+    if (sleeping_) sleeping_->quit();
+    hide();
+    QCoreApplication::exit(0);
+}
+
+}  // namespace tav

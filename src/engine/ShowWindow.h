@@ -1,0 +1,125 @@
+#pragma once
+// The saver window (class Tavrelle_S): covers the screen (or fills the window a desktop screen
+// saver lends it), shows the picture area centred on the background colour and
+// runs the slide show on its timers.
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QImage>
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+#include "effects/EffectHost.h"
+#include "engine/InputWatch.h"
+#include "engine/MonitorCovers.h"
+#include "engine/SlideShow.h"
+#include "surfaces/PictureSlots.h"
+
+namespace tav {
+
+class Tavrelle_S;
+
+// The picture area. It only presents the finished display surface.
+class DisplayArea : public QWidget {
+public:
+    DisplayArea(Tavrelle_S* owner, const Bitmap& surface);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    Tavrelle_S* owner_;
+    const Bitmap& surface_;
+};
+
+// The show's effect host: frames are painted at once, input runs between
+// frames and during sleeps, and the end of the show leaves the transition.
+class QtEffectHost : public EffectHost {
+public:
+    QtEffectHost(SlideSurfaces& surfaces, Tavrelle_S& window) : EffectHost(surfaces), window_(window) {}
+    void Refresh() override;
+    void DoEvents() override;
+    void Sleep(int ms) override;
+    void ShowDirect() override;
+    // Milliseconds of sleep asked for so far, for the measuring tool.
+    long long requestedSleepMs = 0;
+
+private:
+    Tavrelle_S& window_;
+    QElapsedTimer clock_;
+    qint64 anchor_ = -1;
+    QElapsedTimer directClock_;
+};
+
+// Thrown out of the host when input has ended the show inside a transition.
+struct ShowEnded {};
+
+struct SaverOptions {
+    char commandSwitch = 'S';        // '\0' for a start without a command line
+    unsigned long hostWindow = 0;    // a window to run inside, 0 = a window of our own
+    // End the process in ExitShow itself, once the music is off, instead of
+    // returning to the event loop: nothing else is left to do, and a worker
+    // still composing a picture is not waited for.
+    bool endProcessOnExit = false;
+};
+
+class Tavrelle_S : public QWidget, private ShowTimers {
+public:
+    explicit Tavrelle_S(SaverOptions options);
+    ~Tavrelle_S() override;
+
+    // The start-up sequence, the first transition included.
+    void Start();
+    // The single exit path.
+    void ExitShow();
+    bool Ended() const { return ended_; }
+
+    void HandleMouseDown();
+    void HandleMouseMove(InputWatch::Surface surface, float x, float y);
+    DisplayArea* Display() { return display_; }
+    // Repaints the part of the display changed since the last frame.
+    void PresentChanges();
+    QtEffectHost& effectHost() { return host_; }
+    const SlideShow& slideShow() const { return show_; }
+    // Lets input run until the deadline of `clock` (nanoseconds) or the end of the show.
+    void WaitUntil(const QElapsedTimer& clock, qint64 deadlineNs);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void SetSlideInterval(int ms) override { timer3_.setInterval(ms); }
+    void EnableSlideTimer(bool on) override { on ? timer3_.start() : timer3_.stop(); }
+    void EnableCdPoll(bool on) override { on ? timer2_.start() : timer2_.stop(); }
+    bool CdPollEnabled() const override { return timer2_.isActive(); }
+    void EnableMp3Restart(bool on) override { on ? timer1_.start() : timer1_.stop(); }
+
+    void Act(const std::vector<InputAction>& actions);
+    void PlaceWindow();
+    // Sizes the picture area in device pixels and centres it in the window.
+    void CentreDisplay();
+    void OnSlideTimer();
+    void WatchHost();
+
+    SaverOptions options_;
+    SlideSurfaces surfaces_;
+    QtEffectHost host_;
+    SlideShow show_;
+    InputWatch input_;
+    DisplayArea* display_ = nullptr;
+    MonitorCovers covers_;
+    QTimer timer1_, timer2_, timer3_, hostWatch_;
+    QEventLoop* sleeping_ = nullptr;
+    bool ended_ = false;
+    bool cursorHidden_ = false;
+};
+
+}  // namespace tav

@@ -1,0 +1,132 @@
+#include "x11/X11Windows.h"
+
+#include <QGuiApplication>
+#include <cstdlib>
+#include <string_view>
+
+// Xlib last: its macros (Bool, Status, None) clash with Qt's headers.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+namespace tav {
+
+namespace {
+
+// A window can vanish between listing and reading it; the default handler
+// would end the process on the resulting BadWindow.
+int IgnoreXErrors(Display*, XErrorEvent*) { return 0; }
+
+bool OnOffscreenPlatform() {
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        return QGuiApplication::platformName() == QLatin1String("offscreen");
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    return platform && std::string_view(platform).starts_with("offscreen");
+}
+
+std::string TextProperty(Display* display, Window window, Atom property, Atom type) {
+    Atom actualType = None;
+    int actualFormat = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char* data = nullptr;
+    std::string text;
+    if (XGetWindowProperty(display, window, property, 0, 1024, False, type, &actualType, &actualFormat, &count,
+                           &remaining, &data) == Success &&
+        data) {
+        if (actualFormat == 8) text.assign(reinterpret_cast<const char*>(data), count);
+        XFree(data);
+    }
+    return text;
+}
+
+bool Titled(Display* display, Window window, Atom netWmName, Atom utf8, const std::vector<std::string>& titles) {
+    std::string title = TextProperty(display, window, netWmName, utf8);
+    if (title.empty()) title = TextProperty(display, window, XA_WM_NAME, AnyPropertyType);
+    if (title.empty()) return false;
+    for (const std::string& wanted : titles)
+        if (title == wanted) return true;
+    return false;
+}
+
+std::vector<Window> Children(Display* display, Window window) {
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    std::vector<Window> result;
+    if (XQueryTree(display, window, &root, &parent, &children, &count) && children) {
+        result.assign(children, children + count);
+        XFree(children);
+    }
+    return result;
+}
+
+// The client windows the window manager lists; empty without one.
+std::vector<Window> ManagedClients(Display* display) {
+    Atom actualType = None;
+    int actualFormat = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char* data = nullptr;
+    std::vector<Window> clients;
+    const Atom clientList = XInternAtom(display, "_NET_CLIENT_LIST", False);
+    if (XGetWindowProperty(display, DefaultRootWindow(display), clientList, 0, 65536, False, XA_WINDOW, &actualType,
+                           &actualFormat, &count, &remaining, &data) == Success &&
+        data) {
+        // Format-32 properties come back as an array of long, whatever its width.
+        if (actualFormat == 32) {
+            const auto* ids = reinterpret_cast<const unsigned long*>(data);
+            clients.assign(ids, ids + count);
+        }
+        XFree(data);
+    }
+    return clients;
+}
+
+}  // namespace
+
+bool TopLevelWindowTitled(const std::vector<std::string>& titles) {
+    if (titles.empty() || OnOffscreenPlatform()) return false;
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return false;
+    XErrorHandler previous = XSetErrorHandler(IgnoreXErrors);
+    const Atom netWmName = XInternAtom(display, "_NET_WM_NAME", False);
+    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+    auto titled = [&](Window w) { return Titled(display, w, netWmName, utf8, titles); };
+    auto search = [&] {
+        for (Window client : ManagedClients(display))
+            if (titled(client)) return true;
+        // Windows the window manager does not manage (the saver window
+        // bypasses it, and there may be no window manager at all) are
+        // children of the root; a reparenting window manager puts the others
+        // inside a frame, one level further down.
+        for (Window top : Children(display, DefaultRootWindow(display))) {
+            if (titled(top)) return true;
+            for (Window client : Children(display, top))
+                if (titled(client)) return true;
+        }
+        return false;
+    };
+    const bool found = search();
+    XSync(display, False);
+    XSetErrorHandler(previous);
+    XCloseDisplay(display);
+    return found;
+}
+
+bool X11ScreenSize(int& width, int& height) {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return false;
+    const int screen = DefaultScreen(display);
+    width = DisplayWidth(display, screen);
+    height = DisplayHeight(display, screen);
+    XCloseDisplay(display);
+    return width > 0 && height > 0;
+}
+
+bool X11DisplayReachable(const std::string& name) {
+    if (name.empty()) return false;
+    Display* display = XOpenDisplay(name.c_str());
+    if (!display) return false;
+    XCloseDisplay(display);
+    return true;
+}
+
+}  // namespace tav
