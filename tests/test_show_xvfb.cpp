@@ -176,17 +176,26 @@ TEST_F(ShowOnX, ASecondCopyEndsAtOnceWhileAShowRuns) {
 }
 
 TEST_F(ShowOnX, PreviewDrawsInsideTheGivenWindowAndEndsWithIt) {
-    const unsigned long host = x.CreateWindow(10, 10, 152, 112);
-    Process preview({ProgramPath("tavrelle"), "/p", std::to_string(host)}, data.Env(x));
-    const auto end = std::chrono::steady_clock::now() + 20s;
-    bool drawn = false;
-    while (!drawn && std::chrono::steady_clock::now() < end) {
-        drawn = x.Pixel(2, 2, host) != 0 && x.Pixel(150, 110, host) != 0;
-        std::this_thread::sleep_for(50ms);
+    // At scale 2 an odd-sized window has a last device pixel that half a logical pixel must still reach.
+    const struct {
+        const char* scale;
+        int width, height;
+    } cases[] = {{"1", 152, 112}, {"2", 153, 113}};
+    for (const auto& c : cases) {
+        const unsigned long host = x.CreateWindow(10, 10, c.width, c.height);
+        auto env = data.Env(x);
+        env["QT_SCALE_FACTOR"] = c.scale;
+        Process preview({ProgramPath("tavrelle"), "/p", std::to_string(host)}, env);
+        const auto end = std::chrono::steady_clock::now() + 20s;
+        bool drawn = false;
+        while (!drawn && std::chrono::steady_clock::now() < end) {
+            drawn = x.Pixel(0, 0, host) != 0 && x.Pixel(c.width - 1, c.height - 1, host) != 0;
+            std::this_thread::sleep_for(50ms);
+        }
+        EXPECT_TRUE(drawn) << "the preview picture does not fill the small window at scale " << c.scale;
+        x.DestroyWindow(host);
+        EXPECT_EQ(preview.WaitExit(10s), 0) << "the preview does not end with its window at scale " << c.scale;
     }
-    EXPECT_TRUE(drawn) << "the preview picture fills the small window";
-    x.DestroyWindow(host);
-    EXPECT_EQ(preview.WaitExit(10s), 0) << "the preview ends when its window goes away";
 }
 
 TEST_F(ShowOnX, RunsInsideTheWindowADesktopSaverLendsIt) {
