@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,15 @@ TEST(RasterBitBlt, OverlappingCopyWithinOneBitmapActsAsIfThroughACopy) {
     BitBlt(dc2, 0, 0, 3, 2, &dc2, 1, 1, SRCPAINT);
     EXPECT_EQ(dc2.bitmap().pixel(0, 0), static_cast<Pixel>('a' | 'f'));
     EXPECT_EQ(dc2.bitmap().pixel(0, 1), static_cast<Pixel>('e' | 'j'));
+    // Rows from edge to edge are copied as one block, down and up.
+    DC down = Ctx(Pic({"abcd", "efgh", "ijkl"}));
+    BitBlt(down, 0, 1, 4, 2, &down, 0, 0, SRCCOPY);
+    EXPECT_TRUE(Looks(down.bitmap(), {"abcd", "abcd", "efgh"}));
+    DC up = Ctx(Pic({"abcd", "efgh", "ijkl"}));
+    BitBlt(up, 0, 0, 4, 2, &up, 0, 1, SRCPAINT);
+    EXPECT_EQ(up.bitmap().pixel(3, 0), static_cast<Pixel>('d' | 'h'));
+    EXPECT_EQ(up.bitmap().pixel(0, 1), static_cast<Pixel>('e' | 'i'));
+    EXPECT_EQ(up.bitmap().pixel(0, 2), static_cast<Pixel>('i'));
 }
 
 TEST(RasterStretchBlt, NearestNeighbourShrinkEnlargeAndMirror) {
@@ -108,6 +118,69 @@ TEST(RasterStretchBlt, NearestNeighbourShrinkEnlargeAndMirror) {
         DC dst = Ctx(Bitmap(6, 3));
         StretchBlt(dst, c.x, c.y, c.dw, c.dh, Ctx(src), c.sx, c.sy, c.sw, c.sh, SRCCOPY);
         EXPECT_TRUE(Looks(dst.bitmap(), c.want)) << c.name;
+    }
+}
+
+// The stretch rule pixel by pixel: destination column i (counted away from the
+// origin) takes source column i * |sw| / |dw| counted away from the source
+// origin, rows likewise; pixels outside either bitmap are left alone.
+void ReferenceStretch(Bitmap& d, int x, int y, int dw, int dh, const Bitmap& s, int sx, int sy, int sw, int sh,
+                      Rop rop, Pixel mask) {
+    for (int j = 0; j < std::abs(dh); ++j)
+        for (int i = 0; i < std::abs(dw); ++i) {
+            const int px = dw > 0 ? x + i : x - 1 - i, py = dh > 0 ? y + j : y - 1 - j;
+            const int ox = static_cast<int>(static_cast<long long>(i) * std::abs(sw) / std::abs(dw));
+            const int oy = static_cast<int>(static_cast<long long>(j) * std::abs(sh) / std::abs(dh));
+            const int qx = sw > 0 ? sx + ox : sx - 1 - ox, qy = sh > 0 ? sy + oy : sy - 1 - oy;
+            if (px < 0 || py < 0 || px >= d.width() || py >= d.height()) continue;
+            if (qx < 0 || qy < 0 || qx >= s.width() || qy >= s.height()) continue;
+            const Pixel v = s.pixel(qx, qy) & mask;
+            Pixel& out = d.row(py)[px];
+            out = rop == SRCAND ? out & v : rop == SRCPAINT ? out | v : rop == NOTSRCCOPY ? ~v & 0xFFFFFF : v;
+        }
+}
+
+TEST(RasterStretchBlt, WideStretchesFollowTheRulePixelByPixel) {
+    // Wide enough for the copied and filled runs of columns and the repeated
+    // rows the stretch takes short cuts through.
+    Bitmap src(70, 9);
+    for (int y = 0; y < src.height(); ++y)
+        for (int x = 0; x < src.width(); ++x) src.setPixel(x, y, 0xA00000u | (y << 8) | x);
+    struct Case {
+        const char* name;
+        int x, y, dw, dh, sx, sy, sw, sh;
+        Rop rop = SRCCOPY;
+        Pixel mask = 0xFFFFFFFFu;
+    } cases[] = {
+        {"rows only", 0, 0, 70, 20, 0, 0, 70, 9},
+        {"columns 1.875", 0, 0, 120, 9, 0, 0, 64, 9},
+        {"one column wide", 3, 1, 90, 15, 5, 2, 1, 3},
+        {"shrink by two", 0, 0, 35, 4, 0, 0, 70, 9},
+        {"mirror", 100, 20, -100, -20, 0, 0, 70, 9},
+        {"mirror source", 0, 0, 100, 20, 70, 9, -70, -9},
+        {"source half outside", -7, -3, 110, 24, -30, -2, 75, 12},
+        {"runs then table", 0, 0, 100, 9, 0, 0, 60, 9},
+        {"or with repeated rows", 2, 0, 96, 21, 10, 0, 50, 9, SRCPAINT},
+        {"and", 0, 0, 100, 20, 0, 0, 70, 9, SRCAND},
+        {"not source", 0, 0, 100, 20, 0, 0, 70, 9, NOTSRCCOPY},
+        {"masked view", 0, 0, 100, 20, 0, 0, 70, 9, SRCCOPY, 0x00FF00FFu},
+    };
+    for (const auto& c : cases) {
+        Bitmap want(110, 22, 0x123456);
+        ReferenceStretch(want, c.x, c.y, c.dw, c.dh, src, c.sx, c.sy, c.sw, c.sh, c.rop, c.mask);
+        DC dst = Ctx(Bitmap(110, 22, 0x123456));
+        if (c.mask == 0xFFFFFFFFu)
+            StretchBlt(dst, c.x, c.y, c.dw, c.dh, Ctx(src), c.sx, c.sy, c.sw, c.sh, c.rop);
+        else
+            StretchBlt(dst, c.x, c.y, c.dw, c.dh, PixelView{src.pixels().data(), 70, 9, 70, c.mask}, c.sx, c.sy,
+                       c.sw, c.sh, c.rop);
+        const Bitmap& got = dst.bitmap();
+        for (int i = 0; i < 110 * 22; ++i)
+            if (got.pixels()[i] != want.pixels()[i]) {
+                ADD_FAILURE() << c.name << ": first difference at " << i % 110 << "," << i / 110 << ": got " << std::hex
+                              << got.pixels()[i] << " want " << want.pixels()[i];
+                break;
+            }
     }
 }
 

@@ -1,6 +1,7 @@
 // The renderer as a user runs it: options, exit status and the JSON figures.
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -13,6 +14,7 @@
 #include "effects/RecordingHost.h"
 #include "picturewriters/PictureWriters.h"
 #include "render/Crc32.h"
+#include "render/FrameWriter.h"
 #include "render/RenderOptions.h"
 #include "support/effect_harness.h"
 #include "support/xvfb_session.h"
@@ -104,11 +106,43 @@ TEST(RenderTool, ListHasEveryEffectAndFramesAreWritten) {
     EXPECT_EQ(list.out.count('\n'), 143);
     EXPECT_TRUE(list.out.startsWith("  1 StripSequenceWipe 1, 1, 1\n")) << list.out.left(60).toStdString();
 
+    // Every frame file holds the very frame the checksum of its number describes.
     QTemporaryDir dir;
-    const ToolRun r = Render({"--effect", "41", "--size", "64x64", "--frames", dir.path(), "--back-color", "FF8800"});
+    const ToolRun r = Render(
+        {"--effect", "41", "--size", "64x48", "--frames", dir.path(), "--back-color", "FF8800", "--stats"});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_TRUE(QFile::exists(dir.filePath("frame_0001.png")));
-    EXPECT_TRUE(QFile::exists(dir.filePath("frame_0005.png")));
+    const QJsonArray crcs = QJsonDocument::fromJson(r.out).object()["frame_crc32"].toArray();
+    ASSERT_GE(crcs.size(), 5);
+    for (int n = 1; n <= crcs.size(); ++n) {
+        const QString name = dir.filePath(QString::asprintf("frame_%04d.png", n));
+        const QImage image = QImage(name).convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(image.size(), QSize(64, 48)) << name.toStdString();
+        Bitmap frame(64, 48);
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < 64; ++x) frame.setPixel(x, y, image.pixel(x, y) & 0xFFFFFFu);
+        EXPECT_EQ(FrameCrc32(frame), static_cast<std::uint32_t>(crcs[n - 1].toDouble())) << name.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath(QString::asprintf("frame_%04d.png", int(crcs.size()) + 1))));
+}
+
+TEST(RenderTool, PngFramesDecodeToTheirPixels) {
+    struct Case {
+        int w, h;
+        Pixel seed;
+    } cases[] = {{1, 1, 0}, {3, 2, 0xFFFFFF}, {17, 5, 0x123456}, {300, 3, 0xABCDEF}};
+    for (const auto& c : cases) {
+        Bitmap frame(c.w, c.h);
+        Pixel v = c.seed;
+        for (Pixel& p : frame.pixels()) p = (v = v * 1103515245u + 12345u) & 0xFFFFFFu;
+        const std::vector<unsigned char> png = EncodePng(frame);
+        const QImage image = QImage::fromData(png.data(), static_cast<int>(png.size()), "PNG");
+        ASSERT_EQ(image.size(), QSize(c.w, c.h)) << c.w << "x" << c.h;
+        for (int i = 0; i < c.w * c.h; ++i)
+            if ((image.pixel(i % c.w, i / c.w) & 0xFFFFFFu) != frame.pixels()[i]) {
+                ADD_FAILURE() << c.w << "x" << c.h << ": pixel " << i % c.w << "," << i / c.w << " differs";
+                break;
+            }
+    }
 }
 
 // A solid HEIC photo goes out, a PNG with a transparent middle comes in on a red ground.

@@ -4,7 +4,7 @@
 #include <random>
 
 #include "storage/IniFile.h"
-#include "storage/TextUtil.h"
+#include "base/Text.h"
 #include "support/storage_temp_folder.h"
 
 namespace tav {

@@ -9,4 +9,6 @@ if(TARGET benchmark::benchmark)
     add_executable(${name} ${src})
     target_link_libraries(${name} PRIVATE tavrelle_core tavrelle_picture_writers benchmark::benchmark)
   endforeach()
+  # The renderer's checksum and frame writer live in its own library.
+  target_link_libraries(bench_render PRIVATE tavrelle_render_lib)
 endif()

@@ -37,18 +37,6 @@ std::int16_t ParseCdTrack(const QString& text, std::int16_t previous) {
 
 QString FormatCdTrack(std::int16_t track) { return track == 0 ? QString() : QString::number(track); }
 
-QColor ColorFromColorRef(std::int32_t colorRef) {
-    const auto c = static_cast<std::uint32_t>(colorRef);
-    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
-}
-
-std::int32_t ColorRefFromColor(const QColor& colour) {
-    const QColor rgb = colour.toRgb();
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(rgb.red()) |
-                                     (static_cast<std::uint32_t>(rgb.green()) << 8) |
-                                     (static_cast<std::uint32_t>(rgb.blue()) << 16));
-}
-
 namespace {
 const char16_t* const kWeekdayNames[7] = {u"日曜日", u"月曜日", u"火曜日", u"水曜日", u"木曜日", u"金曜日", u"土曜日"};
 }

@@ -27,10 +27,6 @@ std::int16_t ParseCdTrack(const QString& text, std::int16_t previous);
 // The combo text of a track: empty for 0, else the decimal number.
 QString FormatCdTrack(std::int16_t track);
 
-// COLORREF 0x00BBGGRR and Qt colours.
-QColor ColorFromColorRef(std::int32_t colorRef);
-std::int32_t ColorRefFromColor(const QColor& colour);
-
 // Row labels of the schedule dialog: weekday 0 (Sunday) ... 6 as four
 // characters ("日曜日 "), the bare weekday name ("日曜日"), and hour 0 ... 23
 // as eight characters (" 9時～10時 ").

@@ -9,13 +9,12 @@
 #include <set>
 #include <system_error>
 
+#include "base/Text.h"
 #include "startup/WindowHelpers.h"
 
 namespace tav {
 
 namespace {
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::string NameOf(const std::string& path) {
     const auto cut = path.find_last_of('/');

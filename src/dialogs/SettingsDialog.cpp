@@ -12,11 +12,12 @@
 
 #include <cstddef>
 
+#include "base/Colour.h"
 #include "dialogs/DialogPictures.h"
 #include "dialogs/DialogValues.h"
 #include "dialogs/FolderScan.h"
-#include "dialogs/SystemDialogs.h"
 #include "dialogs/ScheduleDialog.h"
+#include "dialogs/SystemDialogs.h"
 #include "pictures/PictureLoader.h"
 #include "startup/Entry.h"
 #include "startup/SharedState.h"
@@ -418,7 +419,7 @@ std::vector<std::string> Tavrelle_P::ListEntries() const {
 void Tavrelle_P::SetBackColour(std::int32_t colorRef) {
     backColour_ = colorRef;
     QPalette pal = lbl_C->palette();
-    pal.setColor(QPalette::Window, ColorFromColorRef(colorRef));
+    pal.setColor(QPalette::Window, ColorFromColorref(static_cast<Colorref>(colorRef)));
     lbl_C->setPalette(pal);
 }
 

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPalette>
 
+#include "base/Colour.h"
 #include "dialogs/DialogValues.h"
 #include "startup/SharedState.h"
 
@@ -35,10 +36,10 @@ public:
 
     std::optional<std::int32_t> ChooseColour(QWidget* owner, std::int32_t initial,
                                              const std::array<std::int32_t, 16>& customColours) override {
-        for (int i = 0; i < 16; ++i) QColorDialog::setCustomColor(i, ColorFromColorRef(customColours[i]));
-        const QColor chosen = QColorDialog::getColor(ColorFromColorRef(initial), owner);
+        for (int i = 0; i < 16; ++i) QColorDialog::setCustomColor(i, ColorFromColorref(static_cast<Colorref>(customColours[i])));
+        const QColor chosen = QColorDialog::getColor(ColorFromColorref(static_cast<Colorref>(initial)), owner);
         if (!chosen.isValid()) return std::nullopt;
-        return ColorRefFromColor(chosen);
+        return static_cast<std::int32_t>(ColorrefFromColor(chosen));
     }
 
     void ShowMessage(QWidget* owner, const QString& title, const QString& text) override {
@@ -70,9 +71,9 @@ std::array<std::int32_t, 16> SystemColours() {
         QPalette::Window,     QPalette::Highlight,  QPalette::HighlightedText, QPalette::Button,
     };
     std::array<std::int32_t, 16> colours{};
-    for (int i = 0; i < 16; ++i) colours[i] = ColorRefFromColor(pal.color(QPalette::Active, roles[i]));
+    for (int i = 0; i < 16; ++i) colours[i] = static_cast<std::int32_t>(ColorrefFromColor(pal.color(QPalette::Active, roles[i])));
     // The inactive caption is the inactive highlight.
-    colours[3] = ColorRefFromColor(pal.color(QPalette::Inactive, QPalette::Highlight));
+    colours[3] = static_cast<std::int32_t>(ColorrefFromColor(pal.color(QPalette::Inactive, QPalette::Highlight)));
     return colours;
 }
 

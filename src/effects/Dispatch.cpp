@@ -5,6 +5,7 @@
 namespace tav {
 
 void RunTransition(EffectHost& host) {
+    host.BeginTransition();
     SetStretchBltMode(host.Display(), COLORONCOLOR);
     if (const EffectEntry* entry = FindEffect(host.EffectNumber)) {
         InvokeEffect(host, *entry);

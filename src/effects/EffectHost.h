@@ -64,6 +64,9 @@ public:
     // Lets pending window messages (input) run.
     virtual void DoEvents() = 0;
     virtual void Sleep(int ms) = 0;
+    // A transition begins: a host that really sleeps keeps the sleeps from
+    // here on against one running deadline.
+    virtual void BeginTransition() {}
     // Shows what was drawn on Display at once, for the routine that draws
     // straight to the window; it is not a frame.
     virtual void ShowDirect() {}

@@ -39,11 +39,15 @@ void OverlayFlashWipe(EffectHost& h, std::int16_t mode, std::int16_t axis) {
                 h.Sleep(200);
             }
         } else {
+            // The wipe covers [0, s) of the incoming picture; the frames before
+            // already copied [0, previous), so only the new band is drawn.
+            const long long previous = std::min(std::max(offset() - step, 0LL), length);
+            const int from = static_cast<int>(previous);
             const int s = static_cast<int>(offset());
             if (axis == 1)
-                BitBlt(dst, 0, 0, s, hgt, in, 0, 0, SRCCOPY);
+                BitBlt(dst, from, 0, s - from, hgt, in, from, 0, SRCCOPY);
             else
-                BitBlt(dst, 0, 0, w, s, in, 0, 0, SRCCOPY);
+                BitBlt(dst, 0, from, w, s - from, in, 0, from, SRCCOPY);
             ++h.EffectFrame;
             if (offset() > length) ShowIncomingPicture(h);
             h.Sleep(10);

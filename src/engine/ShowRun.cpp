@@ -7,13 +7,16 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
+#include "base/Text.h"
 #include "engine/ShowWindow.h"
-#include "x11/ForeignWindow.h"
 #include "platform/Random.h"
 #include "startup/Entry.h"
 #include "startup/InstanceLock.h"
 #include "startup/SharedState.h"
+#include "x11/ForeignWindow.h"
 
 namespace tav {
 
@@ -28,8 +31,9 @@ unsigned long SaverHostWindow() {
 
 int RunSlideShow() {
     const QStringList args = QCoreApplication::arguments();
-    std::string line;
-    for (int i = 1; i < args.size(); ++i) line += (i > 1 ? " " : "") + args[i].toStdString();
+    std::vector<std::string> words;
+    for (int i = 1; i < args.size(); ++i) words.push_back(args[i].toStdString());
+    const std::string line = JoinWithBlanks(words);
     SaverOptions options;
     options.commandSwitch = line.empty() ? '\0' : ParseCommandLine(line).Switch;
     if (options.commandSwitch == '\0' && !line.empty()) options.commandSwitch = 'S';

@@ -14,20 +14,22 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <thread>
 
+#include "base/Colour.h"
 #include "engine/VirtualKeys.h"
 #include "music/BackgroundMusic.h"
-#include "x11/ForeignWindow.h"
 #include "startup/SharedState.h"
 #include "startup/WindowHelpers.h"
+#include "x11/ForeignWindow.h"
 
 namespace tav {
 
 namespace {
 
-QColor ToQColor(Colorref c) { return QColor::fromRgb(ColorrefToPixel(c)); }
 
 }  // namespace
 
@@ -60,6 +62,7 @@ void DisplayArea::mouseMoveEvent(QMouseEvent* event) {
 
 void QtEffectHost::Refresh() {
     if (window_.Ended()) throw ShowEnded{};
+    ++frames;
     window_.PresentChanges();
 }
 
@@ -68,18 +71,26 @@ void QtEffectHost::DoEvents() {
     if (window_.Ended()) throw ShowEnded{};
 }
 
+void QtEffectHost::BeginTransition() {
+    if (!clock_.isValid()) clock_.start();
+    deadline_ = clock_.nsecsElapsed();
+}
+
 void QtEffectHost::Sleep(int ms) {
     if (window_.Ended()) throw ShowEnded{};
-    // Frames are paced from the end of the previous sleep, so the time spent
-    // drawing and presenting a frame is part of its sleep rather than added to
-    // it; when drawing falls behind, the pace starts again from now.
+    // Every sleep ends at the transition's start plus all its sleeps so far, so
+    // drawing and presenting a frame are part of the sleep that follows it, and
+    // a frame that came late is made up by the next sleeps instead of
+    // lengthening the whole transition.
     requestedSleepMs += ms;
-    if (!clock_.isValid()) clock_.start();
-    const qint64 now = clock_.nsecsElapsed();
-    const qint64 length = static_cast<qint64>(std::max(ms, 0)) * 1000000;
-    if (anchor_ < 0 || anchor_ + length < now) anchor_ = now;
-    anchor_ += length;
-    window_.WaitUntil(clock_, anchor_);
+    if (!clock_.isValid()) BeginTransition();
+    deadline_ += static_cast<qint64>(std::max(ms, 0)) * 1000000;
+    if (deadline_ <= clock_.nsecsElapsed()) {
+        // Behind time: no wait, but input still gets its turn.
+        QCoreApplication::processEvents();
+    } else {
+        window_.WaitUntil(clock_, deadline_);
+    }
     if (window_.Ended()) throw ShowEnded{};
 }
 
@@ -176,7 +187,7 @@ void Tavrelle_S::Start() {
         }
         PlaceWindow();
         QPalette pal = palette();
-        pal.setColor(QPalette::Window, ToQColor(static_cast<Colorref>(Current.BackColor)));
+        pal.setColor(QPalette::Window, ColorFromColorref(static_cast<Colorref>(Current.BackColor)));
         setPalette(pal);
         setAutoFillBackground(true);
 
@@ -190,7 +201,7 @@ void Tavrelle_S::Start() {
         const auto opacity = static_cast<std::uint8_t>(std::clamp<int>(Current.Opacity, 0, 255));
         SetWindowOpacity(this, opacity);
         if (options_.hostWindow == 0)
-            covers_.Cover(ToQColor(static_cast<Colorref>(Current.BackColor)), cursorHidden_, opacity);
+            covers_.Cover(ColorFromColorref(static_cast<Colorref>(Current.BackColor)), cursorHidden_, opacity);
         raise();
         activateWindow();
         QCoreApplication::processEvents();
@@ -216,9 +227,14 @@ void Tavrelle_S::WaitUntil(const QElapsedTimer& clock, qint64 deadlineNs) {
         const qint64 left = deadlineNs - clock.nsecsElapsed();
         if (left <= 0 || ended_) return;
         if (left < 1500000) {
-            // The last fraction of a millisecond is finer than a timer can wait.
+            // The last fraction of a millisecond is finer than a timer can
+            // wait. Input gets its turn, then the thread sleeps to the deadline
+            // rather than spinning, which would take the processor from the X
+            // server that is still showing the frame.
             QCoreApplication::processEvents();
-            continue;
+            const qint64 rest = deadlineNs - clock.nsecsElapsed();
+            if (rest > 0 && !ended_) std::this_thread::sleep_for(std::chrono::nanoseconds(rest));
+            return;
         }
         QEventLoop loop;
         QTimer deadline;

@@ -44,14 +44,17 @@ public:
     void Refresh() override;
     void DoEvents() override;
     void Sleep(int ms) override;
+    void BeginTransition() override;
     void ShowDirect() override;
     // Milliseconds of sleep asked for so far, for the measuring tool.
     long long requestedSleepMs = 0;
+    // Frames presented so far, for the same.
+    long long frames = 0;
 
 private:
     Tavrelle_S& window_;
     QElapsedTimer clock_;
-    qint64 anchor_ = -1;
+    qint64 deadline_ = 0;  // nanoseconds on clock_: the transition's start plus its sleeps so far
     QElapsedTimer directClock_;
 };
 

@@ -1,6 +1,7 @@
 #include "engine/SlideShow.h"
 
 #include <chrono>
+#include <ctime>
 #include <system_error>
 #include <thread>
 
@@ -131,6 +132,14 @@ void SlideShow::Prepare() {
     }
 }
 
+namespace {
+double ThreadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+}  // namespace
+
 void SlideShow::Transition() {
     inTransition_ = true;
     // The flag comes down however the transition ends, also when the show ends inside it.
@@ -139,9 +148,11 @@ void SlideShow::Transition() {
         ~Guard() { flag = false; }
     } guard{inTransition_};
     const auto start = std::chrono::steady_clock::now();
+    const double cpuStart = ThreadCpuMs();
     ++transitions_;
     RunTransition(host_);
     lastTransitionMs_ = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    lastTransitionCpuMs_ = ThreadCpuMs() - cpuStart;
 }
 
 void SlideShow::Begin() {

@@ -80,6 +80,8 @@ public:
     int CurrentIndex() const { return currentIndex_; }
     // Wall time of the latest transition, for the measuring tool.
     double LastTransitionMs() const { return lastTransitionMs_; }
+    // CPU time the window's thread spent in it (drawing and presenting).
+    double LastTransitionCpuMs() const { return lastTransitionCpuMs_; }
     bool InTransition() const { return inTransition_; }
     bool FirstPictureShown() const { return firstShown_; }
     int TransitionCount() const { return transitions_; }
@@ -116,6 +118,7 @@ private:
     int giveUpMs_ = kGiveUpMs;
     bool inTransition_ = false;
     double lastTransitionMs_ = 0;
+    double lastTransitionCpuMs_ = 0;
 };
 
 }  // namespace tav

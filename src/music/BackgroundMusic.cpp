@@ -1,6 +1,7 @@
 // Background music, the Tavrelle_BGM module.
 #include "music/BackgroundMusic.h"
 
+#include "base/Text.h"
 #include "music/mci/MciInterpreter.h"
 #include "music/mci/Sound.h"
 #include "startup/SharedState.h"
@@ -78,10 +79,7 @@ std::optional<int> RoundToInt16(double value)
 
 bool ContainsErr(const std::string& text)
 {
-    std::string upper = text;
-    for (char& c : upper)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return upper.find("ERR") != std::string::npos;
+    return UpperAscii(text).find("ERR") != std::string::npos;
 }
 
 void PlayNeighbourTrack(int step)
@@ -226,9 +224,7 @@ void StopWav() { LastApiResult = Api().PlaySound(nullptr, nullptr, 0); }
 
 MusicFileKind MusicFileKindOf(const std::string& path)
 {
-    std::string last = path.size() > 3 ? path.substr(path.size() - 3) : path;
-    for (char& c : last)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    const std::string last = UpperAscii(path.size() > 3 ? path.substr(path.size() - 3) : path);
     if (last == "WAV") return MusicFileKind::Wav;
     if (last == "MP3") return MusicFileKind::Mp3;
     return MusicFileKind::Other;

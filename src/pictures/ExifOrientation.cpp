@@ -1,5 +1,7 @@
 #include "pictures/ExifOrientation.h"
 
+#include "base/LittleEndian.h"
+
 #include <QTransform>
 
 #include <cstdint>
@@ -14,7 +16,7 @@ int ExifOrientation(QByteArrayView exif) {
     const bool little = data[0] == 'I' && data[1] == 'I';
     if (!little && !(data[0] == 'M' && data[1] == 'M')) return 0;
     const auto read16 = [&](std::uint64_t at) -> unsigned {
-        return little ? data[at] | (data[at + 1] << 8) : (data[at] << 8) | data[at + 1];
+        return little ? ReadU16(data + at) : (data[at] << 8) | data[at + 1];
     };
     const auto read32 = [&](std::uint64_t at) -> std::uint64_t {
         return little ? std::uint64_t(read16(at)) | (std::uint64_t(read16(at + 2)) << 16)

@@ -1,11 +1,12 @@
 #include "pictures/PictureLoader.h"
 
-#include "pictures/WmfPlayer.h"
+#include "base/LittleEndian.h"
 #include "pictures/HeifLoader.h"
 #include "pictures/PngLoader.h"
 #include "pictures/RasterDecode.h"
 #include "pictures/TiffLoader.h"
 #include "pictures/WebpLoader.h"
+#include "pictures/WmfPlayer.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -88,9 +89,9 @@ PictureFormat SniffPictureFormat(const unsigned char* data, std::size_t size) {
     }
     if (size >= 4 && data[0] == 0xD7 && data[1] == 0xCD && data[2] == 0xC6 && data[3] == 0x9A) return PictureFormat::Wmf;
     if (size >= 6) {
-        const unsigned type = data[0] | (data[1] << 8);
-        const unsigned headerWords = data[2] | (data[3] << 8);
-        const unsigned version = data[4] | (data[5] << 8);
+        const unsigned type = ReadU16(data);
+        const unsigned headerWords = ReadU16(data + 2);
+        const unsigned version = ReadU16(data + 4);
         if ((type == 1 || type == 2) && headerWords == 9 && (version == 0x0100 || version == 0x0300))
             return PictureFormat::Wmf;
     }

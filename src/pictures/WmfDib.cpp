@@ -1,5 +1,6 @@
 #include "pictures/WmfDib.h"
 
+#include "base/LittleEndian.h"
 #include "pictures/PictureLoader.h"
 
 #include <QBuffer>
@@ -11,11 +12,6 @@
 namespace tav {
 namespace {
 
-std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-std::uint32_t U32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
 void Put16(QByteArray& out, std::uint16_t v) {
     out.append(char(v & 0xFF));
     out.append(char(v >> 8));
@@ -28,22 +24,22 @@ void Put32(QByteArray& out, std::uint32_t v) {
 
 QImage DecodeDib(const std::uint8_t* data, std::size_t size, bool* bottomUp) {
     if (size < 12) return {};
-    const std::uint32_t headerSize = U32(data);
+    const std::uint32_t headerSize = ReadU32(data);
     long long width, height;
     unsigned bitCount;
     std::uint32_t compression = 0, colorsUsed = 0;
     bool core = false;
     if (headerSize == 12) {
         core = true;
-        width = U16(data + 4);
-        height = U16(data + 6);
-        bitCount = U16(data + 10);
+        width = ReadU16(data + 4);
+        height = ReadU16(data + 6);
+        bitCount = ReadU16(data + 10);
     } else if (headerSize >= 40 && headerSize <= size) {
-        width = static_cast<std::int32_t>(U32(data + 4));
-        height = static_cast<std::int32_t>(U32(data + 8));
-        bitCount = U16(data + 14);
-        compression = U32(data + 16);
-        colorsUsed = U32(data + 32);
+        width = static_cast<std::int32_t>(ReadU32(data + 4));
+        height = static_cast<std::int32_t>(ReadU32(data + 8));
+        bitCount = ReadU16(data + 14);
+        compression = ReadU32(data + 16);
+        colorsUsed = ReadU32(data + 32);
     } else {
         return {};
     }

@@ -1,5 +1,7 @@
 #include "pictures/WmfPlayer.h"
 
+#include "base/Colour.h"
+#include "base/LittleEndian.h"
 #include "pictures/WmfDib.h"
 #include "pictures/WmfRecords.h"
 
@@ -24,12 +26,6 @@ namespace {
 
 using namespace wmf;
 
-std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-std::int16_t I16(const std::uint8_t* p) { return static_cast<std::int16_t>(U16(p)); }
-std::uint32_t U32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
 
 bool IsDrawingRecord(std::uint16_t f);
 
@@ -57,9 +53,9 @@ public:
     Params(const std::uint8_t* p, std::size_t words) : p_(p), words_(words) {}
     std::size_t words() const { return words_; }
     bool has(std::size_t n) const { return n <= words_; }
-    std::int16_t s(std::size_t i) const { return i < words_ ? I16(p_ + 2 * i) : 0; }
-    std::uint16_t u(std::size_t i) const { return i < words_ ? U16(p_ + 2 * i) : 0; }
-    std::uint32_t u32(std::size_t i) const { return i + 1 < words_ ? U32(p_ + 2 * i) : 0; }
+    std::int16_t s(std::size_t i) const { return i < words_ ? ReadI16(p_ + 2 * i) : 0; }
+    std::uint16_t u(std::size_t i) const { return i < words_ ? ReadU16(p_ + 2 * i) : 0; }
+    std::uint32_t u32(std::size_t i) const { return i + 1 < words_ ? ReadU32(p_ + 2 * i) : 0; }
     const std::uint8_t* bytes(std::size_t wordIndex) const { return p_ + 2 * wordIndex; }
     std::size_t bytesFrom(std::size_t wordIndex) const { return wordIndex < words_ ? 2 * (words_ - wordIndex) : 0; }
 
@@ -68,7 +64,6 @@ private:
     std::size_t words_;
 };
 
-QColor ColorRef(std::uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
 struct PenObj {
     int style = 0;   // PS_SOLID, the low four bits of the pen style
@@ -179,8 +174,8 @@ public:
     WmfPlayStats play() {
         std::size_t pos = info_.firstRecord;
         while (pos + 6 <= size_) {
-            const std::uint32_t sizeWords = U32(data_ + pos);
-            const std::uint16_t function = U16(data_ + pos + 4);
+            const std::uint32_t sizeWords = ReadU32(data_ + pos);
+            const std::uint16_t function = ReadU16(data_ + pos + 4);
             if (sizeWords < 3 || sizeWords > (size_ - pos) / 2) {
                 stats_.damaged = true;
                 break;
@@ -267,11 +262,11 @@ private:
             return true;
         case kSetBkColor:
             if (!p.has(2)) return false;
-            dc_.bkColor = ColorRef(p.u32(0));
+            dc_.bkColor = ColorFromColorref(p.u32(0));
             return true;
         case kSetTextColor:
             if (!p.has(2)) return false;
-            dc_.textColor = ColorRef(p.u32(0));
+            dc_.textColor = ColorFromColorref(p.u32(0));
             return true;
         case kSetBkMode:
             if (!p.has(1)) return false;
@@ -319,7 +314,7 @@ private:
             pen.endCap = p.u(0) & 0x0F00;
             pen.join = p.u(0) & 0xF000;
             pen.width = std::abs(int(p.s(1)));
-            pen.color = ColorRef(p.u32(3));
+            pen.color = ColorFromColorref(p.u32(3));
             addObject(MakeObject(pen));
             return true;
         }
@@ -327,7 +322,7 @@ private:
             if (!p.has(4)) return addObject(Object{}), false;
             BrushObj brush;
             brush.style = p.u(0);
-            brush.color = ColorRef(p.u32(1));
+            brush.color = ColorFromColorref(p.u32(1));
             brush.hatch = p.u(3);
             addObject(MakeObject(brush));
             return true;
@@ -448,7 +443,7 @@ private:
             if (!p.has(4)) return false;
             const QPointF d = toDevice(QPointF(p.s(3), p.s(2)));
             if (!inLimits(d)) return true;
-            painter_.fillRect(QRectF(std::floor(d.x()), std::floor(d.y()), 1, 1), ColorRef(p.u32(0)));
+            painter_.fillRect(QRectF(std::floor(d.x()), std::floor(d.y()), 1, 1), ColorFromColorref(p.u32(0)));
             return true;
         }
         case kIntersectClipRect:
@@ -968,8 +963,8 @@ bool ScanWindow(const std::uint8_t* data, std::size_t size, std::size_t pos, QRe
     bool haveExt = false;
     bool drawn = false;
     for (int guard = 0; pos + 6 <= size && guard < 1000000; ++guard) {
-        const std::uint32_t words = U32(data + pos);
-        const std::uint16_t f = U16(data + pos + 4);
+        const std::uint32_t words = ReadU32(data + pos);
+        const std::uint16_t f = ReadU16(data + pos + 4);
         if (words < 3 || words > (size - pos) / 2 || f == kEof) break;
         const Params p(data + pos + 6, words - 3);
         if (f == kSetWindowOrg && p.has(2) && !(drawn && haveExt)) {
@@ -996,19 +991,19 @@ bool ReadWmfInfo(const QByteArray& bytes, WmfInfo& info) {
     const std::size_t size = static_cast<std::size_t>(bytes.size());
     info = WmfInfo{};
     std::size_t pos = 0;
-    if (size >= kPlaceableSize && U32(data) == kPlaceableKey) {
+    if (size >= kPlaceableSize && ReadU32(data) == kPlaceableKey) {
         info.placeable = true;
-        const int left = I16(data + 6), top = I16(data + 8), right = I16(data + 10), bottom = I16(data + 12);
-        info.unitsPerInch = U16(data + 14);
+        const int left = ReadI16(data + 6), top = ReadI16(data + 8), right = ReadI16(data + 10), bottom = ReadI16(data + 12);
+        info.unitsPerInch = ReadU16(data + 14);
         info.frame = QRect(QPoint(left, top), QSize(right - left, bottom - top));
         pos = kPlaceableSize;
     }
     if (size < pos + kHeaderSize) return false;
-    const std::uint16_t type = U16(data + pos);
-    const std::uint16_t headerWords = U16(data + pos + 2);
-    const std::uint16_t version = U16(data + pos + 4);
+    const std::uint16_t type = ReadU16(data + pos);
+    const std::uint16_t headerWords = ReadU16(data + pos + 2);
+    const std::uint16_t version = ReadU16(data + pos + 4);
     if ((type != 1 && type != 2) || headerWords != 9 || (version != 0x0100 && version != 0x0300)) return false;
-    info.objectCount = U16(data + pos + 12);
+    info.objectCount = ReadU16(data + pos + 12);
     info.firstRecord = pos + kHeaderSize;
 
     long long w, h;

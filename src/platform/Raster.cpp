@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 namespace tav {
 
@@ -72,22 +73,23 @@ int RoundEven(double v) {
 namespace {
 
 // Row kernels. Callers must do clipping: `n` pixels are valid in both rows.
-// The loops are plain so the compiler vectorises them.
-void RowCopy(Pixel* d, const Pixel* s, int n) { std::memmove(d, s, static_cast<std::size_t>(n) * 4); }
-void RowAnd(Pixel* __restrict d, const Pixel* __restrict s, int n) {
-    for (int i = 0; i < n; ++i) d[i] &= s[i];
+// The loops are plain so the compiler vectorises them. A caller whose rows
+// follow one another without a gap passes them all as one long row.
+void RowCopy(Pixel* d, const Pixel* s, std::size_t n) { std::memmove(d, s, n * 4); }
+void RowAnd(Pixel* __restrict d, const Pixel* __restrict s, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) d[i] &= s[i];
 }
-void RowOr(Pixel* __restrict d, const Pixel* __restrict s, int n) {
-    for (int i = 0; i < n; ++i) d[i] |= s[i];
+void RowOr(Pixel* __restrict d, const Pixel* __restrict s, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) d[i] |= s[i];
 }
-void RowNotSrc(Pixel* __restrict d, const Pixel* __restrict s, int n) {
-    for (int i = 0; i < n; ++i) d[i] = ~s[i] & 0x00FFFFFFu;
+void RowNotSrc(Pixel* __restrict d, const Pixel* __restrict s, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) d[i] = ~s[i] & 0x00FFFFFFu;
 }
-void RowInvertDst(Pixel* d, int n) {
-    for (int i = 0; i < n; ++i) d[i] = ~d[i] & 0x00FFFFFFu;
+void RowInvertDst(Pixel* d, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) d[i] = ~d[i] & 0x00FFFFFFu;
 }
 
-void ApplyRow(Rop rop, Pixel* d, const Pixel* s, int n) {
+void ApplyRow(Rop rop, Pixel* d, const Pixel* s, std::size_t n) {
     switch (rop) {
         case Rop::SrcCopy: RowCopy(d, s, n); break;
         case Rop::SrcAnd: RowAnd(d, s, n); break;
@@ -118,8 +120,12 @@ void BitBlt(DC& dst, int x, int y, int w, int h, const DC* src, int sx, int sy, 
     if (!NeedsSource(rop)) {
         int dummyX = 0, dummyY = 0;
         if (!ClipSpan(x, w, db.width(), dummyX) || !ClipSpan(y, h, db.height(), dummyY)) return;
-        for (int r = 0; r < h; ++r) RowInvertDst(db.row(y + r) + x, w);
         MarkDirty(dst, x, y, w, h);
+        if (w == db.width()) {
+            RowInvertDst(db.row(y), static_cast<std::size_t>(w) * h);
+            return;
+        }
+        for (int r = 0; r < h; ++r) RowInvertDst(db.row(y + r) + x, w);
         return;
     }
     if (!src) return;
@@ -129,12 +135,26 @@ void BitBlt(DC& dst, int x, int y, int w, int h, const DC* src, int sx, int sy, 
     if (!ClipSpan(sx, w, sb.width(), x) || !ClipSpan(sy, h, sb.height(), y)) return;
     MarkDirty(dst, x, y, w, h);
 
+    // Rows that span both bitmaps from edge to edge follow one another without a
+    // gap, so the whole block is one long row: one call instead of one per row.
+    const bool block = w == db.width() && w == sb.width();
+    const std::size_t area = static_cast<std::size_t>(w) * h;
     const bool same = &db == &sb;
     if (same && rop != Rop::SrcCopy) {
         // Overlapping reads and writes in one bitmap: read from a copy of the rows.
-        std::vector<Pixel> tmp(static_cast<std::size_t>(w) * h);
+        std::vector<Pixel> tmp(area);
+        if (block) {
+            std::memcpy(tmp.data(), sb.row(sy), area * 4);
+            ApplyRow(rop, db.row(y), tmp.data(), area);
+            return;
+        }
         for (int r = 0; r < h; ++r) std::memcpy(tmp.data() + static_cast<std::size_t>(r) * w, sb.row(sy + r) + sx, w * 4u);
         for (int r = 0; r < h; ++r) ApplyRow(rop, db.row(y + r) + x, tmp.data() + static_cast<std::size_t>(r) * w, w);
+        return;
+    }
+    if (block) {
+        // memmove copes with a block moved within its own bitmap.
+        ApplyRow(rop, db.row(y), sb.row(sy), area);
         return;
     }
     if (same && y > sy) {
@@ -185,6 +205,70 @@ bool MapAxis(int d, int dn, int s, int sn, int dlimit, int slimit, AxisMap& out)
 
 namespace {
 
+// A stretch of destination columns with one way of reading the source: a run
+// of consecutive source columns is one copy, a run of one repeated source
+// column is one fill, anything else reads column by column through the table.
+struct ColumnRun {
+    enum Kind { Copy, Fill, Gather } kind;
+    int start;  // first destination index, relative to the first column written
+    int length;
+};
+
+std::vector<ColumnRun> ColumnRuns(const std::vector<int>& src) {
+    // Shorter runs than this are read through the table: a call costs more than it saves.
+    constexpr int kMinRun = 16;
+    std::vector<ColumnRun> runs;
+    const int n = static_cast<int>(src.size());
+    int i = 0;
+    while (i < n) {
+        if (src[i] < 0) {
+            ++i;
+            continue;
+        }
+        int j = i + 1;
+        const int step = j < n && src[j] >= 0 ? src[j] - src[i] : 1;
+        while (j < n && src[j] >= 0 && src[j] - src[j - 1] == step) ++j;
+        if (j - i >= kMinRun && (step == 1 || step == 0)) {
+            runs.push_back({step == 1 ? ColumnRun::Copy : ColumnRun::Fill, i, j - i});
+        } else {
+            // The last column of a run may begin the next one, with another step;
+            // the rest is read through the table.
+            j = std::max(i + 1, j - 1);
+            if (!runs.empty() && runs.back().kind == ColumnRun::Gather && runs.back().start + runs.back().length == i)
+                runs.back().length += j - i;
+            else
+                runs.push_back({ColumnRun::Gather, i, j - i});
+        }
+        i = j;
+    }
+    return runs;
+}
+
+// Writes the source row `s` through the column table into `d` (both relative to
+// the first column written), keeping only the bits of `mask`.
+void StretchRow(Pixel* __restrict d, const Pixel* __restrict s, const std::vector<int>& src,
+                const std::vector<ColumnRun>& runs, Pixel mask) {
+    for (const ColumnRun& run : runs) {
+        Pixel* out = d + run.start;
+        const int* index = src.data() + run.start;
+        const std::size_t n = static_cast<std::size_t>(run.length);
+        switch (run.kind) {
+            case ColumnRun::Copy:
+                if (mask == 0xFFFFFFFFu) {
+                    std::memcpy(out, s + index[0], n * 4);
+                } else {
+                    const Pixel* in = s + index[0];
+                    for (std::size_t k = 0; k < n; ++k) out[k] = in[k] & mask;
+                }
+                break;
+            case ColumnRun::Fill: std::fill(out, out + n, s[index[0]] & mask); break;
+            case ColumnRun::Gather:
+                for (std::size_t k = 0; k < n; ++k) out[k] = s[index[k]] & mask;
+                break;
+        }
+    }
+}
+
 void StretchRows(DC& dst, int x, int y, int dw, int dh, const PixelView& from, int sx, int sy, int sw, int sh,
                  Rop rop) {
     Bitmap& db = dst.target();
@@ -193,23 +277,39 @@ void StretchRows(DC& dst, int x, int y, int dw, int dh, const PixelView& from, i
     if (!MapAxis(y, dh, sy, sh, db.height(), from.height, rows)) return;
     const int n = static_cast<int>(cols.src.size());
     MarkDirty(dst, cols.first, rows.first, n, static_cast<int>(rows.src.size()));
-    std::vector<Pixel> line(n);
+    // The column table is read once per call; each row then only follows it.
+    const std::vector<ColumnRun> runs = ColumnRuns(cols.src);
+    // The destination columns written, as spans without gaps.
+    std::vector<std::pair<int, int>> spans;
+    for (const ColumnRun& run : runs) {
+        if (!spans.empty() && spans.back().first + spans.back().second == run.start)
+            spans.back().second += run.length;
+        else
+            spans.emplace_back(run.start, run.length);
+    }
+    std::vector<Pixel> line(rop == Rop::SrcCopy ? 0 : n);
+    int lastRow = -1;            // the source row read last
+    const Pixel* lastOut = nullptr;  // where SRCCOPY wrote it
     for (std::size_t r = 0; r < rows.src.size(); ++r) {
         const int srow = rows.src[r];
         if (srow < 0) continue;
         const Pixel* s = from.pixels + static_cast<std::ptrdiff_t>(srow) * from.stride;
         Pixel* d = db.row(rows.first + static_cast<int>(r)) + cols.first;
-        // Runs of destination columns that have a source pixel.
-        int i = 0;
-        while (i < n) {
-            while (i < n && cols.src[i] < 0) ++i;
-            const int start = i;
-            while (i < n && cols.src[i] >= 0) {
-                line[i] = s[cols.src[i]] & from.mask;
-                ++i;
+        if (rop == Rop::SrcCopy) {
+            // A destination row made from the same source row as the one before
+            // is a copy of that row.
+            if (srow == lastRow) {
+                for (const auto& [start, length] : spans)
+                    std::memcpy(d + start, lastOut + start, static_cast<std::size_t>(length) * 4);
+            } else {
+                StretchRow(d, s, cols.src, runs, from.mask);
             }
-            if (i > start) ApplyRow(rop, d + start, line.data() + start, i - start);
+            lastOut = d;
+        } else {
+            if (srow != lastRow) StretchRow(line.data(), s, cols.src, runs, from.mask);
+            for (const auto& [start, length] : spans) ApplyRow(rop, d + start, line.data() + start, length);
         }
+        lastRow = srow;
     }
 }
 
@@ -280,28 +380,42 @@ void LineTo(DC& dc, int x1, int y1) {
     }
 }
 
+EllipseSpans::EllipseSpans(int left, int top, int right, int bottom)
+    : firstRow(std::min(top, bottom)),
+      lastRow(std::max(top, bottom)),
+      cx_((left + right) / 2.0),
+      cy_((top + bottom) / 2.0),
+      rx_((right - left) / 2.0),
+      ry_((bottom - top) / 2.0) {}
+
+bool EllipseSpans::Row(int y, int& xa, int& xb) const {
+    if (rx_ == 0 || ry_ == 0) return false;
+    const double v = (y + 0.5 - cy_) / ry_;
+    const double rest = 1.0 - v * v;
+    if (rest < 0) return false;
+    // Solve ((x + 0.5 - cx) / rx)^2 <= rest for x, then confirm the edges exactly.
+    const double half = std::abs(rx_) * std::sqrt(rest);
+    xa = static_cast<int>(std::floor(cx_ - half - 0.5)) - 1;
+    xb = static_cast<int>(std::ceil(cx_ + half - 0.5)) + 1;
+    auto inside = [&](int x) {
+        const double u = (x + 0.5 - cx_) / rx_;
+        return u * u + v * v <= 1.0;
+    };
+    while (xa <= xb && !inside(xa)) ++xa;
+    while (xb >= xa && !inside(xb)) --xb;
+    return xa <= xb;
+}
+
 void Ellipse(DC& dc, int left, int top, int right, int bottom) {
-    const double cx = (left + right) / 2.0, cy = (top + bottom) / 2.0;
-    const double rx = (right - left) / 2.0, ry = (bottom - top) / 2.0;
-    if (rx == 0 || ry == 0) return;
+    const EllipseSpans spans(left, top, right, bottom);
+    if (spans.empty()) return;
     Bitmap& b = dc.target();
-    const int y0 = std::max(0, std::min(top, bottom));
-    const int y1 = std::min(b.height() - 1, std::max(top, bottom));
+    const int y0 = std::max(0, spans.firstRow);
+    const int y1 = std::min(b.height() - 1, spans.lastRow);
     MarkDirty(dc, std::min(left, right), y0, std::abs(right - left) + 1, y1 - y0 + 1);
     for (int y = y0; y <= y1; ++y) {
-        double v = (y + 0.5 - cy) / ry;
-        double rest = 1.0 - v * v;
-        if (rest < 0) continue;
-        // Solve ((x + 0.5 - cx) / rx)^2 <= rest for x, then confirm the edges exactly.
-        double half = std::abs(rx) * std::sqrt(rest);
-        int xa = static_cast<int>(std::floor(cx - half - 0.5)) - 1;
-        int xb = static_cast<int>(std::ceil(cx + half - 0.5)) + 1;
-        auto inside = [&](int x) {
-            double u = (x + 0.5 - cx) / rx;
-            return u * u + v * v <= 1.0;
-        };
-        while (xa <= xb && !inside(xa)) ++xa;
-        while (xb >= xa && !inside(xb)) --xb;
+        int xa = 0, xb = 0;
+        if (!spans.Row(y, xa, xb)) continue;
         xa = std::max(xa, 0);
         xb = std::min(xb, b.width() - 1);
         Pixel* row = b.row(y);

@@ -14,15 +14,9 @@
 #include <memory>
 #include <vector>
 
+#include "base/Colour.h"
+
 namespace tav {
-
-using Pixel = std::uint32_t;     // 0x00RRGGBB
-using Colorref = std::uint32_t;  // 0x00BBGGRR
-
-constexpr Pixel ColorrefToPixel(Colorref c) {
-    return ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
-}
-constexpr Colorref PixelToColorref(Pixel p) { return ColorrefToPixel(p); }
 
 // Raster operations, with the values the classic drawing API gave them.
 enum class Rop : std::uint32_t {
@@ -186,6 +180,21 @@ void MoveToEx(DC& dc, int x, int y);
 void LineTo(DC& dc, int x, int y);
 // Fills the pixels whose centres lie inside the ellipse inscribed in the box, with the brush.
 void Ellipse(DC& dc, int left, int top, int right, int bottom);
+
+// The pixels Ellipse fills, row by row, for drawing code that needs to know
+// them without drawing them all.
+class EllipseSpans {
+public:
+    EllipseSpans(int left, int top, int right, int bottom);
+    bool empty() const { return rx_ == 0 || ry_ == 0; }
+    // The first and last column filled in row y, before clipping to a bitmap;
+    // false when the row has none.
+    bool Row(int y, int& xa, int& xb) const;
+    const int firstRow, lastRow;  // no row outside these has any pixel
+
+private:
+    double cx_, cy_, rx_, ry_;
+};
 
 // The toolkit's filled box "Line (x1, y1)-(x2, y2), colour, BF": the corners are
 // rounded half to even and both are inside the box.

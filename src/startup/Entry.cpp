@@ -16,20 +16,19 @@
 #include <system_error>
 #include <vector>
 
+#include "base/Text.h"
 #include "dialogs/SettingsRun.h"
 #include "engine/ShowRun.h"
-#include "x11/X11Windows.h"
 #include "startup/InstanceLock.h"
 #include "startup/PreviewHost.h"
 #include "startup/SharedState.h"
 #include "storage/AtomicFile.h"
 #include "storage/Settings.h"
+#include "x11/X11Windows.h"
 
 namespace tav {
 
 namespace {
-
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -45,15 +44,6 @@ void ShowWarningBox(const std::string& text) {
 }
 
 bool ProgramWindowOpen() { return TopLevelWindowTitled({kSaverWindowTitle, kSettingsWindowTitle}); }
-
-std::string JoinWithBlanks(const std::vector<std::string>& arguments) {
-    std::string line;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        if (i > 0) line += ' ';
-        line += arguments[i];
-    }
-    return line;
-}
 
 // Qt's own options, which it takes out of the command line when it starts:
 // those followed by a value, and those that stand alone.

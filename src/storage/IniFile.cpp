@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "storage/AtomicFile.h"
-#include "storage/TextUtil.h"
+#include "base/Text.h"
 
 namespace tav {
 

@@ -2,7 +2,7 @@
 
 #include "startup/SharedState.h"
 #include "storage/AtomicFile.h"
-#include "storage/TextUtil.h"
+#include "base/Text.h"
 
 namespace tav {
 

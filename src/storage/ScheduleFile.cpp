@@ -2,7 +2,7 @@
 
 #include "startup/SharedState.h"
 #include "storage/AtomicFile.h"
-#include "storage/LittleEndian.h"
+#include "base/LittleEndian.h"
 
 namespace tav {
 

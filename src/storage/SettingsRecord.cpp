@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "storage/AtomicFile.h"
-#include "storage/LittleEndian.h"
+#include "base/LittleEndian.h"
 
 namespace tav {
 

@@ -1,12 +1,17 @@
 // Figures of the slide show on a real X server, measured as ratios or
 // against the process itself, never asserted in tests:
 //
-//   tavrelle-measure transition N   effect N on the whole screen at speed 2:
-//                                   wall time of the transition against its sleeps
-//   tavrelle-measure exit TAVRELLE  key press in mid-transition to the end of the process
-//   tavrelle-measure idle TAVRELLE  CPU while a 10-second interval passes, and peak memory
+//   tavrelle-measure transition N     effect N on the whole screen at speed 2: frames,
+//                                     wall time of the transition against its sleeps, CPU
+//   tavrelle-measure table [FIRST LAST]  the same for every effect, as one table
+//   tavrelle-measure exit TAVRELLE [BIG] key press in mid-show to the end of the process;
+//                                     with BIG, while a 50-megapixel photo is being composed
+//   tavrelle-measure first TAVRELLE   start to the first picture on screen, against
+//                                     feh --fullscreen with the same 13-megapixel photo
+//   tavrelle-measure idle TAVRELLE    CPU while a 10-second interval passes, and peak memory
 //
 // The data folder is a throw-away one under /tmp; DISPLAY must name the server.
+// TAVRELLE_SERVER_PID, when set, names the X server, whose CPU is counted too.
 
 #include <QApplication>
 #include <QDir>
@@ -19,15 +24,19 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "engine/ShowWindow.h"
+#include "measure/XClient.h"
 #include "startup/SharedState.h"
 #include "storage/PictureListFile.h"
 #include "storage/Settings.h"
@@ -57,7 +66,32 @@ std::vector<std::string> MakePictures(const QString& dir) {
     return paths;
 }
 
-void WriteData(const QString& home, int interval, int speed = 2) {
+// A photo-like picture of the given size: smooth shading with fine grain, and
+// a flat orange disc in the middle that tells when it is on the screen.
+QString MakePhoto(const QString& dir, const QString& name, int w, int h) {
+    QImage img(w, h, QImage::Format_RGB32);
+    std::uint32_t grain = 12345;
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const double dx = (x - w / 2.0) / h, dy = (y - h / 2.0) / h;
+            grain = grain * 1664525u + 1013904223u;
+            const int n = static_cast<int>(grain >> 28);
+            row[x] = dx * dx + dy * dy < 0.04 ? qRgb(240, 140, 40)
+                                              : qRgb(40 + 100 * x / w + n, 60 + 120 * y / h + n, 150 + n);
+        }
+    }
+    const QString path = dir + "/" + name;
+    img.save(path, "JPEG", 92);
+    return path;
+}
+
+bool LooksOrange(std::uint32_t p) {
+    const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+    return std::abs(r - 240) < 40 && std::abs(g - 140) < 40 && std::abs(b - 40) < 40;
+}
+
+void WriteData(const QString& home, int interval, int speed = 2, std::vector<std::string> pictures = {}) {
     const QString folder = home + "/Tavrelle";
     QDir().mkpath(folder);
     SaverSettingsData s;
@@ -66,35 +100,8 @@ void WriteData(const QString& home, int interval, int speed = 2) {
     s.Groups[0].EffectSpeed = static_cast<std::int16_t>(speed);
     s.Groups[0].Opacity = 255;
     WriteSettingsRecord((folder + "/Tavrelle_S.rdm").toStdString(), s);
-    WritePictureListFile((folder + "/Tavrelle_0.rdm").toStdString(), MakePictures(home));
-}
-
-int Transition(int argc, char** argv, int effect) {
-    QApplication app(argc, argv);
-    QTemporaryDir home;
-    WriteData(home.path(), 10);
-    SetDataFolderOverride((home.path() + "/Tavrelle").toStdString());
-    DataFolder = DataFolderLocation();
-    LoadSettings();
-    SelectGroup(0);
-    PictureList.Assign(ReadPictureListFile(DataFile(PictureListFileName(0))));
-    Tavrelle_S window(SaverOptions{'S', 0});
-    window.effectHost().EffectNumber = static_cast<std::int16_t>(effect - 1);
-    window.Start();
-    // The pictures are composed on worker threads; the first transition runs
-    // from the slide timer once both are ready.
-    while (window.slideShow().TransitionCount() == 0 && !window.Ended())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    const double wall = window.slideShow().LastTransitionMs();
-    const long long sleeps = window.effectHost().requestedSleepMs;
-    std::printf("effect %d at %dx%d speed %d: transition %.1f ms, sleeps %lld ms, ratio %.3f\n", effect,
-                Current.AreaWidth, Current.AreaHeight, Current.EffectSpeed, wall, sleeps,
-                sleeps > 0 ? wall / sleeps : 0.0);
-    window.ExitShow();
-    // The next picture may still be composing on its worker thread; as in
-    // the program itself, it is not waited for.
-    std::fflush(nullptr);
-    ::_exit(0);
+    if (pictures.empty()) pictures = MakePictures(home);
+    WritePictureListFile((folder + "/Tavrelle_0.rdm").toStdString(), pictures);
 }
 
 pid_t Spawn(std::vector<std::string> args, const std::string& home) {
@@ -140,24 +147,167 @@ std::string PeakMemory(pid_t pid) {
     return "?";
 }
 
-int Exit(const std::string& program) {
+long long ServerTicks() {
+    const char* pid = std::getenv("TAVRELLE_SERVER_PID");
+    return pid ? CpuTicks(static_cast<pid_t>(std::atoi(pid))) : 0;
+}
+
+// One transition of effect `effect` in this process. The last line is one
+// row of the table: effect, frames, sleeps, wall, CPU of the show's thread and
+// CPU of the X server, times in milliseconds.
+int Transition(int argc, char** argv, int effect) {
+    QApplication app(argc, argv);
     QTemporaryDir home;
-    WriteData(home.path(), 0);  // transitions back to back
-    double worst = 0, total = 0;
-    const int runs = 5;
+    WriteData(home.path(), 10);
+    SetDataFolderOverride((home.path() + "/Tavrelle").toStdString());
+    DataFolder = DataFolderLocation();
+    LoadSettings();
+    SelectGroup(0);
+    PictureList.Assign(ReadPictureListFile(DataFile(PictureListFileName(0))));
+    Tavrelle_S window(SaverOptions{'S', 0});
+    window.effectHost().EffectNumber = static_cast<std::int16_t>(effect - 1);
+    const long long serverBefore = ServerTicks();
+    window.Start();
+    // The pictures are composed on worker threads; the first transition runs
+    // from the slide timer once both are ready.
+    while (window.slideShow().TransitionCount() == 0 && !window.Ended())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    const double serverMs = 1000.0 * (ServerTicks() - serverBefore) / sysconf(_SC_CLK_TCK);
+    const double wall = window.slideShow().LastTransitionMs();
+    const double cpu = window.slideShow().LastTransitionCpuMs();
+    const long long sleeps = window.effectHost().requestedSleepMs;
+    const long long frames = window.effectHost().frames;
+    std::printf("effect %d at %dx%d speed %d: %lld frames, transition %.1f ms, sleeps %lld ms, ratio %.3f, "
+                "%.2f ms more than the sleeps per frame, CPU %.2f ms per frame\n",
+                effect, Current.AreaWidth, Current.AreaHeight, Current.EffectSpeed, frames, wall, sleeps,
+                sleeps > 0 ? wall / sleeps : 0.0, frames ? (wall - sleeps) / frames : 0.0, frames ? cpu / frames : 0.0);
+    std::printf("row %d %lld %lld %.1f %.1f %.1f\n", effect, frames, sleeps, wall, cpu, serverMs);
+    window.ExitShow();
+    // The next picture may still be composing on its worker thread; as in
+    // the program itself, it is not waited for.
+    std::fflush(nullptr);
+    ::_exit(0);
+}
+
+std::string SelfPath() {
+    char path[4096];
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    return n > 0 ? std::string(path, static_cast<std::size_t>(n)) : "tavrelle-measure";
+}
+
+// Every effect in its own process, one after the other, as one table.
+int Table(const std::string& self, int first, int last) {
+    struct Row {
+        int effect = 0;
+        long long frames = 0, sleeps = 0;
+        double wall = 0, cpu = 0, server = 0;
+        double perFrame() const { return frames ? (wall - sleeps) / frames : 0; }
+    };
+    std::vector<Row> rows;
+    std::printf("| Effect | Frames | Sleeps ms | Wall ms | Wall / sleeps | Over the sleeps, ms per frame "
+                "| Show CPU ms per frame | X server CPU ms per frame |\n|---|---|---|---|---|---|---|---|\n");
+    for (int n = first; n <= last; ++n) {
+        Row r;
+        FILE* out = popen((self + " transition " + std::to_string(n)).c_str(), "r");
+        char line[512];
+        while (out && std::fgets(line, sizeof line, out))
+            std::sscanf(line, "row %d %lld %lld %lf %lf %lf", &r.effect, &r.frames, &r.sleeps, &r.wall, &r.cpu,
+                        &r.server);
+        if (out) pclose(out);
+        if (r.effect != n) {
+            std::printf("| %d | failed |||||||\n", n);
+            continue;
+        }
+        const double f = static_cast<double>(std::max(r.frames, 1LL));
+        std::printf("| %d | %lld | %lld | %.0f | %.3f | %.2f | %.2f | %.2f |\n", n, r.frames, r.sleeps, r.wall,
+                    r.sleeps ? r.wall / r.sleeps : 0.0, r.perFrame(), r.cpu / f, r.server / f);
+        std::fflush(stdout);
+        rows.push_back(r);
+    }
+    std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.perFrame() > b.perFrame(); });
+    std::printf("\nWorst by time over the sleeps per frame:");
+    for (std::size_t i = 0; i < rows.size() && i < 5; ++i)
+        std::printf(" %d (%.2f ms)", rows[i].effect, rows[i].perFrame());
+    std::printf("\n");
+    return 0;
+}
+
+// Key press (through XTEST, so no helper program starts in between) to the end
+// of the show's process. With `big`, every other slide is a 50-megapixel photo
+// and transitions follow one another at once, so a photo is always being composed.
+int Exit(const std::string& program, bool big) {
+    XClient x;
+    if (!x.ok()) {
+        std::fprintf(stderr, "tavrelle-measure: no X server with the XTEST extension\n");
+        return 1;
+    }
+    QTemporaryDir home;
+    std::vector<std::string> pictures;
+    if (big) {
+        const std::string photo = MakePhoto(home.path(), "small.jpg", 1920, 1080).toStdString();
+        const std::string huge = MakePhoto(home.path(), "huge.jpg", 8660, 5774).toStdString();
+        pictures = {photo, huge, photo, huge};
+    }
+    WriteData(home.path(), 0, 2, pictures);  // transitions back to back
+    std::vector<double> times;
+    const int runs = big ? 10 : 5;
     for (int i = 0; i < runs; ++i) {
         pid_t pid = Spawn({program, "/s"}, home.path().toStdString());
         std::this_thread::sleep_for(std::chrono::milliseconds(2500 + 137 * i));
         const auto t0 = Clock::now();
-        pid_t key = Spawn({"xdotool", "key", "a"}, home.path().toStdString());
+        x.TypeKey('a');
         waitpid(pid, nullptr, 0);
-        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-        waitpid(key, nullptr, 0);
-        worst = std::max(worst, ms);
-        total += ms;
+        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
     }
-    std::printf("key press to end of process (xdotool start included): mean %.1f ms, worst %.1f ms over %d runs\n",
-                total / runs, worst, runs);
+    std::sort(times.begin(), times.end());
+    double total = 0;
+    for (double t : times) total += t;
+    std::printf("key press to end of process%s: mean %.1f ms, median %.1f ms, worst %.1f ms over %d runs\n",
+                big ? " while a 50-megapixel photo is being composed" : "", total / runs, times[runs / 2],
+                times.back(), runs);
+    return 0;
+}
+
+// Start of the program to the first picture on the screen (the middle of the
+// photo, flat orange, read back from the screen every millisecond or so).
+double TimeToPicture(XClient& x, std::vector<std::string> args, const std::string& home) {
+    const int cx = x.ScreenWidth() / 2, cy = x.ScreenHeight() / 2;
+    const auto t0 = Clock::now();
+    pid_t pid = Spawn(std::move(args), home);
+    double ms = -1;
+    while (ms < 0) {
+        const double now = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+        if (LooksOrange(x.ScreenPixel(cx, cy))) ms = now;
+        else if (now > 30000) break;
+        else std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+    // The screen goes back to the server's own background before the next run.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    return ms;
+}
+
+int First(const std::string& program) {
+    XClient x;
+    if (!x.ok()) {
+        std::fprintf(stderr, "tavrelle-measure: no X server\n");
+        return 1;
+    }
+    QTemporaryDir home;
+    const std::string photo = MakePhoto(home.path(), "photo13.jpg", 4256, 3072).toStdString();
+    WriteData(home.path(), 10, 2, {photo, photo});
+    std::vector<double> show, feh;
+    const int runs = 5;
+    for (int i = 0; i < runs; ++i) {
+        show.push_back(TimeToPicture(x, {program, "/s"}, home.path().toStdString()));
+        feh.push_back(TimeToPicture(x, {"feh", "--fullscreen", photo}, home.path().toStdString()));
+    }
+    std::sort(show.begin(), show.end());
+    std::sort(feh.begin(), feh.end());
+    std::printf("first picture of a 13-megapixel photo on the whole screen: tavrelle /s median %.1f ms, "
+                "feh --fullscreen median %.1f ms, ratio %.2f (%d runs each)\n",
+                show[runs / 2], feh[runs / 2], feh[runs / 2] > 0 ? show[runs / 2] / feh[runs / 2] : 0.0, runs);
     return 0;
 }
 
@@ -186,8 +336,10 @@ int Idle(const std::string& program) {
 int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "transition" && argc > 2) return tav::Transition(argc, argv, std::atoi(argv[2]));
-    if (mode == "exit" && argc > 2) return tav::Exit(argv[2]);
+    if (mode == "table") return tav::Table(tav::SelfPath(), argc > 2 ? std::atoi(argv[2]) : 1, argc > 3 ? std::atoi(argv[3]) : 143);
+    if (mode == "exit" && argc > 2) return tav::Exit(argv[2], argc > 3);
+    if (mode == "first" && argc > 2) return tav::First(argv[2]);
     if (mode == "idle" && argc > 2) return tav::Idle(argv[2]);
-    std::fprintf(stderr, "usage: tavrelle-measure transition N | exit TAVRELLE | idle TAVRELLE\n");
+    std::fprintf(stderr, "usage: tavrelle-measure transition N | table [FIRST LAST] | exit TAVRELLE [BIG] | first TAVRELLE | idle TAVRELLE\n");
     return 2;
 }

@@ -1,5 +1,7 @@
 #include "picturewriters/PictureWriters.h"
 
+#include "base/Colour.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QImageWriter>
@@ -155,7 +157,6 @@ void PutColorTable(QByteArray& out, const QVector<QRgb>& colors) {
 
 }  // namespace
 
-std::uint32_t ColorRef(QColor c) { return std::uint32_t(c.red()) | (std::uint32_t(c.green()) << 8) | (std::uint32_t(c.blue()) << 16); }
 
 QImage ToIndexed8(const QImage& image) {
     QImage indexed = image.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither);
@@ -437,7 +438,7 @@ namespace {
 std::int16_t S(int v) { return static_cast<std::int16_t>(v); }
 QByteArray ColorParams(QColor c) {
     QByteArray p;
-    Put32(p, ColorRef(c));
+    Put32(p, ColorrefFromColor(c));
     return p;
 }
 }  // namespace
@@ -472,7 +473,7 @@ int WmfWriter::createPen(int style, int width, QColor color) {
     Put16(p, unsigned(style));
     Put16(p, unsigned(width));
     Put16(p, 0);
-    Put32(p, ColorRef(color));
+    Put32(p, ColorrefFromColor(color));
     recordBytes(0x02FA, p);
     return allocate();
 }
@@ -480,7 +481,7 @@ int WmfWriter::createPen(int style, int width, QColor color) {
 int WmfWriter::createBrush(int style, QColor color, int hatch) {
     QByteArray p;
     Put16(p, unsigned(style));
-    Put32(p, ColorRef(color));
+    Put32(p, ColorrefFromColor(color));
     Put16(p, unsigned(hatch));
     recordBytes(0x02FC, p);
     return allocate();

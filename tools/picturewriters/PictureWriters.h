@@ -52,8 +52,6 @@ QImage ToIndexed8(const QImage& image);
 // Writes bytes to a file; false on failure.
 bool SaveBytes(const std::string& path, const QByteArray& bytes);
 
-std::uint32_t ColorRef(QColor c);
-
 // Builds a Windows metafile record by record.
 class WmfWriter {
 public:

@@ -1,43 +1,29 @@
 #include "render/Crc32.h"
 
-#include <array>
+#include <zlib.h>
+
+#include <bit>
 
 namespace tav {
-namespace {
-constexpr std::array<std::uint32_t, 256> MakeTable() {
-    std::array<std::uint32_t, 256> t{};
-    for (std::uint32_t n = 0; n < 256; ++n) {
-        std::uint32_t c = n;
-        for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        t[n] = c;
-    }
-    return t;
-}
-constexpr auto kTable = MakeTable();
-}  // namespace
 
 std::uint32_t Crc32(const void* data, std::size_t size, std::uint32_t crc) {
-    const auto* p = static_cast<const unsigned char*>(data);
-    crc = ~crc;
-    for (std::size_t i = 0; i < size; ++i) crc = kTable[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
-    return ~crc;
+    return static_cast<std::uint32_t>(crc32_z(crc, static_cast<const Bytef*>(data), size));
 }
 
 std::uint32_t FrameCrc32(const Bitmap& frame) {
-    std::uint32_t crc = 0;
-    unsigned char bytes[4];
-    for (int y = 0; y < frame.height(); ++y) {
-        const Pixel* row = frame.row(y);
-        for (int x = 0; x < frame.width(); ++x) {
-            const Pixel p = row[x];
-            bytes[0] = p & 0xFF;
-            bytes[1] = (p >> 8) & 0xFF;
-            bytes[2] = (p >> 16) & 0xFF;
-            bytes[3] = (p >> 24) & 0xFF;
+    // The rows of a bitmap follow one another without a gap, so on a
+    // little-endian machine its memory is already the bytes to check.
+    if constexpr (std::endian::native == std::endian::little) {
+        return Crc32(frame.pixels().data(), frame.pixels().size() * sizeof(Pixel));
+    } else {
+        std::uint32_t crc = 0;
+        for (const Pixel p : frame.pixels()) {
+            const unsigned char bytes[4] = {static_cast<unsigned char>(p), static_cast<unsigned char>(p >> 8),
+                                            static_cast<unsigned char>(p >> 16), static_cast<unsigned char>(p >> 24)};
             crc = Crc32(bytes, 4, crc);
         }
+        return crc;
     }
-    return crc;
 }
 
 }  // namespace tav

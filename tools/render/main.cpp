@@ -3,11 +3,11 @@
 
 #include <QDir>
 #include <QGuiApplication>
-#include <QImage>
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +15,7 @@
 #include "effects/EffectTable.h"
 #include "effects/RecordingHost.h"
 #include "render/Crc32.h"
+#include "render/FrameWriter.h"
 #include "render/RenderOptions.h"
 #include "surfaces/PictureSlots.h"
 
@@ -60,14 +61,6 @@ Bitmap Compose(const std::string& path, const RenderOptions& o, bool outgoing) {
     return s.Incoming().bitmap();
 }
 
-bool WriteFrame(const std::string& dir, int n, const Bitmap& frame) {
-    QImage img(reinterpret_cast<const uchar*>(frame.pixels().data()), frame.width(), frame.height(),
-               frame.width() * 4, QImage::Format_RGB32);
-    char name[32];
-    std::snprintf(name, sizeof name, "/frame_%04d.png", n);
-    return img.save(QString::fromStdString(dir + name), "PNG");
-}
-
 int List() {
     for (const EffectEntry& e : EffectTable()) {
         std::printf("%3d %s", e.number, RoutineName(e.routine));
@@ -90,15 +83,16 @@ int Render(const RenderOptions& o) {
     RecordingHost host(surfaces);
     PrepareTransition(host, o.width, o.height, o.backColor, o.speed, outgoing, incoming);
     std::vector<std::uint32_t> crcs;
-    bool writeFailed = false;
-    host.onFrame = [&](int n, const Bitmap& frame) {
+    std::optional<FrameWriter> writer;
+    if (!o.framesDir.empty()) writer.emplace(o.framesDir);
+    host.onFrame = [&](int, const Bitmap& frame) {
         if (o.stats) crcs.push_back(FrameCrc32(frame));
-        if (!o.framesDir.empty() && !writeFailed && !WriteFrame(o.framesDir, n, frame)) writeFailed = true;
+        if (writer) writer->Add(frame);
     };
     host.EffectNumber = static_cast<std::int16_t>(o.effect);
     if (o.seed) SeedRandom(*o.seed);
     RunTransition(host);
-    if (writeFailed) {
+    if (writer && !writer->Finish()) {
         std::fprintf(stderr, "tavrelle-render: cannot write frames to %s\n", o.framesDir.c_str());
         return 2;
     }

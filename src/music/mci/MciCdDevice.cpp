@@ -1,5 +1,6 @@
 #include "music/mci/MciCdDevice.h"
 
+#include "base/LittleEndian.h"
 #include "music/mci/MciErrors.h"
 
 #include <cdio/cdio.h>
@@ -29,7 +30,7 @@ CdIo_t* Handle(void* p) { return static_cast<CdIo_t*>(p); }
 bool EndsWithIgnoreCase(const std::string& text, const char* suffix)
 {
     const std::size_t n = std::strlen(suffix);
-    return text.size() >= n && SameWord(std::string_view(text).substr(text.size() - n), suffix);
+    return text.size() >= n && EqualsIgnoringAsciiCase(std::string_view(text).substr(text.size() - n), suffix);
 }
 
 }  // namespace
@@ -117,7 +118,7 @@ void ReaderLoop(std::shared_ptr<CdDevice::Shared> shared)
         std::size_t tail = (s.ringHead + s.ringCount) % s.ring.size();
         for (std::size_t i = 0; i < samples; ++i) {
             // Disc audio is little-endian whatever the machine.
-            s.ring[tail] = static_cast<std::int16_t>(raw[2 * i] | (raw[2 * i + 1] << 8));
+            s.ring[tail] = ReadI16(raw.data() + 2 * i);
             if (++tail == s.ring.size()) tail = 0;
         }
         s.ringCount += samples;
@@ -267,11 +268,11 @@ std::uint32_t CdDevice::Resume()
 
 std::uint32_t CdDevice::Seek(const std::vector<Word>& words)
 {
-    if (words.size() != 2 || !SameWord(words[0].text, "to")) return words.empty() ? kMissingParameter : kUnrecognizedKeyword;
+    if (words.size() != 2 || !EqualsIgnoringAsciiCase(words[0].text, "to")) return words.empty() ? kMissingParameter : kUnrecognizedKeyword;
     if (!Ready()) return kDeviceNotReady;
     std::int64_t target = 0;
-    if (SameWord(words[1].text, "start")) target = toc_.tracks.front().start;
-    else if (SameWord(words[1].text, "end")) target = toc_.leadOut;
+    if (EqualsIgnoringAsciiCase(words[1].text, "start")) target = toc_.tracks.front().start;
+    else if (EqualsIgnoringAsciiCase(words[1].text, "end")) target = toc_.leadOut;
     else if (const auto err = ParsePosition(format_, words[1].text, toc_, target)) return err;
     if (target < toc_.tracks.front().start || target > toc_.leadOut) return kOutOfRange;
     std::lock_guard lock(shared_->mutex);
@@ -284,14 +285,14 @@ std::uint32_t CdDevice::Seek(const std::vector<Word>& words)
 std::uint32_t CdDevice::Set(const std::vector<Word>& words)
 {
     if (words.empty()) return kMissingParameter;
-    if (words.size() >= 2 && SameWord(words[0].text, "time") && SameWord(words[1].text, "format")) {
+    if (words.size() >= 2 && EqualsIgnoringAsciiCase(words[0].text, "time") && EqualsIgnoringAsciiCase(words[1].text, "format")) {
         if (words.size() != 3) return words.size() < 3 ? kMissingParameter : kUnrecognizedKeyword;
         TimeFormat format;
         if (!ParseTimeFormat(words[2].text, format)) return kBadConstant;
         format_ = format;
         return kOk;
     }
-    if (SameWord(words[0].text, "door")) return kUnsupportedFunction;
+    if (EqualsIgnoringAsciiCase(words[0].text, "door")) return kUnsupportedFunction;
     return kUnrecognizedKeyword;
 }
 

@@ -77,9 +77,9 @@ std::int64_t CdToc::TrackEnd(int index) const
 
 bool ParseTimeFormat(std::string_view name, TimeFormat& format)
 {
-    if (SameWord(name, "msf")) format = TimeFormat::Msf;
-    else if (SameWord(name, "tmsf")) format = TimeFormat::Tmsf;
-    else if (SameWord(name, "milliseconds") || SameWord(name, "ms")) format = TimeFormat::Milliseconds;
+    if (EqualsIgnoringAsciiCase(name, "msf")) format = TimeFormat::Msf;
+    else if (EqualsIgnoringAsciiCase(name, "tmsf")) format = TimeFormat::Tmsf;
+    else if (EqualsIgnoringAsciiCase(name, "milliseconds") || EqualsIgnoringAsciiCase(name, "ms")) format = TimeFormat::Milliseconds;
     else return false;
     return true;
 }

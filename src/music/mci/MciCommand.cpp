@@ -12,31 +12,11 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 bool IsOpenKeyword(std::string_view word)
 {
-    return SameWord(word, "alias") || SameWord(word, "shareable") || SameWord(word, "wait") ||
-           SameWord(word, "notify");
+    return EqualsIgnoringAsciiCase(word, "alias") || EqualsIgnoringAsciiCase(word, "shareable") || EqualsIgnoringAsciiCase(word, "wait") ||
+           EqualsIgnoringAsciiCase(word, "notify");
 }
 
 }  // namespace
-
-bool SameWord(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
-std::string LowerAscii(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
 
 bool ParseUnsigned(std::string_view text, std::uint64_t& value)
 {
@@ -89,13 +69,13 @@ std::uint32_t ParseCommand(std::string_view text, Command& command)
         ends.push_back(i);
     }
     const auto raw = [&](std::size_t k) { return text.substr(starts[k], ends[k] - starts[k]); };
-    if (starts.size() >= 2 && SameWord(raw(0), "open") && text[starts[1]] != '"') {
+    if (starts.size() >= 2 && EqualsIgnoringAsciiCase(raw(0), "open") && text[starts[1]] != '"') {
         command.verb = "open";
         // The name runs up to the last "type" keyword or, without one, up
         // to the first open keyword.
         std::size_t typeAt = 0;
         for (std::size_t k = starts.size() - 1; k >= 2 && typeAt == 0; --k)
-            if (SameWord(raw(k), "type")) typeAt = k;
+            if (EqualsIgnoringAsciiCase(raw(k), "type")) typeAt = k;
         if (typeAt == 0) {
             typeAt = starts.size();
             for (std::size_t k = 2; k < starts.size() && typeAt == starts.size(); ++k)

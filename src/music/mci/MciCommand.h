@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Text.h"
+
 namespace tav::mci {
 
 struct Word {
@@ -30,10 +32,6 @@ std::uint32_t SplitWords(std::string_view text, std::vector<Word>& words);
 
 // Parses a whole command. Returns 0 or an error code.
 std::uint32_t ParseCommand(std::string_view text, Command& command);
-
-// Case-insensitive comparison of ASCII words.
-bool SameWord(std::string_view a, std::string_view b);
-std::string LowerAscii(std::string_view text);
 
 // Reads an unsigned decimal integer that fills the whole text.
 bool ParseUnsigned(std::string_view text, std::uint64_t& value);

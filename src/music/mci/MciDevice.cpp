@@ -9,8 +9,8 @@ std::uint32_t ReadRange(const std::vector<Word>& words, std::string& from, bool&
 {
     hasFrom = hasTo = false;
     for (std::size_t i = 0; i < words.size(); ++i) {
-        const bool isFrom = SameWord(words[i].text, "from");
-        const bool isTo = SameWord(words[i].text, "to");
+        const bool isFrom = EqualsIgnoringAsciiCase(words[i].text, "from");
+        const bool isTo = EqualsIgnoringAsciiCase(words[i].text, "to");
         if (!isFrom && !isTo) return kUnrecognizedKeyword;
         if (i + 1 >= words.size()) return kMissingParameter;
         bool& seen = isFrom ? hasFrom : hasTo;

@@ -116,10 +116,10 @@ std::uint32_t FileDevice::Resume()
 
 std::uint32_t FileDevice::Seek(const std::vector<Word>& words)
 {
-    if (words.size() != 2 || !SameWord(words[0].text, "to")) return words.empty() ? kMissingParameter : kUnrecognizedKeyword;
+    if (words.size() != 2 || !EqualsIgnoringAsciiCase(words[0].text, "to")) return words.empty() ? kMissingParameter : kUnrecognizedKeyword;
     double target = 0;
-    if (SameWord(words[1].text, "start")) target = 0;
-    else if (SameWord(words[1].text, "end")) target = LengthSeconds();
+    if (EqualsIgnoringAsciiCase(words[1].text, "start")) target = 0;
+    else if (EqualsIgnoringAsciiCase(words[1].text, "end")) target = LengthSeconds();
     else if (const auto err = ParseMs(words[1].text, target)) return err;
     Stop();
     stoppedAt_ = target;
@@ -128,10 +128,10 @@ std::uint32_t FileDevice::Seek(const std::vector<Word>& words)
 
 std::uint32_t FileDevice::Set(const std::vector<Word>& words)
 {
-    if (words.size() < 2 || !SameWord(words[0].text, "time") || !SameWord(words[1].text, "format"))
+    if (words.size() < 2 || !EqualsIgnoringAsciiCase(words[0].text, "time") || !EqualsIgnoringAsciiCase(words[1].text, "format"))
         return words.empty() ? kMissingParameter : kUnrecognizedKeyword;
     if (words.size() != 3) return words.size() < 3 ? kMissingParameter : kUnrecognizedKeyword;
-    if (SameWord(words[2].text, "milliseconds") || SameWord(words[2].text, "ms")) return kOk;
+    if (EqualsIgnoringAsciiCase(words[2].text, "milliseconds") || EqualsIgnoringAsciiCase(words[2].text, "ms")) return kOk;
     return kBadTimeFormat;
 }
 

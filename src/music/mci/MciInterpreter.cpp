@@ -20,7 +20,7 @@ namespace {
 
 bool IsFileType(std::string_view type)
 {
-    return SameWord(type, "mpegvideo") || SameWord(type, "waveaudio") || SameWord(type, "sequencer");
+    return EqualsIgnoringAsciiCase(type, "mpegvideo") || EqualsIgnoringAsciiCase(type, "waveaudio") || EqualsIgnoringAsciiCase(type, "sequencer");
 }
 
 // The device type that a file name's extension implies, as "open" without
@@ -44,7 +44,7 @@ public:
         if (const auto err = ParseCommand(text, command)) return err;
         // Nothing here waits or notifies: a play returns at once in any case.
         std::erase_if(command.words, [](const Word& w) {
-            return !w.quoted && (SameWord(w.text, "wait") || SameWord(w.text, "notify"));
+            return !w.quoted && (EqualsIgnoringAsciiCase(w.text, "wait") || EqualsIgnoringAsciiCase(w.text, "notify"));
         });
         const std::string& verb = command.verb;
         if (verb == "open") return Open(command, reply);
@@ -85,9 +85,9 @@ private:
         bool hasType = false, hasAlias = false;
         const auto& w = command.words;
         for (std::size_t i = 0; i < w.size(); ++i) {
-            if (SameWord(w[i].text, "shareable")) continue;
-            const bool isType = SameWord(w[i].text, "type");
-            if (!isType && !SameWord(w[i].text, "alias")) return kUnrecognizedKeyword;
+            if (EqualsIgnoringAsciiCase(w[i].text, "shareable")) continue;
+            const bool isType = EqualsIgnoringAsciiCase(w[i].text, "type");
+            if (!isType && !EqualsIgnoringAsciiCase(w[i].text, "alias")) return kUnrecognizedKeyword;
             if (i + 1 >= w.size()) return kMissingStringArgument;
             bool& seen = isType ? hasType : hasAlias;
             if (seen) return kDuplicateFlags;
@@ -95,10 +95,10 @@ private:
             (isType ? type : alias) = w[++i].text;
         }
         const std::string& name = command.device;
-        const bool namedCd = SameWord(name, "cdaudio");
+        const bool namedCd = EqualsIgnoringAsciiCase(name, "cdaudio");
         bool cd = false;
         if (hasType) {
-            cd = SameWord(type, "cdaudio");
+            cd = EqualsIgnoringAsciiCase(type, "cdaudio");
             if (!cd && !IsFileType(type)) return kInvalidDeviceName;
         } else if (namedCd) {
             cd = true;
@@ -130,7 +130,7 @@ private:
     std::uint32_t Close(const Command& command)
     {
         if (!command.words.empty()) return kUnrecognizedKeyword;
-        if (SameWord(command.device, "all")) {
+        if (EqualsIgnoringAsciiCase(command.device, "all")) {
             devices_.clear();
             return kOk;
         }

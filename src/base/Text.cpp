@@ -1,4 +1,4 @@
-#include "storage/TextUtil.h"
+#include "base/Text.h"
 
 namespace tav {
 
@@ -9,14 +9,35 @@ std::string_view TrimBlanks(std::string_view text, bool tabs) {
     return text;
 }
 
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+std::string LowerAscii(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = LowerAscii(c);
+    return out;
+}
+
+std::string UpperAscii(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = UpperAscii(c);
+    return out;
+}
+
+std::string JoinWithBlanks(const std::vector<std::string>& words) {
+    std::string line;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (i > 0) line += ' ';
+        line += words[i];
+    }
+    return line;
+}
+
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
     return true;
 }
 
