@@ -41,8 +41,8 @@ if(TAVRELLE_FUZZ)
     set(METAFILE_UNITS WmfPlayer WmfDib WmfRecords PictureLoader)
     tavrelle_fuzz_target(fuzz_wmf ${METAFILE_UNITS})
     tavrelle_fuzz_target(fuzz_pictures ${METAFILE_UNITS})
-    tavrelle_fuzz_target(fuzz_data_files SettingsRecord ScheduleFile PictureListFile IniFile AtomicFile TextUtil
+    tavrelle_fuzz_target(fuzz_data_files SettingsRecord ScheduleFile PictureListFile IniFile AtomicFile Text
                          SharedState)
-    tavrelle_fuzz_target(fuzz_music_commands MciCommand MciErrors)
+    tavrelle_fuzz_target(fuzz_music_commands MciCommand MciErrors Text)
   endif()
 endif()
