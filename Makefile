@@ -1,9 +1,11 @@
 # The two commands of the README: `make demo` and `make test`.
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build demo test test-asan package clean
+.PHONY: all deps build demo test test-asan fuzz package clean
 
 all: build
 
@@ -24,11 +26,17 @@ test: build
 package: build
 	cd $(BUILD) && cpack
 
-# The same tests under AddressSanitizer and UBSan.
+# The same tests under AddressSanitizer, UBSan and LeakSanitizer; only the
+# toolkit's own caches are let through (scripts/lsan.supp says which and why).
 test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTAVRELLE_SANITIZE=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
+	  ctest --output-on-failure -j $(JOBS)
+
+# Every fuzz target for FUZZ_SECONDS seconds (clang, libFuzzer, ASan and UBSan).
+fuzz: build
+	FUZZ_SECONDS=$(FUZZ_SECONDS) bash scripts/fuzz.sh $(BUILD) $(FUZZ_BUILD)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

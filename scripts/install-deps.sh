@@ -13,6 +13,7 @@ PACKAGES=(
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   fonts-ipafont-gothic
   dpkg-dev lintian desktop-file-utils libxml2-utils man-db xscreensaver
+  clang libclang-rt-14-dev libxtst-dev
 )
 
 missing=()

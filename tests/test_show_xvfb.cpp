@@ -611,6 +611,10 @@ TEST_F(XScreenSaverOnTwoMonitors, EveryMonitorShowsTheSlideShowAndTheMusicPlaysO
     std::this_thread::sleep_for(1s);
     EXPECT_EQ(ProgramsWithFileOpen(sound), 1) << "copies that play the music";
     StopSaver();
+    // The copies notice that their windows are gone within their watch interval.
+    const auto end = std::chrono::steady_clock::now() + 5s;
+    while (ProgramsWithFileOpen(sound) != 0 && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(50ms);
     EXPECT_EQ(ProgramsWithFileOpen(sound), 0) << "the music goes on after the saver ended";
 }
 

@@ -1,21 +1,49 @@
-# libFuzzer target for the metafile player; built only with -DTAVRELLE_FUZZ=ON
-# and clang, e.g.
-#   CXX=clang++ cmake -S . -B build-fuzz -DTAVRELLE_FUZZ=ON && cmake --build build-fuzz --target fuzz_wmf
-#   ASAN_OPTIONS=detect_leaks=0 build-fuzz/fuzz_wmf -max_total_time=60 CORPUS_DIR
-# (fontconfig keeps its caches until exit, which the leak check would report).
-# The decoders' sources (src/pictures, and src/base below them) are compiled
-# into the target itself so that they carry the fuzzer's coverage
-# instrumentation.
+# libFuzzer targets, built only with -DTAVRELLE_FUZZ=ON and clang (`make fuzz`
+# does both and runs them; see scripts/fuzz.sh):
+#   fuzz_wmf            the metafile player
+#   fuzz_pictures       the picture loader, every format
+#   fuzz_data_files     the settings, list, schedule and INI readers
+#   fuzz_music_commands the music command-string parser
+# Each target compiles the sources it tests itself, so that they carry the
+# fuzzer's coverage instrumentation; sources are found by name wherever they
+# live under src/. The seed corpus comes from tavrelle-fuzz-seeds of the
+# ordinary build, which writes with the tests' own writers.
+add_executable(tavrelle-fuzz-seeds ${CMAKE_CURRENT_LIST_DIR}/fuzz/seeds.cpp)
+target_link_libraries(tavrelle-fuzz-seeds PRIVATE tavrelle_core tavrelle_picture_writers)
+
 if(TAVRELLE_FUZZ)
   if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
-    message(WARNING "fuzz_wmf needs clang (CXX=clang++); it is not built with ${CMAKE_CXX_COMPILER_ID}")
+    message(WARNING "the fuzz targets need clang (CXX=clang++); they are not built with ${CMAKE_CXX_COMPILER_ID}")
   else()
-    file(GLOB FUZZ_DECODER_SOURCES CONFIGURE_DEPENDS
-      ${CMAKE_SOURCE_DIR}/src/pictures/*.cpp ${CMAKE_SOURCE_DIR}/src/base/*.cpp)
-    add_executable(fuzz_wmf ${CMAKE_CURRENT_LIST_DIR}/fuzz/fuzz_wmf.cpp ${FUZZ_DECODER_SOURCES})
-    target_include_directories(fuzz_wmf PRIVATE ${CMAKE_SOURCE_DIR}/src)
-    target_compile_options(fuzz_wmf PRIVATE -fsanitize=fuzzer,address,undefined -fno-omit-frame-pointer)
-    target_link_options(fuzz_wmf PRIVATE -fsanitize=fuzzer,address,undefined)
-    target_link_libraries(fuzz_wmf PRIVATE Qt6::Core Qt6::Gui PkgConfig::LIBHEIF)
+    function(tavrelle_fuzz_target name)
+      set(sources ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/fuzz/${name}.cpp)
+      foreach(unit ${ARGN})
+        file(GLOB_RECURSE found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*/${unit}.cpp)
+        if(NOT found)
+          message(FATAL_ERROR "${name}: no source ${unit}.cpp under src/")
+        endif()
+        list(APPEND sources ${found})
+      endforeach()
+      if(name STREQUAL "fuzz_wmf" OR name STREQUAL "fuzz_pictures")
+        # The loader reaches every decoder of the pictures folder.
+        file(GLOB decoders CONFIGURE_DEPENDS
+          ${CMAKE_SOURCE_DIR}/src/pictures/*.cpp ${CMAKE_SOURCE_DIR}/src/base/*.cpp)
+        list(APPEND sources ${decoders})
+      endif()
+      list(REMOVE_DUPLICATES sources)
+      add_executable(${name} ${sources})
+      target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src)
+      target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined -fno-omit-frame-pointer)
+      target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+      target_link_libraries(${name} PRIVATE Qt6::Core Qt6::Gui PkgConfig::LIBHEIF)
+      add_dependencies(fuzz_targets ${name})
+    endfunction()
+    add_custom_target(fuzz_targets)
+    set(METAFILE_UNITS WmfPlayer WmfDib WmfRecords PictureLoader)
+    tavrelle_fuzz_target(fuzz_wmf ${METAFILE_UNITS})
+    tavrelle_fuzz_target(fuzz_pictures ${METAFILE_UNITS})
+    tavrelle_fuzz_target(fuzz_data_files SettingsRecord ScheduleFile PictureListFile IniFile AtomicFile Text
+                         SharedState)
+    tavrelle_fuzz_target(fuzz_music_commands MciCommand MciErrors Text)
   endif()
 endif()

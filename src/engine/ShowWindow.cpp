@@ -315,8 +315,13 @@ void Tavrelle_S::ExitShow() {
     hostWatch_.stop();
     releaseKeyboard();
     releaseMouse();
-    if (sleeping_) sleeping_->quit();
     covers_.Release();
+    if (options_.endProcessOnExit) {
+        // The X server drops the windows and their grabs with the connection.
+        std::fflush(nullptr);
+        ::_exit(0);
+    }
+    if (sleeping_) sleeping_->quit();
     hide();
     QCoreApplication::exit(0);
 }
@@ -357,15 +362,15 @@ int RunSlideShow() {
         music = InstanceLock::TryTake(DataFolder, "music");
         if (!music) Current.MusicMode = 0;
     }
+    options.endProcessOnExit = true;
 
     SeedRandomFromClock();
     Tavrelle_S window(options);
     QTimer::singleShot(0, &window, [&window] { window.Start(); });
     QApplication::exec();
-    // The show has ended: music is off, the window hidden and its grabs let
-    // go. A worker may still be composing a picture, perhaps stuck on a file
-    // that never answers; it is not waited for, and nothing is torn down
-    // under it: the process ends here.
+    // The show ended without ExitShow (the event loop was quit otherwise). A
+    // worker may still be composing a picture, perhaps stuck on a file that
+    // never answers; it is not waited for, and nothing is torn down under it.
     std::fflush(nullptr);
     ::_exit(0);
 }
