@@ -30,6 +30,9 @@ void AnimateBetween(QWidget* window, const QRect& from, const QRect& to) {
     anim->setEndValue(to);
     anim->setEasingCurve(QEasingCurve::OutCubic);
     QObject::connect(anim, &QPropertyAnimation::finished, band, &QObject::deleteLater);
+    // The outline is a window of its own: a window closed or destroyed before
+    // the animation ends takes its outline with it instead of leaving it behind.
+    QObject::connect(window, &QObject::destroyed, band, [band] { delete band; });
     anim->start();
     LastApiResult = 1;
 }
