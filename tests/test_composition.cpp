@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
+#include "support/application.h"
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -36,6 +36,7 @@ class Compose : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     SlideSurfaces surfaces;
+    void SetUp() override { test::EnsureApplication(); }
     std::string Write(const char* name, int w, int h, QRgb colour) {
         QImage img(w, h, QImage::Format_RGB32);
         img.fill(colour);
@@ -100,10 +101,3 @@ TEST_F(Compose, AnUnreadablePictureGivesThePlainBackground) {
 
 }  // namespace
 }  // namespace tav
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -26,7 +26,7 @@ TEST(NamePattern, MatchesIgnoringCase) {
 
 class Scan : public ::testing::Test {
 protected:
-    testing::StorageTempFolder temp;
+    test::StorageTempFolder temp;
     std::string dir = temp.Root() + "/pics";
     void SetUp() override { fs::create_directories(dir); }
     void File(const std::string& name, bool readOnly = false) {

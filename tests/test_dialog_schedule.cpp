@@ -12,19 +12,21 @@
 #include "storage/GroupChoice.h"
 #include "storage/PictureListFile.h"
 #include "storage/ScheduleFile.h"
+#include "support/application.h"
 #include "support/dialog_support.h"
 #include "support/storage_temp_folder.h"
 
 namespace tav {
 namespace {
 
-using testing::StorageTempFolder;
+using test::StorageTempFolder;
 
 class ScheduleDialog : public ::testing::Test {
 protected:
     StorageTempFolder folder;
 
     void SetUp() override {
+        test::EnsureApplication();
         folder.CreateData();
         for (int n : {0, 3, 7}) WritePictureListFile(PictureListPath(n), {"/p/a.jpg", "/p/b.jpg"});
         WritePictureListFile(PictureListPath(5), {"/p/only.jpg"});
@@ -64,13 +66,13 @@ TEST(ScheduleRows, LabelsHaveTheirFixedWidths) {
 }
 
 TEST_F(ScheduleDialog, ShortFileOpensBlankAndOkWritesAWholeRecord) {
-    testing::WriteBytes(SchedulePath(), std::vector<std::uint8_t>(150, '5'));
+    test::WriteBytes(SchedulePath(), std::vector<std::uint8_t>(150, '5'));
     auto d = Open();
     EXPECT_EQ(d->Schedule(), ScheduleRecord{});
     EXPECT_TRUE(d->Pic_B[1]->isHidden());
     EXPECT_TRUE(d->Pic_B[2]->isHidden());
     d->Confirm();
-    const auto bytes = testing::ReadBytes(SchedulePath());
+    const auto bytes = test::ReadBytes(SchedulePath());
     ASSERT_EQ(bytes.size(), kScheduleRecordSize);
     EXPECT_EQ(bytes[0] | (bytes[1] << 8), 0);
     EXPECT_EQ(bytes[2], ' ');
@@ -173,7 +175,7 @@ TEST_F(ScheduleDialog, CancelWritesNothingAndTheNextOpeningRereads) {
 }
 
 TEST_F(ScheduleDialog, AFailedWriteKeepsTheDialogOpen) {
-    testing::ScriptedDialogs dialogs;
+    test::ScriptedDialogs dialogs;
     Tavrelle_T d(nullptr, &dialogs);
     d.SelectScheduleMode(2);
     SetBeforeRenameHookForTests([](const std::string&) { return false; });
@@ -201,5 +203,3 @@ TEST_F(ScheduleDialog, TheShowRunsTheScheduledGroup) {
 
 }  // namespace
 }  // namespace tav
-
-int main(int argc, char** argv) { return tav::testing::RunDialogTests(argc, argv); }

@@ -16,14 +16,15 @@
 #include "storage/IniFile.h"
 #include "storage/PictureListFile.h"
 #include "storage/Settings.h"
+#include "support/application.h"
 #include "support/dialog_support.h"
 #include "support/storage_temp_folder.h"
 
 namespace tav {
 namespace {
 
-using testing::ScriptedDialogs;
-using testing::StorageTempFolder;
+using test::ScriptedDialogs;
+using test::StorageTempFolder;
 
 class SettingsDialog : public ::testing::Test {
 protected:
@@ -31,6 +32,7 @@ protected:
     ScriptedDialogs dialogs;
 
     void SetUp() override {
+        test::EnsureApplication();
         folder.CreateData();
         LoadSettings();
     }
@@ -43,7 +45,7 @@ protected:
     }
     std::string Picture(const std::string& name, int w, int h) {
         const std::string path = folder.Root() + "/" + name;
-        testing::WritePicture(path, w, h);
+        test::WritePicture(path, w, h);
         return path;
     }
 };
@@ -60,7 +62,7 @@ TEST_F(SettingsDialog, SavingWritesTheShownGroupAsDefaultAndTheFilesTheShowReads
     d->HS_Trans->setValue(180);
     d->SaveAndExit();
 
-    const auto record = testing::ReadBytes(folder.File("Tavrelle_S.rdm"));
+    const auto record = test::ReadBytes(folder.File("Tavrelle_S.rdm"));
     ASSERT_EQ(record.size(), 224u);
     EXPECT_EQ(record[0] | (record[1] << 8), 4);
 
@@ -80,7 +82,7 @@ TEST_F(SettingsDialog, AFailedWriteKeepsTheDialogAndTheListOnScreen) {
     auto d = Open();
     dialogs.Files.push_back("/p/b.jpg");
     d->AddPictureFile();
-    const auto settingsBefore = testing::ReadBytes(folder.File("Tavrelle_S.rdm"));
+    const auto settingsBefore = test::ReadBytes(folder.File("Tavrelle_S.rdm"));
     SetBeforeRenameHookForTests([](const std::string&) { return false; });
 
     d->SwitchGroup(3);
@@ -89,7 +91,7 @@ TEST_F(SettingsDialog, AFailedWriteKeepsTheDialogAndTheListOnScreen) {
     d->SaveAndExit();
     EXPECT_NE(d->result(), QDialog::Accepted);
     EXPECT_EQ(dialogs.Messages.size(), 2u);
-    EXPECT_EQ(testing::ReadBytes(folder.File("Tavrelle_S.rdm")), settingsBefore);
+    EXPECT_EQ(test::ReadBytes(folder.File("Tavrelle_S.rdm")), settingsBefore);
 
     SetBeforeRenameHookForTests({});
     d->SaveAndExit();
@@ -102,6 +104,7 @@ TEST(TextureTiling, CoversTheWholeSurfaceColumnByColumn) {
     const struct {
         int w, h, copies, scale;
     } cases[] = {{577, 473, 2 * 24, 1}, {393, 57, 2 * 4, 1}, {579, 21, 3 * 3, 1}, {1, 1, 2 * 2, 1}, {577, 473, 2 * 24, 2}};
+    test::EnsureApplication();
     for (const auto& c : cases) {
         QImage surface(c.w * c.scale, c.h * c.scale, QImage::Format_RGB32);
         surface.setDevicePixelRatio(c.scale);
@@ -147,11 +150,11 @@ TEST_F(SettingsDialog, CancelKeepsOnlyTheListWrittenAtTheSwitch) {
     dialogs.Files.push_back("/p/two.jpg");
     d->AddPictureFile();
     d->SwitchGroup(5);
-    const auto listAtSwitch = testing::ReadBytes(PictureListPath(2));
+    const auto listAtSwitch = test::ReadBytes(PictureListPath(2));
     EXPECT_EQ(listAtSwitch.size(), 2 * kListRecordSize);
     EXPECT_EQ(DigitColour(*d, 2), QColor(255, 0, 0));
 
-    const auto settingsBefore = testing::ReadBytes(folder.File("Tavrelle_S.rdm"));
+    const auto settingsBefore = test::ReadBytes(folder.File("Tavrelle_S.rdm"));
     const bool iniExisted = std::filesystem::exists(folder.File("Tavrelle.ini"));
     dialogs.Files.push_back("/p/three.jpg");
     d->AddPictureFile();
@@ -159,9 +162,9 @@ TEST_F(SettingsDialog, CancelKeepsOnlyTheListWrittenAtTheSwitch) {
     d->RunCommand(Tavrelle_P::kCancel);
 
     EXPECT_EQ(d->result(), QDialog::Rejected);
-    EXPECT_EQ(testing::ReadBytes(PictureListPath(2)), listAtSwitch);
+    EXPECT_EQ(test::ReadBytes(PictureListPath(2)), listAtSwitch);
     EXPECT_EQ(CountListRecords(PictureListPath(5)), 0u);
-    EXPECT_EQ(testing::ReadBytes(folder.File("Tavrelle_S.rdm")), settingsBefore);
+    EXPECT_EQ(test::ReadBytes(folder.File("Tavrelle_S.rdm")), settingsBefore);
     EXPECT_EQ(std::filesystem::exists(folder.File("Tavrelle.ini")), iniExisted);
 }
 
@@ -186,7 +189,7 @@ TEST_F(SettingsDialog, CommandRunsWhenTheButtonIsReleasedOutsideIt) {
 TEST_F(SettingsDialog, FolderCommandAddsInAttributeAndPatternOrderKeepingDuplicates) {
     const std::string pics = folder.Root() + "/pics";
     std::filesystem::create_directories(pics);
-    for (const char* name : {"b.jpg", "a.bmp", "c.gif", ".d.wmf", "e.txt"}) testing::WriteText(pics + "/" + name, "x");
+    for (const char* name : {"b.jpg", "a.bmp", "c.gif", ".d.wmf", "e.txt"}) test::WriteText(pics + "/" + name, "x");
     std::filesystem::permissions(pics + "/c.gif", std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::remove);
     WriteList(0, {pics + "/a.bmp"});
@@ -366,5 +369,3 @@ TEST_F(SettingsDialog, OptionsAndChoicesWriteTheirValues) {
 
 }  // namespace
 }  // namespace tav
-
-int main(int argc, char** argv) { return tav::testing::RunDialogTests(argc, argv); }

@@ -52,10 +52,10 @@ TEST(SettingsDialogOnX, OpensCentredAndSavesTheChosenGroup) {
     Click(x, 220, 44);   // group digit 2
     Click(x, 410, 462);  // "設定"
     ASSERT_EQ(dialog.WaitExit(30s), 0) << "saving ends the program";
-    const auto record = tav::testing::ReadBytes(data + "/Tavrelle_S.rdm");
+    const auto record = ReadBytes(data + "/Tavrelle_S.rdm");
     ASSERT_EQ(record.size(), 224u);
     EXPECT_EQ(record[0], 2) << "the shown group becomes the default";
-    EXPECT_NE(tav::testing::ReadText(data + "/Tavrelle.ini").find("半透明_9=200"), std::string::npos);
+    EXPECT_NE(ReadText(data + "/Tavrelle.ini").find("半透明_9=200"), std::string::npos);
 }
 
 // The title strip of the dialog, 577 × 20 times the scale, on a screen of

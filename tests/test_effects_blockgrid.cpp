@@ -46,11 +46,8 @@ TEST(BlockGrid, EveryEffectEndsOnTheIncomingPictureAtTheStatedPace) {
 struct Watch {
     Stage stage;
     std::map<int, Bitmap> frames;
-    Watch(int w, int h, std::set<int> wanted, Colorref back = 0) : stage(w, h, {.backColor = back}) {
-        stage.host.onFrame = [this, wanted](int f, const Bitmap& d) {
-            if (wanted.count(f)) frames[f] = d;
-        };
-    }
+    Watch(int w, int h, Colorref back = 0) : stage(w, h, {.backColor = back}) {}
+    void run(int effect, const std::set<int>& wanted) { frames = stage.runKeeping(effect, wanted); }
     char at(int frame, int x, int y) const {
         return PixelSource(frames.at(frame), x, y, stage.outgoing, stage.incoming, ColorrefToPixel(stage.host.BackColor));
     }
@@ -60,8 +57,8 @@ TEST(CheckerBlockFill, BuildsACheckerboardPassByPass) {
     // 640 × 480 with 32-pixel blocks: the first pass takes 11 × 8 blocks (the
     // last column of blocks starts at 640, outside the area), the second 10 × 8.
     const int p = 32, pass1 = 11 * 8, pass2 = 10 * 8;
-    Watch w(640, 480, {1, 2, pass1, pass1 + pass2});
-    w.stage.run(113);
+    Watch w(640, 480);
+    w.run(113, {1, 2, pass1, pass1 + pass2});
     EXPECT_EQ(w.at(1, 0, 0), 'I');
     EXPECT_EQ(w.at(1, 31, 31), 'I');
     EXPECT_EQ(w.at(1, 32, 0), 'O');
@@ -131,8 +128,8 @@ TEST(BlockGridSweep, PaintsThenFillsEveryOtherCellAlongTheSweep) {
     for (const Case& c : cases) {
         std::set<int> wanted;
         for (const Probe& p : c.probes) wanted.insert(p.frame);
-        Watch w(800, 600, wanted, red);
-        w.stage.run(c.effect);
+        Watch w(800, 600, red);
+        w.run(c.effect, wanted);
         for (const Probe& p : c.probes)
             EXPECT_EQ(w.at(p.frame, p.x, p.y), p.source)
                 << "effect " << c.effect << " frame " << p.frame << " at (" << p.x << ", " << p.y << ")";

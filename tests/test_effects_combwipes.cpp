@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "support/effect_frames.h"
+#include "support/effect_harness.h"
 
 namespace tav::test {
 namespace {

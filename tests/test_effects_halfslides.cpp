@@ -4,7 +4,7 @@
 #include <string>
 
 #include "effects/HalfSlides.h"
-#include "support/effect_frames.h"
+#include "support/effect_harness.h"
 
 namespace tav::test {
 namespace {

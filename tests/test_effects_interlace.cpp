@@ -12,9 +12,6 @@
 namespace tav::test {
 namespace {
 
-struct Size {
-    int w, h;
-};
 
 // Effects 100 to 111 cycle through patterns 1, 2 and 3.
 int PatternOf(int effect) { return (effect - 100) % 3 + 1; }
@@ -31,7 +28,7 @@ int ExpectedFrames(int effect, int W, int H, int speed) {
 
 int SleepPerFrame(int effect) { return effect <= 108 ? 20 : 10; }
 
-void ExpectRun(int effect, Size size, int speed) {
+void ExpectRun(int effect, Area size, int speed) {
     TransitionRun run = RunEffect(effect, size.w, size.h, {.speed = speed});
     SCOPED_TRACE(testing::Message() << "effect " << effect << " at " << size.w << "x" << size.h << " speed " << speed);
     EXPECT_TRUE(run.finalEqualsIncoming);
@@ -42,7 +39,7 @@ void ExpectRun(int effect, Size size, int speed) {
 
 TEST(InterlaceSlide, EndsOnTheIncomingPictureAtEverySizeAndSpeed) {
     // Every effect on a landscape and a portrait area at the highest speed.
-    for (Size size : {Size{640, 480}, Size{600, 800}})
+    for (Area size : {Area{640, 480}, Area{600, 800}})
         for (int effect = 100; effect <= 111; ++effect) ExpectRun(effect, size, 24);
     // 1366 × 24 overflows 16 bits: one effect of each pattern and strip kind.
     for (int effect : {102, 106, 110, 111}) ExpectRun(effect, {1366, 767}, 24);
@@ -50,7 +47,7 @@ TEST(InterlaceSlide, EndsOnTheIncomingPictureAtEverySizeAndSpeed) {
     ExpectRun(109, {640, 480}, 1);
     ExpectRun(105, {640, 480}, 2);
     // Speed 0 moves like speed 1.
-    for (Size size : {Size{64, 48}, Size{48, 64}})
+    for (Area size : {Area{64, 48}, Area{48, 64}})
         for (int effect = 100; effect <= 111; ++effect) ExpectRun(effect, size, 0);
     // Phase A of pattern 1 ends on the width after 401 frames, phase B on the
     // height after 301; the runs themselves are checked with the probes below.
@@ -61,7 +58,7 @@ TEST(InterlaceSlide, EndsOnTheIncomingPictureAtEverySizeAndSpeed) {
 
 struct Probe {
     int effect;
-    Size size;
+    Area size;
     int speed;
     int frame;
     int x, y;
@@ -134,11 +131,7 @@ TEST(InterlaceSlide, StripsSitWhereTheirOffsetsPutThemAndRunsEndOnTime) {
 
     for (auto& [key, frames] : wanted) {
         Stage stage(key.w, key.h, {.speed = key.speed, .backColor = kBack});
-        std::map<int, Bitmap> shown;
-        stage.host.onFrame = [&](int frame, const Bitmap& display) {
-            if (frames.count(frame)) shown[frame] = display;
-        };
-        stage.run(key.effect);
+        const auto shown = stage.runKeeping(key.effect, frames);
         SCOPED_TRACE(testing::Message() << "effect " << key.effect << " at " << key.w << "x" << key.h << " speed "
                                         << key.speed);
         const int expected = ExpectedFrames(key.effect, key.w, key.h, key.speed);
@@ -151,7 +144,7 @@ TEST(InterlaceSlide, StripsSitWhereTheirOffsetsPutThemAndRunsEndOnTime) {
             const Pixel want = p.picture == 'O'   ? stage.outgoing.pixel(p.sx, p.sy)
                                : p.picture == 'I' ? stage.incoming.pixel(p.sx, p.sy)
                                                   : ColorrefToPixel(kBack);
-            const Pixel got = shown[p.frame].pixel(p.x, p.y);
+            const Pixel got = shown.at(p.frame).pixel(p.x, p.y);
             EXPECT_EQ(got, want) << "effect " << p.effect << " " << key.w << "x" << key.h << " speed " << key.speed
                                  << " frame " << p.frame << " at (" << p.x << ", " << p.y << "): 0x" << std::hex
                                  << got << ", expected " << p.picture << "(" << std::dec << p.sx << ", " << p.sy

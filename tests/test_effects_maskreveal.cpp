@@ -12,10 +12,6 @@
 namespace tav::test {
 namespace {
 
-struct Size {
-    int w, h;
-};
-const Size kSizes[] = {{640, 480}, {800, 600}, {1366, 767}, {600, 800}};
 
 int CeilDiv(int a, int b) { return (a + b - 1) / b; }
 
@@ -34,11 +30,11 @@ int ExpectedFrames(int effect, int W, int H) {
 
 TEST(MaskReveal, EveryEffectEndsOnTheIncomingPictureAtEverySizeAndSpeed) {
     struct Run {
-        Size size;
+        Area size;
         int speed;
     };
     std::vector<Run> runs;
-    for (Size s : kSizes) runs.push_back({s, 2});
+    for (Area s : kAreas) runs.push_back({s, 2});
     for (int speed : {0, 1, 24}) runs.push_back({{640, 480}, speed});  // speed plays no part
     for (Run r : runs)
         for (int effect = 134; effect <= 139; ++effect) {
@@ -80,15 +76,10 @@ TEST(MaskReveal, ShapesUncoverTheDescribedRegionsAt800x600) {
     };
     std::map<int, std::map<int, Bitmap>> frames;
     for (int effect = 134; effect <= 138; ++effect) {
-        std::vector<int> wanted;
+        std::set<int> wanted;
         for (const Probe& p : probes)
-            if (p.effect == effect) wanted.push_back(p.frame);
-        Stage stage(800, 600);
-        stage.host.onFrame = [&](int frame, const Bitmap& display) {
-            for (int f : wanted)
-                if (f == frame) frames[effect][frame] = display;
-        };
-        stage.run(effect);
+            if (p.effect == effect) wanted.insert(p.frame);
+        frames[effect] = Stage(800, 600).runKeeping(effect, wanted);
     }
     Stage cards(800, 600);
     for (const Probe& p : probes) {
@@ -161,7 +152,7 @@ public:
 };
 
 TEST(ColumnSmear, EachPlacedColumnLeavesASmearedBandAhead) {
-    for (Size s : {Size{800, 600}, Size{40, 30}}) {
+    for (Area s : {Area{800, 600}, Area{40, 30}}) {
         SlideSurfaces surfaces;
         WatchingHost host(surfaces);
         const Bitmap outgoing = OutgoingCard(s.w, s.h), incoming = IncomingCard(s.w, s.h);

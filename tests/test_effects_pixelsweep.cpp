@@ -13,17 +13,6 @@
 namespace tav::test {
 namespace {
 
-// Runs `effect` and keeps the frames whose numbers are asked for.
-std::map<int, Bitmap> KeepFrames(Stage& stage, int effect, std::initializer_list<int> wanted) {
-    std::map<int, Bitmap> kept;
-    stage.host.onFrame = [&](int frame, const Bitmap& display) {
-        for (int w : wanted)
-            if (w == frame) kept[frame] = display;
-    };
-    stage.run(effect);
-    return kept;
-}
-
 // Compares every pixel of a frame with the picture a rule says it shows ('I' or 'O').
 ::testing::AssertionResult Shows(const Stage& stage, const Bitmap& frame,
                                  const std::function<char(int, int)>& expected) {
@@ -75,7 +64,7 @@ TEST(PixelSweep, EveryEffectEndsOnTheIncomingPictureWithItsFrameCount) {
 TEST(PixelSweep, ColumnPassesCoverResiduesZeroThreeOneFourFiveTwo) {
     // 64 x 48: A = 66, so the passes take 12, 11, 11 and 11 frames.
     Stage stage(64, 48);
-    const auto f = KeepFrames(stage, 114, {1, 12, 13, 23, 34, 44});
+    const auto f = stage.runKeeping(114, {1, 12, 13, 23, 34, 44});
     auto columns = [](std::string residues, int extra = -1) {
         return [=](int x, int) { return residues.find(char('0' + x % 6)) != std::string::npos || x == extra ? 'I' : 'O'; };
     };
@@ -92,7 +81,7 @@ TEST(PixelSweep, ColumnPassesCoverResiduesZeroThreeOneFourFiveTwo) {
 TEST(PixelSweep, SplitColumnsSweepFromBothSides) {
     // 64 x 48: the upper half is rows 0 ... 25, the lower half rows 24 ... 48.
     Stage stage(64, 48);
-    const auto f = KeepFrames(stage, 116, {1, 2});
+    const auto f = stage.runKeeping(116, {1, 2});
     EXPECT_TRUE(Shows(stage, f.at(1), [](int x, int y) { return x == 0 && y <= 25 ? 'I' : 'O'; }));
     EXPECT_TRUE(Shows(stage, f.at(2), [](int x, int y) {
         return ((x == 0 || x == 6) && y <= 25) || (x == 60 && y >= 24) ? 'I' : 'O';
@@ -102,7 +91,7 @@ TEST(PixelSweep, SplitColumnsSweepFromBothSides) {
 TEST(PixelSweep, CrosshatchRunsTheWholeColumnPassBeforeTheRowPass) {
     // 64 x 48: column pass 0 takes 12 frames, row pass 0 (B = 54) 10.
     Stage stage(64, 48);
-    const auto f = KeepFrames(stage, 118, {12, 13, 22});
+    const auto f = stage.runKeeping(118, {12, 13, 22});
     EXPECT_TRUE(Shows(stage, f.at(12), [](int x, int) { return x % 6 == 0 ? 'I' : 'O'; }));
     EXPECT_TRUE(Shows(stage, f.at(13), [](int x, int y) { return x % 6 == 0 || y == 0 ? 'I' : 'O'; }));
     EXPECT_TRUE(Shows(stage, f.at(22), [](int x, int y) { return x % 6 == 0 || y % 6 == 0 ? 'I' : 'O'; }));
@@ -112,7 +101,7 @@ TEST(PixelSweep, BandedSweepsRunStaggeredAndEachCoversItsColumns) {
     // 800 x 600, band width 200: sweep 2 starts when sweep 1 is at 204 (frame
     // 52), and at frame 350 the fourth sweep has drawn up to column 795.
     Stage stage(800, 600);
-    const auto f = KeepFrames(stage, 120, {1, 52, 350});
+    const auto f = stage.runKeeping(120, {1, 52, 350});
     EXPECT_TRUE(Shows(stage, f.at(1), [](int x, int) { return x == 0 ? 'I' : 'O'; }));
     EXPECT_TRUE(Shows(stage, f.at(52), [](int x, int) { return (x % 4 == 0 && x <= 204) || x == 2 ? 'I' : 'O'; }));
     EXPECT_TRUE(Shows(stage, f.at(350), [](int x, int) { return x == 799 ? 'O' : 'I'; }));
@@ -120,7 +109,7 @@ TEST(PixelSweep, BandedSweepsRunStaggeredAndEachCoversItsColumns) {
 
 TEST(PixelSweep, DitherFillsTheOddLinesFromBothEnds) {
     Stage columns(800, 600);
-    const auto c = KeepFrames(columns, 122, {1});
+    const auto c = columns.runKeeping(122, {1});
     // Column 0 at even rows, row 1 at even columns; row 601 lies outside.
     EXPECT_TRUE(Shows(columns, c.at(1), [](int x, int y) {
         return (x == 0 && y % 2 == 0) || (y == 1 && x % 2 == 0) ? 'I' : 'O';
@@ -129,7 +118,7 @@ TEST(PixelSweep, DitherFillsTheOddLinesFromBothEnds) {
     // Rows on a landscape area end with the far dither column: in the frame
     // before the end only column 1 at the odd rows is left.
     Stage rows(800, 600);
-    const auto r = KeepFrames(rows, 123, {400});
+    const auto r = rows.runKeeping(123, {400});
     EXPECT_TRUE(Shows(rows, r.at(400), [](int x, int y) { return x == 1 && y % 2 == 1 ? 'O' : 'I'; }));
 }
 

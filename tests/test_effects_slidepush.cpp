@@ -37,7 +37,7 @@ TEST(SlidePush, EveryEffectEndsOnTheIncomingPictureAtTheStatedPace) {
     // areas; a speed of 0 runs as 1. The frame probes below run every effect
     // at 800 x 600 and speed 2 as well.
     for (int effect : kSlideEffects) {
-        for (Area a : {Area{640, 480}, Area{800, 600}, Area{1366, 767}, Area{600, 800}})
+        for (Area a : kAreas)
             ExpectEndsAtPace(effect, a, 24);
         for (int speed : {0, 1, 2}) ExpectEndsAtPace(effect, {64, 48}, speed);
         ExpectEndsAtPace(effect, {1366, 767}, 2 * 24 - 1);
@@ -61,11 +61,7 @@ void CheckProbes(int effect, const std::vector<Probe>& probes) {
     Stage stage(800, 600, {.speed = 2});
     std::set<int> wanted;
     for (const Probe& p : probes) wanted.insert(p.frame);
-    std::map<int, Bitmap> frames;
-    stage.host.onFrame = [&](int f, const Bitmap& d) {
-        if (wanted.count(f)) frames[f] = d;
-    };
-    stage.run(effect);
+    const auto frames = stage.runKeeping(effect, wanted);
     const int drawn = SlideFrames(effect, {800, 600}, 2);
     EXPECT_EQ(stage.host.frames, drawn + 1) << "effect " << effect;
     EXPECT_EQ(stage.host.sleepMs, 10LL * drawn) << "effect " << effect;
@@ -146,10 +142,7 @@ TEST(SlideCross, FarStretchedCopyDrawsNothingSoTheOrderNoLongerShows) {
     std::map<int, Bitmap> last;
     for (int effect : {77, 96}) {
         Stage stage(800, 600, {.speed = 2});
-        stage.host.onFrame = [&](int f, const Bitmap& d) {
-            if (f == 351) last[effect] = d;
-        };
-        stage.run(effect);
+        last[effect] = stage.runKeeping(effect, {351}).at(351);
     }
     EXPECT_TRUE(SameBitmap(last.at(96), last.at(77)));
     Stage cards(800, 600);

@@ -80,12 +80,7 @@ TEST(SpiralBlockReveal, BlocksCoverTheAreaWhenTheGridFitsIt) {
     };
     for (const Case c : {Case{1024, 768, 768, 1024}, Case{80, 48, 4, 64}}) {
         Stage stage(c.w, c.h);
-        Bitmap lastBlock;
-        stage.host.onFrame = [&](int frame, const Bitmap& display) {
-            if (frame == c.blocks) lastBlock = display;
-        };
-        stage.run(41);
-        ASSERT_FALSE(lastBlock.empty());
+        const Bitmap lastBlock = stage.runKeeping(41, {c.blocks}).at(c.blocks);
         for (int y = 0; y < c.h; ++y)
             for (int x = 0; x < c.w; ++x)
                 ASSERT_EQ(PixelSource(lastBlock, x, y, stage.outgoing, stage.incoming),

@@ -87,11 +87,7 @@ TEST(SplitRoll, FramesShowTheRollAndTheClosingHalves) {
         Stage stage(800, 600, {.speed = c.speed});
         std::set<int> wanted;
         for (const Probe& p : c.probes) wanted.insert(p.frame);
-        std::map<int, Bitmap> frames;
-        stage.host.onFrame = [&](int f, const Bitmap& d) {
-            if (wanted.count(f)) frames[f] = d;
-        };
-        stage.run(c.effect);
+        const auto frames = stage.runKeeping(c.effect, wanted);
         for (const Probe& p : c.probes) {
             const Pixel want = p.picture == 'K' ? 0 : (p.picture == 'O' ? stage.outgoing : stage.incoming).pixel(p.sx, p.sy);
             const Pixel got = frames.at(p.frame).pixel(p.x, p.y);

@@ -120,12 +120,7 @@ TEST(StaircaseSplit, RealAndIntegerSumsAreRoundedAsOneValue) {
     // its lower part goes to round(384.5) = 384, where its source starts, so it
     // has not moved; rounding b first would put it one row lower.
     Stage stage(1366, 767, {.speed = 1});
-    Bitmap second;
-    stage.host.onFrame = [&](int frame, const Bitmap& display) {
-        if (frame == 2) second = display;
-    };
-    stage.run(67);
-    ASSERT_FALSE(second.empty());
+    const Bitmap second = stage.runKeeping(67, {2}).at(2);
     for (int x : {700, 800, 900})
         for (int y : {385, 400, 700})
             ASSERT_EQ(second.pixel(x, y), stage.outgoing.pixel(x, y)) << "at (" << x << ", " << y << ")";

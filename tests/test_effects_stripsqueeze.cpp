@@ -27,34 +27,20 @@ int ExpectedFrames(int width, int height, int strips, int speed) {
 }
 
 TEST(StripSqueeze, EveryEffectEndsOnTheIncomingPictureWithItsFrameCount) {
-    const struct {
-        int width, height;
-    } sizes[] = {{640, 480}, {800, 600}, {1366, 767}, {600, 800}};
-    for (const auto& s : sizes)
+    for (const Area& s : kAreas)
         for (int speed : {2, 24, 1, 0})
             for (int i = 0; i < 10; ++i) {
                 // Few strips at a slow speed take hundreds of full-area frames:
                 // those run at one size only, to keep the run short.
-                if (speed == 2 && s.width != 800 && kStrips[i] < 3) continue;
-                if ((speed == 1 || speed == 0) && (s.width != 640 || kStrips[i] < 4)) continue;
+                if (speed == 2 && s.w != 800 && kStrips[i] < 3) continue;
+                if ((speed == 1 || speed == 0) && (s.w != 640 || kStrips[i] < 4)) continue;
                 const int effect = 86 + i;
-                SCOPED_TRACE("effect " + std::to_string(effect) + " at " + std::to_string(s.width) + "x" +
-                             std::to_string(s.height) + ", speed " + std::to_string(speed));
-                const TransitionRun r = RunEffect(effect, s.width, s.height, {.speed = speed, .backColor = kRed});
+                SCOPED_TRACE(Where(effect, s, speed));
+                const TransitionRun r = RunEffect(effect, s.w, s.h, {.speed = speed, .backColor = kRed});
                 EXPECT_TRUE(r.finalEqualsIncoming);
-                EXPECT_EQ(r.frames, ExpectedFrames(s.width, s.height, kStrips[i], speed < 1 ? 1 : speed));
+                EXPECT_EQ(r.frames, ExpectedFrames(s.w, s.h, kStrips[i], speed < 1 ? 1 : speed));
                 EXPECT_EQ(r.sleepMs, 0);
             }
-}
-
-std::map<int, Bitmap> Frames(Stage& stage, int effect, std::initializer_list<int> wanted) {
-    std::map<int, Bitmap> kept;
-    stage.host.onFrame = [&](int frame, const Bitmap& display) {
-        for (int w : wanted)
-            if (w == frame) kept[frame] = display;
-    };
-    stage.run(effect);
-    return kept;
 }
 
 // 800 x 600, two strips, speed 2. Frame 1 (d = 0) shows the outgoing strips
@@ -65,7 +51,7 @@ TEST(StripSqueeze, FirstAndMiddleFramesLayerStripsByMode) {
     for (int effect : {88, 89}) {
         SCOPED_TRACE("effect " + std::to_string(effect));
         Stage stage(800, 600, {.speed = 2, .backColor = kRed});
-        const auto f = Frames(stage, effect, {1, 51});
+        const auto f = stage.runKeeping(effect, {1, 51});
         EXPECT_TRUE(SameBitmap(f.at(1), stage.outgoing));
         const Bitmap& frame = f.at(51);
         auto at = [&](int x, int y) { return PixelSource(frame, x, y, stage.outgoing, stage.incoming, kRedPixel); };
@@ -86,10 +72,10 @@ TEST(StripSqueeze, IncomingLayerCompletesBeforeTheOutgoingStripsVanish) {
     // One strip on 800 x 600 at speed 2: frame 302 has d = 602, past the strip
     // height but not its width; the outgoing strip is then 198 wide at x = 301.
     Stage on(800, 600, {.speed = 2, .backColor = kRed});
-    EXPECT_TRUE(SameBitmap(Frames(on, 86, {302}).at(302), on.incoming));
+    EXPECT_TRUE(SameBitmap(on.runKeeping(86, {302}).at(302), on.incoming));
 
     Stage under(800, 600, {.speed = 2, .backColor = kRed});
-    const Bitmap frame = Frames(under, 87, {302}).at(302);
+    const Bitmap frame = under.runKeeping(87, {302}).at(302);
     for (int y : {0, 300, 599}) {
         EXPECT_EQ(PixelSource(frame, 300, y, under.outgoing, under.incoming), 'I');
         EXPECT_EQ(PixelSource(frame, 499, y, under.outgoing, under.incoming), 'I');
@@ -102,7 +88,7 @@ TEST(StripSqueeze, OutgoingOnTopReappearsWholeOnAPortraitArea) {
     // 600 x 800, one strip, speed 2: from d = 602 the whole outgoing picture is
     // drawn on top until d passes 800 in frame 402, the last.
     Stage stage(600, 800, {.speed = 2, .backColor = kRed});
-    const auto f = Frames(stage, 87, {302, 401, 402});
+    const auto f = stage.runKeeping(87, {302, 401, 402});
     EXPECT_TRUE(SameBitmap(f.at(302), stage.outgoing));
     EXPECT_TRUE(SameBitmap(f.at(401), stage.outgoing));
     EXPECT_TRUE(SameBitmap(f.at(402), stage.incoming));

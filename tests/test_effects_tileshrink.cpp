@@ -30,21 +30,17 @@ const EffectCase kEffects[] = {
 // A tile takes D = 34 - speed size steps (speed 0 runs as 1): D + 1 shrink
 // frames, D grow frames, and for the random routines one pause frame a round.
 TEST(TileShrink, EveryEffectEndsOnTheIncomingPictureWithItsFramesAndPauses) {
-    const struct {
-        int width, height;
-    } sizes[] = {{640, 480}, {800, 600}, {1366, 767}, {600, 800}};
-    for (const auto& s : sizes)
+    for (const Area& s : kAreas)
         for (int speed : {1, 2, 24, 0})
             for (const EffectCase& e : kEffects) {
                 // Other sizes than 800 x 600 at the extreme speeds only for a few
                 // effects, to keep the run short.
-                if (speed != 2 && s.width != 800 && e.effect != 42 && e.effect != 44 && e.effect != 47) continue;
-                SCOPED_TRACE("effect " + std::to_string(e.effect) + " at " + std::to_string(s.width) + "x" +
-                             std::to_string(s.height) + ", speed " + std::to_string(speed));
+                if (speed != 2 && s.w != 800 && e.effect != 42 && e.effect != 44 && e.effect != 47) continue;
+                SCOPED_TRACE(Where(e.effect, s, speed));
                 const int D = 34 - (speed < 1 ? 1 : speed);
                 const int rounds = e.cellsPerRound ? e.gridCells / e.cellsPerRound : 1;
                 const int perRound = (D + 1) + D + (e.cellsPerRound ? 1 : 0);
-                const TransitionRun r = RunEffect(e.effect, s.width, s.height, {.speed = speed, .backColor = kRed});
+                const TransitionRun r = RunEffect(e.effect, s.w, s.h, {.speed = speed, .backColor = kRed});
                 EXPECT_TRUE(r.finalEqualsIncoming);
                 EXPECT_EQ(r.frames, rounds * perRound + 1);
                 EXPECT_EQ(r.sleepMs, static_cast<long long>(rounds) * e.pauseMs);
@@ -57,12 +53,7 @@ TEST(TileShrink, AllTilesShrinkOverTheBackgroundThenGrow) {
     for (int clear : {1, 2}) {
         SCOPED_TRACE("clear " + std::to_string(clear));
         Stage stage(64, 48, {.speed = 2, .backColor = kRed});
-        std::map<int, Bitmap> f;
-        stage.host.onFrame = [&](int frame, const Bitmap& display) {
-            if (frame == 1 || frame == D || frame == D + 1 || frame == D + 2 || frame == 2 * D || frame == 2 * D + 1)
-                f[frame] = display;
-        };
-        stage.run(clear == 1 ? 46 : 47);
+        const auto f = stage.runKeeping(clear == 1 ? 46 : 47, {1, D, D + 1, D + 2, 2 * D, 2 * D + 1});
         // Full-size tiles first, the incoming picture complete at the last grow step.
         EXPECT_TRUE(SameBitmap(f.at(1), stage.outgoing));
         EXPECT_TRUE(SameBitmap(f.at(2 * D + 1), stage.incoming));

@@ -10,9 +10,6 @@
 namespace tav::test {
 namespace {
 
-struct Size {
-    int w, h;
-};
 
 // Effect 25 presents 50 growing, 51 shrinking and 20 growing frames without a
 // pause; effect 26 shows 95 cells, 100 ms apart. The dispatcher adds one frame.
@@ -24,7 +21,7 @@ const Figures kFigures[] = {{25, 122, 0}, {26, 96, 9500}};
 
 TEST(ZoomCells, EndsOnTheIncomingPictureAtEverySizeAndSpeed) {
     for (const Figures& f : kFigures) {
-        for (Size s : {Size{640, 480}, Size{800, 600}, Size{1366, 767}, Size{600, 800}}) {
+        for (Area s : kAreas) {
             TransitionRun run = RunEffect(f.effect, s.w, s.h, {.speed = 2});
             EXPECT_TRUE(run.finalEqualsIncoming) << f.effect << " at " << s.w << "x" << s.h;
             EXPECT_EQ(run.frames, f.frames) << f.effect << " at " << s.w << "x" << s.h;
@@ -57,23 +54,20 @@ TEST(ZoomCells, ZoomBouncesThroughTheBackgroundColour) {
         {121, 0, 0, 'I', 0, 0},        {121, 799, 599, 'I', 799, 599},
     };
     Stage stage(800, 600, {.backColor = kBack});
-    std::map<int, Bitmap> shown;
-    stage.host.onFrame = [&](int frame, const Bitmap& display) {
-        for (const Probe& p : probes)
-            if (p.frame == frame) shown[frame] = display;
-    };
-    stage.run(25);
+    std::set<int> wanted;
+    for (const Probe& p : probes) wanted.insert(p.frame);
+    const auto shown = stage.runKeeping(25, wanted);
     for (const Probe& p : probes) {
         ASSERT_TRUE(shown.count(p.frame)) << p.frame;
         const Pixel want = p.picture == 'O'   ? stage.outgoing.pixel(p.sx, p.sy)
                            : p.picture == 'I' ? stage.incoming.pixel(p.sx, p.sy)
                                               : back;
-        const Pixel got = shown[p.frame].pixel(p.x, p.y);
+        const Pixel got = shown.at(p.frame).pixel(p.x, p.y);
         EXPECT_EQ(got, want) << "frame " << p.frame << " at (" << p.x << ", " << p.y << "): 0x" << std::hex << got
                              << ", expected " << p.picture << "(" << std::dec << p.sx << ", " << p.sy << ")";
     }
-    EXPECT_TRUE(SameBitmap(shown[20], stage.incoming));
-    EXPECT_TRUE(SameBitmap(shown[121], stage.incoming));
+    EXPECT_TRUE(SameBitmap(shown.at(20), stage.incoming));
+    EXPECT_TRUE(SameBitmap(shown.at(121), stage.incoming));
 }
 
 TEST(ZoomCells, EachFrameCopiesOneNewCellOfTheGrid) {

@@ -2,7 +2,6 @@
 // slide-show start's messages, run in-process with recorded hand-overs.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <filesystem>
 #include <regex>
 
@@ -12,12 +11,13 @@
 #include "storage/ScheduleFile.h"
 #include "storage/Settings.h"
 #include "storage/SettingsRecord.h"
+#include "support/application.h"
 #include "support/storage_temp_folder.h"
 
 namespace tav {
 namespace {
 
-using testing::StorageTempFolder;
+using test::StorageTempFolder;
 
 TEST(CommandLine, SwitchIsTheSecondCharacterAndNumbersStartAtTheFourth) {
     struct Case {
@@ -65,12 +65,7 @@ TEST(CommandLine, ArgumentsAreJoinedWithOneBlank) {
 // Runs the entry routine in-process and records what it did.
 class EntryRun : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "test_entry";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance()) new QApplication(argc, argv);
-    }
+    static void SetUpTestSuite() { test::EnsureApplication(); }
 
     void SetUp() override { SetScreenSizeFunction([] { return ScreenSize{1280, 1024}; }); }
 

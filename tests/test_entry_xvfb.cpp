@@ -182,7 +182,7 @@ protected:
     static inline std::string display;
     std::string program;
     Display* x = nullptr;
-    testing::StorageTempFolder folder;
+    test::StorageTempFolder folder;
 };
 
 TEST_F(SecondCopy, EndsAtOnceWhileAWindowOfARunningCopyExists) {

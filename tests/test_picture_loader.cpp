@@ -3,8 +3,8 @@
 #include "pictures/PictureLoader.h"
 
 #include "picturewriters/PictureWriters.h"
+#include "support/application.h"
 
-#include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -21,21 +21,12 @@
 namespace tav {
 namespace {
 
-QGuiApplication* App() {
-    static int argc = 1;
-    static char name[] = "test_picture_loader";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication* app = new QGuiApplication(argc, argv);
-    // Damaged files are expected here; the decoder's complaints are noise.
-    QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false\nqt.imageformats*=false"));
-    return app;
-}
-
 class PictureLoaderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        App();
+        test::EnsureApplication();
+        // Damaged files are expected here; the decoder's complaints are noise.
+        QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false\nqt.imageformats*=false"));
         ASSERT_TRUE(dir_.isValid());
     }
     std::string write(const std::string& name, const QByteArray& bytes) {

@@ -115,7 +115,7 @@ TEST(IniText, AWriteChangesOnlyItsOwnKey) {
 }
 
 TEST(IniFile, RoundTripThroughTheFile) {
-    testing::StorageTempFolder folder;
+    test::StorageTempFolder folder;
     folder.CreateData();
     const std::string ini = folder.File("Tavrelle.ini");
     EXPECT_EQ(GetIniString("Section", "半透明_0", ini), "") << "absent file";
@@ -123,15 +123,15 @@ TEST(IniFile, RoundTripThroughTheFile) {
     ASSERT_TRUE(WriteIniString("Section", "BGMﾌｧｲﾙ_0", "/x/ü.wav", ini));
     EXPECT_EQ(GetIniString("section", "半透明_0", ini), "42");
     EXPECT_EQ(GetIniString("Section", "bgmﾌｧｲﾙ_0", ini), "/x/ü.wav");
-    EXPECT_EQ(testing::ReadText(ini), "[Section]\n半透明_0=42\nBGMﾌｧｲﾙ_0=/x/ü.wav\n");
+    EXPECT_EQ(test::ReadText(ini), "[Section]\n半透明_0=42\nBGMﾌｧｲﾙ_0=/x/ü.wav\n");
 
     // Reading stops after the first MiB; a rewrite keeps the whole file.
     const std::string padding(kMaxIniReadBytes, ';');
-    testing::WriteText(ini, "[Section]\nA=1\n" + padding + "\nB=2\n");
+    test::WriteText(ini, "[Section]\nA=1\n" + padding + "\nB=2\n");
     EXPECT_EQ(GetIniString("Section", "A", ini), "1");
     EXPECT_EQ(GetIniString("Section", "B", ini), "") << "beyond the first MiB";
     ASSERT_TRUE(WriteIniString("Section", "C", "3", ini));
-    EXPECT_EQ(testing::ReadText(ini), "[Section]\nA=1\n" + padding + "\nB=2\nC=3\n");
+    EXPECT_EQ(test::ReadText(ini), "[Section]\nA=1\n" + padding + "\nB=2\nC=3\n");
 }
 
 }  // namespace

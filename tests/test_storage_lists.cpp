@@ -13,9 +13,9 @@
 namespace tav {
 namespace {
 
-using testing::ReadBytes;
-using testing::StorageTempFolder;
-using testing::WriteBytes;
+using test::ReadBytes;
+using test::StorageTempFolder;
+using test::WriteBytes;
 
 std::vector<std::uint8_t> Records(const std::vector<std::string>& texts, std::size_t extra = 0) {
     std::vector<std::uint8_t> bytes;

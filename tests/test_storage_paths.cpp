@@ -50,10 +50,10 @@ TEST(DataFolderLocation, FollowsXdgDataHome) {
 }
 
 TEST(PathRoutines, FilesFoldersAndTheTrailingSeparator) {
-    testing::StorageTempFolder folder;
+    test::StorageTempFolder folder;
     folder.CreateData();
     const std::string file = folder.File("a b.jpg");
-    testing::WriteText(file, "x");
+    test::WriteText(file, "x");
     // A pipe is no file, and asking must not wait for a writer.
     const std::string pipe = folder.File("song.mp3");
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);

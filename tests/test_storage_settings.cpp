@@ -21,11 +21,11 @@
 namespace tav {
 namespace {
 
-using testing::ReadBytes;
-using testing::ReadText;
-using testing::StorageTempFolder;
-using testing::WriteBytes;
-using testing::WriteText;
+using test::ReadBytes;
+using test::ReadText;
+using test::StorageTempFolder;
+using test::WriteBytes;
+using test::WriteText;
 
 // Settings with a different value in every field of every group, negative
 // values and all four bytes of the colour included.
@@ -205,7 +205,7 @@ TEST(UnreadableDataFiles, AreNeverReplaced) {
                 ::chmod(path.c_str(), 0644);
                 EXPECT_EQ(ReadBytes(path), kept);
             }
-            for (const std::string& entry : testing::FolderEntries(folder.Data()))
+            for (const std::string& entry : test::FolderEntries(folder.Data()))
                 EXPECT_EQ(entry.find(".tmp-"), std::string::npos) << entry;
         }
     }
@@ -226,7 +226,7 @@ TEST(LeftoverTemporaryFiles, OnlyThoseOfDeadProcessesGo) {
                                             "notes.tmp-" + gone + "-x", "Tavrelle_0.rdm"};
     for (const std::string& n : names) WriteText(folder.File(n), "x");
     EXPECT_EQ(RemoveLeftoverTemporaryFiles(folder.Data()), 2);
-    EXPECT_EQ(testing::FolderEntries(folder.Data()),
+    EXPECT_EQ(test::FolderEntries(folder.Data()),
               (std::vector<std::string>{"Tavrelle_0.rdm", "Tavrelle_S.rdm.tmp-" + live + "-3", "notes.tmp-" + gone,
                                         "notes.tmp-" + gone + "-x"}));
 }
@@ -368,7 +368,7 @@ TEST(AtomicReplace, AnInterruptedSaveLeavesTheOldFilesWhole) {
 
     EXPECT_EQ(interrupted, 3);
     for (std::size_t i = 0; i < names.size(); ++i) EXPECT_EQ(ReadBytes(folder.File(names[i])), before[i]) << names[i];
-    EXPECT_EQ(testing::FolderEntries(folder.Data()), (std::vector<std::string>{"Tavrelle.ini", "Tavrelle_1.rdm", "Tavrelle_S.rdm"}))
+    EXPECT_EQ(test::FolderEntries(folder.Data()), (std::vector<std::string>{"Tavrelle.ini", "Tavrelle_1.rdm", "Tavrelle_S.rdm"}))
         << "no temporary file is left behind";
 }
 

@@ -6,7 +6,7 @@
 
 #include "picturewriters/PictureWriters.h"
 
-#include <QGuiApplication>
+#include "support/application.h"
 
 #include <gtest/gtest.h>
 
@@ -15,15 +15,6 @@
 
 namespace tav {
 namespace {
-
-QGuiApplication* App() {
-    static int argc = 1;
-    static char name[] = "test_wmf";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication* app = new QGuiApplication(argc, argv);
-    return app;
-}
 
 constexpr QRgb kWhite = 0xFFFFFFFF;
 constexpr QRgb kRed = 0xFFFF0000;
@@ -38,7 +29,7 @@ pw::WmfWriter Canvas() {
 }
 
 QImage Render(const pw::WmfWriter& w, QSize size = {100, 100}, WmfPlayStats* stats = nullptr) {
-    App();
+    test::EnsureApplication();
     return RenderWmf(w.finish(), size, stats);
 }
 
@@ -74,7 +65,7 @@ void NoPenRedBrush(pw::WmfWriter& w) {
 }
 
 TEST(WmfInfo, NaturalSize) {
-    App();
+    test::EnsureApplication();
     struct Case {
         const char* name;
         std::function<void(pw::WmfWriter&)> build;
@@ -426,7 +417,7 @@ TEST(WmfPlay, DibBlitsPlaceTheirPixels) {
 // Bitmaps inside records: every layout decodes to the same pixels, and one
 // that claims more than its bytes hold is refused.
 TEST(WmfDib, LayoutsAndLies) {
-    App();
+    test::EnsureApplication();
     QImage picture(7, 5, QImage::Format_RGB32);
     for (int y = 0; y < 5; ++y)
         for (int x = 0; x < 7; ++x) picture.setPixel(x, y, qRgb(x * 36, y * 60, (x + y) % 2 ? 255 : 0));
@@ -489,7 +480,7 @@ TEST(WmfPlay, UnknownRecordsAreSkippedAndListed) {
 
 // Damage ends the picture with what was drawn before it.
 TEST(WmfPlay, DamagedRecordsEndThePictureCleanly) {
-    App();
+    test::EnsureApplication();
     pw::WmfWriter w = Canvas();
     NoPenRedBrush(w);
     w.rectangle(0, 0, 50, 100);
@@ -531,7 +522,7 @@ TEST(WmfPlay, DamagedRecordsEndThePictureCleanly) {
 // to a bounded size, so the maze of clip rectangles, which grew with the
 // square of its records before, gets through tens of thousands of records.
 TEST(WmfPlay, CostlyFilesStopAtTheWorkBudgetKeepingWhatTheyDrew) {
-    App();
+    test::EnsureApplication();
     static_assert(kWmfWorkBudget == 4'000'000);
     struct Case {
         pw::CostlyMetafile kind;

@@ -1,6 +1,8 @@
 // Little-endian integer fields of the fixed-record data files, metafiles and
 // bitmaps. Records are always read and written field by field through these,
 // never by casting, so the layout holds whatever the machine's byte order.
+// The Put functions append to any byte container with push_back (QByteArray,
+// std::string, std::vector<std::uint8_t>), for files built up as they go.
 #pragma once
 
 #include <cstddef>
@@ -28,6 +30,19 @@ inline void WriteI16(std::uint8_t* p, std::int16_t value) {
 inline void WriteI32(std::uint8_t* p, std::int32_t value) {
     const auto v = static_cast<std::uint32_t>(value);
     for (std::size_t i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>((v >> (8 * i)) & 0xFF);
+}
+
+template <typename Bytes>
+void PutU16(Bytes& out, std::uint16_t value) {
+    using Byte = typename Bytes::value_type;
+    out.push_back(static_cast<Byte>(value & 0xFF));
+    out.push_back(static_cast<Byte>(value >> 8));
+}
+
+template <typename Bytes>
+void PutU32(Bytes& out, std::uint32_t value) {
+    PutU16(out, static_cast<std::uint16_t>(value & 0xFFFF));
+    PutU16(out, static_cast<std::uint16_t>(value >> 16));
 }
 
 }  // namespace tav

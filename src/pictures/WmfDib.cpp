@@ -10,18 +10,6 @@
 #include <cstdlib>
 
 namespace tav {
-namespace {
-
-void Put16(QByteArray& out, std::uint16_t v) {
-    out.append(char(v & 0xFF));
-    out.append(char(v >> 8));
-}
-void Put32(QByteArray& out, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.append(char((v >> (8 * i)) & 0xFF));
-}
-
-}  // namespace
-
 QImage DecodeDib(const std::uint8_t* data, std::size_t size, bool* bottomUp) {
     if (size < 12) return {};
     const std::uint32_t headerSize = ReadU32(data);
@@ -77,10 +65,10 @@ QImage DecodeDib(const std::uint8_t* data, std::size_t size, bool* bottomUp) {
     file.reserve(qsizetype(14 + size));
     file.append('B');
     file.append('M');
-    Put32(file, std::uint32_t(14 + size));
-    Put16(file, 0);
-    Put16(file, 0);
-    Put32(file, std::uint32_t(14 + pixelOffset));
+    PutU32(file, std::uint32_t(14 + size));
+    PutU16(file, 0);
+    PutU16(file, 0);
+    PutU32(file, std::uint32_t(14 + pixelOffset));
     file.append(reinterpret_cast<const char*>(data), qsizetype(size));
     QBuffer buffer(&file);
     buffer.open(QIODevice::ReadOnly);

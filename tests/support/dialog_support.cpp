@@ -1,13 +1,8 @@
 #include "support/dialog_support.h"
 
-#include <gtest/gtest.h>
-
-#include <QApplication>
 #include <QImage>
 
-#include <cstdlib>
-
-namespace tav::testing {
+namespace tav::test {
 
 namespace {
 template <typename T>
@@ -38,17 +33,10 @@ std::optional<std::int32_t> ScriptedDialogs::ChooseColour(QWidget*, std::int32_t
 
 void ScriptedDialogs::ShowMessage(QWidget*, const QString&, const QString& text) { Messages.push_back(text); }
 
-int RunDialogTests(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
-
 void WritePicture(const std::string& path, int width, int height) {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(qRgb(40, 120, 200));
     image.save(QString::fromStdString(path));
 }
 
-}  // namespace tav::testing
+}  // namespace tav::test

@@ -1,5 +1,5 @@
 // Helpers of the dialog tests: scripted answers for the desktop's dialogs and
-// a main that creates the widget application the dialogs need.
+// test pictures.
 #pragma once
 
 #include <QString>
@@ -14,7 +14,7 @@
 
 #include "dialogs/SystemDialogs.h"
 
-namespace tav::testing {
+namespace tav::test {
 
 // Answers each dialog from a queue (cancel when the queue is empty) and
 // records what was asked.
@@ -42,11 +42,7 @@ public:
     void ShowMessage(QWidget*, const QString&, const QString& text) override;
 };
 
-// Sets QT_QPA_PLATFORM=offscreen when unset, creates the QApplication and
-// runs the tests.
-int RunDialogTests(int argc, char** argv);
-
 // Writes a w × h picture of one colour (format from the file name's suffix).
 void WritePicture(const std::string& path, int width, int height);
 
-}  // namespace tav::testing
+}  // namespace tav::test

@@ -1,5 +1,7 @@
 #include "support/effect_harness.h"
 
+#include <cstdio>
+
 #include "effects/Dispatch.h"
 
 namespace tav::test {
@@ -32,6 +34,27 @@ void Stage::run(int number) {
     RunTransition(host);
 }
 
+std::map<int, Bitmap> Stage::runKeeping(int number, const std::set<int>& wanted) {
+    std::map<int, Bitmap> kept;
+    host.onFrame = [&](int frame, const Bitmap& display) {
+        if (wanted.count(frame)) kept[frame] = display;
+    };
+    run(number);
+    host.onFrame = nullptr;
+    return kept;
+}
+
+std::string Where(int effect, const Area& a, int speed) {
+    return "effect " + std::to_string(effect) + " at " + std::to_string(a.w) + "x" + std::to_string(a.h) +
+           " speed " + std::to_string(speed);
+}
+
+Grabbed Grab(int effect, int width, int height, int speed, const std::set<int>& wanted) {
+    Grabbed g{std::make_unique<Stage>(width, height, TransitionOptions{.speed = speed}), {}};
+    g.frames = g.stage->runKeeping(effect, wanted);
+    return g;
+}
+
 TransitionRun RunEffect(int number, int width, int height, const TransitionOptions& options) {
     Stage stage(width, height, options);
     stage.run(number);
@@ -60,6 +83,19 @@ TransitionRun RunEffect(int number, int width, int height, const TransitionOptio
     std::snprintf(buf, sizeof buf, "%lld pixels differ; first at (%d, %d): 0x%06X, expected 0x%06X", differ, fx,
                   fy, actual.pixel(fx, fy), expected.pixel(fx, fy));
     return ::testing::AssertionFailure() << buf;
+}
+
+::testing::AssertionResult Shows(const Bitmap& frame, int x0, int y0, int x1, int y1, const Bitmap& picture,
+                                 int dx, int dy) {
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
+            if (frame.pixel(x, y) != picture.pixel(x + dx, y + dy)) {
+                char buf[160];
+                std::snprintf(buf, sizeof buf, "at (%d, %d): 0x%06X, expected 0x%06X from (%d, %d)", x, y,
+                              frame.pixel(x, y), picture.pixel(x + dx, y + dy), x + dx, y + dy);
+                return ::testing::AssertionFailure() << buf;
+            }
+    return ::testing::AssertionSuccess();
 }
 
 char PixelSource(const Bitmap& display, int x, int y, const Bitmap& outgoing, const Bitmap& incoming,

@@ -11,7 +11,7 @@
 #include "storage/AtomicFile.h"
 #include "storage/Settings.h"
 
-namespace tav::testing {
+namespace tav::test {
 
 StorageTempFolder::StorageTempFolder() {
     std::string pattern = (std::filesystem::temp_directory_path() / "tavrelle-storage-XXXXXX").string();
@@ -66,4 +66,4 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
     return names;
 }
 
-}  // namespace tav::testing
+}  // namespace tav::test

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace tav::testing {
+namespace tav::test {
 
 // Creates an empty temporary folder, points the data folder at
 // <folder>/Tavrelle (not created) and resets the shared state; everything is
@@ -37,4 +37,4 @@ std::string ReadText(const std::string& path);
 // Names in a folder, sorted.
 std::vector<std::string> FolderEntries(const std::string& folder);
 
-}  // namespace tav::testing
+}  // namespace tav::test

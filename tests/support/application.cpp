@@ -1,0 +1,19 @@
+#include "support/application.h"
+
+#include <QApplication>
+
+namespace tav::test {
+
+QApplication& EnsureApplication() {
+    static QApplication* application = [] {
+        if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) return existing;
+        static int argc = 1;
+        static char name[] = "tavrelle-test";
+        static char* argv[] = {name, nullptr};
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        return new QApplication(argc, argv);
+    }();
+    return *application;
+}
+
+}  // namespace tav::test
