@@ -10,7 +10,7 @@
 #include "dialogs/DialogPictures.h"
 #include "dialogs/DialogValues.h"
 #include "dialogs/SettingsDialog.h"
-#include "picturewriters/PictureWriters.h"
+#include "testmedia/PictureWriters.h"
 #include "startup/SharedState.h"
 #include "storage/AtomicFile.h"
 #include "storage/IniFile.h"
