@@ -25,9 +25,7 @@ void CheckerBlockFill(EffectHost& h, std::int16_t size) {
         for (std::int32_t x = o.x0; x <= w; x += step) {
             for (std::int32_t y = o.y0; y <= ht; y += step) {
                 BitBlt(h.Display(), x, y, p, p, h.Incoming(), x, y, SRCCOPY);
-                h.Refresh();
-                h.DoEvents();
-                h.Sleep(10);
+                EndFrame(h, 10);
             }
         }
     }
@@ -80,9 +78,7 @@ void BlockGridSweep(EffectHost& h, std::int16_t pattern, std::int16_t cells) {
                     if (pattern == 3) act(outer, inner);
                 }
             }
-            h.Refresh();
-            h.DoEvents();
-            h.Sleep(20);
+            EndFrame(h, 20);
         }
     }
     ShowIncomingPicture(h);

@@ -7,11 +7,6 @@
 namespace tav {
 namespace {
 
-void EndOfFrame(EffectHost& h) {
-    h.Refresh();
-    h.DoEvents();
-    h.Sleep(10);
-}
 
 // The strips of one comb. Columns are one pixel wider than their spacing,
 // which closes the rounding gaps between them; rows are not, so on some
@@ -80,7 +75,7 @@ void CombWipe(EffectHost& h, std::int16_t axis, std::int16_t n) {
             comb.rows(s);
         ++h.EffectFrame;
         if (static_cast<long long>(h.EffectFrame) * step > limit) ShowIncomingPicture(h);
-        EndOfFrame(h);
+        EndFrame(h, 10);
     }
 }
 
@@ -93,7 +88,7 @@ void CombWipeCross(EffectHost& h, std::int16_t n) {
         comb.cross(h.EffectFrame * step);
         ++h.EffectFrame;
         if (static_cast<long long>(h.EffectFrame) * step > h.AreaHeight) ShowIncomingPicture(h);
-        EndOfFrame(h);
+        EndFrame(h, 10);
     }
 }
 
@@ -130,7 +125,7 @@ void InvertFlashWipe(EffectHost& h, std::int16_t axis, std::int16_t n) {
             ++h.EffectFrame;
             if (static_cast<long long>(h.EffectFrame) * step > combLimit) ShowIncomingPicture(h);
         }
-        EndOfFrame(h);
+        EndFrame(h, 10);
     }
 }
 

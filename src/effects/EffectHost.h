@@ -14,7 +14,8 @@
 //   - resize and draw on PicD() where its effect needs a source of its own;
 //   - present a frame with Refresh(), let input run with DoEvents(), wait with
 //     Sleep(ms), and draw random numbers with Rnd(), in the order its effect
-//     prescribes: every Refresh() is one frame.
+//     prescribes: every Refresh() is one frame. EndFrame() in effects/Dispatch.h
+//     is the usual order: Refresh(), DoEvents(), Sleep(ms).
 // A routine must not:
 //   - write the slots, keep state between transitions (except through the
 //     effect state below), sleep or read the clock by other means, or draw

@@ -7,11 +7,6 @@
 namespace tav {
 namespace {
 
-void EndOfFrame(EffectHost& h) {
-    h.Refresh();
-    h.DoEvents();
-    h.Sleep(10);
-}
 
 
 // A stretched copy from `src` to the display; every real value is rounded on
@@ -83,7 +78,7 @@ void CentreDoorSlide(EffectHost& h, std::int16_t variant) {
         }
         ++h.EffectFrame;
         if (static_cast<double>(h.EffectFrame) * step > limit) ShowIncomingPicture(h);
-        EndOfFrame(h);
+        EndFrame(h, 10);
     }
 }
 
@@ -129,7 +124,7 @@ void FourWaySlideIn(EffectHost& h) {
                 finishIf(s + step > w);
                 break;
         }
-        EndOfFrame(h);
+        EndFrame(h, 10);
         if (h.EffectDone) {
             ShowIncomingPicture(h);
             return;
@@ -162,7 +157,7 @@ void CrossBandWipe(EffectHost& h) {
         StretchBlt(d, 0, 0, 2 * s, ht, in, 0, 0, 2 * s, ht, SRCCOPY);
         ++h.EffectFrame;
         if (static_cast<long long>(h.EffectFrame) * step >= w) break;
-        EndOfFrame(h);
+        EndFrame(h, 10);
     }
     ShowIncomingPicture(h);
 }

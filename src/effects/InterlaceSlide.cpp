@@ -45,11 +45,77 @@ struct Strips {
     }
 };
 
-void Present(EffectHost& h, int sleepMs) {
-    h.Refresh();
-    h.DoEvents();
-    h.Sleep(sleepMs);
-}
+// Frame k of one phase, drawn over the background colour. Each pattern has a
+// phase in which the outgoing strips part and one in which the incoming strips
+// arrive from opposite edges; each returns whether its phase has ended.
+struct InterlaceFrame {
+    const Strips& g;
+    DC& d;
+    int k;
+    int s;     // the distance per frame
+    double v;  // pattern 3's horizontal distance per frame
+
+    bool RowsPart(const DC& out) const {
+        for (int i = 0; i <= g.LastOfRows(); i += 2) {
+            g.Row(d, out, i, k * s);
+            g.Row(d, out, i + 1, -k * s);
+        }
+        return (k + 1) * s > g.W;
+    }
+    bool ColumnsPart(const DC& out) const {
+        for (int i = 0; i <= g.LastOfColumns(); i += 2) {
+            g.Column(d, out, i, k * s);
+            g.Column(d, out, i + 1, -k * s);
+        }
+        return (k + 1) * s > g.H;
+    }
+    bool BothPart(const DC& out) const {
+        const int kv = RoundEven(k * v);
+        for (int i = 0; i <= g.LastOfBoth(); i += 2) {
+            g.Row(d, out, i, kv);
+            g.Row(d, out, i + 1, -kv);
+            g.Column(d, out, i, k * s);
+            g.Column(d, out, i + 1, -k * s);
+        }
+        return (k + 1) * s > g.H;
+    }
+
+    bool ColumnsArrive(const DC& in) const {
+        for (int i = 0; i <= g.LastOfColumns(); i += 2) {
+            g.Column(d, in, i, g.H - k * s);
+            g.Column(d, in, i + 1, k * s - g.H);
+        }
+        return (k + 1) * s > g.H;
+    }
+    bool RowsArrive(const DC& in) const {
+        for (int i = 0; i <= g.LastOfRows(); i += 2) {
+            g.Row(d, in, i, g.W - k * s);
+            g.Row(d, in, i + 1, k * s - g.W);
+        }
+        return (k + 1) * s > g.W;
+    }
+    bool BothArrive(const DC& in) const {
+        for (int i = 0; i <= g.LastOfBoth(); i += 2) {
+            g.Column(d, in, i, g.H - k * s);
+            g.Column(d, in, i + 1, k * s - g.H);
+            g.Row(d, in, i, RoundEven(g.W - k * v));
+            g.Row(d, in, i + 1, RoundEven(k * v - g.W));
+        }
+        return (k + 1) * s > g.H;
+    }
+};
+
+// Pattern 1: rows part sideways, columns arrive; pattern 2 the other way
+// round; pattern 3 both at once.
+struct InterlacePattern {
+    bool (InterlaceFrame::*part)(const DC&) const;
+    bool (InterlaceFrame::*arrive)(const DC&) const;
+};
+constexpr InterlacePattern kInterlacePatterns[] = {
+    {&InterlaceFrame::RowsPart, &InterlaceFrame::ColumnsArrive},
+    {&InterlaceFrame::ColumnsPart, &InterlaceFrame::RowsArrive},
+    {&InterlaceFrame::BothPart, &InterlaceFrame::BothArrive},
+};
 
 void Interlace(EffectHost& h, int pattern, const Strips& g, int sleepMs) {
     if (pattern < 1 || pattern > 3) {
@@ -57,93 +123,36 @@ void Interlace(EffectHost& h, int pattern, const Strips& g, int sleepMs) {
         ShowIncomingPicture(h);
         return;
     }
-    const int W = g.W, H = g.H;
+    const InterlacePattern& p = kInterlacePatterns[pattern - 1];
     // A speed of 0 would never move a strip.
     const int s = h.SpeedStep();
     // The horizontal distance per frame in pattern 3, so that a move across the
     // width takes as many frames as one down the height. W × s overflows 16 bits
     // on wide areas at high speed, so it is taken in double precision.
-    const double v = static_cast<double>(W) * s / H;
+    const double v = static_cast<double>(g.W) * s / g.H;
     DC& display = h.Display();
-    const DC& out = h.Outgoing();
-    const DC& in = h.Incoming();
+    const auto frame = [&]() {
+        FillBox(display, 0, 0, g.W - 1, g.H - 1, h.BackColor);
+        return InterlaceFrame{g, display, h.EffectFrame, s, v};
+    };
 
-    // The outgoing strips part over the background colour.
     for (;;) {
-        const int k = h.EffectFrame;
-        const int ks = k * s;
-        const int kv = RoundEven(k * v);
-        FillBox(display, 0, 0, W - 1, H - 1, h.BackColor);
-        bool ended = false;
-        switch (pattern) {
-            case 1:
-                for (int i = 0; i <= g.LastOfRows(); i += 2) {
-                    g.Row(display, out, i, ks);
-                    g.Row(display, out, i + 1, -ks);
-                }
-                ended = (k + 1) * s > W;
-                break;
-            case 2:
-                for (int i = 0; i <= g.LastOfColumns(); i += 2) {
-                    g.Column(display, out, i, ks);
-                    g.Column(display, out, i + 1, -ks);
-                }
-                ended = (k + 1) * s > H;
-                break;
-            default:
-                for (int i = 0; i <= g.LastOfBoth(); i += 2) {
-                    g.Row(display, out, i, kv);
-                    g.Row(display, out, i + 1, -kv);
-                    g.Column(display, out, i, ks);
-                    g.Column(display, out, i + 1, -ks);
-                }
-                ended = (k + 1) * s > H;
-                break;
-        }
-        h.EffectFrame = k + 1;
+        const bool ended = (frame().*p.part)(h.Outgoing());
+        ++h.EffectFrame;
         if (ended) {
             h.EffectFrame = 0;
             h.EffectDone = true;
         }
-        Present(h, sleepMs);
+        EndFrame(h, sleepMs);
         if (ended) break;
     }
     h.EffectDone = false;
 
-    // The incoming strips arrive from opposite edges.
     for (;;) {
-        const int k = h.EffectFrame;
-        const int ks = k * s;
-        bool ended = false;
-        FillBox(display, 0, 0, W - 1, H - 1, h.BackColor);
-        switch (pattern) {
-            case 1:
-                for (int i = 0; i <= g.LastOfColumns(); i += 2) {
-                    g.Column(display, in, i, H - ks);
-                    g.Column(display, in, i + 1, ks - H);
-                }
-                ended = (k + 1) * s > H;
-                break;
-            case 2:
-                for (int i = 0; i <= g.LastOfRows(); i += 2) {
-                    g.Row(display, in, i, W - ks);
-                    g.Row(display, in, i + 1, ks - W);
-                }
-                ended = (k + 1) * s > W;
-                break;
-            default:
-                for (int i = 0; i <= g.LastOfBoth(); i += 2) {
-                    g.Column(display, in, i, H - ks);
-                    g.Column(display, in, i + 1, ks - H);
-                    g.Row(display, in, i, RoundEven(W - k * v));
-                    g.Row(display, in, i + 1, RoundEven(k * v - W));
-                }
-                ended = (k + 1) * s > H;
-                break;
-        }
-        h.EffectFrame = k + 1;
+        const bool ended = (frame().*p.arrive)(h.Incoming());
+        ++h.EffectFrame;
         if (ended) ShowIncomingPicture(h);
-        Present(h, sleepMs);
+        EndFrame(h, sleepMs);
         if (h.EffectDone) return;
     }
 }

@@ -239,9 +239,7 @@ void ShapeMaskReveal(EffectHost& h, std::int16_t shape, std::int16_t perStep) {
         }
 
         ++d;
-        h.Refresh();
-        h.DoEvents();
-        h.Sleep(1);
+        EndFrame(h, 1);
     }
 
     mask.reset();

@@ -98,10 +98,7 @@ public:
     void FirstHalves(Axis a, int first, int second = -1) { Lines(a, first, second, 0, LineEnd(a) / 2 + 1); }
     void SecondHalves(Axis a, int first, int second = -1) { Lines(a, first, second, LineEnd(a) / 2, LineEnd(a)); }
 
-    void Present() {
-        host_.Refresh();
-        host_.DoEvents();
-    }
+    void Present() { EndFrame(host_, 0); }
 
 private:
     EffectHost& host_;

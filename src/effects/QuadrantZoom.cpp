@@ -36,11 +36,6 @@ void DrawShrunk(EffectHost& h, const DC& picture, std::int16_t shape, double p) 
     StretchBlt(dst, right, bottom, qw, qh, picture, RoundEven(hw), RoundEven(hh), sw, sh, SRCCOPY);
 }
 
-void EndOfFrame(EffectHost& h) {
-    h.Refresh();
-    h.DoEvents();
-    h.Sleep(10);
-}
 
 }  // namespace
 
@@ -65,7 +60,7 @@ void QuadrantZoom(EffectHost& h, std::int16_t shape, std::int16_t direction) {
             grow -= 1.0f;
             if (grow <= 0.0f) ShowIncomingPicture(h);
         }
-        EndOfFrame(h);
+        EndFrame(h, 10);
     } while (!h.EffectDone);
 }
 

@@ -46,9 +46,7 @@ void RandomLineDissolve(EffectHost& h, std::int16_t orientation) {
                 BitBlt(h.Display(), 0, v, h.AreaWidth, 1, h.Incoming(), 0, v, SRCCOPY);
             ++k;
         }
-        h.Refresh();
-        h.DoEvents();
-        h.Sleep(kFrameSleepMs);
+        EndFrame(h, kFrameSleepMs);
     }
 }
 

@@ -17,9 +17,7 @@ void FinishFrame(EffectHost& h, std::int32_t s, std::int32_t limit) {
     const std::int32_t next = h.EffectFrame + 1;
     h.EffectFrame = next;
     if (static_cast<std::int64_t>(next) * s > limit) ShowIncomingPicture(h);
-    h.Refresh();
-    h.DoEvents();
-    h.Sleep(10);
+    EndFrame(h, 10);
 }
 
 }  // namespace

@@ -42,8 +42,7 @@ void SpiralBlockReveal(EffectHost& h) {
         }
         const int x = (c - 1) * kBlock, y = r * kBlock;
         BitBlt(dst, x, y, kBlock, kBlock, in, x, y, SRCCOPY);
-        h.Refresh();
-        h.DoEvents();
+        EndFrame(h, 0);
     }
     ShowIncomingPicture(h);
 }

@@ -73,11 +73,6 @@ struct Staircase {
     }
 };
 
-void EndOfFrame(EffectHost& h) {
-    h.Refresh();
-    h.DoEvents();
-    h.Sleep(10);
-}
 
 }  // namespace
 
@@ -88,13 +83,13 @@ void StaircaseSplit(EffectHost& h, std::int16_t axis, std::int16_t strips) {
     const int travel = stairs.travel();
     do {
         stairs.drawOut(h.EffectFrame * step);
-        EndOfFrame(h);
+        EndFrame(h, 10);
         ++h.EffectFrame;
     } while (!(static_cast<long long>(h.EffectFrame) * step > travel));
     h.EffectFrame = 0;
     do {
         stairs.drawIn(h.EffectFrame * step);
-        EndOfFrame(h);
+        EndFrame(h, 10);
         ++h.EffectFrame;
     } while (!(static_cast<long long>(h.EffectFrame) * step > travel));
     ShowIncomingPicture(h);
@@ -108,7 +103,7 @@ void StaircaseSplitCross(EffectHost& h, std::int16_t axis, std::int16_t strips) 
         const int s = h.EffectFrame * step;
         stairs.drawOut(s);
         stairs.drawIn(s);
-        EndOfFrame(h);
+        EndFrame(h, 10);
         ++h.EffectFrame;
     } while (!(static_cast<long long>(h.EffectFrame) * step > travel));
     ShowIncomingPicture(h);

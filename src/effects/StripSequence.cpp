@@ -54,11 +54,6 @@ struct Strip {
     }
 };
 
-void EndOfFrame(EffectHost& h) {
-    h.Refresh();
-    h.DoEvents();
-}
-
 }  // namespace
 
 void StripSequenceWipe(EffectHost& h, std::int16_t mode, std::int16_t axisArg, std::int16_t strips) {
@@ -91,7 +86,7 @@ void StripSequenceWipe(EffectHost& h, std::int16_t mode, std::int16_t axisArg, s
         }
         ++h.EffectFrame;
         if (static_cast<double>(h.EffectFrame * step) > size) ShowIncomingPicture(h);
-        EndOfFrame(h);
+        EndFrame(h, 0);
     } while (!h.EffectDone);
 }
 
@@ -110,8 +105,7 @@ void StripSlideSequence(EffectHost& h, std::int16_t axisArg, std::int16_t strips
 
     auto frame = [&] {
         ++h.EffectFrame;
-        EndOfFrame(h);
-        h.Sleep(10);
+        EndFrame(h, 10);
     };
     auto moved = [&] { return static_cast<double>(h.EffectFrame * step); };
 
@@ -125,7 +119,7 @@ void StripSlideSequence(EffectHost& h, std::int16_t axisArg, std::int16_t strips
             frame();
         }
     }
-    EndOfFrame(h);
+    EndFrame(h, 0);
 
     // In: each new strip comes from one strip size before its place, under
     // the new strips already in place.

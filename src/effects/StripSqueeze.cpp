@@ -60,8 +60,7 @@ void StripSqueeze(EffectHost& h, std::int16_t mode, std::int16_t strips) {
         }
         if (d > sw && d > sh) ShowIncomingPicture(h);
         ++h.EffectFrame;
-        h.Refresh();
-        h.DoEvents();
+        EndFrame(h, 0);
     }
 }
 

@@ -47,11 +47,6 @@ bool HasLeft(const Tile& t, double w, double h, double tw, double th) {
            (t.dy < 0 && t.y < -th);
 }
 
-void EndOfFrame(EffectHost& h) {
-    h.Refresh();
-    h.DoEvents();
-    h.Sleep(10);
-}
 
 }  // namespace
 
@@ -85,7 +80,7 @@ void TileScatter(EffectHost& h, std::int16_t pattern, std::int16_t columns, std:
         for (const Tile& t : tiles)
             StretchBlt(display, RoundEven(t.x), RoundEven(t.y), dstW, dstH, picture, RoundEven(t.x0),
                        RoundEven(t.y0), srcW, srcH, SRCCOPY);
-        EndOfFrame(h);
+        EndFrame(h, 10);
     };
 
     // An unknown pattern moves nothing and would never see its tiles leave.

@@ -41,11 +41,6 @@ public:
         FillBox(host_.Display(), cw_ * c, ch_ * r, cw_ * c + cw_ - 1, ch_ * r + ch_ - 1, host_.BackColor);
     }
 
-    void EndOfFrame() {
-        host_.Refresh();
-        host_.DoEvents();
-    }
-
 private:
     EffectHost& host_;
     int W_;
@@ -96,11 +91,11 @@ void TileShrinkRandom(EffectHost& h, int clear, int cells, int perRound, Pause p
             if (clear == 1)
                 for (int j = 0; j < count; ++j) grid.FillCell(roundCol[j], roundRow[j]);
             for (int j = 0; j < count; ++j) grid.DrawTile(h.Outgoing(), roundCol[j], roundRow[j], k);
-            grid.EndOfFrame();
+            EndFrame(h, 0);
         }
         for (int k = 1; k <= D; ++k) {
             for (int j = 0; j < count; ++j) grid.DrawTile(h.Incoming(), roundCol[j], roundRow[j], k);
-            grid.EndOfFrame();
+            EndFrame(h, 0);
         }
 
         --freeCells;
@@ -110,9 +105,7 @@ void TileShrinkRandom(EffectHost& h, int clear, int cells, int perRound, Pause p
             h.Sleep(10);
             h.DoEvents();
         } else {
-            h.Refresh();
-            h.DoEvents();
-            h.Sleep(200);
+            EndFrame(h, 200);
         }
     }
 }
@@ -130,12 +123,12 @@ void TileShrinkAll(EffectHost& h, std::int16_t clear, std::int16_t cells) {
         if (clear == 1) grid.FillArea();
         for (int c = 0; c < cells; ++c)
             for (int r = 0; r < cells; ++r) grid.DrawTile(h.Outgoing(), c, r, k);
-        grid.EndOfFrame();
+        EndFrame(h, 0);
     }
     for (int k = 1; k <= D; ++k) {
         for (int c = 0; c < cells; ++c)
             for (int r = 0; r < cells; ++r) grid.DrawTile(h.Incoming(), c, r, k);
-        grid.EndOfFrame();
+        EndFrame(h, 0);
     }
     ShowIncomingPicture(h);
 }

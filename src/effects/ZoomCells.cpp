@@ -15,8 +15,7 @@ void ZoomedCopy(EffectHost& h, int i) {
     const double zw = W / 20.0 * i, zh = H / 20.0 * i;
     StretchBlt(h.Display(), RoundEven((W - zw) / 2), RoundEven((H - zh) / 2), RoundEven(zw), RoundEven(zh),
                h.Incoming(), 0, 0, W, H, SRCCOPY);
-    h.Refresh();
-    h.DoEvents();
+    EndFrame(h, 0);
 }
 
 void ZoomBounce(EffectHost& h) {
@@ -57,9 +56,7 @@ void RandomCells(EffectHost& h) {
 
         // The last five cells arrive with the whole picture.
         if (--remaining <= 5) ShowIncomingPicture(h);
-        h.Refresh();
-        h.DoEvents();
-        h.Sleep(100);
+        EndFrame(h, 100);
         if (h.EffectDone) return;
     }
 }

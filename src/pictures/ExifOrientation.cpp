@@ -19,8 +19,7 @@ int ExifOrientation(QByteArrayView exif) {
         return little ? ReadU16(data + at) : (data[at] << 8) | data[at + 1];
     };
     const auto read32 = [&](std::uint64_t at) -> std::uint64_t {
-        return little ? std::uint64_t(read16(at)) | (std::uint64_t(read16(at + 2)) << 16)
-                      : (std::uint64_t(read16(at)) << 16) | read16(at + 2);
+        return little ? std::uint64_t(ReadU32(data + at)) : (std::uint64_t(read16(at)) << 16) | read16(at + 2);
     };
     if (read16(2) != 42) return 0;
     const std::uint64_t directory = read32(4);

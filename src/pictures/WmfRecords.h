@@ -1,7 +1,11 @@
-// Function numbers of the metafile records the player knows, and their names
-// for reports of what a picture contained.
+// Function numbers of the metafile records the player knows, their names for
+// reports of what a picture contained, and the checked reading of a record's
+// parameters that every record family of the player shares.
 #pragma once
 
+#include "base/LittleEndian.h"
+
+#include <cstddef>
 #include <cstdint>
 
 namespace tav::wmf {
@@ -83,7 +87,34 @@ enum Record : std::uint16_t {
 // player does not know.
 const char* RecordName(std::uint16_t function);
 
-// Graphics-object kinds (object table entries).
+// True for the records that draw; the clip is brought up to date before them,
+// and a plain metafile's frame is what it sets before the first of them.
+bool IsDrawingRecord(std::uint16_t function);
+
+// The first four bytes of a placeable metafile.
 inline constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7u;
+
+// The parameters of one record, as 16-bit words after the 6-byte record header.
+// Every read is checked against the record's own length.
+class Params {
+public:
+    Params(const std::uint8_t* p, std::size_t words) : p_(p), words_(words) {}
+    std::size_t words() const { return words_; }
+    bool has(std::size_t n) const { return n <= words_; }
+    std::int16_t s(std::size_t i) const { return i < words_ ? ReadI16(p_ + 2 * i) : 0; }
+    std::uint16_t u(std::size_t i) const { return i < words_ ? ReadU16(p_ + 2 * i) : 0; }
+    std::uint32_t u32(std::size_t i) const { return i + 1 < words_ ? ReadU32(p_ + 2 * i) : 0; }
+    const std::uint8_t* bytes(std::size_t wordIndex) const { return p_ + 2 * wordIndex; }
+    std::size_t bytesFrom(std::size_t wordIndex) const { return wordIndex < words_ ? 2 * (words_ - wordIndex) : 0; }
+
+private:
+    const std::uint8_t* p_;
+    std::size_t words_;
+};
+
+// What a family of records made of the record it was handed: drawn (or
+// otherwise carried out), skipped (known but not carried out; the player lists
+// it), or not one of the family's records at all.
+enum class Played { Drawn, Skipped, Elsewhere };
 
 }  // namespace tav::wmf
