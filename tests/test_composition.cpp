@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "support/application.h"
 #include <QImage>
 
-#include "testmedia/PictureWriters.h"
+#include "support/application.h"
 #include "surfaces/Composition.h"
+#include "testmedia/PictureWriters.h"
 #include "testmedia/TempFolder.h"
 
 namespace tav {
@@ -38,10 +38,8 @@ protected:
     SlideSurfaces surfaces;
     void SetUp() override { test::EnsureApplication(); }
     std::string Write(const char* name, int w, int h, QRgb colour) {
-        QImage img(w, h, QImage::Format_RGB32);
-        img.fill(colour);
         const std::string path = dir.File(name);
-        img.save(QString::fromStdString(path), "BMP");
+        EXPECT_TRUE(pw::SaveFlatPicture(path, w, h, colour));
         return path;
     }
 };

@@ -45,7 +45,7 @@ protected:
     }
     std::string Picture(const std::string& name, int w, int h) {
         const std::string path = folder.Root() + "/" + name;
-        test::WritePicture(path, w, h);
+        pw::SaveFlatPicture(path, w, h, qRgb(40, 120, 200));
         return path;
     }
 };

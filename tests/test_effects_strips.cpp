@@ -67,8 +67,7 @@ TEST(StripSequenceWipe, EndsOnTheIncomingPictureAfterItsFrameCount) {
                             Run{{320, 240}, 1, 1}, Run{{320, 240}, 0, 1}}) {
             if (e.strips < r.minStrips) continue;
             const TransitionRun run = RunEffect(e.number, r.area.w, r.area.h, {.speed = r.speed});
-            SCOPED_TRACE(testing::Message() << "effect " << e.number << " at " << r.area.w << "x" << r.area.h
-                                            << " speed " << r.speed);
+            SCOPED_TRACE(Where(e.number, r.area, r.speed));
             EXPECT_TRUE(run.finalEqualsIncoming);
             EXPECT_EQ(run.frames, WipeFrames(e, r.area, r.speed));
             EXPECT_EQ(run.sleepMs, 0);
@@ -170,8 +169,7 @@ TEST(StripSlideSequence, EndsOnTheIncomingPictureAfterItsFrameCount) {
                 if (speed < 2 && a.w != 640) continue;  // slow speeds on the smallest area only
                 const TransitionRun run = RunEffect(e.number, a.w, a.h, {.speed = speed});
                 const int perStrip = SlideFramesPerStrip(e, a, speed);
-                SCOPED_TRACE(testing::Message() << "effect " << e.number << " at " << a.w << "x" << a.h
-                                                << " speed " << speed);
+                SCOPED_TRACE(Where(e.number, a, speed));
                 EXPECT_TRUE(run.finalEqualsIncoming);
                 EXPECT_EQ(run.frames, 2 * e.strips * perStrip + 2);
                 EXPECT_EQ(run.sleepMs, 2LL * e.strips * perStrip * 10);

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QImage>
 
 #include <atomic>
 #include <chrono>
@@ -14,6 +13,7 @@
 #include "effects/RecordingHost.h"
 #include "engine/SlideShow.h"
 #include "support/effect_harness.h"
+#include "testmedia/PictureWriters.h"
 #include "testmedia/TempFolder.h"
 
 namespace tav {
@@ -49,11 +49,8 @@ struct ShowFixture : ::testing::Test {
     void UsePictures(int n) {
         std::vector<std::string> paths;
         for (int i = 0; i < n; ++i) {
-            QImage img(32, 24, QImage::Format_RGB32);
-            img.fill(QColor::fromRgb(kColours[i]));
-            const std::string path = dir.File("p" + std::to_string(i + 1) + ".bmp");
-            img.save(QString::fromStdString(path), "BMP");
-            paths.push_back(path);
+            paths.push_back(dir.File("p" + std::to_string(i + 1) + ".bmp"));
+            pw::SaveFlatPicture(paths.back(), 32, 24, 0xFF000000u | kColours[i]);
         }
         list.Assign(paths);
     }

@@ -47,11 +47,8 @@ struct ShowData {
         std::vector<std::string> paths;
         int i = 0;
         for (unsigned colour : {kRed, kGreen}) {
-            QImage img(160, 120, QImage::Format_RGB32);
-            img.fill(QColor::fromRgb(colour));
-            const QString path = QString::fromStdString(home.File("pic" + std::to_string(++i) + ".bmp"));
-            img.save(path, "BMP");
-            paths.push_back(path.toStdString());
+            paths.push_back(home.File("pic" + std::to_string(++i) + ".bmp"));
+            pw::SaveFlatPicture(paths.back(), 160, 120, 0xFF000000u | colour);
         }
         WritePictureListFile((folder + "/Tavrelle_0.rdm").toStdString(), paths);
         settings.Groups[0].BackColor = 0x00404040;

@@ -395,6 +395,12 @@ bool SaveBytes(const std::string& path, const QByteArray& bytes) {
     return file.write(bytes) == bytes.size() && file.flush();
 }
 
+bool SaveFlatPicture(const std::string& path, int width, int height, QRgb colour) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    return image.save(QString::fromStdString(path));
+}
+
 QByteArray MakeDib24(const QImage& image) {
     const QByteArray rows = Rows24(image);
     QByteArray dib;
