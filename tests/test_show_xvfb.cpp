@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -28,6 +29,8 @@
 #include "support/music_test_audio.h"
 #include "support/xvfb_session.h"
 #include "testmedia/TempFolder.h"
+#include "x11/ForeignWindow.h"
+#include "x11/X11Windows.h"
 
 namespace tav::test {
 namespace {
@@ -315,6 +318,29 @@ TEST(WithoutDisplay, ModesThatShowSomethingSayWhyAndFailTheOthersEndQuietly) {
         error << in.rdbuf();
         EXPECT_EQ(error.str(), c.error) << where;
     }
+}
+
+// The program's one X connection outlives its server: requests then fail
+// instead of ending the process, and the next server is reached anew.
+TEST(XConnection, AServerThatGoesAwayEndsNothingAndTheNextOneIsReached) {
+    const char* old = std::getenv("DISPLAY");
+    const std::optional<std::string> oldDisplay = old ? std::optional<std::string>(old) : std::nullopt;
+    int w = 0, h = 0;
+    unsigned long window = 0;
+    {
+        XvfbSession first{320, 240};
+        if (!first.ok()) GTEST_SKIP() << "Xvfb is not installed";
+        ::setenv("DISPLAY", first.name().c_str(), 1);
+        window = first.CreateWindow(0, 0, 30, 20);
+        ASSERT_TRUE(ForeignWindowSize(window, w, h));
+        EXPECT_EQ(w * 1000 + h, 30 * 1000 + 20);
+    }
+    EXPECT_FALSE(ForeignWindowExists(window)) << "a window on a server that has gone";
+    EXPECT_FALSE(X11ScreenSize(w, h)) << "the screen of a server that has gone";
+    XvfbSession second{640, 480};
+    ::setenv("DISPLAY", second.name().c_str(), 1);
+    EXPECT_TRUE(X11ScreenSize(w, h) && w == 640 && h == 480) << w << " x " << h;
+    oldDisplay ? ::setenv("DISPLAY", oldDisplay->c_str(), 1) : ::unsetenv("DISPLAY");
 }
 
 // On a screen with a device pixel ratio of 2 the picture area still covers

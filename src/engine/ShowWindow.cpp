@@ -10,7 +10,6 @@
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
-#include <QWindow>
 
 #include <unistd.h>
 
@@ -35,11 +34,6 @@
 #include "x11/ForeignWindow.h"
 
 namespace tav {
-
-namespace {
-
-
-}  // namespace
 
 DisplayArea::DisplayArea(Tavrelle_S* owner, const Bitmap& surface)
     : QWidget(owner), owner_(owner), surface_(surface) {
@@ -153,8 +147,6 @@ Tavrelle_S::Tavrelle_S(SaverOptions options)
     connect(&timer3_, &QTimer::timeout, this, [this] { OnSlideTimer(); });
     connect(&timer2_, &QTimer::timeout, this, [this] { show_.PollCd(); });
     connect(&timer1_, &QTimer::timeout, this, [this] { show_.RestartMp3(); });
-    hostWatch_.setInterval(250);
-    connect(&hostWatch_, &QTimer::timeout, this, [this] { WatchHost(); });
 }
 
 Tavrelle_S::~Tavrelle_S() = default;
@@ -162,15 +154,8 @@ Tavrelle_S::~Tavrelle_S() = default;
 void Tavrelle_S::PlaceWindow() {
     if (options_.hostWindow != 0) {
         // Inside a desktop screen saver's window: that program owns input and
-        // ends us; we only fill its window.
-        int w = 0, h = 0;
-        ForeignWindowSize(options_.hostWindow, w, h);
-        setWindowFlags(Qt::FramelessWindowHint);
-        winId();
-        if (QWindow* parent = QWindow::fromWinId(options_.hostWindow)) windowHandle()->setParent(parent);
-        const qreal dpr = devicePixelRatioF();
-        setGeometry(0, 0, static_cast<int>(std::ceil(w / dpr)), static_cast<int>(std::ceil(h / dpr)));
-        hostWatch_.start();
+        // ends us (or destroys its window); we only fill its window.
+        embedding_.Embed(*this, options_.hostWindow, [this] { ExitShow(); });
         return;
     }
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
@@ -256,10 +241,6 @@ void Tavrelle_S::WaitUntil(const QElapsedTimer& clock, qint64 deadlineNs) {
     }
 }
 
-void Tavrelle_S::WatchHost() {
-    if (!ForeignWindowExists(options_.hostWindow)) ExitShow();
-}
-
 void Tavrelle_S::Act(const std::vector<InputAction>& actions) {
     for (InputAction a : actions) {
         if (ended_) return;
@@ -312,7 +293,7 @@ void Tavrelle_S::ExitShow() {
     timer1_.stop();
     timer2_.stop();
     timer3_.stop();
-    hostWatch_.stop();
+    embedding_.StopWatching();
     releaseKeyboard();
     releaseMouse();
     covers_.Release();

@@ -16,6 +16,7 @@
 #include "engine/MonitorCovers.h"
 #include "engine/SlideShow.h"
 #include "surfaces/PictureSlots.h"
+#include "x11/ForeignWindow.h"
 
 namespace tav {
 
@@ -110,7 +111,6 @@ private:
     // Sizes the picture area in device pixels and centres it in the window.
     void CentreDisplay();
     void OnSlideTimer();
-    void WatchHost();
 
     SaverOptions options_;
     SlideSurfaces surfaces_;
@@ -119,7 +119,8 @@ private:
     InputWatch input_;
     DisplayArea* display_ = nullptr;
     MonitorCovers covers_;
-    QTimer timer1_, timer2_, timer3_, hostWatch_;
+    QTimer timer1_, timer2_, timer3_;
+    ForeignEmbedding embedding_;
     QEventLoop* sleeping_ = nullptr;
     bool ended_ = false;
     bool cursorHidden_ = false;

@@ -6,7 +6,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
-#include <QWindow>
 
 #include <cmath>
 
@@ -106,28 +105,16 @@ QImage MasterPicture(int index) {
 }
 
 Tavrelle_X::Tavrelle_X(unsigned long parentWindow) : parent_(parentWindow) {
-    setWindowFlags(Qt::FramelessWindowHint);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    watch_.setInterval(250);
-    // The chooser destroys its preview window without telling us: end with it.
-    connect(&watch_, &QTimer::timeout, this, [this] {
-        if (!ForeignWindowExists(parent_)) QCoreApplication::exit(0);
-    });
 }
 
 void Tavrelle_X::RunPreview() {
-    int w = 0, h = 0;
-    ForeignWindowSize(parent_, w, h);
-    winId();
-    if (QWindow* parent = QWindow::fromWinId(parent_)) windowHandle()->setParent(parent);
-    // Rounded up, so on a HiDPI screen the host reaches the last device pixel of an odd-sized window.
-    const qreal dpr = devicePixelRatioF();
-    setGeometry(0, 0, static_cast<int>(std::ceil(w / dpr)), static_cast<int>(std::ceil(h / dpr)));
+    // The chooser destroys its preview window when it is done with it: the preview ends with it.
+    embedding_.Embed(*this, parent_, [] { QCoreApplication::exit(0); });
     SeedRandomFromClock();
     shown_ = static_cast<int>(3 * Rnd());
     picture_ = MasterPicture(shown_);
     show();
-    if (parent_ != 0) watch_.start();
 }
 
 void Tavrelle_X::paintEvent(QPaintEvent*) {

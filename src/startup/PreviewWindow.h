@@ -3,8 +3,9 @@
 // chooser. It reads no setting and plays no music.
 
 #include <QImage>
-#include <QTimer>
 #include <QWidget>
+
+#include "x11/ForeignWindow.h"
 
 namespace tav {
 
@@ -25,7 +26,7 @@ private:
     unsigned long parent_;
     QImage picture_;
     int shown_ = -1;
-    QTimer watch_;
+    ForeignEmbedding embedding_;
 };
 
 // Hand-over to the preview host: draws the still picture inside the X window

@@ -48,24 +48,18 @@ struct SaverSettingsData {
 extern SaverSettingsData SaverSettings;
 
 // The values of one group as the slide show (and the settings dialog) use
-// them; SelectGroup fills them, resolving AreaSize to pixels.
-struct CurrentValues {
+// them: the group's settings, and its picture area in pixels. SelectGroup
+// fills them, resolving AreaSize to pixels; StoreCurrentIntoGroup stores the
+// settings part back.
+struct CurrentValues : GroupSettings {
     std::int32_t AreaWidth = 640;
     std::int32_t AreaHeight = 480;
     double AreaCentreX = 320.0;  // AreaWidth / 2
     double AreaCentreY = 240.0;  // AreaHeight / 2
-    std::int16_t PicturePreview = 0;
-    std::int16_t AreaSize = 0;
-    std::int16_t FitMode = 1;
-    std::int16_t EffectOrder = 0;
-    std::int16_t PictureOrder = 0;
-    std::int16_t IntervalSeconds = 1;
-    std::int32_t BackColor = 0;
-    std::int16_t MusicMode = 0;
-    std::int16_t CdTrack = 0;
-    std::string MusicFile;
-    std::int16_t Opacity = 200;
-    std::int16_t EffectSpeed = 2;
+
+    GroupSettings& Settings() { return *this; }
+    const GroupSettings& Settings() const { return *this; }
+    bool operator==(const CurrentValues&) const = default;
 };
 
 extern CurrentValues Current;

@@ -8,8 +8,6 @@ namespace tav {
 
 std::string PictureListPath(int group) { return DataFile(PictureListFileName(group)); }
 
-std::string CutAtCharacterBoundary(const std::string& text, std::size_t maxBytes) { return CutUtf8(text, maxBytes); }
-
 std::string ListRecordFor(const std::string& path) {
     std::string record = CutUtf8(path, kListRecordSize);
     record.resize(kListRecordSize, ' ');

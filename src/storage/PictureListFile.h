@@ -19,9 +19,6 @@ std::string PictureListPath(int group);
 // The record of one entry: cut to 255 bytes on a character boundary, padded
 // with blanks.
 std::string ListRecordFor(const std::string& path);
-// The longest prefix of text of at most maxBytes bytes that ends on a UTF-8
-// character boundary.
-std::string CutAtCharacterBoundary(const std::string& text, std::size_t maxBytes);
 
 // Number of whole records. Like opening the list, this creates an empty file
 // when none exists.

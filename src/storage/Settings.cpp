@@ -102,35 +102,12 @@ void SelectGroup(int n) {
     }
     Current.AreaCentreX = Current.AreaWidth / 2.0;
     Current.AreaCentreY = Current.AreaHeight / 2.0;
-    Current.PicturePreview = g.PicturePreview;
-    Current.AreaSize = g.AreaSize;
-    Current.FitMode = g.FitMode;
-    Current.EffectOrder = g.EffectOrder;
-    Current.PictureOrder = g.PictureOrder;
-    Current.IntervalSeconds = g.IntervalSeconds;
-    Current.BackColor = g.BackColor;
-    Current.MusicMode = g.MusicMode;
-    Current.CdTrack = g.CdTrack;
-    Current.MusicFile = g.MusicFile;
-    Current.Opacity = g.Opacity;
-    Current.EffectSpeed = g.EffectSpeed;
+    Current.Settings() = g;
 }
 
 void StoreCurrentIntoGroup(int n) {
     if (!ValidGroup(n)) return;
-    GroupSettings& g = SaverSettings.Groups[static_cast<std::size_t>(n)];
-    g.PicturePreview = Current.PicturePreview;
-    g.AreaSize = Current.AreaSize;
-    g.FitMode = Current.FitMode;
-    g.EffectOrder = Current.EffectOrder;
-    g.PictureOrder = Current.PictureOrder;
-    g.IntervalSeconds = Current.IntervalSeconds;
-    g.BackColor = Current.BackColor;
-    g.MusicMode = Current.MusicMode;
-    g.CdTrack = Current.CdTrack;
-    g.MusicFile = Current.MusicFile;
-    g.Opacity = Current.Opacity;
-    g.EffectSpeed = Current.EffectSpeed;
+    SaverSettings.Groups[static_cast<std::size_t>(n)] = Current.Settings();
 }
 
 bool SaveAllSettings(const std::vector<std::string>& currentGroupPictures) {

@@ -8,13 +8,11 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
+#include "x11/XConnection.h"
+
 namespace tav {
 
 namespace {
-
-// A window can vanish between listing and reading it; the default handler
-// would end the process on the resulting BadWindow.
-int IgnoreXErrors(Display*, XErrorEvent*) { return 0; }
 
 bool OnOffscreenPlatform() {
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
@@ -84,49 +82,45 @@ std::vector<Window> ManagedClients(Display* display) {
 
 bool TopLevelWindowTitled(const std::vector<std::string>& titles) {
     if (titles.empty() || OnOffscreenPlatform()) return false;
-    Display* display = XOpenDisplay(nullptr);
-    if (!display) return false;
-    XErrorHandler previous = XSetErrorHandler(IgnoreXErrors);
-    const Atom netWmName = XInternAtom(display, "_NET_WM_NAME", False);
-    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
-    auto titled = [&](Window w) { return Titled(display, w, netWmName, utf8, titles); };
-    auto search = [&] {
-        for (Window client : ManagedClients(display))
-            if (titled(client)) return true;
-        // Windows the window manager does not manage (the saver window
-        // bypasses it, and there may be no window manager at all) are
-        // children of the root; a reparenting window manager puts the others
-        // inside a frame, one level further down.
-        for (Window top : Children(display, DefaultRootWindow(display))) {
-            if (titled(top)) return true;
-            for (Window client : Children(display, top))
+    bool found = false;
+    // A window can vanish between listing and reading it; it is then passed over.
+    const bool answered = WithXDisplay([&](Display* display) {
+        const Atom netWmName = XInternAtom(display, "_NET_WM_NAME", False);
+        const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+        auto titled = [&](Window w) { return Titled(display, w, netWmName, utf8, titles); };
+        found = [&] {
+            for (Window client : ManagedClients(display))
                 if (titled(client)) return true;
-        }
-        return false;
-    };
-    const bool found = search();
-    XSync(display, False);
-    XSetErrorHandler(previous);
-    XCloseDisplay(display);
-    return found;
+            // Windows the window manager does not manage (the saver window
+            // bypasses it, and there may be no window manager at all) are
+            // children of the root; a reparenting window manager puts the
+            // others inside a frame, one level further down.
+            for (Window top : Children(display, DefaultRootWindow(display))) {
+                if (titled(top)) return true;
+                for (Window client : Children(display, top))
+                    if (titled(client)) return true;
+            }
+            return false;
+        }();
+    });
+    return answered && found;
 }
 
 bool X11ScreenSize(int& width, int& height) {
-    Display* display = XOpenDisplay(nullptr);
-    if (!display) return false;
-    const int screen = DefaultScreen(display);
-    width = DisplayWidth(display, screen);
-    height = DisplayHeight(display, screen);
-    XCloseDisplay(display);
+    int w = 0, h = 0;
+    const bool answered = WithXDisplay([&](Display* display) {
+        const int screen = DefaultScreen(display);
+        w = DisplayWidth(display, screen);
+        h = DisplayHeight(display, screen);
+    });
+    if (!answered) return false;
+    width = w;
+    height = h;
     return width > 0 && height > 0;
 }
 
 bool X11DisplayReachable(const std::string& name) {
-    if (name.empty()) return false;
-    Display* display = XOpenDisplay(name.c_str());
-    if (!display) return false;
-    XCloseDisplay(display);
-    return true;
+    return WithXDisplay(name, [](Display*) {});
 }
 
 }  // namespace tav

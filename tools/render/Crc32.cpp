@@ -4,6 +4,8 @@
 
 #include <bit>
 
+#include "base/LittleEndian.h"
+
 namespace tav {
 
 std::uint32_t Crc32(const void* data, std::size_t size, std::uint32_t crc) {
@@ -18,8 +20,8 @@ std::uint32_t FrameCrc32(const Bitmap& frame) {
     } else {
         std::uint32_t crc = 0;
         for (const Pixel p : frame.pixels()) {
-            const unsigned char bytes[4] = {static_cast<unsigned char>(p), static_cast<unsigned char>(p >> 8),
-                                            static_cast<unsigned char>(p >> 16), static_cast<unsigned char>(p >> 24)};
+            std::uint8_t bytes[4];
+            WriteI32(bytes, static_cast<std::int32_t>(p));
             crc = Crc32(bytes, 4, crc);
         }
         return crc;
