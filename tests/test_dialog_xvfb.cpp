@@ -46,7 +46,9 @@ TEST(SettingsDialogOnX, OpensCentredAndSavesTheChosenGroup) {
         if (!shown) std::this_thread::sleep_for(50ms);
     }
     ASSERT_TRUE(shown) << "no dialog in the middle of the screen";
-    EXPECT_EQ(x.Pixel(kLeft - 2, kTop + 10), 0u) << "nothing left of the window";
+    // Exactly centred: the corner pixel is the window's, its neighbours outside are not.
+    EXPECT_TRUE(x.Pixel(kLeft, kTop) != 0 && x.Pixel(kLeft - 1, kTop) == 0 && x.Pixel(kLeft, kTop - 1) == 0)
+        << "the window's top-left corner is not at " << kLeft << ", " << kTop;
     if (const char* dir = std::getenv("TAVRELLE_SCREENSHOT_DIR")) x.SavePng(std::string(dir) + "/settings.png");
 
     Click(x, 220, 44);   // group digit 2

@@ -45,77 +45,146 @@ struct Strips {
     }
 };
 
-// Frame k of one phase, drawn over the background colour. Each pattern has a
-// phase in which the outgoing strips part and one in which the incoming strips
-// arrive from opposite edges; each returns whether its phase has ended.
-struct InterlaceFrame {
-    const Strips& g;
-    DC& d;
-    int k;
-    int s;     // the distance per frame
-    double v;  // pattern 3's horizontal distance per frame
-
-    bool RowsPart(const DC& out) const {
-        for (int i = 0; i <= g.LastOfRows(); i += 2) {
-            g.Row(d, out, i, k * s);
-            g.Row(d, out, i + 1, -k * s);
-        }
-        return (k + 1) * s > g.W;
-    }
-    bool ColumnsPart(const DC& out) const {
-        for (int i = 0; i <= g.LastOfColumns(); i += 2) {
-            g.Column(d, out, i, k * s);
-            g.Column(d, out, i + 1, -k * s);
-        }
-        return (k + 1) * s > g.H;
-    }
-    bool BothPart(const DC& out) const {
-        const int kv = RoundEven(k * v);
-        for (int i = 0; i <= g.LastOfBoth(); i += 2) {
-            g.Row(d, out, i, kv);
-            g.Row(d, out, i + 1, -kv);
-            g.Column(d, out, i, k * s);
-            g.Column(d, out, i + 1, -k * s);
-        }
-        return (k + 1) * s > g.H;
-    }
-
-    bool ColumnsArrive(const DC& in) const {
-        for (int i = 0; i <= g.LastOfColumns(); i += 2) {
-            g.Column(d, in, i, g.H - k * s);
-            g.Column(d, in, i + 1, k * s - g.H);
-        }
-        return (k + 1) * s > g.H;
-    }
-    bool RowsArrive(const DC& in) const {
-        for (int i = 0; i <= g.LastOfRows(); i += 2) {
-            g.Row(d, in, i, g.W - k * s);
-            g.Row(d, in, i + 1, k * s - g.W);
-        }
-        return (k + 1) * s > g.W;
-    }
-    bool BothArrive(const DC& in) const {
-        for (int i = 0; i <= g.LastOfBoth(); i += 2) {
-            g.Column(d, in, i, g.H - k * s);
-            g.Column(d, in, i + 1, k * s - g.H);
-            g.Row(d, in, i, RoundEven(g.W - k * v));
-            g.Row(d, in, i + 1, RoundEven(k * v - g.W));
-        }
-        return (k + 1) * s > g.H;
-    }
+// Where the strips of one frame go: even strips at one offset and odd strips
+// at the opposite one, rows along x and columns along y.
+struct Placement {
+    bool rows = false;
+    bool columns = false;
+    int rowX[2] = {0, 0};     // left edges of the even and of the odd rows
+    int columnY[2] = {0, 0};  // top edges of the even and of the odd columns
+    bool rowsFirst = true;    // within one index, rows are drawn before columns
+    int last = 0;             // the last even index drawn
+    bool ended = false;       // the last frame of its phase
 };
 
-// Pattern 1: rows part sideways, columns arrive; pattern 2 the other way
-// round; pattern 3 both at once.
-struct InterlacePattern {
-    bool (InterlaceFrame::*part)(const DC&) const;
-    bool (InterlaceFrame::*arrive)(const DC&) const;
-};
-constexpr InterlacePattern kInterlacePatterns[] = {
-    {&InterlaceFrame::RowsPart, &InterlaceFrame::ColumnsArrive},
-    {&InterlaceFrame::ColumnsPart, &InterlaceFrame::RowsArrive},
-    {&InterlaceFrame::BothPart, &InterlaceFrame::BothArrive},
-};
+// Frame k of the phase in which the outgoing strips part. Pattern 1 parts the
+// rows sideways, pattern 2 the columns up and down, pattern 3 both, moving the
+// rows by v per frame.
+Placement Parting(int pattern, const Strips& g, int k, int s, double v) {
+    Placement p;
+    const int ks = k * s;
+    switch (pattern) {
+        case 1:
+            p.rows = true, p.rowX[0] = ks, p.rowX[1] = -ks;
+            p.last = g.LastOfRows();
+            p.ended = (k + 1) * s > g.W;
+            break;
+        case 2:
+            p.columns = true, p.columnY[0] = ks, p.columnY[1] = -ks;
+            p.last = g.LastOfColumns();
+            p.ended = (k + 1) * s > g.H;
+            break;
+        default:
+            p.rows = p.columns = true;
+            p.rowX[0] = RoundEven(k * v), p.rowX[1] = -p.rowX[0];
+            p.columnY[0] = ks, p.columnY[1] = -ks;
+            p.last = g.LastOfBoth();
+            p.ended = (k + 1) * s > g.H;
+            break;
+    }
+    return p;
+}
+
+// Frame k of the phase in which the incoming strips arrive from opposite
+// edges: columns in pattern 1, rows in pattern 2, both in pattern 3.
+Placement Arriving(int pattern, const Strips& g, int k, int s, double v) {
+    Placement p;
+    const int ks = k * s;
+    switch (pattern) {
+        case 1:
+            p.columns = true, p.columnY[0] = g.H - ks, p.columnY[1] = ks - g.H;
+            p.last = g.LastOfColumns();
+            p.ended = (k + 1) * s > g.H;
+            break;
+        case 2:
+            p.rows = true, p.rowX[0] = g.W - ks, p.rowX[1] = ks - g.W;
+            p.last = g.LastOfRows();
+            p.ended = (k + 1) * s > g.W;
+            break;
+        default:
+            p.rows = p.columns = true, p.rowsFirst = false;
+            p.columnY[0] = g.H - ks, p.columnY[1] = ks - g.H;
+            p.rowX[0] = RoundEven(g.W - k * v), p.rowX[1] = RoundEven(k * v - g.W);
+            p.last = g.LastOfBoth();
+            p.ended = (k + 1) * s > g.H;
+            break;
+    }
+    return p;
+}
+
+// Copies the even or odd columns among [a, b) of one row, or both; a null
+// source row leaves its columns as they are.
+void LineColumns(Pixel* d, const Pixel* even, const Pixel* odd, int a, int b) {
+    if (even && odd) {
+        for (int x = a; x < b; ++x) d[x] = (x & 1) ? odd[x] : even[x];
+        return;
+    }
+    if (even)
+        for (int x = a + (a & 1); x < b; x += 2) d[x] = even[x];
+    if (odd)
+        for (int x = a | 1; x < b; x += 2) d[x] = odd[x];
+}
+
+// The frame of one-pixel lines, written row by row. Drawing each line with its
+// own copy would walk every column down the whole height; each pixel is
+// instead taken from the line that the copies in index order would have drawn
+// last over it. Needs the display and the source to be of the area's size.
+void DrawLines(DC& display, const Bitmap& src, const Strips& g, const Placement& p, Pixel back) {
+    const int W = g.W, H = g.H;
+    Bitmap& dst = display.target();
+    MarkDirty(display, 0, 0, W, H);
+    // The last index pair drawn is (last & ~1, (last & ~1) + 1).
+    const int end = (p.last & ~1) + 2;
+    const int rowEnd = p.rows ? std::min(H, end) : 0;
+    const int columnEnd = p.columns ? std::min(W, end) : 0;
+    for (int y = 0; y < H; ++y) {
+        Pixel* d = dst.row(y);
+        std::fill(d, d + W, back);
+        const auto columnSource = [&](int top) { return y - top >= 0 && y - top < H ? src.row(y - top) : nullptr; };
+        const Pixel* even = columnSource(p.columnY[0]);
+        const Pixel* odd = columnSource(p.columnY[1]);
+        if (y >= rowEnd) {
+            LineColumns(d, even, odd, 0, columnEnd);
+            continue;
+        }
+        // Row y is drawn with index y & ~1: after the columns of lower indices,
+        // and after those of its own index too when columns go first.
+        const int before = std::min(columnEnd, (y & ~1) + (p.rowsFirst ? 0 : 2));
+        LineColumns(d, even, odd, 0, before);
+        const long long x = p.rowX[y & 1];
+        if (x > -W && x < W) {
+            const int from = static_cast<int>(std::max(0LL, -x)), to = static_cast<int>(std::max(0LL, x));
+            std::copy(src.row(y) + from, src.row(y) + from + (W - std::max(from, to)), d + to);
+        }
+        LineColumns(d, even, odd, before, columnEnd);
+    }
+}
+
+// Draws the strips of one frame over the background colour, in index order.
+void DrawStrips(EffectHost& h, const Strips& g, const Placement& p, const DC& src) {
+    DC& display = h.Display();
+    const Bitmap& s = src.bitmap();
+    const Bitmap& d = display.target();
+    const auto sized = [&](const Bitmap& b) { return b.width() == g.W && b.height() == g.H; };
+    if (g.n == 0 && g.W > 0 && g.H > 0 && sized(s) && sized(d)) {
+        DrawLines(display, s, g, p, ColorrefToPixel(h.BackColor));
+        return;
+    }
+    FillBox(display, 0, 0, g.W - 1, g.H - 1, h.BackColor);
+    for (int i = 0; i <= p.last; i += 2) {
+        const auto rows = [&] {
+            g.Row(display, src, i, p.rowX[0]);
+            g.Row(display, src, i + 1, p.rowX[1]);
+        };
+        const auto columns = [&] {
+            g.Column(display, src, i, p.columnY[0]);
+            g.Column(display, src, i + 1, p.columnY[1]);
+        };
+        if (p.rows && p.rowsFirst) rows();
+        if (p.columns) columns();
+        if (p.rows && !p.rowsFirst) rows();
+    }
+}
 
 void Interlace(EffectHost& h, int pattern, const Strips& g, int sleepMs) {
     if (pattern < 1 || pattern > 3) {
@@ -123,35 +192,33 @@ void Interlace(EffectHost& h, int pattern, const Strips& g, int sleepMs) {
         ShowIncomingPicture(h);
         return;
     }
-    const InterlacePattern& p = kInterlacePatterns[pattern - 1];
     // A speed of 0 would never move a strip.
     const int s = h.SpeedStep();
     // The horizontal distance per frame in pattern 3, so that a move across the
     // width takes as many frames as one down the height. W × s overflows 16 bits
     // on wide areas at high speed, so it is taken in double precision.
     const double v = static_cast<double>(g.W) * s / g.H;
-    DC& display = h.Display();
-    const auto frame = [&]() {
-        FillBox(display, 0, 0, g.W - 1, g.H - 1, h.BackColor);
-        return InterlaceFrame{g, display, h.EffectFrame, s, v};
-    };
 
+    // The outgoing strips part over the background colour.
     for (;;) {
-        const bool ended = (frame().*p.part)(h.Outgoing());
+        const Placement p = Parting(pattern, g, h.EffectFrame, s, v);
+        DrawStrips(h, g, p, h.Outgoing());
         ++h.EffectFrame;
-        if (ended) {
+        if (p.ended) {
             h.EffectFrame = 0;
             h.EffectDone = true;
         }
         EndFrame(h, sleepMs);
-        if (ended) break;
+        if (p.ended) break;
     }
     h.EffectDone = false;
 
+    // The incoming strips arrive from opposite edges.
     for (;;) {
-        const bool ended = (frame().*p.arrive)(h.Incoming());
+        const Placement p = Arriving(pattern, g, h.EffectFrame, s, v);
+        DrawStrips(h, g, p, h.Incoming());
         ++h.EffectFrame;
-        if (ended) ShowIncomingPicture(h);
+        if (p.ended) ShowIncomingPicture(h);
         EndFrame(h, sleepMs);
         if (h.EffectDone) return;
     }

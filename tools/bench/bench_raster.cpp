@@ -1,5 +1,7 @@
-// Full-frame copies at 1920 × 1080 against memcpy of the same bytes, and the
-// stretch of a 1024 × 768 picture to the same frame.
+// Full-frame copies at 1920 × 1080 against memcpy of the same bytes, the
+// stretch of a 1024 × 768 picture to the same frame, and the squeezes the
+// strip effects draw every frame: a whole frame narrowed by `range` pixels
+// (each row read column by column) or made shorter (each row one copy).
 
 #include <benchmark/benchmark.h>
 
@@ -54,6 +56,27 @@ void BM_StretchBlt1024To1080p(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * W * H * 4);
 }
 BENCHMARK(BM_StretchBlt1024To1080p)->Unit(benchmark::kMillisecond);
+
+void BM_SqueezeColumns(benchmark::State& state) {
+    const int less = static_cast<int>(state.range(0));
+    DC src = Filled(W, H, 3), dst = Filled(W, H, 2);
+    for (auto _ : state) {
+        StretchBlt(dst, 0, 0, W - less, H, src, 0, 0, W, H, SRCCOPY);
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(state.iterations() * (W - less) * H * 4);
+}
+BENCHMARK(BM_SqueezeColumns)->Arg(2)->Arg(300)->Arg(960)->Arg(1700)->Unit(benchmark::kMillisecond);
+
+void BM_SqueezeRows(benchmark::State& state) {
+    DC src = Filled(W, H, 3), dst = Filled(W, H, 2);
+    for (auto _ : state) {
+        StretchBlt(dst, 0, 0, W, H - 300, src, 0, 0, W, H, SRCCOPY);
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(state.iterations() * W * (H - 300) * 4);
+}
+BENCHMARK(BM_SqueezeRows)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

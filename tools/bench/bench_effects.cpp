@@ -1,6 +1,7 @@
-// Time of the pixel line sweeps at 1920 x 1080 through the headless host, as
-// the renderer runs them. For scale, the same number of pixels copied one
-// 1 x 1 BitBlt at a time, and one whole-area BitBlt.
+// Effects at 1920 x 1080 through the headless host, as the renderer runs them:
+// the time per frame of the effects that redraw much of the area every frame,
+// and of the pixel line sweeps. For scale, the same number of pixels as a
+// sweep copied one 1 x 1 BitBlt at a time, and one whole-area BitBlt.
 
 #include <benchmark/benchmark.h>
 
@@ -35,7 +36,7 @@ struct Scene {
     }
 };
 
-void BM_PixelSweepEffect(benchmark::State& state) {
+void BM_Effect(benchmark::State& state) {
     Scene scene;
     for (auto _ : state) {
         state.PauseTiming();
@@ -46,8 +47,17 @@ void BM_PixelSweepEffect(benchmark::State& state) {
         benchmark::DoNotOptimize(scene.host.Display().bitmap().pixels().data());
     }
     state.counters["frames"] = scene.host.frames;
+    state.counters["per_frame"] = benchmark::Counter(
+        scene.host.frames, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_PixelSweepEffect)->DenseRange(114, 123)->Unit(benchmark::kMillisecond);
+// Strip squeezes and slides without sleeps, strip squeezes, interlaced strips
+// and lines, then the pixel line sweeps.
+BENCHMARK(BM_Effect)
+    ->DenseRange(1, 20)
+    ->DenseRange(86, 95)
+    ->DenseRange(100, 111)
+    ->DenseRange(114, 123)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_OnePixelBitBltsOverTheArea(benchmark::State& state) {
     Scene scene;
