@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "support/application.h"
 #include <QImage>
-#include <QTemporaryDir>
 
-#include "picturewriters/PictureWriters.h"
+#include "support/application.h"
 #include "surfaces/Composition.h"
+#include "testmedia/PictureWriters.h"
+#include "testmedia/TempFolder.h"
 
 namespace tav {
 namespace {
@@ -34,15 +34,13 @@ TEST(FitPicture, OrientationOfThePictureDecidesWhichSideFills) {
 
 class Compose : public ::testing::Test {
 protected:
-    QTemporaryDir dir;
+    test::TempFolder dir;
     SlideSurfaces surfaces;
     void SetUp() override { test::EnsureApplication(); }
     std::string Write(const char* name, int w, int h, QRgb colour) {
-        QImage img(w, h, QImage::Format_RGB32);
-        img.fill(colour);
-        const QString path = dir.filePath(name);
-        img.save(path, "BMP");
-        return path.toStdString();
+        const std::string path = dir.File(name);
+        EXPECT_TRUE(pw::SaveFlatPicture(path, w, h, colour));
+        return path;
     }
 };
 
@@ -79,7 +77,7 @@ TEST_F(Compose, TransparentPixelsShowTheBackground) {
     dot.setColorTable({qRgba(0, 0, 0, 0), qRgb(255, 0, 0)});
     dot.fill(0);
     dot.setPixel(0, 0, 1);
-    const std::string path = dir.filePath("dot.gif").toStdString();
+    const std::string path = dir.File("dot.gif");
     ASSERT_TRUE(pw::SaveBytes(path, pw::WriteGif({dot})));
     ComposeSlide(surfaces, path, {8, 8, 1, 0x00123456});
     const Bitmap& slot = surfaces.Incoming().bitmap();
@@ -88,7 +86,7 @@ TEST_F(Compose, TransparentPixelsShowTheBackground) {
 }
 
 TEST_F(Compose, AnUnreadablePictureGivesThePlainBackground) {
-    const std::string broken = (dir.filePath("broken.jpg")).toStdString();
+    const std::string broken = dir.File("broken.jpg");
     FILE* f = std::fopen(broken.c_str(), "wb");
     std::fputs("\xFF\xD8\xFF\xE0 not really a jpeg", f);
     std::fclose(f);

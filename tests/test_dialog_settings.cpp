@@ -10,7 +10,7 @@
 #include "dialogs/DialogPictures.h"
 #include "dialogs/DialogValues.h"
 #include "dialogs/SettingsDialog.h"
-#include "picturewriters/PictureWriters.h"
+#include "testmedia/PictureWriters.h"
 #include "startup/SharedState.h"
 #include "storage/AtomicFile.h"
 #include "storage/IniFile.h"
@@ -45,7 +45,7 @@ protected:
     }
     std::string Picture(const std::string& name, int w, int h) {
         const std::string path = folder.Root() + "/" + name;
-        test::WritePicture(path, w, h);
+        pw::SaveFlatPicture(path, w, h, qRgb(40, 120, 200));
         return path;
     }
 };

@@ -32,14 +32,4 @@ TEST(Dispatch, NumbersOutsideTheTableDrawNothingAndPresentOnce) {
     }
 }
 
-TEST(Dispatch, NumericOrderStartsAgainAfterTheLastEffect) {
-    Stage stage(64, 48);
-    stage.run(143);
-    EXPECT_EQ(stage.host.EffectNumber, 0);
-
-    Stage randomOrder(64, 48, {.effectOrder = 1});
-    randomOrder.run(143);
-    EXPECT_EQ(randomOrder.host.EffectNumber, 143);
-}
-
 }  // namespace tav::test

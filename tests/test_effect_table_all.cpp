@@ -37,6 +37,11 @@ TEST(AllEffects, NumericOrderRunsThroughAllAndStartsAgain) {
     for (int i = 0; i < 143; ++i) EXPECT_EQ(seen[i], i + 1);
     EXPECT_EQ(seen[143], 1);
     EXPECT_EQ(seen[144], 2);
+
+    // The random order keeps the number it drew.
+    Stage randomOrder(64, 48, {.effectOrder = 1});
+    randomOrder.run(143);
+    EXPECT_EQ(randomOrder.host.EffectNumber, 143);
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ int SleepPerFrame(int effect) { return effect <= 108 ? 20 : 10; }
 
 void ExpectRun(int effect, Area size, int speed) {
     TransitionRun run = RunEffect(effect, size.w, size.h, {.speed = speed});
-    SCOPED_TRACE(testing::Message() << "effect " << effect << " at " << size.w << "x" << size.h << " speed " << speed);
+    SCOPED_TRACE(Where(effect, size, speed));
     EXPECT_TRUE(run.finalEqualsIncoming);
     const int frames = ExpectedFrames(effect, size.w, size.h, speed);
     EXPECT_EQ(run.frames, frames);

@@ -39,8 +39,7 @@ TEST(MaskReveal, EveryEffectEndsOnTheIncomingPictureAtEverySizeAndSpeed) {
     for (Run r : runs)
         for (int effect = 134; effect <= 139; ++effect) {
             TransitionRun run = RunEffect(effect, r.size.w, r.size.h, {.speed = r.speed});
-            SCOPED_TRACE(testing::Message() << "effect " << effect << " at " << r.size.w << "x" << r.size.h
-                                            << " speed " << r.speed);
+            SCOPED_TRACE(Where(effect, r.size, r.speed));
             EXPECT_TRUE(run.finalEqualsIncoming);
             EXPECT_EQ(run.frames, ExpectedFrames(effect, r.size.w, r.size.h));
             // One millisecond per mask frame; the column sweep never sleeps.

@@ -37,8 +37,7 @@ TEST(OverlayFlashWipe, EndsOnTheIncomingPictureAfterItsFrameCount) {
                 Stage stage(a.w, a.h, {.speed = speed});
                 stage.run(e.number);
                 const Phases p = PhasesOf(e, a, speed);
-                SCOPED_TRACE(testing::Message() << "effect " << e.number << " at " << a.w << "x" << a.h
-                                                << " speed " << speed);
+                SCOPED_TRACE(Where(e.number, a, speed));
                 EXPECT_TRUE(SameBitmap(stage.host.Display().bitmap(), stage.incoming));
                 EXPECT_EQ(stage.host.frames, p.overlay + 1 + p.wipe + 1);
                 // The pause after the overlay, then 10 ms per wipe frame.

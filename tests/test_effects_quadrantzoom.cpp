@@ -54,8 +54,7 @@ TEST(QuadrantZoom, EndsOnTheIncomingPictureAfterItsFrameCount) {
                 if (speed != 2 && speed != 24 && a.w != 640) continue;  // every step on one area
                 const TransitionRun run = RunEffect(number, a.w, a.h, {.speed = speed});
                 const int frames = RoutineFrames(number, speed);
-                SCOPED_TRACE(testing::Message() << "effect " << number << " at " << a.w << "x" << a.h
-                                                << " speed " << speed);
+                SCOPED_TRACE(Where(number, a, speed));
                 EXPECT_TRUE(run.finalEqualsIncoming);
                 EXPECT_EQ(run.frames, frames + 1);
                 EXPECT_EQ(run.sleepMs, frames * 10LL);

@@ -31,8 +31,7 @@ TEST(StaircaseSplit, EndsOnTheIncomingPictureAfterItsFrameCount) {
                 const TransitionRun run = RunEffect(e.number, a.w, a.h, {.speed = speed});
                 const int phases = e.cross ? 1 : 2;
                 const int frames = phases * PhaseFrames(e, a, speed);
-                SCOPED_TRACE(testing::Message() << "effect " << e.number << " at " << a.w << "x" << a.h
-                                                << " speed " << speed);
+                SCOPED_TRACE(Where(e.number, a, speed));
                 EXPECT_TRUE(run.finalEqualsIncoming);
                 EXPECT_EQ(run.frames, frames + 1);
                 EXPECT_EQ(run.sleepMs, frames * 10LL);

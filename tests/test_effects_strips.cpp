@@ -67,28 +67,15 @@ TEST(StripSequenceWipe, EndsOnTheIncomingPictureAfterItsFrameCount) {
                             Run{{320, 240}, 1, 1}, Run{{320, 240}, 0, 1}}) {
             if (e.strips < r.minStrips) continue;
             const TransitionRun run = RunEffect(e.number, r.area.w, r.area.h, {.speed = r.speed});
-            SCOPED_TRACE(testing::Message() << "effect " << e.number << " at " << r.area.w << "x" << r.area.h
-                                            << " speed " << r.speed);
+            SCOPED_TRACE(Where(e.number, r.area, r.speed));
             EXPECT_TRUE(run.finalEqualsIncoming);
             EXPECT_EQ(run.frames, WipeFrames(e, r.area, r.speed));
             EXPECT_EQ(run.sleepMs, 0);
         }
-}
-
-TEST(StripTransitions, FrameCountsAt800x600Speed2) {
-    // 800 / 2 + 1 frames for the one-strip wipes; for the slides, 4 strips of
-    // 150 rows take 76 frames each way and 6 strips of 133.3 columns 67, plus
-    // the pause between the phases; each count includes the dispatcher's frame.
-    struct Case {
-        int number, frames;
-        long long sleepMs;
-    };
-    for (const Case c : {Case{1, 402, 0}, Case{11, 402, 0}, Case{63, 610, 6080}, Case{64, 806, 8040}}) {
-        const TransitionRun run = RunEffect(c.number, 800, 600, {.speed = 2});
-        EXPECT_TRUE(run.finalEqualsIncoming) << c.number;
-        EXPECT_EQ(run.frames, c.frames) << c.number;
-        EXPECT_EQ(run.sleepMs, c.sleepMs) << c.number;
-    }
+    // At 800 x 600, speed 2, written out: 800 / 2 + 1 frames for the one-strip
+    // wipes, with the dispatcher's frame.
+    EXPECT_EQ(WipeFrames(Wipes()[0], {800, 600}, 2), 402);
+    EXPECT_EQ(WipeFrames(Wipes()[10], {800, 600}, 2), 402);
 }
 
 TEST(StripSequenceWipe, SpeedZeroDrawsTheFramesOfSpeedOne) {
@@ -182,12 +169,15 @@ TEST(StripSlideSequence, EndsOnTheIncomingPictureAfterItsFrameCount) {
                 if (speed < 2 && a.w != 640) continue;  // slow speeds on the smallest area only
                 const TransitionRun run = RunEffect(e.number, a.w, a.h, {.speed = speed});
                 const int perStrip = SlideFramesPerStrip(e, a, speed);
-                SCOPED_TRACE(testing::Message() << "effect " << e.number << " at " << a.w << "x" << a.h
-                                                << " speed " << speed);
+                SCOPED_TRACE(Where(e.number, a, speed));
                 EXPECT_TRUE(run.finalEqualsIncoming);
                 EXPECT_EQ(run.frames, 2 * e.strips * perStrip + 2);
                 EXPECT_EQ(run.sleepMs, 2LL * e.strips * perStrip * 10);
             }
+    // At 800 x 600, speed 2, written out: 4 strips of 150 rows take 76 frames
+    // each way, 6 strips of 133.3 columns 67.
+    EXPECT_EQ(SlideFramesPerStrip(kSlides[0], {800, 600}, 2), 76);
+    EXPECT_EQ(SlideFramesPerStrip(kSlides[1], {800, 600}, 2), 67);
 }
 
 TEST(StripSlideSequence, MovingStripSlipsUnderTheStripsBeforeIt) {

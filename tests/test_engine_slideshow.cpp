@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QImage>
-#include <QTemporaryDir>
 
 #include <atomic>
 #include <chrono>
@@ -15,6 +13,8 @@
 #include "effects/RecordingHost.h"
 #include "engine/SlideShow.h"
 #include "support/effect_harness.h"
+#include "testmedia/PictureWriters.h"
+#include "testmedia/TempFolder.h"
 
 namespace tav {
 namespace {
@@ -32,7 +32,7 @@ struct FakeTimers : ShowTimers {
 // A show on a small area over pictures of one flat colour each, so every
 // frame tells which picture it shows.
 struct ShowFixture : ::testing::Test {
-    QTemporaryDir dir;
+    test::TempFolder dir;
     SlideSurfaces surfaces;
     RecordingHost host{surfaces};
     FakeTimers timers;
@@ -49,11 +49,8 @@ struct ShowFixture : ::testing::Test {
     void UsePictures(int n) {
         std::vector<std::string> paths;
         for (int i = 0; i < n; ++i) {
-            QImage img(32, 24, QImage::Format_RGB32);
-            img.fill(QColor::fromRgb(kColours[i]));
-            const QString path = dir.filePath(QString("p%1.bmp").arg(i + 1));
-            img.save(path, "BMP");
-            paths.push_back(path.toStdString());
+            paths.push_back(dir.File("p" + std::to_string(i + 1) + ".bmp"));
+            pw::SaveFlatPicture(paths.back(), 32, 24, 0xFF000000u | kColours[i]);
         }
         list.Assign(paths);
     }
@@ -140,7 +137,7 @@ TEST_F(ShowFixture, ATickDuringATransitionStartsNoOther) {
 }
 
 TEST_F(ShowFixture, AnUnreadablePictureShowsTheBackgroundColour) {
-    list.Assign({dir.filePath("missing.jpg").toStdString(), dir.filePath("also-missing.gif").toStdString()});
+    list.Assign({dir.File("missing.jpg"), dir.File("also-missing.gif")});
     values.BackColor = 0x00336699;  // COLORREF: red 0x99, green 0x66, blue 0x33
     SlideShow show(host, timers, values, list);
     show.Prepare();

@@ -3,130 +3,51 @@
 // without it.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <optional>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "x11/X11Windows.h"
 #include "startup/SharedState.h"
 #include "support/storage_temp_folder.h"
+#include "support/xvfb_session.h"
 
 // Xlib last: its macros clash with other headers.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
-extern char** environ;
-
 namespace tav {
 namespace {
 
 using namespace std::chrono_literals;
+using test::Process;
 
 // A generous bound for a process that should end or show something; only a
 // hang ever reaches it.
 constexpr auto kPatience = 30s;
 
-std::optional<std::string> FindProgram(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    std::string dirs = path ? path : "/usr/bin:/bin";
-    std::size_t start = 0;
-    while (start <= dirs.size()) {
-        const std::size_t end = dirs.find(':', start);
-        const std::string dir = dirs.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        const std::string candidate = dir + "/" + name;
-        if (!dir.empty() && ::access(candidate.c_str(), X_OK) == 0) return candidate;
-        if (end == std::string::npos) break;
-        start = end + 1;
-    }
-    return std::nullopt;
-}
-
-// Starts a program with the environment of this process plus overrides;
-// when resultFd >= 0 it is handed to the child as fd 3.
-pid_t Spawn(std::vector<std::string> args, const std::map<std::string, std::string>& overrides, int resultFd = -1) {
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e) {
-        const std::string entry = *e;
-        if (!overrides.count(entry.substr(0, entry.find('=')))) env.push_back(entry);
-    }
-    for (const auto& [k, v] : overrides) env.push_back(k + "=" + v);
-    std::vector<char*> argv, envp;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    for (auto& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (resultFd >= 0) posix_spawn_file_actions_adddup2(&actions, resultFd, 3);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
-
-// The exit status, or std::nullopt when the process still runs after kPatience
-// or once keepWaiting() says to stop.
-std::optional<int> WaitForExit(pid_t pid, const std::function<bool()>& keepWaiting = [] { return true; }) {
-    const auto deadline = std::chrono::steady_clock::now() + kPatience;
-    while (std::chrono::steady_clock::now() < deadline && keepWaiting()) {
-        int status = 0;
-        if (::waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        std::this_thread::sleep_for(20ms);
-    }
-    return std::nullopt;
-}
-
-void Stop(pid_t pid) {
-    ::kill(pid, SIGTERM);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-}
-
 class SecondCopy : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        const auto xvfb = FindProgram("Xvfb");
-        if (!xvfb) return;
-        int fds[2];
-        if (::pipe2(fds, O_CLOEXEC) != 0) return;
-        // Duplicating a descriptor onto itself would keep its close-on-exec
-        // flag, so the write end must not already be fd 3.
-        const int writeEnd = ::fcntl(fds[1], F_DUPFD_CLOEXEC, 10);
-        ::close(fds[1]);
-        xvfbPid = Spawn({*xvfb, "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, {}, writeEnd);
-        ::close(writeEnd);
-        // Xvfb writes its display number to fd 3 once it accepts clients.
-        std::string number;
-        pollfd p{fds[0], POLLIN, 0};
-        char c = 0;
-        while (xvfbPid > 0 && ::poll(&p, 1, static_cast<int>(std::chrono::milliseconds(kPatience).count())) > 0 &&
-               ::read(fds[0], &c, 1) == 1 && c != '\n')
-            number += c;
-        ::close(fds[0]);
-        if (!number.empty()) display = ":" + number;
+        server = std::make_unique<test::XvfbSession>(1024, 768);
+        if (!server->ok()) server.reset();
     }
 
-    static void TearDownTestSuite() {
-        if (xvfbPid > 0) Stop(xvfbPid);
-        xvfbPid = -1;
-    }
+    static void TearDownTestSuite() { server.reset(); }
 
     void SetUp() override {
-        if (display.empty()) GTEST_SKIP() << "Xvfb is not available";
-        const char* binDir = std::getenv("TAVRELLE_BIN_DIR");
-        program = std::string(binDir ? binDir : ".") + "/tavrelle";
+        if (!server) GTEST_SKIP() << "Xvfb is not available";
+        program = test::ProgramPath("tavrelle");
         if (::access(program.c_str(), X_OK) != 0) GTEST_SKIP() << "no program at " << program;
-        x = XOpenDisplay(display.c_str());
+        x = XOpenDisplay(server->name().c_str());
         ASSERT_NE(x, nullptr);
     }
 
@@ -160,9 +81,11 @@ protected:
         return w;
     }
 
-    pid_t StartCopy(const std::string& commandSwitch = "/s") {
-        return Spawn({program, commandSwitch},
-                     {{"DISPLAY", display}, {"QT_QPA_PLATFORM", "xcb"}, {"XDG_DATA_HOME", folder.Root()}});
+    std::unique_ptr<Process> StartCopy(const std::string& commandSwitch = "/s") {
+        return std::make_unique<Process>(
+            std::vector<std::string>{program, commandSwitch},
+            std::map<std::string, std::string>{
+                {"DISPLAY", server->name()}, {"QT_QPA_PLATFORM", "xcb"}, {"XDG_DATA_HOME", folder.Root()}});
     }
 
     bool WindowOnDisplay(const std::string& title) {
@@ -170,7 +93,7 @@ protected:
         // the offscreen platform.
         const std::string oldDisplay = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
         const std::string oldPlatform = std::getenv("QT_QPA_PLATFORM") ? std::getenv("QT_QPA_PLATFORM") : "";
-        ::setenv("DISPLAY", display.c_str(), 1);
+        ::setenv("DISPLAY", server->name().c_str(), 1);
         ::unsetenv("QT_QPA_PLATFORM");
         const bool found = TopLevelWindowTitled({title});
         ::setenv("DISPLAY", oldDisplay.c_str(), 1);
@@ -178,8 +101,7 @@ protected:
         return found;
     }
 
-    static inline pid_t xvfbPid = -1;
-    static inline std::string display;
+    static inline std::unique_ptr<test::XvfbSession> server;
     std::string program;
     Display* x = nullptr;
     test::StorageTempFolder folder;
@@ -196,11 +118,9 @@ TEST_F(SecondCopy, EndsAtOnceWhileAWindowOfARunningCopyExists) {
         SCOPED_TRACE(c.title);
         const Window w = MakeWindow(c.title, c.utf8Only, c.nested);
         ASSERT_TRUE(WindowOnDisplay(c.title));
-        const pid_t pid = StartCopy();
-        ASSERT_GT(pid, 0);
-        const auto status = WaitForExit(pid);
-        if (!status) Stop(pid);
-        EXPECT_EQ(status, std::optional<int>(0));
+        const auto copy = StartCopy();
+        ASSERT_TRUE(copy->started());
+        EXPECT_EQ(copy->WaitExit(kPatience), std::optional<int>(0));
         EXPECT_FALSE(std::filesystem::exists(folder.Data())) << "the copy went past the guard";
         XDestroyWindow(x, w);
         XDeleteProperty(x, DefaultRootWindow(x), XInternAtom(x, "_NET_CLIENT_LIST", False));
@@ -214,32 +134,20 @@ TEST_F(SecondCopy, OfTwoStartedTogetherExactlyOneRuns) {
     for (const char* commandSwitch : {"/s", "/c"}) {
         for (int round = 0; round < 20; ++round) {
             SCOPED_TRACE(std::string(commandSwitch) + " round " + std::to_string(round));
-            const pid_t pids[2] = {StartCopy(commandSwitch), StartCopy(commandSwitch)};
-            ASSERT_GT(pids[0], 0);
-            ASSERT_GT(pids[1], 0);
-            bool ended[2] = {false, false};
-            int statuses[2] = {-1, -1};
-            auto reap = [&] {
-                for (int i = 0; i < 2; ++i) {
-                    int raw = 0;
-                    if (!ended[i] && ::waitpid(pids[i], &raw, WNOHANG) == pids[i]) {
-                        ended[i] = true;
-                        statuses[i] = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-                    }
-                }
-                return ended[0] || ended[1];
-            };
+            const std::unique_ptr<Process> copies[2] = {StartCopy(commandSwitch), StartCopy(commandSwitch)};
+            ASSERT_TRUE(copies[0]->started());
+            ASSERT_TRUE(copies[1]->started());
             const auto deadline = std::chrono::steady_clock::now() + kPatience;
-            while (!reap() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(10ms);
-            // The one left must still be running a moment later.
+            while (!copies[0]->WaitExit(0ms) && !copies[1]->WaitExit(10ms) &&
+                   std::chrono::steady_clock::now() < deadline) {
+            }
+            // The one left must still be running a moment later; it is ended with its object.
             std::this_thread::sleep_for(300ms);
-            reap();
-            EXPECT_NE(ended[0], ended[1]) << "ended: " << ended[0] << ", " << ended[1];
-            for (int i = 0; i < 2; ++i) {
-                if (ended[i])
-                    EXPECT_EQ(statuses[i], 0);
-                else
-                    Stop(pids[i]);
+            const std::optional<int> statuses[2] = {copies[0]->WaitExit(0ms), copies[1]->WaitExit(0ms)};
+            EXPECT_NE(statuses[0].has_value(), statuses[1].has_value())
+                << "ended: " << statuses[0].has_value() << ", " << statuses[1].has_value();
+            for (const std::optional<int>& status : statuses) {
+                if (status) EXPECT_EQ(*status, 0);
             }
         }
     }
@@ -248,16 +156,19 @@ TEST_F(SecondCopy, OfTwoStartedTogetherExactlyOneRuns) {
 TEST_F(SecondCopy, WithoutSuchAWindowTheCopyRunsOnToItsMessage) {
     // A similar title is not the program's window.
     const Window w = MakeWindow("Tavrelle_Main2", false);
-    const pid_t pid = StartCopy();
-    ASSERT_GT(pid, 0);
+    const auto copy = StartCopy();
+    ASSERT_TRUE(copy->started());
     // The first start has no pictures: the copy creates its data and waits in
     // the message box titled "Tavrelle".
     bool shown = false;
-    const auto status = WaitForExit(pid, [&] { return !(shown = WindowOnDisplay("Tavrelle")); });
+    std::optional<int> status;
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    while (!(shown = WindowOnDisplay("Tavrelle")) && !(status = copy->WaitExit(20ms)) &&
+           std::chrono::steady_clock::now() < deadline) {
+    }
     EXPECT_FALSE(status) << "the copy ended with status " << status.value_or(-1);
     EXPECT_TRUE(shown);
     EXPECT_TRUE(std::filesystem::exists(folder.Data() + "/Tavrelle_S.rdm"));
-    if (!status) Stop(pid);
     XDestroyWindow(x, w);
 }
 

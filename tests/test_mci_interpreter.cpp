@@ -21,7 +21,7 @@ namespace tav {
 namespace {
 
 using test::CdImageTrack;
-using test::MusicTempDir;
+using test::TempFolder;
 
 struct Reply {
     std::uint32_t code;
@@ -44,7 +44,7 @@ protected:
         mci::SetDefaultCdSource("");
     }
     void TearDown() override { mci::CloseAll(); }
-    MusicTempDir dir;
+    TempFolder dir;
 };
 
 TEST(MciCommandParse, WordsDeviceAndOpenPaths)

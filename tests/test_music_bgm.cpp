@@ -87,7 +87,7 @@ protected:
         OpenCdAudio();
     }
 
-    test::MusicTempDir dir;
+    test::TempFolder dir;
     test::RecordingMultimedia recorder;
 };
 

@@ -56,7 +56,7 @@ protected:
         return samples;
     }
 
-    test::MusicTempDir dir;
+    test::TempFolder dir;
     std::string output;
 };
 

@@ -2,11 +2,11 @@
 // orientation, transparency, the size cap, reduced decoding and damaged files.
 #include "pictures/PictureLoader.h"
 
-#include "picturewriters/PictureWriters.h"
+#include "testmedia/PictureWriters.h"
 #include "support/application.h"
+#include "testmedia/TempFolder.h"
 
 #include <QLoggingCategory>
-#include <QTemporaryDir>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
@@ -27,14 +27,13 @@ protected:
         test::EnsureApplication();
         // Damaged files are expected here; the decoder's complaints are noise.
         QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false\nqt.imageformats*=false"));
-        ASSERT_TRUE(dir_.isValid());
     }
     std::string write(const std::string& name, const QByteArray& bytes) {
-        const std::string path = dir_.filePath(QString::fromStdString(name)).toStdString();
+        const std::string path = dir_.File(name);
         EXPECT_TRUE(pw::SaveBytes(path, bytes));
         return path;
     }
-    QTemporaryDir dir_;
+    test::TempFolder dir_;
 };
 
 // A picture of 48 colours with detail in every pixel, odd sizes so that row
@@ -411,11 +410,11 @@ TEST_F(PictureLoaderTest, UnreadableFilesFail) {
         SCOPED_TRACE(c.name);
         EXPECT_FALSE(LoadPictureFile(write(c.name, c.bytes)).ok());
     }
-    EXPECT_FALSE(LoadPictureFile(dir_.filePath("missing.bmp").toStdString()).ok());
-    EXPECT_FALSE(LoadPictureFile(dir_.path().toStdString()).ok());
+    EXPECT_FALSE(LoadPictureFile(dir_.File("missing.bmp")).ok());
+    EXPECT_FALSE(LoadPictureFile(dir_.Path()).ok());
     EXPECT_FALSE(LoadPictureFile("").ok());
     // A pipe is never opened: that would wait for a writer that never comes.
-    const std::string pipe = dir_.filePath("pipe.jpg").toStdString();
+    const std::string pipe = dir_.File("pipe.jpg");
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     EXPECT_FALSE(LoadPictureFile(pipe).ok());
 }
@@ -443,7 +442,7 @@ TEST_F(PictureLoaderTest, DamagedFilesNeverCrash) {
                                     pw::WriteHeif(pattern, pw::HeifCodec::Hevc, 80, 6),
                                     pw::WriteHeif(translucent, pw::HeifCodec::Av1, 80)};
     std::mt19937 random(20261207);
-    const std::string path = dir_.filePath("mutant").toStdString();
+    const std::string path = dir_.File("mutant");
     int loaded = 0, total = 0;
     for (const QByteArray& original : originals) {
         for (int i = 0; i < 80; ++i) {

@@ -1,23 +1,24 @@
 // The renderer as a user runs it: options, exit status and the JSON figures.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include <cstdint>
 #include <cstdlib>
 
 #include "effects/RecordingHost.h"
-#include "picturewriters/PictureWriters.h"
+#include "testmedia/PictureWriters.h"
 #include "render/Crc32.h"
 #include "render/FrameWriter.h"
 #include "render/RenderOptions.h"
 #include "support/effect_harness.h"
 #include "support/xvfb_session.h"
+#include "testmedia/TempFolder.h"
 
 namespace tav {
 namespace {
@@ -107,14 +108,15 @@ TEST(RenderTool, ListHasEveryEffectAndFramesAreWritten) {
     EXPECT_TRUE(list.out.startsWith("  1 StripSequenceWipe 1, 1, 1\n")) << list.out.left(60).toStdString();
 
     // Every frame file holds the very frame the checksum of its number describes.
-    QTemporaryDir dir;
+    test::TempFolder dir;
+    const QString folder = QString::fromStdString(dir.Path());
     const ToolRun r = Render(
-        {"--effect", "41", "--size", "64x48", "--frames", dir.path(), "--back-color", "FF8800", "--stats"});
+        {"--effect", "41", "--size", "64x48", "--frames", folder, "--back-color", "FF8800", "--stats"});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const QJsonArray crcs = QJsonDocument::fromJson(r.out).object()["frame_crc32"].toArray();
     ASSERT_GE(crcs.size(), 5);
     for (int n = 1; n <= crcs.size(); ++n) {
-        const QString name = dir.filePath(QString::asprintf("frame_%04d.png", n));
+        const QString name = folder + QString::asprintf("/frame_%04d.png", n);
         const QImage image = QImage(name).convertToFormat(QImage::Format_RGB32);
         ASSERT_EQ(image.size(), QSize(64, 48)) << name.toStdString();
         Bitmap frame(64, 48);
@@ -122,7 +124,7 @@ TEST(RenderTool, ListHasEveryEffectAndFramesAreWritten) {
             for (int x = 0; x < 64; ++x) frame.setPixel(x, y, image.pixel(x, y) & 0xFFFFFFu);
         EXPECT_EQ(FrameCrc32(frame), static_cast<std::uint32_t>(crcs[n - 1].toDouble())) << name.toStdString();
     }
-    EXPECT_FALSE(QFile::exists(dir.filePath(QString::asprintf("frame_%04d.png", int(crcs.size()) + 1))));
+    EXPECT_FALSE(QFile::exists(folder + QString::asprintf("/frame_%04d.png", int(crcs.size()) + 1)));
 }
 
 TEST(RenderTool, PngFramesDecodeToTheirPixels) {
@@ -147,22 +149,23 @@ TEST(RenderTool, PngFramesDecodeToTheirPixels) {
 
 // A solid HEIC photo goes out, a PNG with a transparent middle comes in on a red ground.
 TEST(RenderTool, PicturesOfEveryFormatAreComposedOnTheBackColour) {
-    QTemporaryDir dir;
+    test::TempFolder dir;
+    const QString folder = QString::fromStdString(dir.Path());
     QImage photo(40, 30, QImage::Format_RGB32);
     photo.fill(qRgb(30, 40, 200));
     QImage hollow(40, 30, QImage::Format_ARGB32);
     hollow.fill(qRgb(0, 200, 0));
     for (int y = 5; y < 25; ++y)
         for (int x = 5; x < 35; ++x) hollow.setPixel(x, y, qRgba(0, 0, 0, 0));
-    const QString from = dir.filePath("photo.heic"), to = dir.filePath("hollow.png");
+    const QString from = folder + "/photo.heic", to = folder + "/hollow.png";
     ASSERT_TRUE(pw::SaveBytes(from.toStdString(), pw::WriteHeif(photo, pw::HeifCodec::Hevc)));
     ASSERT_TRUE(pw::SaveBytes(to.toStdString(), pw::WritePng(hollow)));
     const ToolRun r = Render({"--effect", "1", "--size", "40x30", "--from", from, "--to", to, "--back-color", "FF0000",
-                              "--frames", dir.path(), "--stats"});
+                              "--frames", folder, "--stats"});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const int frames = QJsonDocument::fromJson(r.out).object()["frames"].toInt();
-    const QImage first(dir.filePath("frame_0001.png"));
-    const QImage last(dir.filePath(QString::asprintf("frame_%04d.png", frames)));
+    const QImage first(folder + "/frame_0001.png");
+    const QImage last(folder + QString::asprintf("/frame_%04d.png", frames));
     ASSERT_FALSE(first.isNull());
     ASSERT_FALSE(last.isNull());
     const QRgb outgoing = first.pixel(39, 15);

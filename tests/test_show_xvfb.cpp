@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QTemporaryDir>
 
 #include <cstdlib>
 #include <filesystem>
@@ -26,9 +25,10 @@
 #include "storage/IniFile.h"
 #include "storage/PictureListFile.h"
 #include "storage/SettingsRecord.h"
-#include "picturewriters/PictureWriters.h"
+#include "testmedia/PictureWriters.h"
 #include "support/music_test_audio.h"
 #include "support/xvfb_session.h"
+#include "testmedia/TempFolder.h"
 #include "x11/ForeignWindow.h"
 #include "x11/X11Windows.h"
 
@@ -42,19 +42,16 @@ constexpr unsigned kRed = 0xE02020, kGreen = 0x20C040;
 // A data folder holding two flat pictures in group 0, a grey background, the
 // music mode and the opacity as written in the INI file.
 struct ShowData {
-    QTemporaryDir home;
-    QString folder = home.path() + "/Tavrelle";
+    TempFolder home;
+    QString folder = QString::fromStdString(home.File("Tavrelle"));
     SaverSettingsData settings;
     explicit ShowData(std::int16_t musicMode = 0, const std::string& opacity = "255") {
         QDir().mkpath(folder);
         std::vector<std::string> paths;
         int i = 0;
         for (unsigned colour : {kRed, kGreen}) {
-            QImage img(160, 120, QImage::Format_RGB32);
-            img.fill(QColor::fromRgb(colour));
-            const QString path = home.filePath(QString("pic%1.bmp").arg(++i));
-            img.save(path, "BMP");
-            paths.push_back(path.toStdString());
+            paths.push_back(home.File("pic" + std::to_string(++i) + ".bmp"));
+            pw::SaveFlatPicture(paths.back(), 160, 120, 0xFF000000u | colour);
         }
         WritePictureListFile((folder + "/Tavrelle_0.rdm").toStdString(), paths);
         settings.Groups[0].BackColor = 0x00404040;
@@ -79,9 +76,9 @@ struct ShowData {
         fast.Groups[0].EffectSpeed = 24;
         WriteSettingsRecord((folder + "/Tavrelle_S.rdm").toStdString(), fast);
     }
-    std::string Path(const char* name) const { return home.filePath(name).toStdString(); }
+    std::string Path(const char* name) const { return home.File(name); }
     std::map<std::string, std::string> Env(const XvfbSession& x) const {
-        return {{"DISPLAY", x.name()}, {"XDG_DATA_HOME", home.path().toStdString()}, {"QT_QPA_PLATFORM", "xcb"},
+        return {{"DISPLAY", x.name()}, {"XDG_DATA_HOME", home.Path()}, {"QT_QPA_PLATFORM", "xcb"},
                 {"SDL_AUDIODRIVER", "dummy"}};
     }
 };
@@ -303,14 +300,14 @@ TEST(WithoutDisplay, ModesThatShowSomethingSayWhyAndFailTheOthersEndQuietly) {
         {false, {}, 1, notSet},     {false, {"/a"}, 0, ""},      {false, {"/x"}, 0, ""},
         {true, {"-S"}, 1, named},   {true, {"/a", "77"}, 0, ""}, {false, {"-display", unused, "/c"}, 1, named},
     };
-    QTemporaryDir folder;
-    const std::string errorFile = folder.filePath("stderr").toStdString();
+    TempFolder folder;
+    const std::string errorFile = folder.File("stderr");
     for (const Case& c : cases) {
         std::vector<std::string> command{"env", "-u", "DISPLAY", ProgramPath("tavrelle")};
         if (c.displaySet) command.erase(command.begin(), command.begin() + 3);
         command.insert(command.end(), c.args.begin(), c.args.end());
         std::map<std::string, std::string> env{{"QT_QPA_PLATFORM", "xcb"},
-                                               {"XDG_DATA_HOME", folder.path().toStdString()}};
+                                               {"XDG_DATA_HOME", folder.Path()}};
         if (c.displaySet) env["DISPLAY"] = unused;
         Process run(command, env, errorFile);
         std::string where = c.displaySet ? "DISPLAY=" + unused : "no DISPLAY";
@@ -356,7 +353,7 @@ TEST(ShowOnHiDpi, DrawsThePictureAreaPixelForPixelInDevicePixels) {
     QImage picture(640, 480, QImage::Format_RGB32);
     for (int y = 0; y < 480; ++y)
         for (int x = 0; x < 640; ++x) picture.setPixel(x, y, qRgb(x & 255, y & 255, ((x ^ y) & 1) * 255));
-    const QString path = data.home.filePath("fine.bmp");
+    const QString path = QString::fromStdString(data.home.File("fine.bmp"));
     picture.save(path, "BMP");
     WritePictureListFile((data.folder + "/Tavrelle_0.rdm").toStdString(), {path.toStdString(), path.toStdString()});
     auto env = data.Env(x);
@@ -382,20 +379,20 @@ TEST(ShowOnHiDpi, DrawsThePictureAreaPixelForPixelInDevicePixels) {
 
 // A desktop saver with two monitors starts two copies, each in its own window.
 TEST_F(ShowOnX, CopiesInTwoLentWindowsBothDrawAndOnlyOnePlaysTheMusic) {
-    const std::string wav = data.home.filePath("tone.wav").toStdString();
+    const std::string wav = data.home.File("tone.wav");
     ASSERT_TRUE(WriteToneWav(wav, 440, 1));
     data.PlayMusic(wav);
-    QTemporaryDir runtime;
+    TempFolder runtime;
     const unsigned long windows[2] = {x.CreateWindow(0, 0, 400, 600), x.CreateWindow(400, 0, 400, 600)};
     std::string sound[2];
     std::vector<std::unique_ptr<Process>> copies;
     for (int i = 0; i < 2; ++i) {
         auto env = data.Env(x);
         env["XSCREENSAVER_WINDOW"] = std::to_string(windows[i]);
-        env["XDG_RUNTIME_DIR"] = runtime.path().toStdString();
+        env["XDG_RUNTIME_DIR"] = runtime.Path();
         // The disk driver writes what the copy plays to its own file, made when the copy opens the output.
         env["SDL_AUDIODRIVER"] = "disk";
-        env["SDL_DISKAUDIOFILE"] = sound[i] = runtime.filePath(QString("sound%1.raw").arg(i)).toStdString();
+        env["SDL_DISKAUDIOFILE"] = sound[i] = runtime.File("sound" + std::to_string(i) + ".raw");
         copies.push_back(std::make_unique<Process>(std::vector<std::string>{ProgramPath("tavrelle"), "/s"}, env));
     }
     for (int i = 0; i < 2; ++i)
@@ -527,11 +524,11 @@ protected:
         return args;
     }
 
-    void GiveToUser(const QString& path) {
-        ::chmod(path.toLocal8Bit().constData(), 0755);
+    void GiveToUser(const std::string& path) {
+        ::chmod(path.c_str(), 0755);
         if (!user.switchUser) return;
-        ::chown(path.toLocal8Bit().constData(), user.uid, user.gid);
-        for (const auto& e : std::filesystem::recursive_directory_iterator(path.toStdString()))
+        ::chown(path.c_str(), user.uid, user.gid);
+        for (const auto& e : std::filesystem::recursive_directory_iterator(path))
             ::lchown(e.path().c_str(), user.uid, user.gid);
     }
 
@@ -540,7 +537,7 @@ protected:
     // script), starts XScreenSaver as the ordinary user and has it run
     // Tavrelle. `extra` is added to the environment of the saver's processes.
     void StartSaverWithTavrelle(const std::map<std::string, std::string>& extra = {}) {
-        const std::string root = stage.path().toStdString();
+        const std::string root = stage.Path();
         const char* cmake = std::getenv("TAVRELLE_CMAKE");
         ASSERT_EQ(Status({"env", "DESTDIR=" + root, cmake ? cmake : "cmake", "--install", ProgramPath(""), "--prefix",
                           "/usr"}),
@@ -551,18 +548,18 @@ protected:
         ASSERT_EQ(Status({root + "/usr/libexec/tavrelle/xscreensaver-programs", "add", appDefaults}), 0);
         const int number = ProgramNumber(appDefaults + "/XScreenSaver");
         ASSERT_GT(number, 0) << "Tavrelle is not in the list of programs";
-        GiveToUser(stage.path());
-        GiveToUser(home.path());
-        GiveToUser(data.home.path());
+        GiveToUser(stage.Path());
+        GiveToUser(home.Path());
+        GiveToUser(data.home.Path());
 
         // No ~/.xscreensaver: the list comes from the app-defaults alone, and the
         // hack folder comes first on the path as XScreenSaver puts it.
         env = {
-            {"HOME", home.path().toStdString()},
+            {"HOME", home.Path()},
             {"DISPLAY", x->name()},
             {"XFILESEARCHPATH", appDefaults + "/%N"},
             {"PATH", root + "/usr/libexec/xscreensaver:" + root + "/usr/bin:/usr/bin:/bin"},
-            {"XDG_DATA_HOME", data.home.path().toStdString()},
+            {"XDG_DATA_HOME", data.home.Path()},
             {"SDL_AUDIODRIVER", "dummy"},
         };
         for (const auto& [k, v] : extra) env[k] = v;
@@ -584,7 +581,7 @@ protected:
     std::unique_ptr<XvfbSession> x;
     ShowData data;
     SaverUser user;
-    QTemporaryDir stage, home;
+    TempFolder stage, home;
     std::map<std::string, std::string> env;
     std::unique_ptr<Process> daemon;
 };
@@ -622,14 +619,14 @@ class XScreenSaverOnTwoMonitors : public XScreenSaverOnX {
 };
 
 TEST_F(XScreenSaverOnTwoMonitors, EveryMonitorShowsTheSlideShowAndTheMusicPlaysOnce) {
-    const std::string wav = data.home.filePath("tone.wav").toStdString();
+    const std::string wav = data.home.File("tone.wav");
     ASSERT_TRUE(WriteToneWav(wav, 440, 1));
     data.PlayMusic(wav);
-    QTemporaryDir runtime;
-    GiveToUser(runtime.path());
-    const std::string sound = runtime.filePath("sound.raw").toStdString();
+    TempFolder runtime;
+    GiveToUser(runtime.Path());
+    const std::string sound = runtime.File("sound.raw");
     ASSERT_NO_FATAL_FAILURE(StartSaverWithTavrelle(
-        {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", sound}, {"XDG_RUNTIME_DIR", runtime.path().toStdString()}}));
+        {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", sound}, {"XDG_RUNTIME_DIR", runtime.Path()}}));
     EXPECT_TRUE(WaitForPixel(*x, 400, 300, {kRed, kGreen}, 30s)) << "no picture on the first monitor";
     EXPECT_TRUE(WaitForPixel(*x, 1200, 300, {kRed, kGreen}, 30s)) << "no picture on the second monitor";
     if (const char* dir = std::getenv("TAVRELLE_SCREENSHOT_DIR"))

@@ -4,7 +4,7 @@
 #include "pictures/WmfPlayer.h"
 #include "pictures/WmfRecords.h"
 
-#include "picturewriters/PictureWriters.h"
+#include "testmedia/PictureWriters.h"
 
 #include "support/application.h"
 

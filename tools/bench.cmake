@@ -7,7 +7,7 @@ if(TARGET benchmark::benchmark)
   foreach(src ${BENCH_SOURCES})
     get_filename_component(name ${src} NAME_WE)
     add_executable(${name} ${src})
-    target_link_libraries(${name} PRIVATE tavrelle_core tavrelle_picture_writers benchmark::benchmark)
+    target_link_libraries(${name} PRIVATE tavrelle_core tavrelle_test_media benchmark::benchmark)
   endforeach()
   # The renderer's checksum and frame writer live in its own library.
   target_link_libraries(bench_render PRIVATE tavrelle_render_lib)

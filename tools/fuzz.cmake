@@ -9,7 +9,7 @@
 # live under src/. The seed corpus comes from tavrelle-fuzz-seeds of the
 # ordinary build, which writes with the tests' own writers.
 add_executable(tavrelle-fuzz-seeds ${CMAKE_CURRENT_LIST_DIR}/fuzz/seeds.cpp)
-target_link_libraries(tavrelle-fuzz-seeds PRIVATE tavrelle_core tavrelle_picture_writers)
+target_link_libraries(tavrelle-fuzz-seeds PRIVATE tavrelle_core tavrelle_test_media)
 
 if(TAVRELLE_FUZZ)
   if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")

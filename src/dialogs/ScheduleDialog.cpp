@@ -2,15 +2,12 @@
 #include "dialogs/ScheduleDialog.h"
 
 #include <QCursor>
-#include <QGuiApplication>
 #include <QListWidget>
-#include <QScreen>
 
 #include "dialogs/DialogPictures.h"
 #include "dialogs/DialogValues.h"
 #include "startup/SharedState.h"
 #include "dialogs/SystemDialogs.h"
-#include "startup/WindowHelpers.h"
 #include "storage/AtomicFile.h"
 #include "storage/PictureListFile.h"
 
@@ -24,19 +21,34 @@ constexpr int kFrameHeight = 27;
 
 }  // namespace
 
-Tavrelle_T::Tavrelle_T(QWidget* parent, SystemDialogs* dialogs) : QDialog(parent), dialogs_(dialogs) {
-    setWindowTitle(QStringLiteral("曜日・時刻で設定"));
-    setWindowIcon(DialogIcon());
-    setFont(DialogFont(12));
-    setFixedSize(kPanelWidth, kPanelHeight);
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect s = screen->geometry();
-        move(s.x() + (s.width() - kPanelWidth - kFrameWidth) / 2, s.y() + (s.height() - kPanelHeight - kFrameHeight) / 2);
-    }
-
+Tavrelle_T::Tavrelle_T(QWidget* parent, SystemDialogs* dialogs)
+    : DialogFrame(parent, {}, QStringLiteral("曜日・時刻で設定"), QSize(kPanelWidth, kPanelHeight),
+                  QSize(kFrameWidth, kFrameHeight)),
+      dialogs_(dialogs) {
     Pic_B0 = new TexturePanel(this, QRect(0, 0, kPanelWidth, kPanelHeight), false);
     MakeText(Pic_B0, QRect(16, 8, 390, 18), QStringLiteral("ﾌｧｲﾙﾊﾟﾀｰﾝを曜日・時刻で設定変更（起動時）"));
+    BuildModeRow();
+    BuildDayFrame();
+    BuildHourFrame();
+    BuildGroupFrame();
+    OkButton = MakeFaceButton(Pic_B0, QRect(208, 344, 93, 17), QStringLiteral("OK"));
+    CancelButton = MakeFaceButton(Pic_B0, QRect(308, 344, 93, 17), QStringLiteral("ｷｬﾝｾﾙ"));
+    ConnectFace(OkButton, true);
+    ConnectFace(CancelButton, false);
 
+    // The dialog opens the file like the rest of the program's files: an
+    // absent one is created empty (and counts as no schedule).
+    const std::string path = SchedulePath();
+    EnsureFileExists(path);
+    schedule_ = LoadScheduleOrBlank(path);
+    SelectScheduleMode(schedule_.Mode);
+    FindUsableGroups();
+
+    ApplyCursor();
+    NameControls();
+}
+
+void Tavrelle_T::BuildModeRow() {
     const int modeX[4] = {16, 92, 184, 276};
     const int captionWidth[4] = {58, 74, 74, 120};
     const QString captions[4] = {QStringLiteral("設定なし"), QStringLiteral("曜日で変更"), QStringLiteral("時刻で変更"),
@@ -47,19 +59,25 @@ Tavrelle_T::Tavrelle_T(QWidget* parent, SystemDialogs* dialogs) : QDialog(parent
         connect(Img_1[m], &PressLabel::pressed, this, [this, m](QPoint) { SelectScheduleMode(m); });
         connect(lbl_1[m], &PressLabel::pressed, this, [this, m](QPoint) { SelectScheduleMode(m); });
     }
+}
 
+void Tavrelle_T::BuildDayFrame() {
     Pic_B[1] = new TexturePanel(Pic_B0, QRect(12, 64, 137, 201), true);
     MakeHeading(Pic_B[1], QRect(6, 4, 125, 21), QStringLiteral("曜日で設定"));
     List_1 = MakeList(Pic_B[1], QRect(12, 28, 109, 160));
     connect(List_1, &QListWidget::itemClicked, this, [this](QListWidgetItem*) { DayRowClicked(); });
+}
 
+void Tavrelle_T::BuildHourFrame() {
     Pic_B[2] = new TexturePanel(Pic_B0, QRect(156, 64, 249, 201), true);
     MakeHeading(Pic_B[2], QRect(6, 4, 237, 21), QStringLiteral("時刻で設定"));
     for (int k = 0; k < 2; ++k) {
         List_2[k] = MakeList(Pic_B[2], QRect(12 + 112 * k, 28, 109, 160));
         connect(List_2[k], &QListWidget::itemClicked, this, [this, k](QListWidgetItem*) { HourRowClicked(k); });
     }
+}
 
+void Tavrelle_T::BuildGroupFrame() {
     Pic_B[3] = new TexturePanel(Pic_B0, QRect(12, 272, 393, 57), true);
     MakeHeading(Pic_B[3], QRect(6, 5, 381, 21), QStringLiteral("選択できるｸﾞﾙｰﾌﾟ"));
     QFont digitFont = font();
@@ -79,20 +97,9 @@ Tavrelle_T::Tavrelle_T(QWidget* parent, SystemDialogs* dialogs) : QDialog(parent
             AssignGroup(n);
         });
     }
+}
 
-    OkButton = MakeFaceButton(Pic_B0, QRect(208, 344, 93, 17), QStringLiteral("OK"));
-    CancelButton = MakeFaceButton(Pic_B0, QRect(308, 344, 93, 17), QStringLiteral("ｷｬﾝｾﾙ"));
-    ConnectFace(OkButton, true);
-    ConnectFace(CancelButton, false);
-
-    // The dialog opens the file like the rest of the program's files: an
-    // absent one is created empty (and counts as no schedule).
-    const std::string path = SchedulePath();
-    EnsureFileExists(path);
-    schedule_ = LoadScheduleOrBlank(path);
-    SelectScheduleMode(schedule_.Mode);
-    FindUsableGroups();
-
+void Tavrelle_T::ApplyCursor() {
     const QCursor cursor = DialogCursor();
     for (QWidget* w : std::initializer_list<QWidget*>{List_1, List_2[0], List_2[1], OkButton.Caption,
                                                       CancelButton.Caption})
@@ -102,8 +109,9 @@ Tavrelle_T::Tavrelle_T(QWidget* parent, SystemDialogs* dialogs) : QDialog(parent
         lbl_1[m]->setCursor(cursor);
     }
     for (PressLabel* label : lbl_Group) label->setCursor(cursor);
+}
 
-    // Object names as the rest of the program knows the controls.
+void Tavrelle_T::NameControls() {
     for (int m = 0; m < 4; ++m) {
         Img_1[m]->setObjectName(QStringLiteral("Img_1_%1").arg(m));
         lbl_1[m]->setObjectName(QStringLiteral("lbl_1_%1").arg(m));
@@ -115,7 +123,6 @@ Tavrelle_T::Tavrelle_T(QWidget* parent, SystemDialogs* dialogs) : QDialog(parent
         Img_Group[n]->setObjectName(QStringLiteral("Img_Group_%1").arg(n));
         lbl_Group[n]->setObjectName(QStringLiteral("lbl_Group_%1").arg(n));
     }
-    loadCursor_ = QCursor::pos();
 }
 
 QListWidget* Tavrelle_T::MakeList(QWidget* parent, const QRect& geometry) {
@@ -248,19 +255,6 @@ void Tavrelle_T::Confirm() {
         return;
     }
     accept();
-}
-
-void Tavrelle_T::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (opened_) return;
-    opened_ = true;
-    loadCursor_ = QCursor::pos();
-    AnimateOpen(this, loadCursor_.x(), loadCursor_.y());
-}
-
-void Tavrelle_T::done(int result) {
-    AnimateClose(this, loadCursor_.x(), loadCursor_.y());
-    QDialog::done(result);
 }
 
 void RunScheduleDialog(QWidget* owner, SystemDialogs* dialogs) {

@@ -7,12 +7,11 @@
 // pictures, so a schedule never names a group the show cannot run.
 #pragma once
 
-#include <QDialog>
-#include <QPoint>
 #include <QStringList>
 
 #include <array>
 
+#include "dialogs/DialogFrame.h"
 #include "dialogs/DialogWidgets.h"
 #include "storage/ScheduleFile.h"
 
@@ -22,7 +21,7 @@ namespace tav {
 
 class SystemDialogs;
 
-class Tavrelle_T : public QDialog {
+class Tavrelle_T : public DialogFrame {
     Q_OBJECT
 public:
     // dialogs shows the message of a failed write (the desktop's when null).
@@ -60,19 +59,20 @@ public:
     int SelectedHourList = 0;
     int SelectedHourRow = 0;
 
-protected:
-    void done(int result) override;
-    void showEvent(QShowEvent* event) override;
-
 private:
+    void BuildModeRow();
+    void BuildDayFrame();
+    void BuildHourFrame();
+    void BuildGroupFrame();
+    void ApplyCursor();
+    // Gives every control its object name (Img_1_0, List_2_1, lbl_Group_10, ...).
+    void NameControls();
     QListWidget* MakeList(QWidget* parent, const QRect& geometry);
     void SetGroupLabelsEnabled(bool usableOnly);
     void ConnectFace(FaceButton& button, bool confirm);
 
     SystemDialogs* dialogs_;
     ScheduleRecord schedule_;
-    QPoint loadCursor_;
-    bool opened_ = false;
 };
 
 // Opens the schedule dialog modally over owner.

@@ -4,10 +4,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCursor>
-#include <QGuiApplication>
 #include <QListWidget>
 #include <QPainter>
-#include <QScreen>
 #include <QScrollBar>
 
 #include <cstddef>
@@ -53,21 +51,10 @@ const QColor kThumbnailGrey(196, 202, 212);
 }  // namespace
 
 Tavrelle_P::Tavrelle_P(SystemDialogs* dialogs, std::function<void(QWidget*)> openSchedule)
-    : QDialog(nullptr, Qt::Dialog | Qt::FramelessWindowHint),
+    : DialogFrame(nullptr, Qt::Dialog | Qt::FramelessWindowHint, QString::fromUtf8(kSettingsWindowTitle),
+                  QSize(kPanelWidth, kPanelHeight + kTitleHeight)),
       dialogs_(dialogs ? dialogs : &DesktopDialogs()),
       openSchedule_(std::move(openSchedule)) {
-    setWindowTitle(QString::fromUtf8(kSettingsWindowTitle));
-    setWindowIcon(DialogIcon());
-    setFont(DialogFont(12));
-
-    // Size and centre the window.
-    const int width = kPanelWidth, height = kPanelHeight + kTitleHeight;
-    setFixedSize(width, height);
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect s = screen->geometry();
-        move(s.x() + (s.width() - width) / 2, s.y() + (s.height() - height) / 2);
-    }
-
     // The panel and its frames are tiled as they are made.
     Pic_B = new TexturePanel(this, QRect(0, kTitleHeight, kPanelWidth, kPanelHeight), false);
     BuildTitleStrip();
@@ -88,7 +75,6 @@ Tavrelle_P::Tavrelle_P(SystemDialogs* dialogs, std::function<void(QWidget*)> ope
     UpdateCountLabel(true);
     ApplyCursor();
     NameControls();
-    loadCursor_ = QCursor::pos();
 }
 
 void Tavrelle_P::NameControls() {
@@ -623,19 +609,6 @@ void Tavrelle_P::SaveAndExit() {
         return;
     }
     accept();
-}
-
-void Tavrelle_P::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (opened_) return;
-    opened_ = true;
-    loadCursor_ = QCursor::pos();
-    AnimateOpen(this, loadCursor_.x(), loadCursor_.y());
-}
-
-void Tavrelle_P::done(int result) {
-    AnimateClose(this, loadCursor_.x(), loadCursor_.y());
-    QDialog::done(result);
 }
 
 int RunSettingsDialog() {

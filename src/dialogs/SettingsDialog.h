@@ -8,7 +8,6 @@
 // copies them back (on a group switch and on saving).
 #pragma once
 
-#include <QDialog>
 #include <QPoint>
 
 #include <array>
@@ -17,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/DialogFrame.h"
 #include "dialogs/DialogWidgets.h"
 
 class QComboBox;
@@ -35,7 +35,7 @@ struct OptionSelector {
     std::function<void(int)> After;
 };
 
-class Tavrelle_P : public QDialog {
+class Tavrelle_P : public DialogFrame {
     Q_OBJECT
 public:
     // Builds and loads the dialog. dialogs answers the file, folder and colour
@@ -112,10 +112,6 @@ public:
     QComboBox* BGM_Repeat = nullptr;
     OptionSelector Pre, PicSize, FitG, Kind, KindDisp, Lock, Bgm;
 
-protected:
-    void done(int result) override;
-    void showEvent(QShowEvent* event) override;
-
 private:
     void BuildTitleStrip();
     void BuildGroupBar();
@@ -139,8 +135,6 @@ private:
     std::int32_t backColour_ = 0;
     bool thumbnailHasPicture_ = false;
     QPoint thumbnailSlot_;
-    QPoint loadCursor_;
-    bool opened_ = false;
     bool dragging_ = false;
     QPoint dragOffset_;
 };

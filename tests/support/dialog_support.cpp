@@ -1,7 +1,5 @@
 #include "support/dialog_support.h"
 
-#include <QImage>
-
 namespace tav::test {
 
 namespace {
@@ -32,11 +30,5 @@ std::optional<std::int32_t> ScriptedDialogs::ChooseColour(QWidget*, std::int32_t
 }
 
 void ScriptedDialogs::ShowMessage(QWidget*, const QString&, const QString& text) { Messages.push_back(text); }
-
-void WritePicture(const std::string& path, int width, int height) {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(qRgb(40, 120, 200));
-    image.save(QString::fromStdString(path));
-}
 
 }  // namespace tav::test

@@ -1,5 +1,4 @@
-// Helpers of the dialog tests: scripted answers for the desktop's dialogs and
-// test pictures.
+// Scripted answers for the desktop's dialogs, for the dialog tests.
 #pragma once
 
 #include <QString>
@@ -41,8 +40,5 @@ public:
                                              const std::array<std::int32_t, 16>& customColours) override;
     void ShowMessage(QWidget*, const QString&, const QString& text) override;
 };
-
-// Writes a w × h picture of one colour (format from the file name's suffix).
-void WritePicture(const std::string& path, int width, int height);
 
 }  // namespace tav::test

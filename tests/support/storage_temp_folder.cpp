@@ -1,11 +1,9 @@
 #include "support/storage_temp_folder.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <stdexcept>
 
 #include "startup/SharedState.h"
 #include "storage/AtomicFile.h"
@@ -13,11 +11,7 @@
 
 namespace tav::test {
 
-StorageTempFolder::StorageTempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tavrelle-storage-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    root_ = pattern;
-    data_ = root_ + "/Tavrelle";
+StorageTempFolder::StorageTempFolder() : data_(root_.File("Tavrelle")) {
     ResetSharedState();
     SetDataFolderOverride(data_);
     SetScreenSizeFunction({});
@@ -29,8 +23,6 @@ StorageTempFolder::~StorageTempFolder() {
     SetScreenSizeFunction({});
     SetBeforeRenameHookForTests({});
     ResetSharedState();
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
 }
 
 void StorageTempFolder::CreateData() const {

@@ -5,10 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "testmedia/TempFolder.h"
+
 namespace tav::test {
 
-// Creates an empty temporary folder, points the data folder at
-// <folder>/Tavrelle (not created) and resets the shared state; everything is
+// A temporary folder with the data folder pointed at <folder>/Tavrelle (not
+// created) and the shared state reset; both are put back and everything is
 // removed again on destruction.
 class StorageTempFolder {
 public:
@@ -17,7 +19,7 @@ public:
     StorageTempFolder(const StorageTempFolder&) = delete;
     StorageTempFolder& operator=(const StorageTempFolder&) = delete;
 
-    const std::string& Root() const { return root_; }
+    const std::string& Root() const { return root_.Path(); }
     // <root>/Tavrelle, the data folder of the test.
     const std::string& Data() const { return data_; }
     // Creates the data folder and sets DataFolder to it.
@@ -26,7 +28,7 @@ public:
     std::string File(const std::string& name) const { return data_ + "/" + name; }
 
 private:
-    std::string root_;
+    TempFolder root_;
     std::string data_;
 };
 

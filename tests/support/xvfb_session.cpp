@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <thread>
 
@@ -100,12 +99,10 @@ XvfbSession::XvfbSession(int width, int height) {
 
 XvfbSession::XvfbSession(const std::vector<MonitorSize>& monitors) : monitors_(monitors) {
     if (monitors.empty() || !HaveProgram("Xorg") || getuid() != 0) return;
-    char folder[] = "/tmp/tavrelle-xorg-XXXXXX";
-    if (!mkdtemp(folder)) return;
-    configFolder_ = folder;
+    configFolder_ = std::make_unique<TempFolder>();
     int width = 0, height = 0;
     for (const MonitorSize& m : monitors) width += m.width, height = std::max(height, m.height);
-    std::ofstream config(configFolder_ + "/xorg.conf");
+    std::ofstream config(configFolder_->File("xorg.conf"));
     config << "Section \"Device\"\n  Identifier \"dev\"\n  Driver \"dummy\"\n  VideoRam 256000\nEndSection\n"
               "Section \"Monitor\"\n  Identifier \"mon\"\n  HorizSync 5.0-1000.0\n  VertRefresh 5.0-200.0\nEndSection\n"
               "Section \"Screen\"\n  Identifier \"scr\"\n  Device \"dev\"\n  Monitor \"mon\"\n  DefaultDepth 24\n"
@@ -114,8 +111,8 @@ XvfbSession::XvfbSession(const std::vector<MonitorSize>& monitors) : monitors_(m
            << "\n  EndSubSection\nEndSection\n"
               "Section \"ServerFlags\"\n  Option \"AutoAddDevices\" \"false\"\nEndSection\n";
     config.close();
-    if (!Connect({"Xorg", "-config", configFolder_ + "/xorg.conf", "-configdir", configFolder_, "-noreset", "-nolisten",
-                  "tcp", "-logfile", configFolder_ + "/xorg.log", "-novtswitch", "-sharevts"}))
+    if (!Connect({"Xorg", "-config", configFolder_->File("xorg.conf"), "-configdir", configFolder_->Path(), "-noreset",
+                  "-nolisten", "tcp", "-logfile", configFolder_->File("xorg.log"), "-novtswitch", "-sharevts"}))
         return;
     for (std::size_t i = 0; i < monitors.size(); ++i) SetMonitor(static_cast<int>(i), true);
     RunCommand({"xrandr", "--output", "DUMMY0", "--primary"}, {{"DISPLAY", name_}});
@@ -142,7 +139,6 @@ XvfbSession::~XvfbSession() {
         kill(server_, SIGTERM);
         waitpid(server_, nullptr, 0);
     }
-    if (!configFolder_.empty()) std::filesystem::remove_all(configFolder_);
 }
 
 unsigned long XvfbSession::CreateWindow(int x, int y, int width, int height) {

@@ -8,9 +8,12 @@
 
 #include <chrono>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "testmedia/TempFolder.h"
 
 namespace tav::test {
 
@@ -50,7 +53,7 @@ private:
     bool Connect(const std::vector<std::string>& serverCommand);
 
     pid_t server_ = -1;
-    std::string configFolder_;
+    std::unique_ptr<TempFolder> configFolder_;
     std::vector<MonitorSize> monitors_;
     void* display_ = nullptr;
     std::string name_;

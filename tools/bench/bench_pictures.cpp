@@ -14,7 +14,7 @@
 #include "pictures/WmfPlayer.h"
 #include "surfaces/Composition.h"
 
-#include "picturewriters/PictureWriters.h"
+#include "testmedia/PictureWriters.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "picturewriters/PictureWriters.h"
+#include "testmedia/PictureWriters.h"
 #include "startup/SharedState.h"
 #include "storage/AtomicFile.h"
 #include "storage/IniFile.h"

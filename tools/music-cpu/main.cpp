@@ -11,7 +11,8 @@
 #include "music/mci/MciInterpreter.h"
 #include "music/mci/Sound.h"
 #include "startup/SharedState.h"
-#include "support/music_test_audio.h"
+#include "testmedia/SoundWriters.h"
+#include "testmedia/TempFolder.h"
 
 #include <sys/resource.h>
 
@@ -66,7 +67,7 @@ int main(int argc, char** argv)
     if (!(seconds > 0)) seconds = 5;
     setenv("SDL_AUDIODRIVER", "dummy", 0);
 
-    tav::test::MusicTempDir dir;
+    tav::test::TempFolder dir;
     if (mp3.empty()) {
         const std::string wav = dir.File("tone.wav");
         tav::test::WriteToneWav(wav, 440, seconds + 2);

@@ -3,7 +3,7 @@
 // Draws the sample pictures of the demo in every picture format, at
 // several sizes and orientations, and optionally writes a picture list file
 // naming them. Every picture is drawn here in code.
-#include "picturewriters/PictureWriters.h"
+#include "testmedia/PictureWriters.h"
 #include "storage/PictureListFile.h"
 
 #include <QDir>

@@ -1,6 +1,7 @@
-#include "picturewriters/PictureWriters.h"
+#include "testmedia/PictureWriters.h"
 
 #include "base/Colour.h"
+#include "base/LittleEndian.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -17,33 +18,25 @@ namespace tav::pw {
 namespace {
 
 void Put8(QByteArray& out, unsigned v) { out.append(char(v & 0xFF)); }
-void Put16(QByteArray& out, unsigned v) {
-    Put8(out, v);
-    Put8(out, v >> 8);
-}
-void Put32(QByteArray& out, std::uint32_t v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
 void PutFileHeader(QByteArray& out, std::uint32_t fileSize, std::uint32_t pixelOffset) {
     out.append("BM", 2);
-    Put32(out, fileSize);
-    Put32(out, 0);
-    Put32(out, pixelOffset);
+    PutU32(out, fileSize);
+    PutU32(out, 0);
+    PutU32(out, pixelOffset);
 }
 
 void PutInfoHeader(QByteArray& out, int w, int h, int bits, int compression, std::uint32_t imageSize, int colors) {
-    Put32(out, 40);
-    Put32(out, std::uint32_t(w));
-    Put32(out, std::uint32_t(h));
-    Put16(out, 1);
-    Put16(out, unsigned(bits));
-    Put32(out, std::uint32_t(compression));
-    Put32(out, imageSize);
-    Put32(out, 3780);  // 96 dots per inch in pixels per metre
-    Put32(out, 3780);
-    Put32(out, std::uint32_t(colors));
-    Put32(out, 0);
+    PutU32(out, 40);
+    PutU32(out, std::uint32_t(w));
+    PutU32(out, std::uint32_t(h));
+    PutU16(out, 1);
+    PutU16(out, unsigned(bits));
+    PutU32(out, std::uint32_t(compression));
+    PutU32(out, imageSize);
+    PutU32(out, 3780);  // 96 dots per inch in pixels per metre
+    PutU32(out, 3780);
+    PutU32(out, std::uint32_t(colors));
+    PutU32(out, 0);
 }
 
 QByteArray Rows24(const QImage& image) {
@@ -207,8 +200,8 @@ QByteArray WriteGif(const std::vector<QImage>& frames) {
     const QImage first = frames.front().format() == QImage::Format_Indexed8 ? frames.front() : ToIndexed8(frames.front());
     const int w = first.width(), h = first.height();
     QByteArray out("GIF89a", 6);
-    Put16(out, unsigned(w));
-    Put16(out, unsigned(h));
+    PutU16(out, unsigned(w));
+    PutU16(out, unsigned(h));
     Put8(out, 0xF7);  // global colour table of 256 entries, 8 bits per primary
     Put8(out, 0);
     Put8(out, 0);
@@ -224,15 +217,15 @@ QByteArray WriteGif(const std::vector<QImage>& frames) {
             // after another and know the transparent index.
             out.append("\x21\xF9\x04", 3);
             Put8(out, transparent ? 1 : 0);
-            Put16(out, i > 0 ? 0x32 : 0);
+            PutU16(out, i > 0 ? 0x32 : 0);
             Put8(out, transparent ? unsigned(clear - colors.begin()) : 0);
             Put8(out, 0);
         }
         Put8(out, 0x2C);
-        Put16(out, 0);
-        Put16(out, 0);
-        Put16(out, unsigned(w));
-        Put16(out, unsigned(h));
+        PutU16(out, 0);
+        PutU16(out, 0);
+        PutU16(out, unsigned(w));
+        PutU16(out, unsigned(h));
         Put8(out, 0);
         QByteArray pixels;
         pixels.reserve(qsizetype(w) * h);
@@ -256,15 +249,15 @@ namespace {
 // (0x0112, SHORT, one value): the Exif block of every format that carries one.
 QByteArray ExifOrientationBlock(int orientation) {
     QByteArray exif("II", 2);
-    Put16(exif, 42);
-    Put32(exif, 8);
-    Put16(exif, 1);
-    Put16(exif, 0x0112);
-    Put16(exif, 3);
-    Put32(exif, 1);
-    Put16(exif, unsigned(orientation));
-    Put16(exif, 0);
-    Put32(exif, 0);
+    PutU16(exif, 42);
+    PutU32(exif, 8);
+    PutU16(exif, 1);
+    PutU16(exif, 0x0112);
+    PutU16(exif, 3);
+    PutU32(exif, 1);
+    PutU16(exif, unsigned(orientation));
+    PutU16(exif, 0);
+    PutU32(exif, 0);
     return exif;
 }
 
@@ -322,21 +315,21 @@ QByteArray WriteWebp(const QImage& image, int exifOrientation) {
     // chunk of the simple file, then the EXIF chunk.
     QByteArray body("WEBP", 4);
     body.append("VP8X", 4);
-    Put32(body, 10);
+    PutU32(body, 10);
     Put8(body, image.hasAlphaChannel() ? 0x18 : 0x08);
     for (int i = 0; i < 3; ++i) Put8(body, 0);
     for (int side : {image.width() - 1, image.height() - 1}) {
-        Put16(body, unsigned(side));
+        PutU16(body, unsigned(side));
         Put8(body, unsigned(side) >> 16);
     }
     body.append(simple.mid(12));
     const QByteArray exif = ExifOrientationBlock(exifOrientation);
     body.append("EXIF", 4);
-    Put32(body, std::uint32_t(exif.size()));
+    PutU32(body, std::uint32_t(exif.size()));
     body.append(exif);
     if (exif.size() % 2) Put8(body, 0);
     QByteArray webp("RIFF", 4);
-    Put32(webp, std::uint32_t(body.size()));
+    PutU32(webp, std::uint32_t(body.size()));
     return webp + body;
 }
 
@@ -402,6 +395,12 @@ bool SaveBytes(const std::string& path, const QByteArray& bytes) {
     return file.write(bytes) == bytes.size() && file.flush();
 }
 
+bool SaveFlatPicture(const std::string& path, int width, int height, QRgb colour) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    return image.save(QString::fromStdString(path));
+}
+
 QByteArray MakeDib24(const QImage& image) {
     const QByteArray rows = Rows24(image);
     QByteArray dib;
@@ -422,15 +421,15 @@ void WmfWriter::recordBytes(std::uint16_t function, const QByteArray& params) {
     QByteArray p = params;
     if (p.size() & 1) p.append('\0');
     const std::uint32_t words = 3 + std::uint32_t(p.size() / 2);
-    Put32(records_, words);
-    Put16(records_, function);
+    PutU32(records_, words);
+    PutU16(records_, function);
     records_.append(p);
     maxRecordWords_ = std::max(maxRecordWords_, words);
 }
 
 void WmfWriter::record(std::uint16_t function, const std::vector<std::int16_t>& words) {
     QByteArray p;
-    for (std::int16_t w : words) Put16(p, std::uint16_t(w));
+    for (std::int16_t w : words) PutU16(p, std::uint16_t(w));
     recordBytes(function, p);
 }
 
@@ -438,7 +437,7 @@ namespace {
 std::int16_t S(int v) { return static_cast<std::int16_t>(v); }
 QByteArray ColorParams(QColor c) {
     QByteArray p;
-    Put32(p, ColorrefFromColor(c));
+    PutU32(p, ColorrefFromColor(c));
     return p;
 }
 }  // namespace
@@ -470,30 +469,30 @@ int WmfWriter::allocate() {
 
 int WmfWriter::createPen(int style, int width, QColor color) {
     QByteArray p;
-    Put16(p, unsigned(style));
-    Put16(p, unsigned(width));
-    Put16(p, 0);
-    Put32(p, ColorrefFromColor(color));
+    PutU16(p, unsigned(style));
+    PutU16(p, unsigned(width));
+    PutU16(p, 0);
+    PutU32(p, ColorrefFromColor(color));
     recordBytes(0x02FA, p);
     return allocate();
 }
 
 int WmfWriter::createBrush(int style, QColor color, int hatch) {
     QByteArray p;
-    Put16(p, unsigned(style));
-    Put32(p, ColorrefFromColor(color));
-    Put16(p, unsigned(hatch));
+    PutU16(p, unsigned(style));
+    PutU32(p, ColorrefFromColor(color));
+    PutU16(p, unsigned(hatch));
     recordBytes(0x02FC, p);
     return allocate();
 }
 
 int WmfWriter::createFont(int height, int weight, bool italic, const std::string& face, int escapement, int charset) {
     QByteArray p;
-    Put16(p, std::uint16_t(S(height)));
-    Put16(p, 0);
-    Put16(p, std::uint16_t(S(escapement)));
-    Put16(p, std::uint16_t(S(escapement)));
-    Put16(p, unsigned(weight));
+    PutU16(p, std::uint16_t(S(height)));
+    PutU16(p, 0);
+    PutU16(p, std::uint16_t(S(escapement)));
+    PutU16(p, std::uint16_t(S(escapement)));
+    PutU16(p, unsigned(weight));
     Put8(p, italic ? 1 : 0);
     Put8(p, 0);
     Put8(p, 0);
@@ -573,88 +572,88 @@ void WmfWriter::chord(int l, int t, int r, int b, int xs, int ys, int xe, int ye
 
 void WmfWriter::textOut(int x, int y, const std::string& text) {
     QByteArray p;
-    Put16(p, unsigned(text.size()));
+    PutU16(p, unsigned(text.size()));
     p.append(text.data(), qsizetype(text.size()));
     if (p.size() & 1) p.append('\0');
-    Put16(p, std::uint16_t(S(y)));
-    Put16(p, std::uint16_t(S(x)));
+    PutU16(p, std::uint16_t(S(y)));
+    PutU16(p, std::uint16_t(S(x)));
     recordBytes(0x0521, p);
 }
 
 void WmfWriter::extTextOut(int x, int y, int options, const QRect* rect, const std::string& text,
                            const std::vector<int>& dx) {
     QByteArray p;
-    Put16(p, std::uint16_t(S(y)));
-    Put16(p, std::uint16_t(S(x)));
-    Put16(p, unsigned(text.size()));
-    Put16(p, unsigned(options));
+    PutU16(p, std::uint16_t(S(y)));
+    PutU16(p, std::uint16_t(S(x)));
+    PutU16(p, unsigned(text.size()));
+    PutU16(p, unsigned(options));
     if (rect) {
-        Put16(p, std::uint16_t(S(rect->left())));
-        Put16(p, std::uint16_t(S(rect->top())));
-        Put16(p, std::uint16_t(S(rect->left() + rect->width())));
-        Put16(p, std::uint16_t(S(rect->top() + rect->height())));
+        PutU16(p, std::uint16_t(S(rect->left())));
+        PutU16(p, std::uint16_t(S(rect->top())));
+        PutU16(p, std::uint16_t(S(rect->left() + rect->width())));
+        PutU16(p, std::uint16_t(S(rect->top() + rect->height())));
     }
     p.append(text.data(), qsizetype(text.size()));
     if (p.size() & 1) p.append('\0');
-    for (int d : dx) Put16(p, std::uint16_t(S(d)));
+    for (int d : dx) PutU16(p, std::uint16_t(S(d)));
     recordBytes(0x0A32, p);
 }
 
 void WmfWriter::stretchDib(QRect dst, QRect src, const QImage& image, std::uint32_t rop) {
     QByteArray p;
-    Put32(p, rop);
-    Put16(p, 0);  // DIB_RGB_COLORS
+    PutU32(p, rop);
+    PutU16(p, 0);  // DIB_RGB_COLORS
     for (int v : {src.height(), src.width(), src.y(), src.x(), dst.height(), dst.width(), dst.y(), dst.x()})
-        Put16(p, std::uint16_t(S(v)));
+        PutU16(p, std::uint16_t(S(v)));
     p.append(MakeDib24(image));
     recordBytes(0x0F43, p);
 }
 
 void WmfWriter::dibStretchBlt(QRect dst, QRect src, const QImage& image, std::uint32_t rop) {
     QByteArray p;
-    Put32(p, rop);
+    PutU32(p, rop);
     for (int v : {src.height(), src.width(), src.y(), src.x(), dst.height(), dst.width(), dst.y(), dst.x()})
-        Put16(p, std::uint16_t(S(v)));
+        PutU16(p, std::uint16_t(S(v)));
     p.append(MakeDib24(image));
     recordBytes(0x0B41, p);
 }
 
 void WmfWriter::dibBitBlt(QPoint dst, QRect src, const QImage& image, std::uint32_t rop) {
     QByteArray p;
-    Put32(p, rop);
-    for (int v : {src.y(), src.x(), src.height(), src.width(), dst.y(), dst.x()}) Put16(p, std::uint16_t(S(v)));
+    PutU32(p, rop);
+    for (int v : {src.y(), src.x(), src.height(), src.width(), dst.y(), dst.x()}) PutU16(p, std::uint16_t(S(v)));
     p.append(MakeDib24(image));
     recordBytes(0x0940, p);
 }
 
 QByteArray WmfWriter::finish() const {
     QByteArray body = records_;
-    Put32(body, 3);
-    Put16(body, 0);  // the end record
+    PutU32(body, 3);
+    PutU16(body, 0);  // the end record
     QByteArray out;
     if (placeable_) {
         QByteArray head;
-        Put32(head, 0x9AC6CDD7u);
-        Put16(head, 0);
-        Put16(head, std::uint16_t(S(bounds_.left())));
-        Put16(head, std::uint16_t(S(bounds_.top())));
-        Put16(head, std::uint16_t(S(bounds_.left() + bounds_.width())));
-        Put16(head, std::uint16_t(S(bounds_.top() + bounds_.height())));
-        Put16(head, unsigned(unitsPerInch_));
-        Put32(head, 0);
+        PutU32(head, 0x9AC6CDD7u);
+        PutU16(head, 0);
+        PutU16(head, std::uint16_t(S(bounds_.left())));
+        PutU16(head, std::uint16_t(S(bounds_.top())));
+        PutU16(head, std::uint16_t(S(bounds_.left() + bounds_.width())));
+        PutU16(head, std::uint16_t(S(bounds_.top() + bounds_.height())));
+        PutU16(head, unsigned(unitsPerInch_));
+        PutU32(head, 0);
         unsigned checksum = 0;
         for (int i = 0; i < 20; i += 2) checksum ^= unsigned(uchar(head[i])) | (unsigned(uchar(head[i + 1])) << 8);
-        Put16(head, checksum);
+        PutU16(head, checksum);
         out.append(head);
     }
     const std::uint32_t totalWords = 9 + std::uint32_t(body.size() / 2);
-    Put16(out, 1);
-    Put16(out, 9);
-    Put16(out, 0x0300);
-    Put32(out, totalWords);
-    Put16(out, unsigned(std::max<std::size_t>(used_.size(), 1)));
-    Put32(out, maxRecordWords_);
-    Put16(out, 0);
+    PutU16(out, 1);
+    PutU16(out, 9);
+    PutU16(out, 0x0300);
+    PutU32(out, totalWords);
+    PutU16(out, unsigned(std::max<std::size_t>(used_.size(), 1)));
+    PutU32(out, maxRecordWords_);
+    PutU16(out, 0);
     out.append(body);
     return out;
 }

@@ -52,6 +52,10 @@ QImage ToIndexed8(const QImage& image);
 // Writes bytes to a file; false on failure.
 bool SaveBytes(const std::string& path, const QByteArray& bytes);
 
+// Writes a width × height picture of one colour, in the format the file name's
+// suffix names, with Qt's own writers; false on failure.
+bool SaveFlatPicture(const std::string& path, int width, int height, QRgb colour);
+
 // Builds a Windows metafile record by record.
 class WmfWriter {
 public:
