@@ -1,6 +1,8 @@
 #include "effects/StripSqueeze.h"
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "effects/Dispatch.h"
 #include "effects/EffectHost.h"
@@ -23,16 +25,59 @@ void DrawOutgoingLayer(EffectHost& h, int strips, double sw, int d) {
 }
 
 // The incoming strips, each stretched to height d out of its centre line;
-// once d is past the strip height the whole incoming picture is drawn.
-void DrawIncomingLayer(EffectHost& h, int strips, double sh, int d) {
-    const int W = h.AreaWidth, H = h.AreaHeight;
+// once d is past the strip height the whole incoming picture is drawn. Only
+// the columns [from, to) are drawn: the strips keep their columns in place,
+// so a part of them is what the whole would have drawn there.
+void DrawIncomingLayer(EffectHost& h, int strips, double sh, int d, int from, int to) {
+    const int H = h.AreaHeight;
     if (d > sh) {
-        BitBlt(h.Display(), 0, 0, W, H, h.Incoming(), 0, 0, SRCCOPY);
+        BitBlt(h.Display(), from, 0, to - from, H, h.Incoming(), from, 0, SRCCOPY);
         return;
     }
     for (int i = 0; i < strips; ++i)
-        StretchBlt(h.Display(), 0, RoundEven(sh * i + (sh - d) / 2), W, d, h.Incoming(), 0, RoundEven(sh * i), W,
-                   RoundEven(sh), SRCCOPY);
+        StretchBlt(h.Display(), from, RoundEven(sh * i + (sh - d) / 2), to - from, d, h.Incoming(), from,
+                   RoundEven(sh * i), to - from, RoundEven(sh), SRCCOPY);
+}
+void DrawIncomingLayer(EffectHost& h, int strips, double sh, int d) {
+    DrawIncomingLayer(h, strips, sh, d, 0, h.AreaWidth);
+}
+
+// The columns of the area that the outgoing layer leaves as they were, as
+// spans [first, last). The outgoing picture must cover the area and the
+// display be its size, so that every row of a column it writes is written.
+std::vector<std::pair<int, int>> ColumnsBesideOutgoing(EffectHost& h, int strips, double sw, int d) {
+    const int W = h.AreaWidth;
+    std::vector<std::pair<int, int>> gaps;
+    if (d > sw) return gaps;
+    const double w = sw - d;
+    const int dw = RoundEven(w), sn = RoundEven(sw), pictureWidth = h.Outgoing().width();
+    int x0 = 0;  // the first column not yet known to be covered
+    for (int i = 0; i < strips && dw > 0 && sn > 0; ++i) {
+        const int x = RoundEven(sw * i + (sw - w) / 2), sx = RoundEven(sw * i);
+        // The stretch writes a column while it and its source column lie inside
+        // their bitmaps; both move one way, so the written columns are a prefix.
+        int n = std::clamp(W - x, 0, dw);
+        while (n > 0 && sx + static_cast<long long>(n - 1) * sn / dw >= pictureWidth) --n;
+        if (n == 0) continue;
+        if (x > x0) gaps.emplace_back(x0, x);
+        x0 = std::max(x0, x + n);
+    }
+    if (x0 < W) gaps.emplace_back(x0, W);
+    return gaps;
+}
+
+// One frame. Where the pictures fit the area, the background, and in mode 2
+// the incoming layer, are drawn only beside the outgoing strips: there they
+// would be drawn over at once.
+void DrawFrame(EffectHost& h, bool fitting, int mode, int strips, double sw, double sh, int d) {
+    const auto gaps = fitting ? ColumnsBesideOutgoing(h, strips, sw, d)
+                              : std::vector<std::pair<int, int>>{{0, h.AreaWidth}};
+    for (const auto& [from, to] : gaps) {
+        FillBox(h.Display(), from, 0, to - 1, h.AreaHeight - 1, h.BackColor);
+        if (mode == 2) DrawIncomingLayer(h, strips, sh, d, from, to);
+    }
+    DrawOutgoingLayer(h, strips, sw, d);
+    if (mode != 2) DrawIncomingLayer(h, strips, sh, d);
 }
 
 }  // namespace
@@ -53,21 +98,18 @@ void StripSqueeze(EffectHost& h, std::int16_t mode, std::int16_t strips) {
     // after it, until the other layer ends too, are the same frame again.
     const DC& top = mode == 2 ? h.Outgoing() : h.Incoming();
     const double topStrip = mode == 2 ? sw : sh;
-    const bool topCovers = top.width() >= W && top.height() >= H;
+    const auto covers = [&](const DC& picture) { return picture.width() >= W && picture.height() >= H; };
+    const bool topCovers = covers(top);
+    const bool fitting = covers(h.Outgoing()) && covers(h.Incoming()) &&
+                         h.Display().width() == W && h.Display().height() == H;
     bool topShown = false;
     while (!h.EffectDone) {
         const int d = h.EffectFrame * speed;
         if (topCovers && d > topStrip) {
             if (!topShown) BitBlt(h.Display(), 0, 0, W, H, top, 0, 0, SRCCOPY);
             topShown = true;
-        } else if (mode == 2) {
-            FillBox(h.Display(), 0, 0, W - 1, H - 1, h.BackColor);
-            DrawIncomingLayer(h, strips, sh, d);
-            DrawOutgoingLayer(h, strips, sw, d);
         } else {
-            FillBox(h.Display(), 0, 0, W - 1, H - 1, h.BackColor);
-            DrawOutgoingLayer(h, strips, sw, d);
-            DrawIncomingLayer(h, strips, sh, d);
+            DrawFrame(h, fitting, mode, strips, sw, sh, d);
         }
         if (d > sw && d > sh) ShowIncomingPicture(h);
         ++h.EffectFrame;
