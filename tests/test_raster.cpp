@@ -164,6 +164,11 @@ TEST(RasterStretchBlt, WideStretchesFollowTheRulePixelByPixel) {
         {"and", 0, 0, 100, 20, 0, 0, 70, 9, SRCAND},
         {"not source", 0, 0, 100, 20, 0, 0, 70, 9, NOTSRCCOPY},
         {"masked view", 0, 0, 100, 20, 0, 0, 70, 9, SRCCOPY, 0x00FF00FFu},
+        {"squeeze to the row's end", 0, 0, 53, 9, 0, 0, 70, 9},
+        {"squeeze by nearly two", 1, 0, 37, 9, 0, 0, 70, 9, SRCCOPY, 0x0000FFFFu},
+        {"mirrored squeeze", 60, 0, -45, 9, 5, 0, 64, 9},
+        {"enlarge by 1.6", 0, 0, 64, 9, 2, 0, 40, 9},
+        {"shrink by three", 0, 0, 23, 9, 0, 0, 70, 9},
     };
     for (const auto& c : cases) {
         Bitmap want(110, 22, 0x123456);

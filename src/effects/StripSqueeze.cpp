@@ -48,13 +48,24 @@ void StripSqueeze(EffectHost& h, std::int16_t mode, std::int16_t strips) {
     const double sh = static_cast<double>(H) / strips;
     // A speed below 1 would never move; it runs as 1.
     const int speed = h.SpeedStep();
+    // Once the layer drawn last has grown past its strips it is a whole
+    // picture over everything else: the frame is that picture, and the frames
+    // after it, until the other layer ends too, are the same frame again.
+    const DC& top = mode == 2 ? h.Outgoing() : h.Incoming();
+    const double topStrip = mode == 2 ? sw : sh;
+    const bool topCovers = top.width() >= W && top.height() >= H;
+    bool topShown = false;
     while (!h.EffectDone) {
         const int d = h.EffectFrame * speed;
-        FillBox(h.Display(), 0, 0, W - 1, H - 1, h.BackColor);
-        if (mode == 2) {
+        if (topCovers && d > topStrip) {
+            if (!topShown) BitBlt(h.Display(), 0, 0, W, H, top, 0, 0, SRCCOPY);
+            topShown = true;
+        } else if (mode == 2) {
+            FillBox(h.Display(), 0, 0, W - 1, H - 1, h.BackColor);
             DrawIncomingLayer(h, strips, sh, d);
             DrawOutgoingLayer(h, strips, sw, d);
         } else {
+            FillBox(h.Display(), 0, 0, W - 1, H - 1, h.BackColor);
             DrawOutgoingLayer(h, strips, sw, d);
             DrawIncomingLayer(h, strips, sh, d);
         }

@@ -5,6 +5,10 @@
 #include <cstring>
 #include <utility>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 namespace tav {
 
 Bitmap::Bitmap(int width, int height, Pixel fill) { resize(width, height, fill); }
@@ -212,7 +216,67 @@ struct ColumnRun {
     enum Kind { Copy, Fill, Gather } kind;
     int start;  // first destination index, relative to the first column written
     int length;
+    int firstBlock = 0;  // Gather: its first entry in the shuffle table, if there is one
 };
+
+// Eight columns of a Gather run whose sources lie within sixteen neighbouring
+// source columns: read with two loads and put in place by two permutes, which
+// is most of a squeeze or a moderate enlargement. `base` is -1 for eight
+// columns read through the table.
+struct ShuffleBlock {
+    std::int32_t lane[8];  // source column - base
+    int base;
+};
+
+#if defined(__x86_64__)
+bool HasAvx2() {
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+
+__attribute__((target("avx2"))) void ShuffleColumns(Pixel* out, const Pixel* s, const int* index,
+                                                      const ShuffleBlock* block, int blocks, Pixel mask) {
+    const __m256i keep = _mm256_set1_epi32(static_cast<int>(mask));
+    const __m256i seven = _mm256_set1_epi32(7);
+    for (int k = 0; k < blocks; ++k, out += 8, index += 8) {
+        const ShuffleBlock& b = block[k];
+        if (b.base < 0) {
+            for (int j = 0; j < 8; ++j) out[j] = s[index[j]] & mask;
+            continue;
+        }
+        // The permute reads the low three bits of each lane: lanes 8 to 15 take
+        // the second load.
+        const __m256i lanes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b.lane));
+        const __m256i lo = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + b.base));
+        const __m256i hi = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + b.base + 8));
+        const __m256i v = _mm256_blendv_epi8(_mm256_permutevar8x32_epi32(lo, lanes),
+                                             _mm256_permutevar8x32_epi32(hi, lanes), _mm256_cmpgt_epi32(lanes, seven));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_and_si256(v, keep));
+    }
+}
+#else
+bool HasAvx2() { return false; }
+void ShuffleColumns(Pixel*, const Pixel*, const int*, const ShuffleBlock*, int, Pixel) {}
+#endif
+
+// The shuffle table of every Gather run, for sources `width` columns wide; the
+// sixteen columns a block loads must lie inside the row.
+std::vector<ShuffleBlock> ShuffleTable(std::vector<ColumnRun>& runs, const std::vector<int>& src, int width) {
+    std::vector<ShuffleBlock> table;
+    for (ColumnRun& run : runs) {
+        if (run.kind != ColumnRun::Gather) continue;
+        run.firstBlock = static_cast<int>(table.size());
+        for (int k = 0; k + 8 <= run.length; k += 8) {
+            const int* index = src.data() + run.start + k;
+            const auto [lo, hi] = std::minmax_element(index, index + 8);
+            ShuffleBlock b{};
+            b.base = *hi - *lo < 16 && *lo + 16 <= width ? *lo : -1;
+            for (int j = 0; j < 8; ++j) b.lane[j] = index[j] - *lo;
+            table.push_back(b);
+        }
+    }
+    return table;
+}
 
 std::vector<ColumnRun> ColumnRuns(const std::vector<int>& src) {
     // Shorter runs than this are read through the table: a call costs more than it saves.
@@ -245,9 +309,10 @@ std::vector<ColumnRun> ColumnRuns(const std::vector<int>& src) {
 }
 
 // Writes the source row `s` through the column table into `d` (both relative to
-// the first column written), keeping only the bits of `mask`.
+// the first column written), keeping only the bits of `mask`. With a shuffle
+// table, Gather runs go through it.
 void StretchRow(Pixel* __restrict d, const Pixel* __restrict s, const std::vector<int>& src,
-                const std::vector<ColumnRun>& runs, Pixel mask) {
+                const std::vector<ColumnRun>& runs, const std::vector<ShuffleBlock>& shuffles, Pixel mask) {
     for (const ColumnRun& run : runs) {
         Pixel* out = d + run.start;
         const int* index = src.data() + run.start;
@@ -262,9 +327,15 @@ void StretchRow(Pixel* __restrict d, const Pixel* __restrict s, const std::vecto
                 }
                 break;
             case ColumnRun::Fill: std::fill(out, out + n, s[index[0]] & mask); break;
-            case ColumnRun::Gather:
-                for (std::size_t k = 0; k < n; ++k) out[k] = s[index[k]] & mask;
+            case ColumnRun::Gather: {
+                std::size_t k = 0;
+                if (!shuffles.empty()) {
+                    k = n / 8 * 8;
+                    ShuffleColumns(out, s, index, shuffles.data() + run.firstBlock, static_cast<int>(n / 8), mask);
+                }
+                for (; k < n; ++k) out[k] = s[index[k]] & mask;
                 break;
+            }
         }
     }
 }
@@ -278,7 +349,8 @@ void StretchRows(DC& dst, int x, int y, int dw, int dh, const PixelView& from, i
     const int n = static_cast<int>(cols.src.size());
     MarkDirty(dst, cols.first, rows.first, n, static_cast<int>(rows.src.size()));
     // The column table is read once per call; each row then only follows it.
-    const std::vector<ColumnRun> runs = ColumnRuns(cols.src);
+    std::vector<ColumnRun> runs = ColumnRuns(cols.src);
+    const std::vector<ShuffleBlock> shuffles = HasAvx2() ? ShuffleTable(runs, cols.src, from.width) : std::vector<ShuffleBlock>{};
     // The destination columns written, as spans without gaps.
     std::vector<std::pair<int, int>> spans;
     for (const ColumnRun& run : runs) {
@@ -302,11 +374,11 @@ void StretchRows(DC& dst, int x, int y, int dw, int dh, const PixelView& from, i
                 for (const auto& [start, length] : spans)
                     std::memcpy(d + start, lastOut + start, static_cast<std::size_t>(length) * 4);
             } else {
-                StretchRow(d, s, cols.src, runs, from.mask);
+                StretchRow(d, s, cols.src, runs, shuffles, from.mask);
             }
             lastOut = d;
         } else {
-            if (srow != lastRow) StretchRow(line.data(), s, cols.src, runs, from.mask);
+            if (srow != lastRow) StretchRow(line.data(), s, cols.src, runs, shuffles, from.mask);
             for (const auto& [start, length] : spans) ApplyRow(rop, d + start, line.data() + start, length);
         }
         lastRow = srow;
