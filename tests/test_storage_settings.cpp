@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "base/LittleEndian.h"
 #include "startup/SharedState.h"
 #include "storage/AtomicFile.h"
 #include "storage/GroupChoice.h"
@@ -52,10 +53,7 @@ SaverSettingsData DistinctSettings() {
 // The same settings laid out by hand at the record's offsets.
 std::vector<std::uint8_t> DistinctRecordBytes() {
     std::vector<std::uint8_t> b(224, 0xEE);
-    auto put16 = [&](std::size_t at, int v) {
-        b[at] = static_cast<std::uint8_t>(v & 0xFF);
-        b[at + 1] = static_cast<std::uint8_t>((v >> 8) & 0xFF);
-    };
+    auto put16 = [&](std::size_t at, int v) { WriteI16(b.data() + at, static_cast<std::int16_t>(v)); };
     put16(0, 7);
     put16(2, 1);
     for (int g = 0; g < 10; ++g) {

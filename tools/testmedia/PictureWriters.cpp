@@ -647,7 +647,7 @@ QByteArray WmfWriter::finish() const {
         PutU16(head, unsigned(unitsPerInch_));
         PutU32(head, 0);
         unsigned checksum = 0;
-        for (int i = 0; i < 20; i += 2) checksum ^= unsigned(uchar(head[i])) | (unsigned(uchar(head[i + 1])) << 8);
+        for (int i = 0; i < 20; i += 2) checksum ^= ReadU16(reinterpret_cast<const std::uint8_t*>(head.constData()) + i);
         PutU16(head, checksum);
         out.append(head);
     }
