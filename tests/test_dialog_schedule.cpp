@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "base/LittleEndian.h"
 #include "dialogs/DialogValues.h"
 #include "dialogs/ScheduleDialog.h"
 #include "startup/SharedState.h"
@@ -74,7 +75,7 @@ TEST_F(ScheduleDialog, ShortFileOpensBlankAndOkWritesAWholeRecord) {
     d->Confirm();
     const auto bytes = test::ReadBytes(SchedulePath());
     ASSERT_EQ(bytes.size(), kScheduleRecordSize);
-    EXPECT_EQ(bytes[0] | (bytes[1] << 8), 0);
+    EXPECT_EQ(ReadI16(bytes.data()), 0);
     EXPECT_EQ(bytes[2], ' ');
 }
 

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 
+#include "base/LittleEndian.h"
 #include "dialogs/DialogPictures.h"
 #include "dialogs/DialogValues.h"
 #include "dialogs/SettingsDialog.h"
@@ -64,7 +65,7 @@ TEST_F(SettingsDialog, SavingWritesTheShownGroupAsDefaultAndTheFilesTheShowReads
 
     const auto record = test::ReadBytes(folder.File("Tavrelle_S.rdm"));
     ASSERT_EQ(record.size(), 224u);
-    EXPECT_EQ(record[0] | (record[1] << 8), 4);
+    EXPECT_EQ(ReadI16(record.data()), 4);
 
     ResetSharedState();
     SetDataFolderOverride(folder.Data());

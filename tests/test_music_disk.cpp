@@ -2,6 +2,7 @@
 // output to a file, which must hold the tone of the WAV file or CD track.
 
 #include "music/BackgroundMusic.h"
+#include "base/LittleEndian.h"
 #include "music/mci/MciInterpreter.h"
 #include "music/mci/SoundOutput.h"
 #include "startup/SharedState.h"
@@ -50,9 +51,9 @@ protected:
         sound::ShutdownAudio();
         std::ifstream in(output, std::ios::binary);
         std::vector<std::int16_t> samples;
-        unsigned char bytes[2];
+        std::uint8_t bytes[2];
         while (in.read(reinterpret_cast<char*>(bytes), 2))
-            samples.push_back(static_cast<std::int16_t>(bytes[0] | (bytes[1] << 8)));
+            samples.push_back(ReadI16(bytes));
         return samples;
     }
 

@@ -8,16 +8,16 @@
 #include <QImage>
 #include <QImageReader>
 #include <QPainter>
-#include <QTemporaryDir>
 
 #include <random>
 
 #include "surfaces/Composition.h"
+#include "testmedia/TempFolder.h"
 
 namespace {
 
 QString PhotoPath() {
-    static QTemporaryDir dir;
+    static tav::test::TempFolder dir;
     static QString path = [] {
         QImage img(4000, 3000, QImage::Format_RGB32);
         std::mt19937 gen(42);
@@ -28,7 +28,7 @@ QString PhotoPath() {
                 row[x] = qRgb((x * 255 / 4000 + n) & 0xFF, (y * 255 / 3000 + n) & 0xFF, ((x + y) / 28 + n) & 0xFF);
             }
         }
-        const QString p = dir.filePath("photo.jpg");
+        const QString p = QString::fromStdString(dir.File("photo.jpg"));
         img.save(p, "JPEG", 90);
         return p;
     }();

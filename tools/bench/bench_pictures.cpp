@@ -15,6 +15,7 @@
 #include "surfaces/Composition.h"
 
 #include "testmedia/PictureWriters.h"
+#include "testmedia/TempFolder.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -22,7 +23,6 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -113,8 +113,8 @@ const QImage& PhotoImage() {
 
 // The photo written once per run in the given format.
 QString PhotoPath(const char* name, const std::function<QByteArray(const QImage&)>& write) {
-    static QTemporaryDir dir;
-    const QString path = dir.filePath(QString::fromLatin1(name));
+    static tav::test::TempFolder dir;
+    const QString path = QString::fromStdString(dir.File(name));
     if (!QFile::exists(path)) tav::pw::SaveBytes(path.toStdString(), write(PhotoImage()));
     return path;
 }
@@ -188,10 +188,10 @@ BENCHMARK(HeicLoadAndFit)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void HeicConvertToPng(benchmark::State& state) {
     const QString path = BigHeicPath();
-    QTemporaryDir out;
+    const tav::test::TempFolder out;
     for (auto _ : state) {
         QProcess convert;
-        convert.start(QStringLiteral("heif-convert"), {path, out.filePath(QStringLiteral("big.png"))});
+        convert.start(QStringLiteral("heif-convert"), {path, QString::fromStdString(out.File("big.png"))});
         if (!convert.waitForFinished(120000) || convert.exitCode() != 0) state.SkipWithError("heif-convert failed");
     }
 }

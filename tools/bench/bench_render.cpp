@@ -5,11 +5,11 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <string>
 
 #include "render/Crc32.h"
 #include "render/FrameWriter.h"
+#include "testmedia/TempFolder.h"
 
 namespace {
 
@@ -45,17 +45,15 @@ BENCHMARK(BM_EncodePng)->Unit(benchmark::kMillisecond);
 // Wall time per frame (1000 / items_per_second ms): the writer's threads work while the caller hands in
 // the next frames, as the renderer's drawing does.
 void BM_WriteFrames(benchmark::State& state) {
-    char pattern[] = "/tmp/bench_render_XXXXXX";
-    const std::string dir = mkdtemp(pattern);
+    const test::TempFolder dir;
     const Bitmap frames[2] = {Frame(0), Frame(7)};
     constexpr int kFrames = 24;
     for (auto _ : state) {
-        FrameWriter writer(dir);
+        FrameWriter writer(dir.Path());
         for (int i = 0; i < kFrames; ++i) writer.Add(frames[i % 2]);
         if (!writer.Finish()) state.SkipWithError("cannot write frames");
     }
     state.SetItemsProcessed(state.iterations() * kFrames);
-    std::system(("rm -rf " + dir).c_str());
 }
 BENCHMARK(BM_WriteFrames)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
 #include <unordered_map>
 
 namespace tav::pw {
@@ -599,31 +600,35 @@ void WmfWriter::extTextOut(int x, int y, int options, const QRect* rect, const s
     recordBytes(0x0A32, p);
 }
 
-void WmfWriter::stretchDib(QRect dst, QRect src, const QImage& image, std::uint32_t rop) {
+namespace {
+// The parameters of a blit record: the raster operation, the colour usage
+// word where the record has one, the coordinate words, the DIB.
+QByteArray BlitParams(std::uint32_t rop, bool colourUsage, std::initializer_list<int> words, const QImage& image) {
     QByteArray p;
     PutU32(p, rop);
-    PutU16(p, 0);  // DIB_RGB_COLORS
-    for (int v : {src.height(), src.width(), src.y(), src.x(), dst.height(), dst.width(), dst.y(), dst.x()})
-        PutU16(p, std::uint16_t(S(v)));
+    if (colourUsage) PutU16(p, 0);  // DIB_RGB_COLORS
+    for (int v : words) PutU16(p, std::uint16_t(S(v)));
     p.append(MakeDib24(image));
-    recordBytes(0x0F43, p);
+    return p;
+}
+}  // namespace
+
+void WmfWriter::stretchDib(QRect dst, QRect src, const QImage& image, std::uint32_t rop) {
+    recordBytes(0x0F43, BlitParams(rop, true,
+                                   {src.height(), src.width(), src.y(), src.x(), dst.height(), dst.width(), dst.y(),
+                                    dst.x()},
+                                   image));
 }
 
 void WmfWriter::dibStretchBlt(QRect dst, QRect src, const QImage& image, std::uint32_t rop) {
-    QByteArray p;
-    PutU32(p, rop);
-    for (int v : {src.height(), src.width(), src.y(), src.x(), dst.height(), dst.width(), dst.y(), dst.x()})
-        PutU16(p, std::uint16_t(S(v)));
-    p.append(MakeDib24(image));
-    recordBytes(0x0B41, p);
+    recordBytes(0x0B41, BlitParams(rop, false,
+                                   {src.height(), src.width(), src.y(), src.x(), dst.height(), dst.width(), dst.y(),
+                                    dst.x()},
+                                   image));
 }
 
 void WmfWriter::dibBitBlt(QPoint dst, QRect src, const QImage& image, std::uint32_t rop) {
-    QByteArray p;
-    PutU32(p, rop);
-    for (int v : {src.y(), src.x(), src.height(), src.width(), dst.y(), dst.x()}) PutU16(p, std::uint16_t(S(v)));
-    p.append(MakeDib24(image));
-    recordBytes(0x0940, p);
+    recordBytes(0x0940, BlitParams(rop, false, {src.y(), src.x(), src.height(), src.width(), dst.y(), dst.x()}, image));
 }
 
 QByteArray WmfWriter::finish() const {
@@ -642,7 +647,7 @@ QByteArray WmfWriter::finish() const {
         PutU16(head, unsigned(unitsPerInch_));
         PutU32(head, 0);
         unsigned checksum = 0;
-        for (int i = 0; i < 20; i += 2) checksum ^= unsigned(uchar(head[i])) | (unsigned(uchar(head[i + 1])) << 8);
+        for (int i = 0; i < 20; i += 2) checksum ^= ReadU16(reinterpret_cast<const std::uint8_t*>(head.constData()) + i);
         PutU16(head, checksum);
         out.append(head);
     }
