@@ -54,6 +54,19 @@ struct Strip {
     }
 };
 
+// Whether horizontal strips of `size` read only inside both pictures, which
+// cover the area as the display does.
+bool SecondDrawingCoversFirst(EffectHost& h, double size, int n) {
+    const int w = h.AreaWidth, hgt = h.AreaHeight;
+    const auto covers = [&](const DC& dc) { return dc.width() >= w && dc.height() >= hgt; };
+    if (!covers(h.Outgoing()) || !covers(h.Incoming()) || h.Display().width() != w || h.Display().height() != hgt)
+        return false;
+    const int lines = std::min(h.Outgoing().height(), h.Incoming().height());
+    for (int i = 0; i < n; ++i)
+        if (RoundEven(size * i) + RoundEven(size) > lines) return false;
+    return true;
+}
+
 }  // namespace
 
 void StripSequenceWipe(EffectHost& h, std::int16_t mode, std::int16_t axisArg, std::int16_t strips) {
@@ -69,6 +82,11 @@ void StripSequenceWipe(EffectHost& h, std::int16_t mode, std::int16_t axisArg, s
     DC& dst = h.Display();
     const DC& out = h.Outgoing();
     const DC& in = h.Incoming();
+    // Mode 2 draws the right half of horizontal strips twice. Where the
+    // pictures cover the area and no strip reads past them, the second drawing
+    // writes every line of its strip that the first wrote, and later strips the
+    // lines beyond, so the first drawing can stay in the left half.
+    const int wide = mode == 2 && !axis.horizontal && !SecondDrawingCoversFirst(h, size, n) ? across : half;
 
     do {
         const double d = static_cast<double>(h.EffectFrame * step);
@@ -78,7 +96,7 @@ void StripSequenceWipe(EffectHost& h, std::int16_t mode, std::int16_t axisArg, s
                 // Vertical strips: the upper half moves right, the lower half left.
                 // Horizontal strips: the whole width moves down first, then the
                 // right half is drawn again moving up.
-                strip.squeezeTowardsEnd(axis, dst, out, in, 0, axis.horizontal ? half : across);
+                strip.squeezeTowardsEnd(axis, dst, out, in, 0, wide);
                 strip.squeezeTowardsStart(axis, dst, out, in, half, across - half);
             } else {
                 strip.squeezeTowardsStart(axis, dst, out, in, 0, across);
