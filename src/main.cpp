@@ -1,5 +1,3 @@
 #include "startup/Entry.h"
 
-int main(int argc, char** argv) {
-    return tav::RunEntry(argc, argv);
-}
+int main(int argc, char** argv) { return tav::RunEntry(argc, argv); }

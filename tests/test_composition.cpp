@@ -20,8 +20,8 @@ TEST(FitPicture, OrientationOfThePictureDecidesWhichSideFills) {
         {800, 600, 1, 300, 400, {175, 0, 450, 600}},
         {800, 600, 1, 500, 500, {100, 0, 600, 600}},  // square counts as portrait
         {800, 600, 0, 1000, 500, {-100, 50, 1000, 500}},
-        {805, 600, 0, 800, 600, {2, 0, 800, 600}},     // (805 - 800) / 2 = 2.5 rounds to 2
-        {807, 600, 0, 800, 600, {4, 0, 800, 600}},     // 3.5 rounds to 4
+        {805, 600, 0, 800, 600, {2, 0, 800, 600}},  // (805 - 800) / 2 = 2.5 rounds to 2
+        {807, 600, 0, 800, 600, {4, 0, 800, 600}},  // 3.5 rounds to 4
     };
     for (const auto& c : cases) {
         const FitBox b = FitPicture(c.w, c.h, {c.area_w, c.area_h, c.fit, 0});

@@ -17,11 +17,12 @@ TEST(NamePattern, MatchesIgnoringCase) {
         const char* pattern;
         bool want;
     } cases[] = {
-        {"a.bmp", "*.bmp", true},    {"A.BMP", "*.bmp", true},      {"a.bmp.txt", "*.bmp", false},
-        {"x.bmpx", "*.bmp", false},  {"photo.jpeg", "*.jpg", false}, {"a.b.jpg", "*.jpg", true},
-        {"ab.gif", "a?.gif", true},  {"a.gif", "a?.gif", false},    {"日本.WMF", "*.wmf", true},
+        {"a.bmp", "*.bmp", true},   {"A.BMP", "*.bmp", true},       {"a.bmp.txt", "*.bmp", false},
+        {"x.bmpx", "*.bmp", false}, {"photo.jpeg", "*.jpg", false}, {"a.b.jpg", "*.jpg", true},
+        {"ab.gif", "a?.gif", true}, {"a.gif", "a?.gif", false},     {"日本.WMF", "*.wmf", true},
     };
-    for (const auto& c : cases) EXPECT_EQ(MatchesNamePattern(c.name, c.pattern), c.want) << c.name << " ~ " << c.pattern;
+    for (const auto& c : cases)
+        EXPECT_EQ(MatchesNamePattern(c.name, c.pattern), c.want) << c.name << " ~ " << c.pattern;
 }
 
 class Scan : public ::testing::Test {
@@ -44,7 +45,8 @@ TEST_F(Scan, NormalThenReadOnlyFilesInPatternOrder) {
     File(".h.gif");
     File(".hr.bmp", true);
     File("note.txt");
-    for (const char* name : {"p.png", "P2.PNG", "w.WebP", "t.tif", "T2.TIFF", "h.heic", "H2.HEIF", "v.avif"}) File(name);
+    for (const char* name : {"p.png", "P2.PNG", "w.WebP", "t.tif", "T2.TIFF", "h.heic", "H2.HEIF", "v.avif"})
+        File(name);
     File("r.AVIF", true);
     File(".hidden.heic");
     File("photo.tif.txt");

@@ -11,7 +11,6 @@
 #include "dialogs/DialogPictures.h"
 #include "dialogs/DialogValues.h"
 #include "dialogs/SettingsDialog.h"
-#include "testmedia/PictureWriters.h"
 #include "startup/SharedState.h"
 #include "storage/AtomicFile.h"
 #include "storage/IniFile.h"
@@ -20,6 +19,7 @@
 #include "support/application.h"
 #include "support/dialog_support.h"
 #include "support/storage_temp_folder.h"
+#include "testmedia/PictureWriters.h"
 
 namespace tav {
 namespace {
@@ -40,7 +40,9 @@ protected:
     void WriteList(int group, std::vector<std::string> entries) {
         ASSERT_TRUE(WritePictureListFile(PictureListPath(group), entries));
     }
-    std::unique_ptr<Tavrelle_P> Open() { return std::make_unique<Tavrelle_P>(&dialogs, [](QWidget*) {}); }
+    std::unique_ptr<Tavrelle_P> Open() {
+        return std::make_unique<Tavrelle_P>(&dialogs, [](QWidget*) {});
+    }
     static QColor DigitColour(const Tavrelle_P& d, int n) {
         return d.lbl_Group[n]->palette().color(QPalette::WindowText);
     }
@@ -75,7 +77,8 @@ TEST_F(SettingsDialog, SavingWritesTheShownGroupAsDefaultAndTheFilesTheShowReads
     EXPECT_EQ(SaverSettings.Groups[4].AreaSize, 2);
     EXPECT_EQ(SaverSettings.Groups[4].IntervalSeconds, 7);
     EXPECT_EQ(SaverSettings.Groups[4].Opacity, 180);
-    EXPECT_EQ(ReadPictureListFile(PictureListPath(4)), (std::vector<std::string>{"/pictures/a.jpg", "/pictures/b.jpg"}));
+    EXPECT_EQ(ReadPictureListFile(PictureListPath(4)),
+              (std::vector<std::string>{"/pictures/a.jpg", "/pictures/b.jpg"}));
 }
 
 TEST_F(SettingsDialog, AFailedWriteKeepsTheDialogAndTheListOnScreen) {
@@ -104,13 +107,15 @@ TEST(TextureTiling, CoversTheWholeSurfaceColumnByColumn) {
     // At scale 2 (a HiDPI screen) surface and tile hold twice the pixels; the copies are the same.
     const struct {
         int w, h, copies, scale;
-    } cases[] = {{577, 473, 2 * 24, 1}, {393, 57, 2 * 4, 1}, {579, 21, 3 * 3, 1}, {1, 1, 2 * 2, 1}, {577, 473, 2 * 24, 2}};
+    } cases[] = {
+        {577, 473, 2 * 24, 1}, {393, 57, 2 * 4, 1}, {579, 21, 3 * 3, 1}, {1, 1, 2 * 2, 1}, {577, 473, 2 * 24, 2}};
     test::EnsureApplication();
     for (const auto& c : cases) {
         QImage surface(c.w * c.scale, c.h * c.scale, QImage::Format_RGB32);
         surface.setDevicePixelRatio(c.scale);
         surface.fill(qRgb(255, 0, 255));
-        EXPECT_EQ(TileTexture(&surface, TextureTile(c.scale)), c.copies) << c.w << "x" << c.h << " at scale " << c.scale;
+        EXPECT_EQ(TileTexture(&surface, TextureTile(c.scale)), c.copies)
+            << c.w << "x" << c.h << " at scale " << c.scale;
         int uncovered = 0;
         for (int y = 0; y < surface.height(); ++y)
             for (int x = 0; x < surface.width(); ++x) uncovered += surface.pixel(x, y) == qRgb(255, 0, 255);
@@ -123,8 +128,8 @@ TEST_F(SettingsDialog, CdTrackTextsAreStoredAndShown) {
         const char* text;
         std::int16_t previous, want;
     } cases[] = {
-        {"abc", 5, 0}, {"12", 5, 12}, {"", 5, 0},     {"2.5", 5, 2},     {"3.5", 5, 4},
-        {" 7 ", 5, 7}, {"-3", 5, -3}, {"1e1", 5, 10}, {"99999", 5, 5},   {"0x10", 5, 0},
+        {"abc", 5, 0}, {"12", 5, 12}, {"", 5, 0},     {"2.5", 5, 2},         {"3.5", 5, 4},
+        {" 7 ", 5, 7}, {"-3", 5, -3}, {"1e1", 5, 10}, {"99999", 5, 5},       {"0x10", 5, 0},
         {"nan", 5, 0}, {"+", 5, 0},   {"1.5e", 5, 0}, {"-32768", 5, -32768},
     };
     for (const auto& c : cases)

@@ -77,8 +77,8 @@ QImage TitleStripAtScale(int scale, QSize& size) {
     const auto end = std::chrono::steady_clock::now() + 30s;
     bool shown = false;
     while (!shown && std::chrono::steady_clock::now() < end) {
-        shown = x.Pixel(left + scale * 300, top + scale * 10) != 0 && x.Pixel(left + scale * 300, top + scale * 480) != 0 &&
-                x.Pixel(centreX, centreY) == 0xFFFFFFu;
+        shown = x.Pixel(left + scale * 300, top + scale * 10) != 0 &&
+                x.Pixel(left + scale * 300, top + scale * 480) != 0 && x.Pixel(centreX, centreY) == 0xFFFFFFu;
         if (!shown) std::this_thread::sleep_for(50ms);
     }
     if (!shown) return {};
@@ -98,7 +98,8 @@ int Differing(const QImage& a, const QImage& b) {
     for (int y = 0; y < a.height(); ++y)
         for (int x = 0; x < a.width(); ++x) {
             const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            n += std::abs(qRed(p) - qRed(q)) > 24 || std::abs(qGreen(p) - qGreen(q)) > 24 || std::abs(qBlue(p) - qBlue(q)) > 24;
+            n += std::abs(qRed(p) - qRed(q)) > 24 || std::abs(qGreen(p) - qGreen(q)) > 24 ||
+                 std::abs(qBlue(p) - qBlue(q)) > 24;
         }
     return n;
 }
@@ -122,7 +123,8 @@ TEST(SettingsDialogOnX, ScalesAsAWholeWithSharpPicturesOnHiDpi) {
     const QImage two = strip2.copy(QRect(part.topLeft() * 2, part.size() * 2));
     for (auto mode : {Qt::FastTransformation, Qt::SmoothTransformation})
         EXPECT_GT(Differing(two, one.scaled(two.size(), Qt::IgnoreAspectRatio, mode)), 500)
-            << "the title picture is the scale-1 one enlarged " << (mode == Qt::FastTransformation ? "pixel by pixel" : "smoothly");
+            << "the title picture is the scale-1 one enlarged "
+            << (mode == Qt::FastTransformation ? "pixel by pixel" : "smoothly");
 }
 
 }  // namespace

@@ -49,7 +49,8 @@ struct Watch {
     Watch(int w, int h, Colorref back = 0) : stage(w, h, {.backColor = back}) {}
     void run(int effect, const std::set<int>& wanted) { frames = stage.runKeeping(effect, wanted); }
     char at(int frame, int x, int y) const {
-        return PixelSource(frames.at(frame), x, y, stage.outgoing, stage.incoming, ColorrefToPixel(stage.host.BackColor));
+        return PixelSource(frames.at(frame), x, y, stage.outgoing, stage.incoming,
+                           ColorrefToPixel(stage.host.BackColor));
     }
 };
 
@@ -108,22 +109,54 @@ TEST(BlockGridSweep, PaintsThenFillsEveryOtherCellAlongTheSweep) {
     };
     const Case cases[] = {
         {82,
-         {{1, 0, 0, 'B'}, {1, 19, 14, 'B'}, {1, 20, 0, 'O'}, {1, 40, 0, 'B'}, {1, 760, 14, 'B'}, {1, 780, 14, 'O'}, {1, 0, 15, 'O'},
+         {{1, 0, 0, 'B'},
+          {1, 19, 14, 'B'},
+          {1, 20, 0, 'O'},
+          {1, 40, 0, 'B'},
+          {1, 760, 14, 'B'},
+          {1, 780, 14, 'O'},
+          {1, 0, 15, 'O'},
           // End of the first phase: stripes of background across the outgoing picture.
-          {40, 0, 585, 'B'}, {40, 25, 300, 'O'}, {40, 45, 300, 'B'},
+          {40, 0, 585, 'B'},
+          {40, 25, 300, 'O'},
+          {40, 45, 300, 'B'},
           // The first copy is one pixel taller than its cell.
-          {41, 0, 0, 'I'}, {41, 0, 15, 'I'}, {41, 0, 16, 'B'}, {41, 20, 0, 'O'},
-          {80, 0, 599, 'I'}, {80, 20, 300, 'O'},
-          {81, 20, 0, 'B'}, {81, 0, 20, 'I'}, {81, 20, 15, 'O'},
-          {160, 799, 599, 'I'}, {160, 20, 0, 'I'}}},
+          {41, 0, 0, 'I'},
+          {41, 0, 15, 'I'},
+          {41, 0, 16, 'B'},
+          {41, 20, 0, 'O'},
+          {80, 0, 599, 'I'},
+          {80, 20, 300, 'O'},
+          {81, 20, 0, 'B'},
+          {81, 0, 20, 'I'},
+          {81, 20, 15, 'O'},
+          {160, 799, 599, 'I'},
+          {160, 20, 0, 'I'}}},
         {83,
-         {{1, 0, 0, 'B'}, {1, 0, 14, 'B'}, {1, 0, 15, 'O'}, {1, 0, 30, 'B'}, {1, 20, 0, 'O'},
-          {41, 0, 0, 'I'}, {41, 0, 15, 'I'}, {41, 0, 16, 'O'}, {41, 0, 30, 'I'}, {41, 0, 45, 'I'}, {41, 0, 46, 'O'},
-          {41, 0, 60, 'I'}, {41, 20, 0, 'B'},
+         {{1, 0, 0, 'B'},
+          {1, 0, 14, 'B'},
+          {1, 0, 15, 'O'},
+          {1, 0, 30, 'B'},
+          {1, 20, 0, 'O'},
+          {41, 0, 0, 'I'},
+          {41, 0, 15, 'I'},
+          {41, 0, 16, 'O'},
+          {41, 0, 30, 'I'},
+          {41, 0, 45, 'I'},
+          {41, 0, 46, 'O'},
+          {41, 0, 60, 'I'},
+          {41, 20, 0, 'B'},
           {160, 799, 599, 'I'}}},
         {84,
-         {{1, 0, 0, 'B'}, {1, 40, 0, 'B'}, {1, 0, 30, 'B'}, {1, 20, 0, 'O'}, {1, 0, 15, 'O'}, {1, 40, 30, 'O'},
-          {2, 20, 15, 'O'}, {2, 20, 30, 'B'}, {160, 799, 599, 'I'}}},
+         {{1, 0, 0, 'B'},
+          {1, 40, 0, 'B'},
+          {1, 0, 30, 'B'},
+          {1, 20, 0, 'O'},
+          {1, 0, 15, 'O'},
+          {1, 40, 30, 'O'},
+          {2, 20, 15, 'O'},
+          {2, 20, 30, 'B'},
+          {160, 799, 599, 'I'}}},
     };
     for (const Case& c : cases) {
         std::set<int> wanted;

@@ -46,7 +46,10 @@ TEST(CombWipes, EndWhenTheCombHasCrossedTheArea) {
 ::testing::AssertionResult Shows(const Grabbed& g, int frame, int x0, int y0, int x1, int y1, char what) {
     Bitmap negative = g.out();
     for (Pixel& p : negative.pixels()) p = ~p & 0xFFFFFF;
-    return test::Shows(g.at(frame), x0, y0, x1, y1, what == 'I' ? g.in() : what == 'O' ? g.out() : negative)
+    return test::Shows(g.at(frame), x0, y0, x1, y1,
+                       what == 'I'   ? g.in()
+                       : what == 'O' ? g.out()
+                                     : negative)
            << " in frame " << frame;
 }
 
@@ -66,7 +69,7 @@ TEST(CombWipe, RowsGetNoExtraPixel) {
     // high, so line 306 keeps the outgoing picture until the final copy.
     // Frame 683 (speed 2) is drawn with s = 1364, the frame before the end.
     auto g = Grab(36, 1366, 767, 2, {2, 683, 684});
-    EXPECT_TRUE(Shows(g, 2, 0, 0, 2, 153, 'I'));       // row 0 from the left
+    EXPECT_TRUE(Shows(g, 2, 0, 0, 2, 153, 'I'));  // row 0 from the left
     EXPECT_TRUE(Shows(g, 2, 2, 0, 1366, 153, 'O'));
     EXPECT_TRUE(Shows(g, 2, 1364, 153, 1366, 306, 'I'));  // row 1 from the right
     EXPECT_TRUE(Shows(g, 2, 0, 153, 1364, 306, 'O'));

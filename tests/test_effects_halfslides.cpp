@@ -90,10 +90,9 @@ TEST(FourWaySlideIn, EndsOnTheFirstTestThatHolds) {
         int speed, frames;
     };
     const Case cases[] = {
-        {{640, 480}, 1, 483},  {{640, 480}, 2, 243},  {{640, 480}, 24, 23},  {{640, 480}, 0, 483},
-        {{800, 600}, 1, 603},  {{800, 600}, 2, 303},  {{800, 600}, 24, 27},  {{1366, 767}, 1, 769},
-        {{1366, 767}, 2, 385}, {{1366, 767}, 24, 33}, {{600, 800}, 1, 602},  {{600, 800}, 2, 302},
-        {{600, 800}, 24, 28},
+        {{640, 480}, 1, 483}, {{640, 480}, 2, 243}, {{640, 480}, 24, 23},  {{640, 480}, 0, 483},  {{800, 600}, 1, 603},
+        {{800, 600}, 2, 303}, {{800, 600}, 24, 27}, {{1366, 767}, 1, 769}, {{1366, 767}, 2, 385}, {{1366, 767}, 24, 33},
+        {{600, 800}, 1, 602}, {{600, 800}, 2, 302}, {{600, 800}, 24, 28},
     };
     for (const Case& c : cases) {
         const TransitionRun r = RunEffect(85, c.a.w, c.a.h, {.speed = c.speed});
@@ -106,14 +105,14 @@ TEST(FourWaySlideIn, EndsOnTheFirstTestThatHolds) {
 TEST(FourWaySlideIn, EachFrameAddsOneSideOverTheLast) {
     constexpr int kW = 640, kH = 480;
     auto g = Grab(85, kW, kH, 24, {1, 2, 3, 4, 6});
-    EXPECT_TRUE(SameBitmap(g.at(1), g.out()));                             // s = 0 draws nothing
-    EXPECT_TRUE(Shows(g.at(2), 0, 0, 24, kH, g.in(), kW - 24, 0));        // from the left
+    EXPECT_TRUE(SameBitmap(g.at(1), g.out()));                      // s = 0 draws nothing
+    EXPECT_TRUE(Shows(g.at(2), 0, 0, 24, kH, g.in(), kW - 24, 0));  // from the left
     EXPECT_TRUE(Shows(g.at(2), 24, 0, kW, kH, g.out(), 0, 0));
     EXPECT_TRUE(Shows(g.at(3), 0, kH - 48, kW, kH, g.in(), 0, 48 - kH));  // top rows at the bottom
     EXPECT_TRUE(Shows(g.at(3), 0, 0, 24, kH - 48, g.in(), kW - 24, 0));   // the left band stays
     EXPECT_TRUE(Shows(g.at(3), 24, 0, kW, kH - 48, g.out(), 0, 0));
-    EXPECT_TRUE(Shows(g.at(4), 0, 0, kW, 72, g.in(), 0, kH - 72));       // from the top
-    EXPECT_TRUE(Shows(g.at(6), 0, 0, 120, kH, g.in(), kW - 120, 0));     // from the left again
+    EXPECT_TRUE(Shows(g.at(4), 0, 0, kW, 72, g.in(), 0, kH - 72));    // from the top
+    EXPECT_TRUE(Shows(g.at(6), 0, 0, 120, kH, g.in(), kW - 120, 0));  // from the left again
 }
 
 TEST(CrossBandWipe, PresentsAllButTheLastFrameOfEachPhase) {

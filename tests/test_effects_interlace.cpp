@@ -12,7 +12,6 @@
 namespace tav::test {
 namespace {
 
-
 // Effects 100 to 111 cycle through patterns 1, 2 and 3.
 int PatternOf(int effect) { return (effect - 100) % 3 + 1; }
 
@@ -147,9 +146,8 @@ TEST(InterlaceSlide, StripsSitWhereTheirOffsetsPutThemAndRunsEndOnTime) {
                                                   : ColorrefToPixel(kBack);
             const Pixel got = shown.at(p.frame).pixel(p.x, p.y);
             EXPECT_EQ(got, want) << "effect " << p.effect << " " << key.w << "x" << key.h << " speed " << key.speed
-                                 << " frame " << p.frame << " at (" << p.x << ", " << p.y << "): 0x" << std::hex
-                                 << got << ", expected " << p.picture << "(" << std::dec << p.sx << ", " << p.sy
-                                 << ")";
+                                 << " frame " << p.frame << " at (" << p.x << ", " << p.y << "): 0x" << std::hex << got
+                                 << ", expected " << p.picture << "(" << std::dec << p.sx << ", " << p.sy << ")";
         }
     }
 }

@@ -12,19 +12,18 @@
 namespace tav::test {
 namespace {
 
-
 int CeilDiv(int a, int b) { return (a + b - 1) / b; }
 
 // Frames of one run, the dispatcher's closing frame included: the number of
 // mask items each shape draws, ten a frame.
 int ExpectedFrames(int effect, int W, int H) {
     switch (effect) {
-        case 134: return CeilDiv(2 * W + 2 * H + 5, 10) + 1;
-        case 135: return CeilDiv(static_cast<int>(std::nearbyint(std::hypot(W / 2.0, H / 2.0))), 10) + 1;
-        case 136: return CeilDiv(W + 1 + 1 + H + 1, 10) + 1;
-        case 137: return CeilDiv(W, 10) + 1;
-        case 138: return CeilDiv(W + 1, 10) + 1;
-        default: return 1;
+    case 134: return CeilDiv(2 * W + 2 * H + 5, 10) + 1;
+    case 135: return CeilDiv(static_cast<int>(std::nearbyint(std::hypot(W / 2.0, H / 2.0))), 10) + 1;
+    case 136: return CeilDiv(W + 1 + 1 + H + 1, 10) + 1;
+    case 137: return CeilDiv(W, 10) + 1;
+    case 138: return CeilDiv(W + 1, 10) + 1;
+    default: return 1;
     }
 }
 
@@ -57,21 +56,40 @@ TEST(MaskReveal, ShapesUncoverTheDescribedRegionsAt800x600) {
     };
     const Probe probes[] = {
         // Rays: the first frame holds ten rays towards the top-left corner only.
-        {134, 1, 400, 300, 'I'}, {134, 1, 700, 100, 'O'}, {134, 1, 100, 500, 'O'},
+        {134, 1, 400, 300, 'I'},
+        {134, 1, 700, 100, 'O'},
+        {134, 1, 100, 500, 'O'},
         // After the top edge (81 frames of ten rays) its whole triangle is open.
-        {134, 81, 200, 100, 'I'}, {134, 81, 600, 20, 'I'}, {134, 81, 700, 250, 'O'}, {134, 81, 100, 250, 'O'},
-        {134, 281, 799, 599, 'I'}, {134, 281, 0, 599, 'I'},
+        {134, 81, 200, 100, 'I'},
+        {134, 81, 600, 20, 'I'},
+        {134, 81, 700, 250, 'O'},
+        {134, 81, 100, 250, 'O'},
+        {134, 281, 799, 599, 'I'},
+        {134, 281, 0, 599, 'I'},
         // Circle: radius 198 after 20 frames; the last frame reaches 498, not the corner.
-        {135, 20, 400, 160, 'I'}, {135, 20, 400, 60, 'O'}, {135, 49, 2, 2, 'O'}, {135, 50, 2, 2, 'I'},
-        {135, 50, 0, 0, 'O'}, {135, 50, 799, 599, 'O'},
+        {135, 20, 400, 160, 'I'},
+        {135, 20, 400, 60, 'O'},
+        {135, 49, 2, 2, 'O'},
+        {135, 50, 2, 2, 'I'},
+        {135, 50, 0, 0, 'O'},
+        {135, 50, 799, 599, 'O'},
         // Fan: the first lines run down the left edge; after the bottom edge all
         // below the main diagonal is open.
-        {136, 1, 0, 300, 'I'}, {136, 1, 400, 300, 'O'}, {136, 81, 100, 500, 'I'}, {136, 81, 700, 100, 'O'},
+        {136, 1, 0, 300, 'I'},
+        {136, 1, 400, 300, 'O'},
+        {136, 81, 100, 500, 'I'},
+        {136, 81, 700, 100, 'O'},
         // Triangles after 400 columns each.
-        {137, 40, 300, 100, 'I'}, {137, 40, 300, 250, 'O'}, {137, 40, 700, 590, 'I'}, {137, 40, 700, 400, 'O'},
+        {137, 40, 300, 100, 'I'},
+        {137, 40, 300, 250, 'O'},
+        {137, 40, 700, 590, 'I'},
+        {137, 40, 700, 400, 'O'},
         {137, 40, 100, 590, 'O'},
         // Lines out from the anti-diagonal after 400 steps each way.
-        {138, 40, 300, 200, 'I'}, {138, 40, 100, 100, 'O'}, {138, 40, 600, 300, 'I'}, {138, 40, 700, 500, 'O'},
+        {138, 40, 300, 200, 'I'},
+        {138, 40, 100, 100, 'O'},
+        {138, 40, 600, 300, 'I'},
+        {138, 40, 700, 500, 'O'},
     };
     std::map<int, std::map<int, Bitmap>> frames;
     for (int effect = 134; effect <= 138; ++effect) {
@@ -100,7 +118,8 @@ TEST(MaskReveal, EveryFrameShowsOnlyPicturePixelsAndRevealsForGood) {
                     const char c = PixelSource(display, x, y, stage.outgoing, stage.incoming);
                     if (c != 'I' && c != 'O' && bad++ == 0)
                         ADD_FAILURE() << "effect " << effect << ": foreign pixel at (" << x << ", " << y << ")";
-                    if (c == 'I') revealed[y * 64 + x] = 1;
+                    if (c == 'I')
+                        revealed[y * 64 + x] = 1;
                     else if (revealed[y * 64 + x] && lost++ == 0)
                         ADD_FAILURE() << "effect " << effect << ": (" << x << ", " << y << ") covered again";
                 }
@@ -118,15 +137,22 @@ TEST(MaskReveal, ItemCountsAndOddArguments) {
     const Case cases[] = {
         // A shape of N items takes one frame at N items a frame and two at N - 1.
         // Rays: W + 2 on the top edge, then H + 1, W + 1 and H + 1.
-        {1, 2 * W + 2 * H + 5, 1}, {1, 2 * W + 2 * H + 4, 2},
-        {3, W + H + 3, 1}, {3, W + H + 2, 2},
-        {4, W, 1}, {4, W - 1, 2},
-        {5, W + 1, 1}, {5, W, 2},
+        {1, 2 * W + 2 * H + 5, 1},
+        {1, 2 * W + 2 * H + 4, 2},
+        {3, W + H + 3, 1},
+        {3, W + H + 2, 2},
+        {4, W, 1},
+        {4, W - 1, 2},
+        {5, W + 1, 1},
+        {5, W, 2},
         // The circle grows to the half-diagonal, 25, one pixel a frame; fewer
         // than one item a frame behaves as one instead of never ending.
-        {2, 1, 25}, {2, 0, 25}, {4, -3, W},
+        {2, 1, 25},
+        {2, 0, 25},
+        {4, -3, W},
         // A shape outside the table draws no frame.
-        {0, 10, 0}, {6, 10, 0},
+        {0, 10, 0},
+        {6, 10, 0},
     };
     for (const Case& c : cases) {
         Stage stage(W, H);
@@ -183,12 +209,17 @@ TEST(ColumnSmear, EachPlacedColumnLeavesASmearedBandAhead) {
                     const Pixel p = shown.pixel(x, y);
                     Pixel want;
                     // Column 0 is only placed once the sweep is 50 columns on.
-                    if (x == 0 && X < 50) want = outgoing.pixel(x, y);
-                    else if (x <= X) want = incoming.pixel(x, y);
-                    else if (x < X + 50) want = incoming.pixel(X, y);
-                    else want = outgoing.pixel(x, y);
+                    if (x == 0 && X < 50)
+                        want = outgoing.pixel(x, y);
+                    else if (x <= X)
+                        want = incoming.pixel(x, y);
+                    else if (x < X + 50)
+                        want = incoming.pixel(X, y);
+                    else
+                        want = outgoing.pixel(x, y);
                     if (p != want) {
-                        ADD_FAILURE() << "at (" << x << ", " << y << "): 0x" << std::hex << p << ", expected 0x" << want;
+                        ADD_FAILURE() << "at (" << x << ", " << y << "): 0x" << std::hex << p << ", expected 0x"
+                                      << want;
                         x = s.w;
                         break;
                     }

@@ -72,8 +72,8 @@ TEST(OverlayFlashWipe, OverlayPassPauseAndWipeFrameByFrame) {
                             const int shifted = along - (p.length - k * p.step);
                             expected = stage.outgoing.pixel(x, y);
                             if (shifted >= 0 && shifted < p.length)
-                                expected |= e.axis == 1 ? stage.incoming.pixel(shifted, y)
-                                                        : stage.incoming.pixel(x, shifted);
+                                expected |=
+                                    e.axis == 1 ? stage.incoming.pixel(shifted, y) : stage.incoming.pixel(x, shifted);
                         } else if (k <= p.overlay) {
                             expected = pause(x, y);
                         } else {
@@ -82,8 +82,8 @@ TEST(OverlayFlashWipe, OverlayPassPauseAndWipeFrameByFrame) {
                             expected = along < s || last ? stage.incoming.pixel(x, y) : pause(x, y);
                         }
                         ASSERT_EQ(frames[k].pixel(x, y), expected)
-                            << "effect " << e.number << " on " << a.w << "x" << a.h << " frame " << k + 1
-                            << " at (" << x << ", " << y << ")";
+                            << "effect " << e.number << " on " << a.w << "x" << a.h << " frame " << k + 1 << " at ("
+                            << x << ", " << y << ")";
                     }
         }
 }

@@ -66,7 +66,8 @@ TEST(PixelSweep, ColumnPassesCoverResiduesZeroThreeOneFourFiveTwo) {
     Stage stage(64, 48);
     const auto f = stage.runKeeping(114, {1, 12, 13, 23, 34, 44});
     auto columns = [](std::string residues, int extra = -1) {
-        return [=](int x, int) { return residues.find(char('0' + x % 6)) != std::string::npos || x == extra ? 'I' : 'O'; };
+        return
+            [=](int x, int) { return residues.find(char('0' + x % 6)) != std::string::npos || x == extra ? 'I' : 'O'; };
     };
     EXPECT_TRUE(Shows(stage, f.at(1), [](int x, int) { return x == 0 ? 'I' : 'O'; }));
     EXPECT_TRUE(Shows(stage, f.at(12), columns("0")));
@@ -111,9 +112,8 @@ TEST(PixelSweep, DitherFillsTheOddLinesFromBothEnds) {
     Stage columns(800, 600);
     const auto c = columns.runKeeping(122, {1});
     // Column 0 at even rows, row 1 at even columns; row 601 lies outside.
-    EXPECT_TRUE(Shows(columns, c.at(1), [](int x, int y) {
-        return (x == 0 && y % 2 == 0) || (y == 1 && x % 2 == 0) ? 'I' : 'O';
-    }));
+    EXPECT_TRUE(Shows(columns, c.at(1),
+                      [](int x, int y) { return (x == 0 && y % 2 == 0) || (y == 1 && x % 2 == 0) ? 'I' : 'O'; }));
 
     // Rows on a landscape area end with the far dither column: in the frame
     // before the end only column 1 at the odd rows is left.
@@ -143,9 +143,7 @@ TEST(PixelSweep, FrameReportsOnlyItsLineAsChanged) {
 }
 
 TEST(PixelSweep, UnknownPatternOrNoBandsShowsTheIncomingPictureAtOnce) {
-    const struct {
-        std::int16_t pattern, bands;
-    } cases[] = {{0, 0}, {11, 4}, {7, 0}, {10, -3}};
+    const struct { std::int16_t pattern, bands; } cases[] = {{0, 0}, {11, 4}, {7, 0}, {10, -3}};
     for (const auto& c : cases) {
         SCOPED_TRACE("pattern " + std::to_string(c.pattern) + ", bands " + std::to_string(c.bands));
         Stage stage(64, 48);

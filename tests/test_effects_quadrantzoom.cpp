@@ -83,8 +83,8 @@ TEST(QuadrantZoom, EachOutgoingQuarterShrinksTowardsItsCentre) {
     const Bitmap& f = stage.host.frameCopies.at(50);
     for (int y = 0; y < 600; ++y)
         for (int x = 0; x < 800; ++x) {
-            const bool inQuarter = ((x >= 100 && x < 300) || (x >= 500 && x < 700)) &&
-                                   ((y >= 75 && y < 225) || (y >= 375 && y < 525));
+            const bool inQuarter =
+                ((x >= 100 && x < 300) || (x >= 500 && x < 700)) && ((y >= 75 && y < 225) || (y >= 375 && y < 525));
             const Pixel p = f.pixel(x, y);
             ASSERT_TRUE(inQuarter ? Dark(p) : Bright(p)) << "at (" << x << ", " << y << ")";
         }

@@ -33,8 +33,8 @@ TEST(SpiralBlockReveal, OneFramePerBlockWhateverTheSpeed) {
     struct Case {
         int w, h, blocks;
     };
-    for (const Case c : {Case{640, 480, 300}, Case{800, 600, 475}, Case{1024, 768, 768},
-                         Case{1366, 767, 43 * 24}, Case{600, 800, 475}})
+    for (const Case c : {Case{640, 480, 300}, Case{800, 600, 475}, Case{1024, 768, 768}, Case{1366, 767, 43 * 24},
+                         Case{600, 800, 475}})
         for (int speed : {0, 1, 24}) {
             const TransitionRun run = RunEffect(41, c.w, c.h, {.speed = speed});
             SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " speed " << speed);
@@ -48,9 +48,9 @@ TEST(SpiralBlockReveal, WalksClockwiseFromTheTopLeftCorner) {
     // 640 × 480: 20 columns and 15 rows. The top row left to right, the right
     // column down, the bottom row back, the left column up, then the next ring.
     Stage stage(640, 480);
-    std::map<int, std::pair<int, int>> expected = {
-        {1, {0, 0}},    {20, {608, 0}},  {21, {608, 32}}, {34, {608, 448}}, {35, {576, 448}},
-        {53, {0, 448}}, {54, {0, 416}},  {66, {0, 32}},   {67, {32, 32}},   {84, {576, 32}}};
+    std::map<int, std::pair<int, int>> expected = {{1, {0, 0}},      {20, {608, 0}}, {21, {608, 32}}, {34, {608, 448}},
+                                                   {35, {576, 448}}, {53, {0, 448}}, {54, {0, 416}},  {66, {0, 32}},
+                                                   {67, {32, 32}},   {84, {576, 32}}};
     Bitmap before = stage.host.Display().bitmap();
     int frames = 0;
     stage.host.onFrame = [&](int frame, const Bitmap& display) {

@@ -46,8 +46,8 @@ TEST(StaircaseSplit, IncomingPartsStandInPlaceWhenTheyHaveTravelledTheArea) {
         Area area;
         int speed;
     };
-    for (const Case c : {Case{65, {100, 50}, 5}, Case{66, {100, 50}, 5}, Case{67, {100, 48}, 4},
-                         Case{68, {100, 48}, 4}, Case{65, {1024, 768}, 32}, Case{67, {1366, 767}, 59}}) {
+    for (const Case c : {Case{65, {100, 50}, 5}, Case{66, {100, 50}, 5}, Case{67, {100, 48}, 4}, Case{68, {100, 48}, 4},
+                         Case{65, {1024, 768}, 32}, Case{67, {1366, 767}, 59}}) {
         Stage stage(c.area.w, c.area.h, {.speed = c.speed, .keepFrames = true});
         stage.run(c.number);
         const auto& frames = stage.host.frameCopies;

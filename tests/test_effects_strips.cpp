@@ -143,15 +143,15 @@ TEST(StripSequenceWipe, FractionalStripsRedrawEveryPixelOfEveryFrame) {
         Area area;
         int number;
     };
-    for (const Case c : {Case{{1024, 768}, 5}, Case{{1024, 768}, 6}, Case{{1024, 768}, 15},
-                         Case{{1024, 768}, 16}, Case{{1366, 767}, 19}, Case{{1366, 767}, 10},
-                         Case{{1365, 767}, 20}, Case{{101, 67}, 13}, Case{{101, 67}, 14}}) {
+    for (const Case c : {Case{{1024, 768}, 5}, Case{{1024, 768}, 6}, Case{{1024, 768}, 15}, Case{{1024, 768}, 16},
+                         Case{{1366, 767}, 19}, Case{{1366, 767}, 10}, Case{{1365, 767}, 20}, Case{{101, 67}, 13},
+                         Case{{101, 67}, 14}}) {
         Stage stage(c.area.w, c.area.h, {.speed = 7});
         FillAll(stage.host.Display(), kMarker);
         int firstBad = 0;
         stage.host.onFrame = [&](int frame, const Bitmap& display) {
-            if (firstBad == 0 && std::find(display.pixels().begin(), display.pixels().end(), kMarker) !=
-                                     display.pixels().end())
+            if (firstBad == 0 &&
+                std::find(display.pixels().begin(), display.pixels().end(), kMarker) != display.pixels().end())
                 firstBad = frame;
             // The dispatcher's last presentation draws nothing of its own.
             if (!stage.host.EffectDone) FillAll(stage.host.Display(), kMarker);
@@ -196,9 +196,9 @@ TEST(StripSlideSequence, MovingStripSlipsUnderTheStripsBeforeIt) {
         const Bitmap& before = k == 0 ? stage.outgoing : frames[k - 1];
         for (int y = 0; y < H; ++y)
             for (int x = 0; x < W; ++x) {
-                const Pixel expected = y < 36               ? stage.outgoing.pixel(x, y)
-                                       : y < H - moved      ? stage.outgoing.pixel(x, y + moved)
-                                                            : before.pixel(x, y);
+                const Pixel expected = y < 36          ? stage.outgoing.pixel(x, y)
+                                       : y < H - moved ? stage.outgoing.pixel(x, y + moved)
+                                                       : before.pixel(x, y);
                 ASSERT_EQ(now.pixel(x, y), expected) << "frame " << k + 1 << " at (" << x << ", " << y << ")";
             }
     }

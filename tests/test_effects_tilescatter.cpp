@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "effects/Dispatch.h"
@@ -16,8 +16,7 @@ struct Scatter {
     int effect;
     int pattern;
 };
-constexpr Scatter kScatters[] = {{124, 3}, {125, 1}, {126, 2}, {127, 4},
-                                 {128, 3}, {129, 1}, {130, 2}, {131, 4}};
+constexpr Scatter kScatters[] = {{124, 3}, {125, 1}, {126, 2}, {127, 4}, {128, 3}, {129, 1}, {130, 2}, {131, 4}};
 
 // Frames of the way out: the slowest tile of a pure horizontal (vertical) move
 // starts at the left (top) edge and has left once it is more than the width

@@ -22,9 +22,9 @@ struct EffectCase {
 };
 
 const EffectCase kEffects[] = {
-    {42, 2, 16, 10}, {43, 2, 16, 10}, {44, 4, 64, 200}, {45, 4, 64, 200},
-    {46, 0, 4, 0},   {47, 0, 4, 0},   {48, 0, 16, 0},   {49, 0, 16, 0},  {50, 0, 36, 0},
-    {51, 0, 36, 0},  {52, 0, 64, 0},  {53, 0, 64, 0},   {54, 0, 100, 0}, {55, 0, 100, 0},
+    {42, 2, 16, 10}, {43, 2, 16, 10}, {44, 4, 64, 200}, {45, 4, 64, 200}, {46, 0, 4, 0},
+    {47, 0, 4, 0},   {48, 0, 16, 0},  {49, 0, 16, 0},   {50, 0, 36, 0},   {51, 0, 36, 0},
+    {52, 0, 64, 0},  {53, 0, 64, 0},  {54, 0, 100, 0},  {55, 0, 100, 0},
 };
 
 // A tile takes D = 34 - speed size steps (speed 0 runs as 1): D + 1 shrink
@@ -83,9 +83,7 @@ TEST(TileShrink, AllTilesShrinkOverTheBackgroundThenGrow) {
 // and all others still show the outgoing one: the cells of a round differ and
 // no cell is taken twice.
 TEST(TileShrink, RandomRoundsEachFinishDistinctNewCells) {
-    const struct {
-        int effect, grid, perRound;
-    } cases[] = {{42, 4, 2}, {43, 4, 2}, {44, 8, 4}, {45, 8, 4}};
+    const struct { int effect, grid, perRound; } cases[] = {{42, 4, 2}, {43, 4, 2}, {44, 8, 4}, {45, 8, 4}};
     for (const auto& c : cases)
         for (unsigned seed : {1u, 7u}) {
             SCOPED_TRACE("effect " + std::to_string(c.effect) + ", seed " + std::to_string(seed));

@@ -10,7 +10,6 @@
 namespace tav::test {
 namespace {
 
-
 // Effect 25 presents 50 growing, 51 shrinking and 20 growing frames without a
 // pause; effect 26 shows 95 cells, 100 ms apart. The dispatcher adds one frame.
 struct Figures {
@@ -45,13 +44,15 @@ TEST(ZoomCells, ZoomBouncesThroughTheBackgroundColour) {
     };
     // On 800 x 600, step i is i/20 of the area centred: step 1 is 40 x 30 at (380, 285).
     const Probe probes[] = {
-        {1, 400, 300, 'I', 400, 300},  {1, 0, 0, 'O', 0, 0},        {1, 379, 300, 'O', 379, 300},
-        {20, 0, 0, 'I', 0, 0},         {20, 799, 599, 'I', 799, 599},
-        {50, 0, 0, 'I', 240, 180},     // 2000 x 1500 at (-600, -450)
-        {51, 0, 0, 'I', 240, 180},     {100, 0, 0, 'B', 0, 0},       {100, 400, 300, 'I', 400, 300},
-        {101, 0, 0, 'B', 0, 0},        {101, 400, 300, 'B', 0, 0},    // step 0: nothing but background
-        {110, 0, 0, 'B', 0, 0},        {110, 400, 300, 'I', 400, 300}, {110, 220, 165, 'I', 0, 0},
-        {121, 0, 0, 'I', 0, 0},        {121, 799, 599, 'I', 799, 599},
+        {1, 400, 300, 'I', 400, 300},   {1, 0, 0, 'O', 0, 0},
+        {1, 379, 300, 'O', 379, 300},   {20, 0, 0, 'I', 0, 0},
+        {20, 799, 599, 'I', 799, 599},  {50, 0, 0, 'I', 240, 180},  // 2000 x 1500 at (-600, -450)
+        {51, 0, 0, 'I', 240, 180},      {100, 0, 0, 'B', 0, 0},
+        {100, 400, 300, 'I', 400, 300}, {101, 0, 0, 'B', 0, 0},
+        {101, 400, 300, 'B', 0, 0},  // step 0: nothing but background
+        {110, 0, 0, 'B', 0, 0},         {110, 400, 300, 'I', 400, 300},
+        {110, 220, 165, 'I', 0, 0},     {121, 0, 0, 'I', 0, 0},
+        {121, 799, 599, 'I', 799, 599},
     };
     Stage stage(800, 600, {.backColor = kBack});
     std::set<int> wanted;
@@ -94,8 +95,8 @@ TEST(ZoomCells, EachFrameCopiesOneNewCellOfTheGrid) {
                 const bool inCopy = x >= left && x < left + 81 && y >= top && y < top + 61;
                 const Pixel p = display.pixel(x, y);
                 if (inCopy ? p != stage.incoming.pixel(x, y) : p != previous.pixel(x, y)) {
-                    ADD_FAILURE() << "frame " << frame << ", cell " << drawn << ": wrong pixel at (" << x << ", "
-                                  << y << ")";
+                    ADD_FAILURE() << "frame " << frame << ", cell " << drawn << ": wrong pixel at (" << x << ", " << y
+                                  << ")";
                     y = H;
                     break;
                 }

@@ -108,16 +108,21 @@ TEST(VirtualKeyOf, NumbersKeysAsTheInputRulesDo) {
         int want;
     };
     const Case cases[] = {
-        {Qt::Key_A, Qt::NoModifier, 'A'},           {Qt::Key_7, Qt::NoModifier, '7'},
-        {Qt::Key_7, Qt::KeypadModifier, 103},       {Qt::Key_Apostrophe, Qt::NoModifier, 222},
-        {Qt::Key_Percent, Qt::NoModifier, '5'},     {Qt::Key_NumLock, Qt::NoModifier, 144},
-        {Qt::Key_F1, Qt::NoModifier, 112},          {Qt::Key_F12, Qt::NoModifier, 123},
-        {Qt::Key_Alt, Qt::NoModifier, VK_MENU},     {Qt::Key_Down, Qt::NoModifier, VK_DOWN},
-        {Qt::Key_Left, Qt::KeypadModifier, VK_LEFT}, {Qt::Key_Asterisk, Qt::KeypadModifier, 106},
+        {Qt::Key_A, Qt::NoModifier, 'A'},
+        {Qt::Key_7, Qt::NoModifier, '7'},
+        {Qt::Key_7, Qt::KeypadModifier, 103},
+        {Qt::Key_Apostrophe, Qt::NoModifier, 222},
+        {Qt::Key_Percent, Qt::NoModifier, '5'},
+        {Qt::Key_NumLock, Qt::NoModifier, 144},
+        {Qt::Key_F1, Qt::NoModifier, 112},
+        {Qt::Key_F12, Qt::NoModifier, 123},
+        {Qt::Key_Alt, Qt::NoModifier, VK_MENU},
+        {Qt::Key_Down, Qt::NoModifier, VK_DOWN},
+        {Qt::Key_Left, Qt::KeypadModifier, VK_LEFT},
+        {Qt::Key_Asterisk, Qt::KeypadModifier, 106},
         {Qt::Key_unknown, Qt::NoModifier, 0},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(VirtualKeyOf(c.key, c.modifiers), c.want) << std::hex << "Qt key 0x" << c.key;
+    for (const Case& c : cases) EXPECT_EQ(VirtualKeyOf(c.key, c.modifiers), c.want) << std::hex << "Qt key 0x" << c.key;
 }
 
 }  // namespace

@@ -67,7 +67,9 @@ class EntryRun : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { test::EnsureApplication(); }
 
-    void SetUp() override { SetScreenSizeFunction([] { return ScreenSize{1280, 1024}; }); }
+    void SetUp() override {
+        SetScreenSizeFunction([] { return ScreenSize{1280, 1024}; });
+    }
 
     int Run(const std::string& line) {
         EntryEnvironment environment;
@@ -140,8 +142,12 @@ TEST_F(EntryRun, OnlyAWholeHelpOrVersionArgumentPrintsAndItNeedsNothingElse) {
         std::string printed;
     };
     const Case cases[] = {
-        {"--help", UsageText()}, {"--version", VersionText()}, {"--help x", ""},
-        {"--Version", ""},       {"-Q", ""},                   {"/x", ""},
+        {"--help", UsageText()},
+        {"--version", VersionText()},
+        {"--help x", ""},
+        {"--Version", ""},
+        {"-Q", ""},
+        {"/x", ""},
     };
     for (const Case& c : cases) {
         ::testing::internal::CaptureStdout();

@@ -15,10 +15,10 @@
 #include <thread>
 #include <vector>
 
-#include "x11/X11Windows.h"
 #include "startup/SharedState.h"
 #include "support/storage_temp_folder.h"
 #include "support/xvfb_session.h"
+#include "x11/X11Windows.h"
 
 // Xlib last: its macros clash with other headers.
 #include <X11/Xatom.h>
@@ -147,7 +147,9 @@ TEST_F(SecondCopy, OfTwoStartedTogetherExactlyOneRuns) {
             EXPECT_NE(statuses[0].has_value(), statuses[1].has_value())
                 << "ended: " << statuses[0].has_value() << ", " << statuses[1].has_value();
             for (const std::optional<int>& status : statuses) {
-                if (status) EXPECT_EQ(*status, 0);
+                if (status) {
+                    EXPECT_EQ(*status, 0);
+                }
             }
         }
     }

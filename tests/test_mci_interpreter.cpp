@@ -1,20 +1,20 @@
 // The multimedia command interpreter: parsing, replies and error codes, the
 // "cdaudio" device over a generated disc image and the file player.
 
-#include "music/mci/MciInterpreter.h"
 #include "music/mci/MciCdTime.h"
 #include "music/mci/MciCommand.h"
 #include "music/mci/MciErrors.h"
+#include "music/mci/MciInterpreter.h"
 #include "music/mci/Sound.h"
 #include "music/mci/SoundOutput.h"
 #include "support/music_test_audio.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <fcntl.h>
 #include <unistd.h>
+#include <cstdlib>
+#include <fstream>
 #include <random>
 
 namespace tav {
@@ -28,8 +28,7 @@ struct Reply {
     std::string text;
 };
 
-Reply Send(const std::string& command, std::uint32_t length = 512)
-{
+Reply Send(const std::string& command, std::uint32_t length = 512) {
     std::vector<char> buffer(length + 1, '\x7f');
     const std::uint32_t code = mciSendStringA(command.c_str(), buffer.data(), length, nullptr);
     return {code, length ? std::string(buffer.data()) : std::string()};
@@ -37,8 +36,7 @@ Reply Send(const std::string& command, std::uint32_t length = 512)
 
 class Interpreter : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         setenv("SDL_AUDIODRIVER", "dummy", 0);
         mci::CloseAll();
         mci::SetDefaultCdSource("");
@@ -47,8 +45,7 @@ protected:
     TempFolder dir;
 };
 
-TEST(MciCommandParse, WordsDeviceAndOpenPaths)
-{
+TEST(MciCommandParse, WordsDeviceAndOpenPaths) {
     struct Case {
         const char* text;
         std::uint32_t code;
@@ -83,8 +80,7 @@ TEST(MciCommandParse, WordsDeviceAndOpenPaths)
     }
 }
 
-TEST(MciCdTime, PositionsRoundTripInEveryFormat)
-{
+TEST(MciCdTime, PositionsRoundTripInEveryFormat) {
     mci::CdToc toc;
     toc.tracks = {{1, 0, true}, {2, 300, true}, {3, 5000, true}};
     toc.leadOut = 9000;
@@ -119,8 +115,7 @@ TEST(MciCdTime, PositionsRoundTripInEveryFormat)
     EXPECT_EQ(mci::FormatLength(mci::TimeFormat::Tmsf, 75 * 62 + 5), "01:02:05");
 }
 
-TEST_F(Interpreter, ErrorsForBadCommandsAndDevices)
-{
+TEST_F(Interpreter, ErrorsForBadCommandsAndDevices) {
     struct Case {
         const char* command;
         std::uint32_t code;
@@ -144,8 +139,7 @@ TEST_F(Interpreter, ErrorsForBadCommandsAndDevices)
     EXPECT_EQ(Send("open " + dir.Path() + " type cdaudio alias folder").code, mci::kFileNotFound);
 }
 
-TEST_F(Interpreter, ErrorTextsAndReplyBuffer)
-{
+TEST_F(Interpreter, ErrorTextsAndReplyBuffer) {
     char text[256] = {};
     EXPECT_TRUE(mciGetErrorStringA(mci::kInvalidDeviceName, text, sizeof text));
     EXPECT_STREQ(text, "The specified device is not open or is not recognized by MCI.");
@@ -163,8 +157,7 @@ TEST_F(Interpreter, ErrorTextsAndReplyBuffer)
     EXPECT_EQ(mciSendStringA("status cd mode", nullptr, 0, nullptr), 0u);
 }
 
-TEST_F(Interpreter, CdImageStatusAndPlay)
-{
+TEST_F(Interpreter, CdImageStatusAndPlay) {
     const std::string cue = test::WriteCdImage(dir.Path(), "disc", {{440, 2}, {550, 3}, {660, 2}});
     mci::SetDefaultCdSource(cue);
     ASSERT_EQ(Send("open cdaudio").code, 0u);
@@ -209,8 +202,7 @@ TEST_F(Interpreter, CdImageStatusAndPlay)
     EXPECT_EQ(Send("status cdaudio mode").code, mci::kInvalidDeviceName);
 }
 
-TEST_F(Interpreter, CdPlaysToItsEndAndStops)
-{
+TEST_F(Interpreter, CdPlaysToItsEndAndStops) {
     const std::string cue = test::WriteCdImage(dir.Path(), "short", {{440, 0.2}, {550, 0.2}});
     ASSERT_EQ(Send("open " + cue + " type cdaudio alias cd").code, 0u);
     ASSERT_EQ(Send("play cd from 00:02:10").code, 0u);
@@ -223,8 +215,7 @@ TEST_F(Interpreter, CdPlaysToItsEndAndStops)
     EXPECT_EQ(Send("status cd current track").text, "1");
 }
 
-TEST_F(Interpreter, DiscWithoutAudioIsNotReady)
-{
+TEST_F(Interpreter, DiscWithoutAudioIsNotReady) {
     const std::string cue = test::WriteCdImage(dir.Path(), "data", {{0, 1}});
     ASSERT_EQ(Send("open " + cue + " type cdaudio alias cd").code, 0u);
     EXPECT_EQ(Send("status cd mode").text, "not ready");
@@ -238,8 +229,7 @@ TEST_F(Interpreter, DiscWithoutAudioIsNotReady)
     EXPECT_EQ(Send("status mixed current track").text, "2");
 }
 
-TEST_F(Interpreter, FilePlayerWithBlanksAndQuotesInPath)
-{
+TEST_F(Interpreter, FilePlayerWithBlanksAndQuotesInPath) {
     const std::string wav = dir.File("a \"tone\" with 12\" blanks.wav");
     ASSERT_TRUE(test::WriteToneWav(wav, 440, 2));
     ASSERT_EQ(Send("open " + wav + " type MPEGVideo Alias Tune").code, 0u);
@@ -261,16 +251,26 @@ TEST_F(Interpreter, FilePlayerWithBlanksAndQuotesInPath)
     EXPECT_EQ(Send("open " + junk + " type MPEGVideo Alias junk").code, mci::kInvalidFile);
 }
 
-TEST_F(Interpreter, RandomAndMutatedCommandsNeverCrash)
-{
+TEST_F(Interpreter, RandomAndMutatedCommandsNeverCrash) {
     const std::string cue = test::WriteCdImage(dir.Path(), "fuzz", {{440, 1}, {550, 1}});
     const std::string wav = dir.File("fuzz.wav");
     ASSERT_TRUE(test::WriteToneWav(wav, 440, 0.5));
-    const std::vector<std::string> seeds = {
-        "open " + cue + " type cdaudio alias cd", "open " + wav + " type MPEGVideo Alias m",
-        "status cd current track", "status cd position track 2", "play cd from 02:00:00:10 to 02:00:00:20",
-        "set cd time format tmsf", "set cd time format milliseconds", "play m from 0", "status m mode",
-        "seek cd to end", "stop m", "close cd", "close all", "pause cd", "resume m", "status cd length track 1"};
+    const std::vector<std::string> seeds = {"open " + cue + " type cdaudio alias cd",
+                                            "open " + wav + " type MPEGVideo Alias m",
+                                            "status cd current track",
+                                            "status cd position track 2",
+                                            "play cd from 02:00:00:10 to 02:00:00:20",
+                                            "set cd time format tmsf",
+                                            "set cd time format milliseconds",
+                                            "play m from 0",
+                                            "status m mode",
+                                            "seek cd to end",
+                                            "stop m",
+                                            "close cd",
+                                            "close all",
+                                            "pause cd",
+                                            "resume m",
+                                            "status cd length track 1"};
     const std::string alphabet = "abcdefghijklmnopqrstuvwxyz0123456789 :\"\t/.-ACDMPT";
     std::mt19937 random(1234);
     auto pick = [&random](std::size_t n) { return static_cast<std::size_t>(random() % n); };
@@ -299,8 +299,7 @@ TEST_F(Interpreter, RandomAndMutatedCommandsNeverCrash)
     }
 }
 
-TEST_F(Interpreter, SystemSoundRefusesWhatItCannotPlay)
-{
+TEST_F(Interpreter, SystemSoundRefusesWhatItCannotPlay) {
     const std::string wav = dir.File("beep.wav");
     ASSERT_TRUE(test::WriteToneWav(wav, 440, 0.2));
     EXPECT_FALSE(PlaySoundA(wav.c_str(), nullptr, SND_LOOP));  // a loop must be asynchronous
@@ -312,8 +311,7 @@ TEST_F(Interpreter, SystemSoundRefusesWhatItCannotPlay)
     EXPECT_TRUE(PlaySoundA(nullptr, nullptr, 0));
 }
 
-TEST_F(Interpreter, LibrariesPrintNothingOnFailures)
-{
+TEST_F(Interpreter, LibrariesPrintNothingOnFailures) {
     const std::string cue = dir.File("broken.cue");
     { std::ofstream(cue) << "FILE \"missing.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 99:99:99\nGARBAGE\n"; }
     const std::string captured = dir.File("stderr.txt");

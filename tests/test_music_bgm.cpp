@@ -2,8 +2,8 @@
 // MP3 and WAV routines against the real interpreter with generated sounds.
 
 #include "music/BackgroundMusic.h"
-#include "music/mci/MciInterpreter.h"
 #include "music/mci/MciErrors.h"
+#include "music/mci/MciInterpreter.h"
 #include "music/mci/Sound.h"
 #include "music/mci/SoundOutput.h"
 #include "startup/SharedState.h"
@@ -30,8 +30,7 @@ using namespace std::chrono_literals;
 // Answers from a table; anything not in it fails with "invalid device name".
 class ScriptedMultimedia final : public MultimediaApi {
 public:
-    std::uint32_t SendString(const char* command, char* reply, std::uint32_t length, void*) override
-    {
+    std::uint32_t SendString(const char* command, char* reply, std::uint32_t length, void*) override {
         sent.emplace_back(command);
         lengths.push_back(length);
         const auto found = answers.find(command);
@@ -39,8 +38,7 @@ public:
         if (reply && length > 0) std::snprintf(reply, length, "%s", found->second.c_str());
         return 0;
     }
-    bool GetErrorString(std::uint32_t error, char* text, std::uint32_t length) override
-    {
+    bool GetErrorString(std::uint32_t error, char* text, std::uint32_t length) override {
         return errorTexts && mciGetErrorStringA(error, text, length);
     }
     bool PlaySound(const char*, void*, std::uint32_t) override { return false; }
@@ -54,8 +52,7 @@ public:
 
 // Waits for a condition the audio thread brings about; the limit only guards
 // against a hang on a very busy machine.
-bool WaitFor(const std::function<bool()>& condition)
-{
+bool WaitFor(const std::function<bool()>& condition) {
     for (int i = 0; i < 1000; ++i) {
         if (condition()) return true;
         std::this_thread::sleep_for(10ms);
@@ -65,8 +62,7 @@ bool WaitFor(const std::function<bool()>& condition)
 
 class MusicTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         setenv("SDL_AUDIODRIVER", "dummy", 0);
         mci::CloseAll();
         mci::SetDefaultCdSource("");
@@ -74,15 +70,13 @@ protected:
         Current.CdTrack = 0;
         SetMultimediaApi(&recorder);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         SetMultimediaApi(nullptr);
         mci::CloseAll();
         mci::SetDefaultCdSource("");
     }
     std::string CdQuery(const std::string& command) { return QueryMci(command); }
-    void OpenDisc(const std::vector<test::CdImageTrack>& tracks)
-    {
+    void OpenDisc(const std::vector<test::CdImageTrack>& tracks) {
         mci::SetDefaultCdSource(test::WriteCdImage(dir.Path(), "disc", tracks));
         OpenCdAudio();
     }
@@ -91,8 +85,7 @@ protected:
     test::RecordingMultimedia recorder;
 };
 
-TEST(MusicCommands, SendAndQueryReplies)
-{
+TEST(MusicCommands, SendAndQueryReplies) {
     ScriptedMultimedia api;
     api.answers["status cdaudio current track"] = "4";
     SetMultimediaApi(&api);
@@ -117,8 +110,7 @@ TEST(MusicCommands, SendAndQueryReplies)
     SetMultimediaApi(nullptr);
 }
 
-TEST(MusicCommands, PlayRangeShapesAndMp3OpenCommand)
-{
+TEST(MusicCommands, PlayRangeShapesAndMp3OpenCommand) {
     ScriptedMultimedia api;
     SetMultimediaApi(&api);
     struct Case {
@@ -149,19 +141,16 @@ TEST(MusicCommands, PlayRangeShapesAndMp3OpenCommand)
     SetMultimediaApi(nullptr);
 }
 
-TEST(MusicCommands, MusicFileKindByLastThreeCharacters)
-{
+TEST(MusicCommands, MusicFileKindByLastThreeCharacters) {
     const std::pair<const char*, MusicFileKind> cases[] = {
-        {"/m/song.Mp3", MusicFileKind::Mp3}, {"/m/SONG.MP3", MusicFileKind::Mp3},
-        {"/m/a.wav", MusicFileKind::Wav},    {"/m/a.WaV", MusicFileKind::Wav},
-        {"/m/song.mid", MusicFileKind::Other}, {"", MusicFileKind::Other},
+        {"/m/song.Mp3", MusicFileKind::Mp3}, {"/m/SONG.MP3", MusicFileKind::Mp3},   {"/m/a.wav", MusicFileKind::Wav},
+        {"/m/a.WaV", MusicFileKind::Wav},    {"/m/song.mid", MusicFileKind::Other}, {"", MusicFileKind::Other},
         {"mp3", MusicFileKind::Mp3},         {"/m/a.mp3 ", MusicFileKind::Other},
     };
     for (const auto& [path, kind] : cases) EXPECT_EQ(MusicFileKindOf(path), kind) << path;
 }
 
-TEST_F(MusicTest, FirstPollStartsTheChosenTrack)
-{
+TEST_F(MusicTest, FirstPollStartsTheChosenTrack) {
     OpenDisc({{440, 4}, {550, 4}, {660, 4}});
     Current.CdTrack = 3;
     PollCdAudio();
@@ -179,8 +168,7 @@ TEST_F(MusicTest, FirstPollStartsTheChosenTrack)
     EXPECT_EQ(recorder.Count("play cdaudio from 00:10:00"), plays);
 }
 
-TEST_F(MusicTest, PollRestartsTheTrackWhenTheDiscMovedOn)
-{
+TEST_F(MusicTest, PollRestartsTheTrackWhenTheDiscMovedOn) {
     OpenDisc({{440, 4}, {550, 4}, {660, 4}, {770, 4}});
     Current.CdTrack = 3;
     ASSERT_EQ(PlayMciRange("cdaudio", "00:14:00", ""), 0);  // the start of track 4
@@ -192,8 +180,7 @@ TEST_F(MusicTest, PollRestartsTheTrackWhenTheDiscMovedOn)
     EXPECT_EQ(CdQuery("status cdaudio mode"), "playing");
 }
 
-TEST_F(MusicTest, WholeDiscPlaysWhenStopped)
-{
+TEST_F(MusicTest, WholeDiscPlaysWhenStopped) {
     OpenDisc({{440, 4}, {550, 4}});
     Current.CdTrack = 0;
     PollCdAudio();
@@ -204,8 +191,7 @@ TEST_F(MusicTest, WholeDiscPlaysWhenStopped)
     EXPECT_EQ(recorder.Count("play cdaudio"), 1u);
 }
 
-TEST_F(MusicTest, WholeDiscStartsAgainAfterItsLastAudioTrack)
-{
+TEST_F(MusicTest, WholeDiscStartsAgainAfterItsLastAudioTrack) {
     // A play stops where a data track (frequency 0) begins; the poll that
     // finds the disc stopped must carry on with the audio that is left, or
     // start again at the first audio track. Listed: the track each play of
@@ -230,8 +216,10 @@ TEST_F(MusicTest, WholeDiscStartsAgainAfterItsLastAudioTrack)
             PollCdAudio();
             ASSERT_TRUE(CdPlaybackOk);
             if (recorder.commands.back() == "play cdaudio") {
-                if (recorder.results.back() != 0) ++failedPlays;
-                else starts.push_back(std::atoi(CdQuery("status cdaudio current track").c_str()));
+                if (recorder.results.back() != 0)
+                    ++failedPlays;
+                else
+                    starts.push_back(std::atoi(CdQuery("status cdaudio current track").c_str()));
             }
             std::this_thread::sleep_for(20ms);
         }
@@ -241,8 +229,7 @@ TEST_F(MusicTest, WholeDiscStartsAgainAfterItsLastAudioTrack)
     }
 }
 
-TEST_F(MusicTest, RepeatedDataTrackPlaysNothing)
-{
+TEST_F(MusicTest, RepeatedDataTrackPlaysNothing) {
     struct Case {
         const char* name;
         std::vector<test::CdImageTrack> tracks;
@@ -268,8 +255,7 @@ TEST_F(MusicTest, RepeatedDataTrackPlaysNothing)
     }
 }
 
-TEST_F(MusicTest, ArrowKeysMoveBetweenTracks)
-{
+TEST_F(MusicTest, ArrowKeysMoveBetweenTracks) {
     OpenDisc({{440, 4}, {550, 4}, {660, 4}});
     ASSERT_EQ(PlayMciRange("cdaudio", "00:06:00", ""), 0);  // the start of track 2
     PlayNextTrack();
@@ -284,8 +270,7 @@ TEST_F(MusicTest, ArrowKeysMoveBetweenTracks)
     EXPECT_EQ(CdQuery("status cdaudio mode"), "playing");
 }
 
-TEST_F(MusicTest, NoDriveEndsPollingAfterTheFirstTick)
-{
+TEST_F(MusicTest, NoDriveEndsPollingAfterTheFirstTick) {
     mci::SetDefaultCdSource(dir.File("no-such-drive"));
     OpenCdAudio();
     Current.CdTrack = 2;
@@ -299,8 +284,7 @@ TEST_F(MusicTest, NoDriveEndsPollingAfterTheFirstTick)
     EXPECT_FALSE(recorder.Sent("stop cdaudio"));
 }
 
-TEST_F(MusicTest, Mp3RestartsFromTheStartAfterItEnds)
-{
+TEST_F(MusicTest, Mp3RestartsFromTheStartAfterItEnds) {
     if (!test::Mp3EncoderAvailable()) GTEST_SKIP() << "the lame encoder is not installed";
     const std::string wav = dir.File("short.wav");
     const std::string mp3 = dir.File("short tune.Mp3");
@@ -322,8 +306,7 @@ TEST_F(MusicTest, Mp3RestartsFromTheStartAfterItEnds)
     EXPECT_EQ(QueryMci("status MP3Play mode"), "Error:263");
 }
 
-TEST_F(MusicTest, LongJapanesePathOpens)
-{
+TEST_F(MusicTest, LongJapanesePathOpens) {
     // 200 Japanese characters (600 bytes) in four names of 50, each within
     // the file system's 255-byte limit. The open command is the same for a
     // WAV file, which needs no encoder.
@@ -339,8 +322,7 @@ TEST_F(MusicTest, LongJapanesePathOpens)
     CloseMp3();
 }
 
-TEST_F(MusicTest, FailedMp3OpenStaysQuiet)
-{
+TEST_F(MusicTest, FailedMp3OpenStaysQuiet) {
     OpenAndPlayMp3(dir.File("missing.mp3"));
     EXPECT_FALSE(recorder.Sent("play MP3Play"));
     EXPECT_FALSE(IsMp3Playing());
@@ -351,8 +333,7 @@ TEST_F(MusicTest, FailedMp3OpenStaysQuiet)
     CloseMp3();
 }
 
-TEST_F(MusicTest, WavLoopsUntilStopped)
-{
+TEST_F(MusicTest, WavLoopsUntilStopped) {
     const std::string wav = dir.File("loop.wav");
     ASSERT_TRUE(test::WriteToneWav(wav, 440, 0.1));
     PlayWavLoop(wav);
@@ -365,8 +346,7 @@ TEST_F(MusicTest, WavLoopsUntilStopped)
     EXPECT_FALSE(Mix_Playing(sound::kSystemSoundChannel));
 }
 
-TEST_F(MusicTest, WavIsSkippedWithoutOutputDevice)
-{
+TEST_F(MusicTest, WavIsSkippedWithoutOutputDevice) {
     const std::string wav = dir.File("skip.wav");
     ASSERT_TRUE(test::WriteToneWav(wav, 440, 0.1));
     mci::CloseAll();
@@ -385,8 +365,7 @@ TEST_F(MusicTest, WavIsSkippedWithoutOutputDevice)
 // destroyed at the end of a child process below, the audio output must
 // already be closed and its thread stopped.
 struct AudioClosedBeforeStatics {
-    ~AudioClosedBeforeStatics()
-    {
+    ~AudioClosedBeforeStatics() {
         if (inExitChild && Mix_QuerySpec(nullptr, nullptr, nullptr) != 0) _exit(3);
     }
     bool inExitChild = false;
@@ -396,8 +375,7 @@ struct AudioClosedBeforeStatics {
 // whose tiny delay runs the mixer callback without pause so that the end
 // always meets it at work. Even runs end the music as the show does; odd
 // runs exit with the CD and the WAV still sounding.
-[[noreturn]] void PlayAndExit(int run, const std::string& cue, const std::string& wav)
-{
+[[noreturn]] void PlayAndExit(int run, const std::string& cue, const std::string& wav) {
     alarm(20);
     g_exitWatch.inExitChild = true;
     if (!std::freopen("/dev/null", "w", stderr)) _exit(4);  // the disk driver announces itself
@@ -415,8 +393,7 @@ struct AudioClosedBeforeStatics {
     std::exit(0);
 }
 
-TEST_F(MusicTest, ExitWhileAudioMixesNeverCrashes)
-{
+TEST_F(MusicTest, ExitWhileAudioMixesNeverCrashes) {
     const std::string cue = test::WriteCdImage(dir.Path(), "exit", {{440, 2}});
     const std::string wav = dir.File("exit.wav");
     ASSERT_TRUE(test::WriteToneWav(wav, 550, 0.1));

@@ -1,8 +1,8 @@
 // What really leaves the audio output: SDL's "disk" driver writes the mixed
 // output to a file, which must hold the tone of the WAV file or CD track.
 
-#include "music/BackgroundMusic.h"
 #include "base/LittleEndian.h"
+#include "music/BackgroundMusic.h"
 #include "music/mci/MciInterpreter.h"
 #include "music/mci/SoundOutput.h"
 #include "startup/SharedState.h"
@@ -24,16 +24,14 @@ protected:
     void SetUp() override { SetMultimediaApi(nullptr); }
 
     // Reopens the output on the disk driver, writing to a new file.
-    void StartOutput(const std::string& name)
-    {
+    void StartOutput(const std::string& name) {
         mci::CloseAll();
         sound::ShutdownAudio();
         output = dir.File(name + ".raw");
         setenv("SDL_AUDIODRIVER", "disk", 1);
         setenv("SDL_DISKAUDIOFILE", output.c_str(), 1);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         mci::CloseAll();
         sound::ShutdownAudio();
         setenv("SDL_AUDIODRIVER", "dummy", 1);
@@ -41,8 +39,7 @@ protected:
 
     // Waits until the driver has written about a second of sound, then
     // closes the output and reads it back.
-    std::vector<std::int16_t> Recorded()
-    {
+    std::vector<std::int16_t> Recorded() {
         const std::uintmax_t enough = 44100 * 4;
         std::error_code ec;
         for (int i = 0; i < 1000 && std::filesystem::file_size(output, ec) < enough; ++i)
@@ -52,8 +49,7 @@ protected:
         std::ifstream in(output, std::ios::binary);
         std::vector<std::int16_t> samples;
         std::uint8_t bytes[2];
-        while (in.read(reinterpret_cast<char*>(bytes), 2))
-            samples.push_back(ReadI16(bytes));
+        while (in.read(reinterpret_cast<char*>(bytes), 2)) samples.push_back(ReadI16(bytes));
         return samples;
     }
 
@@ -61,8 +57,7 @@ protected:
     std::string output;
 };
 
-TEST_F(DiskOutput, LoopedWavAndCdTrackReachTheOutput)
-{
+TEST_F(DiskOutput, LoopedWavAndCdTrackReachTheOutput) {
     struct Case {
         const char* name;
         double frequency;

@@ -2,8 +2,8 @@
 // orientation, transparency, the size cap, reduced decoding and damaged files.
 #include "pictures/PictureLoader.h"
 
-#include "testmedia/PictureWriters.h"
 #include "support/application.h"
+#include "testmedia/PictureWriters.h"
 #include "testmedia/TempFolder.h"
 
 #include <QLoggingCategory>
@@ -54,10 +54,11 @@ QImage Quadrants(int w, int h) {
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const bool right = x >= w / 2, bottom = y >= h / 2;
-            image.setPixel(x, y, !right && !bottom ? qRgb(230, 20, 20)
-                                 : right && !bottom ? qRgb(20, 200, 30)
-                                 : !right           ? qRgb(30, 40, 220)
-                                                    : qRgb(240, 240, 240));
+            image.setPixel(x, y,
+                           !right && !bottom  ? qRgb(230, 20, 20)
+                           : right && !bottom ? qRgb(20, 200, 30)
+                           : !right           ? qRgb(30, 40, 220)
+                                              : qRgb(240, 240, 240));
         }
     return image;
 }
@@ -73,9 +74,8 @@ QImage Quadrants(int w, int h) {
             const QRgb e = expected.pixel(x, y), a = actual.pixel(x, y);
             if (std::abs(qRed(e) - qRed(a)) > tolerance || std::abs(qGreen(e) - qGreen(a)) > tolerance ||
                 std::abs(qBlue(e) - qBlue(a)) > tolerance)
-                return ::testing::AssertionFailure()
-                       << "pixel (" << x << ", " << y << ") is #" << std::hex << (a & 0xFFFFFF) << ", expected #"
-                       << (e & 0xFFFFFF);
+                return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is #" << std::hex
+                                                     << (a & 0xFFFFFF) << ", expected #" << (e & 0xFFFFFF);
         }
     return ::testing::AssertionSuccess();
 }
@@ -146,16 +146,32 @@ TEST_F(PictureLoaderTest, FormatIsToldByContentNotByName) {
         QByteArray head;
         PictureFormat want;
     } brands[] = {
-        {QByteArray("\0\0\0\x18" "ftypmif1\0\0\0\0mif1heic", 24), PictureFormat::Heic},
-        {QByteArray("\0\0\0\x1c" "ftypmif1\0\0\0\0mif1miafavif", 28), PictureFormat::Avif},
-        {QByteArray("\0\0\0\x18" "ftypisom\0\0\0\0isommp41", 24), PictureFormat::Unknown},
+        {QByteArray("\0\0\0\x18"
+                    "ftypmif1\0\0\0\0mif1heic",
+                    24),
+         PictureFormat::Heic},
+        {QByteArray("\0\0\0\x1c"
+                    "ftypmif1\0\0\0\0mif1miafavif",
+                    28),
+         PictureFormat::Avif},
+        {QByteArray("\0\0\0\x18"
+                    "ftypisom\0\0\0\0isommp41",
+                    24),
+         PictureFormat::Unknown},
         // A compatible brand beyond the box's own size does not count.
-        {QByteArray("\0\0\0\x14" "ftypisom\0\0\0\0isomheic", 24), PictureFormat::Unknown},
-        {QByteArray("\xff\xff\xff\xff" "ftypisom\0\0\0\0isomavif", 24), PictureFormat::Avif},
+        {QByteArray("\0\0\0\x14"
+                    "ftypisom\0\0\0\0isomheic",
+                    24),
+         PictureFormat::Unknown},
+        {QByteArray("\xff\xff\xff\xff"
+                    "ftypisom\0\0\0\0isomavif",
+                    24),
+         PictureFormat::Avif},
     };
     for (const auto& b : brands) {
-        EXPECT_EQ(SniffPictureFormat(reinterpret_cast<const unsigned char*>(b.head.constData()), std::size_t(b.head.size())),
-                  b.want)
+        EXPECT_EQ(
+            SniffPictureFormat(reinterpret_cast<const unsigned char*>(b.head.constData()), std::size_t(b.head.size())),
+            b.want)
             << b.head.mid(8).toStdString();
     }
 }
@@ -264,8 +280,14 @@ TEST_F(PictureLoaderTest, AbsurdSizeInHeaderFails) {
         ASSERT_GT(ispe, 0);
         for (qsizetype at : {ispe + 8, ispe + 12}) qToBigEndian<quint32>(50000, heif->data() + at);
     }
-    for (const auto& [name, bytes] : {std::pair{"huge.bmp", bmp}, {"huge.gif", gif}, {"huge.jpg", jpeg}, {"huge.png", png},
-                                      {"huge.webp", webp}, {"huge.tif", tiff}, {"huge.heic", heic}, {"huge.avif", avif}}) {
+    for (const auto& [name, bytes] : {std::pair{"huge.bmp", bmp},
+                                      {"huge.gif", gif},
+                                      {"huge.jpg", jpeg},
+                                      {"huge.png", png},
+                                      {"huge.webp", webp},
+                                      {"huge.tif", tiff},
+                                      {"huge.heic", heic},
+                                      {"huge.avif", avif}}) {
         SCOPED_TRACE(name);
         EXPECT_FALSE(LoadPictureFile(write(name, bytes)).ok());
     }
@@ -310,8 +332,11 @@ TEST_F(PictureLoaderTest, HeifThumbnailServesSmallDrawSizes) {
     const struct {
         QSize draw;
         QSize decoded;
-    } cases[] = {{{75, 100}, {240, 320}}, {{240, 320}, {240, 320}}, {{240, 321}, {480, 640}},
-                 {{0, 0}, {480, 640}},    {{-1, 5}, {480, 640}}};
+    } cases[] = {{{75, 100}, {240, 320}},
+                 {{240, 320}, {240, 320}},
+                 {{240, 321}, {480, 640}},
+                 {{0, 0}, {480, 640}},
+                 {{-1, 5}, {480, 640}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.draw.width()) + "x" + std::to_string(c.draw.height()));
         const DecodedPicture pic = LoadPictureFile(path, [&](QSize) { return c.draw; });
@@ -379,8 +404,9 @@ TEST_F(PictureLoaderTest, TransparentPartsShowTheGround) {
             const int a = qAlpha(f.middle);
             const auto blend = [&](int top, int below) { return (top * a + below * (255 - a) + 127) / 255; };
             QImage expected(1, 1, QImage::Format_RGB32);
-            expected.setPixel(0, 0, qRgb(blend(qRed(f.middle), qRed(ground)), blend(qGreen(f.middle), qGreen(ground)),
-                                         blend(qBlue(f.middle), qBlue(ground))));
+            expected.setPixel(0, 0,
+                              qRgb(blend(qRed(f.middle), qRed(ground)), blend(qGreen(f.middle), qGreen(ground)),
+                                   blend(qBlue(f.middle), qBlue(ground))));
             const QImage& img = pic.image;
             EXPECT_TRUE(SamePixels(expected, img.copy(img.width() / 2, img.height() / 2, 1, 1), f.tolerance));
             expected.setPixel(0, 0, qRgb(0, 200, 0));
@@ -401,7 +427,9 @@ TEST_F(PictureLoaderTest, UnreadableFilesFail) {
         {"png-signature.gif", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)},
         {"riff-only.webp", QByteArray("RIFF\0\0\0\0WEBP", 12)},
         {"tiff-header-only.tif", QByteArray("II*\0\x08\0\0\0", 8)},
-        {"ftyp-only.heic", QByteArray("\0\0\0\x18" "ftypheic\0\0\0\0mif1heic", 24)},
+        {"ftyp-only.heic", QByteArray("\0\0\0\x18"
+                                      "ftypheic\0\0\0\0mif1heic",
+                                      24)},
         {"header-only.jpg", jpeg.left(4)},
         {"only-magic.bmp", QByteArray("BM")},
         {"only-magic.gif", QByteArray("GIF89a")},
@@ -436,9 +464,14 @@ TEST_F(PictureLoaderTest, DamagedFilesNeverCrash) {
     wmf.pie(0, 0, 400, 300, 400, 150, 200, 0);
     QImage translucent = pattern.convertToFormat(QImage::Format_ARGB32);
     translucent.setPixel(3, 3, qRgba(10, 20, 30, 40));
-    const QByteArray originals[] = {pw::WriteBmp24(pattern), pw::WriteBmp8(pattern, true), pw::WriteGif({pattern}),
-                                    pw::WriteJpeg(pattern, 85, 6), wmf.finish(), pw::WritePng(translucent, 6),
-                                    pw::WriteWebp(translucent, 3), pw::WriteTiff(pattern, 8),
+    const QByteArray originals[] = {pw::WriteBmp24(pattern),
+                                    pw::WriteBmp8(pattern, true),
+                                    pw::WriteGif({pattern}),
+                                    pw::WriteJpeg(pattern, 85, 6),
+                                    wmf.finish(),
+                                    pw::WritePng(translucent, 6),
+                                    pw::WriteWebp(translucent, 3),
+                                    pw::WriteTiff(pattern, 8),
                                     pw::WriteHeif(pattern, pw::HeifCodec::Hevc, 80, 6),
                                     pw::WriteHeif(translucent, pw::HeifCodec::Av1, 80)};
     std::mt19937 random(20261207);
@@ -453,12 +486,14 @@ TEST_F(PictureLoaderTest, DamagedFilesNeverCrash) {
                 const int flips = 1 + int(random() % 8);
                 for (int f = 0; f < flips; ++f) {
                     // Headers are where the damage matters most; aim half the flips there.
-                    const std::uint32_t span = (f & 1) ? std::uint32_t(bytes.size()) : std::min<std::uint32_t>(64, std::uint32_t(bytes.size()));
+                    const std::uint32_t span = (f & 1) ? std::uint32_t(bytes.size())
+                                                       : std::min<std::uint32_t>(64, std::uint32_t(bytes.size()));
                     bytes[qsizetype(random() % span)] = char(random() & 0xFF);
                 }
             }
             ASSERT_TRUE(pw::SaveBytes(path, bytes));
-            const DecodedPicture pic = LoadPictureFile(path, [](QSize natural) { return natural.boundedTo(QSize(320, 240)); });
+            const DecodedPicture pic =
+                LoadPictureFile(path, [](QSize natural) { return natural.boundedTo(QSize(320, 240)); });
             ++total;
             if (pic.ok()) {
                 ++loaded;

@@ -63,12 +63,9 @@ TEST(RasterBitBlt, ClipsAtEveryEdgeOfDestinationAndSource) {
         int x, y, w, h, sx, sy;
         std::vector<std::string> want;
     } cases[] = {
-        {-1, -1, 3, 3, 0, 0, {"ef..", "hi..", "....", "...."}},
-        {2, 2, 3, 3, 0, 0, {"....", "....", "..ab", "..de"}},
-        {0, 0, 4, 4, -1, -1, {"....", ".abc", ".def", ".ghi"}},
-        {0, 0, 4, 1, 1, 2, {"hi..", "....", "....", "...."}},
-        {0, 0, 0, 3, 0, 0, {"....", "....", "....", "...."}},
-        {0, 0, 3, -2, 0, 0, {"....", "....", "....", "...."}},
+        {-1, -1, 3, 3, 0, 0, {"ef..", "hi..", "....", "...."}}, {2, 2, 3, 3, 0, 0, {"....", "....", "..ab", "..de"}},
+        {0, 0, 4, 4, -1, -1, {"....", ".abc", ".def", ".ghi"}}, {0, 0, 4, 1, 1, 2, {"hi..", "....", "....", "...."}},
+        {0, 0, 0, 3, 0, 0, {"....", "....", "....", "...."}},   {0, 0, 3, -2, 0, 0, {"....", "....", "....", "...."}},
     };
     for (const auto& c : cases) {
         DC dst = Ctx(Bitmap(4, 4));
@@ -124,8 +121,8 @@ TEST(RasterStretchBlt, NearestNeighbourShrinkEnlargeAndMirror) {
 // The stretch rule pixel by pixel: destination column i (counted away from the
 // origin) takes source column i * |sw| / |dw| counted away from the source
 // origin, rows likewise; pixels outside either bitmap are left alone.
-void ReferenceStretch(Bitmap& d, int x, int y, int dw, int dh, const Bitmap& s, int sx, int sy, int sw, int sh,
-                      Rop rop, Pixel mask) {
+void ReferenceStretch(Bitmap& d, int x, int y, int dw, int dh, const Bitmap& s, int sx, int sy, int sw, int sh, Rop rop,
+                      Pixel mask) {
     for (int j = 0; j < std::abs(dh); ++j)
         for (int i = 0; i < std::abs(dw); ++i) {
             const int px = dw > 0 ? x + i : x - 1 - i, py = dh > 0 ? y + j : y - 1 - j;
@@ -177,8 +174,8 @@ TEST(RasterStretchBlt, WideStretchesFollowTheRulePixelByPixel) {
         if (c.mask == 0xFFFFFFFFu)
             StretchBlt(dst, c.x, c.y, c.dw, c.dh, Ctx(src), c.sx, c.sy, c.sw, c.sh, c.rop);
         else
-            StretchBlt(dst, c.x, c.y, c.dw, c.dh, PixelView{src.pixels().data(), 70, 9, 70, c.mask}, c.sx, c.sy,
-                       c.sw, c.sh, c.rop);
+            StretchBlt(dst, c.x, c.y, c.dw, c.dh, PixelView{src.pixels().data(), 70, 9, 70, c.mask}, c.sx, c.sy, c.sw,
+                       c.sh, c.rop);
         const Bitmap& got = dst.bitmap();
         for (int i = 0; i < 110 * 22; ++i)
             if (got.pixels()[i] != want.pixels()[i]) {

@@ -12,12 +12,12 @@
 #include <cstdlib>
 
 #include "effects/RecordingHost.h"
-#include "testmedia/PictureWriters.h"
 #include "render/Crc32.h"
 #include "render/FrameWriter.h"
 #include "render/RenderOptions.h"
 #include "support/effect_harness.h"
 #include "support/xvfb_session.h"
+#include "testmedia/PictureWriters.h"
 #include "testmedia/TempFolder.h"
 
 namespace tav {
@@ -87,9 +87,12 @@ TEST(RenderTool, ASeedGivesTheSameFramesEveryTime) {
 
 TEST(RenderTool, BadOptionsEndWithStatusTwoAndOneLine) {
     const QStringList bad[] = {
-        {"--effect", "0", "--size", "10x10"},   {"--effect", "144", "--size", "10x10"},
-        {"--effect", "x", "--size", "10x10"},   {"--effect", "1", "--size", "10"},
-        {"--effect", "1"},                      {"--size", "10x10"},
+        {"--effect", "0", "--size", "10x10"},
+        {"--effect", "144", "--size", "10x10"},
+        {"--effect", "x", "--size", "10x10"},
+        {"--effect", "1", "--size", "10"},
+        {"--effect", "1"},
+        {"--size", "10x10"},
         {"--effect", "1", "--size", "10x10", "--back-color", "12345"},
         {"--effect", "1", "--size", "10x10", "--bogus"},
         {"--effect", "1", "--size", "10x10", "--speed"},
@@ -110,8 +113,8 @@ TEST(RenderTool, ListHasEveryEffectAndFramesAreWritten) {
     // Every frame file holds the very frame the checksum of its number describes.
     test::TempFolder dir;
     const QString folder = QString::fromStdString(dir.Path());
-    const ToolRun r = Render(
-        {"--effect", "41", "--size", "64x48", "--frames", folder, "--back-color", "FF8800", "--stats"});
+    const ToolRun r =
+        Render({"--effect", "41", "--size", "64x48", "--frames", folder, "--back-color", "FF8800", "--stats"});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const QJsonArray crcs = QJsonDocument::fromJson(r.out).object()["frame_crc32"].toArray();
     ASSERT_GE(crcs.size(), 5);

@@ -25,9 +25,9 @@
 #include "storage/IniFile.h"
 #include "storage/PictureListFile.h"
 #include "storage/SettingsRecord.h"
-#include "testmedia/PictureWriters.h"
 #include "support/music_test_audio.h"
 #include "support/xvfb_session.h"
+#include "testmedia/PictureWriters.h"
 #include "testmedia/TempFolder.h"
 #include "x11/ForeignWindow.h"
 #include "x11/X11Windows.h"
@@ -78,7 +78,9 @@ struct ShowData {
     }
     std::string Path(const char* name) const { return home.File(name); }
     std::map<std::string, std::string> Env(const XvfbSession& x) const {
-        return {{"DISPLAY", x.name()}, {"XDG_DATA_HOME", home.Path()}, {"QT_QPA_PLATFORM", "xcb"},
+        return {{"DISPLAY", x.name()},
+                {"XDG_DATA_HOME", home.Path()},
+                {"QT_QPA_PLATFORM", "xcb"},
                 {"SDL_AUDIODRIVER", "dummy"}};
     }
 };
@@ -225,8 +227,8 @@ TEST_F(ShowOnX, OpacityOutsideTheByteRangeIsHeldAtItsEnds) {
         const char* written;
         std::optional<unsigned long> want;  // _NET_WM_WINDOW_OPACITY, absent when opaque
     };
-    for (const Case c : {Case{"256", std::nullopt}, Case{"300", std::nullopt}, Case{"-1", 0ul},
-                         Case{"51", 0x33333333ul}}) {
+    for (const Case c :
+         {Case{"256", std::nullopt}, Case{"300", std::nullopt}, Case{"-1", 0ul}, Case{"51", 0x33333333ul}}) {
         ShowData written(0, c.written);
         Process show({ProgramPath("tavrelle"), "/s"}, written.Env(x));
         ASSERT_TRUE(WaitForPixel(x, 20, 20, {0x404040u}, 20s)) << c.written;
@@ -252,11 +254,13 @@ TEST_F(ShowOnX, InCdModeEveryKeyButLeftAndRightEndsTheShow) {
     std::vector<std::string> keys;
     for (char c = 'a'; c <= 'z'; ++c) keys.emplace_back(1, c);
     for (char c = '0'; c <= '9'; ++c) keys.emplace_back(1, c);
-    for (const char* k : {"space", "minus", "equal", "bracketleft", "bracketright", "backslash", "semicolon",
-                          "apostrophe", "grave", "comma", "period", "slash", "F1", "F2", "F3", "F4", "F5", "F6", "F7",
-                          "F8", "F9", "F10", "F11", "F12", "Caps_Lock", "Num_Lock", "Scroll_Lock", "Escape", "Tab",
-                          "Return", "BackSpace", "Insert", "Delete", "Home", "End", "Prior", "Next", "Up", "Down",
-                          "Pause", "Print", "Shift_L", "Control_L", "Alt_L", "Super_L", "Menu", "KP_Enter", "KP_Add"})
+    for (const char* k :
+         {"space",     "minus",    "equal",       "bracketleft", "bracketright", "backslash", "semicolon", "apostrophe",
+          "grave",     "comma",    "period",      "slash",       "F1",           "F2",        "F3",        "F4",
+          "F5",        "F6",       "F7",          "F8",          "F9",           "F10",       "F11",       "F12",
+          "Caps_Lock", "Num_Lock", "Scroll_Lock", "Escape",      "Tab",          "Return",    "BackSpace", "Insert",
+          "Delete",    "Home",     "End",         "Prior",       "Next",         "Up",        "Down",      "Pause",
+          "Print",     "Shift_L",  "Control_L",   "Alt_L",       "Super_L",      "Menu",      "KP_Enter",  "KP_Add"})
         keys.emplace_back(k);
     for (const std::string& key : keys) {
         auto show = start(key);
@@ -306,8 +310,7 @@ TEST(WithoutDisplay, ModesThatShowSomethingSayWhyAndFailTheOthersEndQuietly) {
         std::vector<std::string> command{"env", "-u", "DISPLAY", ProgramPath("tavrelle")};
         if (c.displaySet) command.erase(command.begin(), command.begin() + 3);
         command.insert(command.end(), c.args.begin(), c.args.end());
-        std::map<std::string, std::string> env{{"QT_QPA_PLATFORM", "xcb"},
-                                               {"XDG_DATA_HOME", folder.Path()}};
+        std::map<std::string, std::string> env{{"QT_QPA_PLATFORM", "xcb"}, {"XDG_DATA_HOME", folder.Path()}};
         if (c.displaySet) env["DISPLAY"] = unused;
         Process run(command, env, errorFile);
         std::string where = c.displaySet ? "DISPLAY=" + unused : "no DISPLAY";
@@ -563,7 +566,8 @@ protected:
             {"SDL_AUDIODRIVER", "dummy"},
         };
         for (const auto& [k, v] : extra) env[k] = v;
-        daemon = std::make_unique<Process>(AsUser({"xscreensaver", "--no-splash"}, env), std::map<std::string, std::string>{});
+        daemon = std::make_unique<Process>(AsUser({"xscreensaver", "--no-splash"}, env),
+                                           std::map<std::string, std::string>{});
         bool ready = false;
         for (int i = 0; i < 100 && !ready && daemon->Running(); ++i) {
             ready = Status(AsUser({"xscreensaver-command", "-version"}, env), 10s) == 0;

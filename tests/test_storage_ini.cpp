@@ -3,8 +3,8 @@
 
 #include <random>
 
-#include "storage/IniFile.h"
 #include "base/Text.h"
+#include "storage/IniFile.h"
 #include "support/storage_temp_folder.h"
 
 namespace tav {
@@ -57,7 +57,9 @@ TEST(IniText, LookupRules) {
         "  Key One =  spaced value  \n"
         ";Key2=commented\n"
         "quoted=\"  q  \"\n"
-        "long=" + std::string(300, 'L') + "\n"
+        "long=" +
+        std::string(300, 'L') +
+        "\n"
         "[Section]\n"
         "late=second section with the same name is not read\n";
     struct Case {
@@ -74,7 +76,8 @@ TEST(IniText, LookupRules) {
         {"Section", "late", ""},
         {"Missing", "Key One", ""},
     };
-    for (const Case& c : cases) EXPECT_EQ(GetIniValueFromText(text, c.section, c.key), c.want) << c.section << "/" << c.key;
+    for (const Case& c : cases)
+        EXPECT_EQ(GetIniValueFromText(text, c.section, c.key), c.want) << c.section << "/" << c.key;
 }
 
 TEST(IniText, ALineBreakInAValueCannotAddLines) {
@@ -86,12 +89,28 @@ TEST(IniText, ALineBreakInAValueCannotAddLines) {
 // every other key reads as before.
 TEST(IniText, AWriteChangesOnlyItsOwnKey) {
     const std::vector<std::string> pieces = {
-        "[Section]", "[section ]", "[Other]", "[", "[]", "  [Section]  ", "; c=1", "a=1", " A = 2 ", "b=",
-        "=x", "noequals", "", "   ", "半透明_0=5", "BGMﾌｧｲﾙ_0=/x", "\xEF\xBB\xBF[Section]", "q=\"v\"",
+        "[Section]",
+        "[section ]",
+        "[Other]",
+        "[",
+        "[]",
+        "  [Section]  ",
+        "; c=1",
+        "a=1",
+        " A = 2 ",
+        "b=",
+        "=x",
+        "noequals",
+        "",
+        "   ",
+        "半透明_0=5",
+        "BGMﾌｧｲﾙ_0=/x",
+        "\xEF\xBB\xBF[Section]",
+        "q=\"v\"",
     };
     const std::vector<std::pair<std::string, std::string>> probes = {
-        {"Section", "a"}, {"Section", "b"}, {"Other", "a"}, {"Section", "半透明_0"}, {"Other", "BGMﾌｧｲﾙ_0"},
-        {"", "a"}, {"Section", "q"},
+        {"Section", "a"},       {"Section", "b"}, {"Other", "a"},   {"Section", "半透明_0"},
+        {"Other", "BGMﾌｧｲﾙ_0"}, {"", "a"},        {"Section", "q"},
     };
     std::mt19937 random(7);
     for (int round = 0; round < 400; ++round) {
@@ -109,7 +128,8 @@ TEST(IniText, AWriteChangesOnlyItsOwnKey) {
         for (const auto& [s, k] : probes) {
             if (EqualsIgnoringAsciiCase(s, section) && EqualsIgnoringAsciiCase(k, key)) continue;
             ASSERT_EQ(GetIniValueFromText(written, s, k), GetIniValueFromText(text, s, k))
-                << s << "/" << k << " after writing " << section << "/" << key << " into:\n" << text;
+                << s << "/" << k << " after writing " << section << "/" << key << " into:\n"
+                << text;
         }
     }
 }

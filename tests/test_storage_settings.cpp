@@ -1,8 +1,8 @@
 // The settings record, the loader's rules, group selection and the save.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <grp.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -223,7 +223,7 @@ TEST(LeftoverTemporaryFiles, OnlyThoseOfDeadProcessesGo) {
     const std::string gone = std::to_string(dead);
     const std::vector<std::string> names = {"Tavrelle_S.rdm.tmp-" + gone + "-0", "Tavrelle.ini.tmp-" + gone + "-17",
                                             "Tavrelle_S.rdm.tmp-" + live + "-3", "notes.tmp-" + gone,
-                                            "notes.tmp-" + gone + "-x", "Tavrelle_0.rdm"};
+                                            "notes.tmp-" + gone + "-x",          "Tavrelle_0.rdm"};
     for (const std::string& n : names) WriteText(folder.File(n), "x");
     EXPECT_EQ(RemoveLeftoverTemporaryFiles(folder.Data()), 2);
     EXPECT_EQ(test::FolderEntries(folder.Data()),
@@ -287,7 +287,7 @@ TEST(ParseOpacity, ReadsDecimalNumbersRoundedDown) {
     };
     const Case cases[] = {
         {"180.9", 180}, {"180", 180}, {" 7 ", 7},   {"+12", 12},         {"-0.5", -1},
-        {"1e2", 100},   {"", {}},     {"abc", {}}, {"12abc", {}},       {"99999", {}},
+        {"1e2", 100},   {"", {}},     {"abc", {}},  {"12abc", {}},       {"99999", {}},
         {"nan", {}},    {"inf", {}},  {"0x10", {}}, {"32767.99", 32767}, {"-32768", -32768},
     };
     for (const Case& c : cases) EXPECT_EQ(ParseOpacity(c.text), c.want) << '"' << c.text << '"';
@@ -333,7 +333,8 @@ TEST(SaveAllSettings, WritesListRecordAndIniAndLoadsBackTheSame) {
 
     ASSERT_TRUE(SaveAllSettings({"/p/one.jpg", "/p/two.gif"}));
 
-    EXPECT_EQ(ReadPictureListFile(folder.File("Tavrelle_7.rdm")), (std::vector<std::string>{"/p/one.jpg", "/p/two.gif"}));
+    EXPECT_EQ(ReadPictureListFile(folder.File("Tavrelle_7.rdm")),
+              (std::vector<std::string>{"/p/one.jpg", "/p/two.gif"}));
     const std::string ini = ReadText(folder.File("Tavrelle.ini"));
     EXPECT_EQ(ini.rfind("; mine\n[Other]\nkeep=1\n[section]\n半透明_3=180\n", 0), 0u) << ini;
     EXPECT_NE(ini.find("BGMﾌｧｲﾙ_3=" + song + "\n"), std::string::npos) << ini;
@@ -368,7 +369,8 @@ TEST(AtomicReplace, AnInterruptedSaveLeavesTheOldFilesWhole) {
 
     EXPECT_EQ(interrupted, 3);
     for (std::size_t i = 0; i < names.size(); ++i) EXPECT_EQ(ReadBytes(folder.File(names[i])), before[i]) << names[i];
-    EXPECT_EQ(test::FolderEntries(folder.Data()), (std::vector<std::string>{"Tavrelle.ini", "Tavrelle_1.rdm", "Tavrelle_S.rdm"}))
+    EXPECT_EQ(test::FolderEntries(folder.Data()),
+              (std::vector<std::string>{"Tavrelle.ini", "Tavrelle_1.rdm", "Tavrelle_S.rdm"}))
         << "no temporary file is left behind";
 }
 

@@ -46,7 +46,8 @@ std::string Hex(QRgb c) {
     for (const auto& [at, color] : expected) {
         const QRgb got = image.pixel(at);
         if ((got & 0xFFFFFF) != (color & 0xFFFFFF))
-            wrong += " (" + std::to_string(at.x()) + ", " + std::to_string(at.y()) + ") is " + Hex(got) + " not " + Hex(color) + ";";
+            wrong += " (" + std::to_string(at.x()) + ", " + std::to_string(at.y()) + ") is " + Hex(got) + " not " +
+                     Hex(color) + ";";
     }
     if (wrong.empty()) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << wrong;
@@ -73,8 +74,14 @@ TEST(WmfInfo, NaturalSize) {
         QSize size;
     };
     const Case cases[] = {
-        {"placeable, 1440 per inch", [](pw::WmfWriter& w) { w.setPlaceable(QRect(0, 0, 2880, 1440), 1440); }, true, {192, 96}},
-        {"placeable, offset bounds", [](pw::WmfWriter& w) { w.setPlaceable(QRect(-500, 200, 1000, 500), 1000); }, true, {96, 48}},
+        {"placeable, 1440 per inch",
+         [](pw::WmfWriter& w) { w.setPlaceable(QRect(0, 0, 2880, 1440), 1440); },
+         true,
+         {192, 96}},
+        {"placeable, offset bounds",
+         [](pw::WmfWriter& w) { w.setPlaceable(QRect(-500, 200, 1000, 500), 1000); },
+         true,
+         {96, 48}},
         {"placeable, no units per inch", [](pw::WmfWriter& w) { w.setPlaceable(QRect(0, 0, 100, 100), 0); }, false, {}},
         {"placeable, empty bounds", [](pw::WmfWriter& w) { w.setPlaceable(QRect(0, 0, 0, 100), 96); }, false, {}},
         {"plain, window extent",
@@ -83,7 +90,8 @@ TEST(WmfInfo, NaturalSize) {
              w.setWindowExt(300, 200);
              w.rectangle(0, 0, 10, 10);
          },
-         true, {300, 200}},
+         true,
+         {300, 200}},
         {"plain, flipped window extent", [](pw::WmfWriter& w) { w.setWindowExt(300, -200); }, true, {300, 200}},
         {"plain, no window extent", [](pw::WmfWriter& w) { w.rectangle(0, 0, 10, 10); }, false, {}},
     };
@@ -118,7 +126,8 @@ TEST(WmfPlay, WindowAndViewportMapping) {
              w.setWindowOrg(0, 100);
              w.setWindowExt(100, -100);
          },
-         {25, 75}, {25, 25}},
+         {25, 75},
+         {25, 25}},
         {"viewport origin moved", [](pw::WmfWriter& w) { w.setViewportOrg(50, 50); }, {75, 75}, {25, 25}},
         {"viewport extent halved", [](pw::WmfWriter& w) { w.setViewportExt(50, 50); }, {20, 20}, {30, 30}},
     };
@@ -141,8 +150,8 @@ TEST(WmfPlay, RendersAtAnySizeCoveringTheFrame) {
         SCOPED_TRACE(std::to_string(size.width()));
         const QImage img = Render(w, size);
         ASSERT_EQ(img.size(), size);
-        EXPECT_TRUE(PixelsAre(img, {{{size.width() / 4, size.height() / 2}, kRed},
-                                    {{size.width() * 3 / 4, size.height() / 2}, kWhite}}));
+        EXPECT_TRUE(PixelsAre(
+            img, {{{size.width() / 4, size.height() / 2}, kRed}, {{size.width() * 3 / 4, size.height() / 2}, kWhite}}));
     }
 }
 
@@ -169,8 +178,12 @@ TEST(WmfPlay, BrushKinds) {
         EXPECT_LE(red, c.maxRed);
         EXPECT_EQ(red + CountColor(img, QRect(20, 20, 40, 40), kWhite), 1600) << "other colours inside";
         // The one-pixel outline lies on the shape's own edge pixels, inside its box.
-        EXPECT_TRUE(PixelsAre(img, {{{10, 40}, kBlue}, {{69, 40}, kBlue}, {{40, 69}, kBlue}, {{9, 40}, kWhite},
-                                    {{70, 40}, kWhite}, {{40, 70}, kWhite}}));
+        EXPECT_TRUE(PixelsAre(img, {{{10, 40}, kBlue},
+                                    {{69, 40}, kBlue},
+                                    {{40, 69}, kBlue},
+                                    {{9, 40}, kWhite},
+                                    {{70, 40}, kWhite},
+                                    {{40, 70}, kWhite}}));
     }
 }
 
@@ -219,11 +232,11 @@ TEST(WmfPlay, SaveAndRestoreDc) {
     w.selectObject(red);
     w.saveDc();
     w.selectObject(blue);
-    w.restoreDc(-1);           // back to red, origin still moved
+    w.restoreDc(-1);             // back to red, origin still moved
     w.rectangle(50, 0, 60, 10);  // device 0..10
-    w.restoreDc(1);            // back to blue and the first origin
+    w.restoreDc(1);              // back to blue and the first origin
     w.rectangle(90, 90, 100, 100);
-    w.restoreDc(-5);           // nothing saved any more: ignored
+    w.restoreDc(-5);  // nothing saved any more: ignored
     w.rectangle(40, 40, 50, 50);
     EXPECT_TRUE(PixelsAre(Render(w), {{{5, 5}, kRed}, {{95, 95}, kBlue}, {{45, 45}, kBlue}, {{55, 5}, kWhite}}));
 }
@@ -238,19 +251,34 @@ TEST(WmfPlay, ShapesFillWhereExpected) {
         {"ellipse", [](pw::WmfWriter& w) { w.ellipse(0, 0, 100, 100); }, {{50, 50}, {50, 5}}, {{3, 3}, {97, 97}}},
         {"round rect", [](pw::WmfWriter& w) { w.roundRect(0, 0, 100, 100, 60, 60); }, {{50, 50}, {50, 1}}, {{1, 1}}},
         // A pie from 3 o'clock counter-clockwise to 12 o'clock: the top right quarter.
-        {"pie", [](pw::WmfWriter& w) { w.pie(0, 0, 100, 100, 100, 50, 50, 0); }, {{70, 30}}, {{30, 30}, {30, 70}, {70, 70}}},
-        {"pie the long way", [](pw::WmfWriter& w) { w.pie(0, 0, 100, 100, 50, 0, 100, 50); }, {{30, 30}, {30, 70}, {70, 70}}, {{70, 30}}},
+        {"pie",
+         [](pw::WmfWriter& w) { w.pie(0, 0, 100, 100, 100, 50, 50, 0); },
+         {{70, 30}},
+         {{30, 30}, {30, 70}, {70, 70}}},
+        {"pie the long way",
+         [](pw::WmfWriter& w) { w.pie(0, 0, 100, 100, 50, 0, 100, 50); },
+         {{30, 30}, {30, 70}, {70, 70}},
+         {{70, 30}}},
         {"chord", [](pw::WmfWriter& w) { w.chord(0, 0, 100, 100, 100, 50, 50, 0); }, {{80, 20}}, {{55, 45}, {30, 30}}},
-        {"polygon", [](pw::WmfWriter& w) { w.polygon({{0, 0}, {100, 0}, {0, 100}}); }, {{20, 20}}, {{80, 80}}},
+        {"polygon",
+         [](pw::WmfWriter& w) {
+             w.polygon({{0, 0}, {100, 0}, {0, 100}});
+         },
+         {{20, 20}},
+         {{80, 80}}},
         {"alternate nested squares",
-         [](pw::WmfWriter& w) { w.polyPolygon({{{0, 0}, {100, 0}, {100, 100}, {0, 100}}, {{25, 25}, {75, 25}, {75, 75}, {25, 75}}}); },
-         {{10, 10}}, {{50, 50}}},
+         [](pw::WmfWriter& w) {
+             w.polyPolygon({{{0, 0}, {100, 0}, {100, 100}, {0, 100}}, {{25, 25}, {75, 25}, {75, 75}, {25, 75}}});
+         },
+         {{10, 10}},
+         {{50, 50}}},
         {"winding nested squares",
          [](pw::WmfWriter& w) {
              w.setPolyFillMode(2);
              w.polyPolygon({{{0, 0}, {100, 0}, {100, 100}, {0, 100}}, {{25, 25}, {75, 25}, {75, 75}, {25, 75}}});
          },
-         {{10, 10}, {50, 50}}, {}},
+         {{10, 10}, {50, 50}},
+         {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -309,8 +337,8 @@ TEST(WmfPlay, LongLinesAreCutToThePicture) {
         for (int i = 0; i < 50; ++i) diagonal += CountColor(img, QRect(i, i, 1, 1), kBlue);
         if (c.penStyle == 0) {
             EXPECT_EQ(diagonal, 50);
-        }
-        else EXPECT_GT(diagonal, 10);
+        } else
+            EXPECT_GT(diagonal, 10);
     }
 }
 
@@ -319,13 +347,13 @@ TEST(WmfPlay, ClipRectanglesAndTheirRestore) {
     NoPenRedBrush(w);
     w.saveDc();
     w.record(wmf::kIntersectClipRect, {100, 50, 0, 0});  // keep the left half
-    w.record(wmf::kExcludeClipRect, {60, 50, 40, 0});     // but not this band
+    w.record(wmf::kExcludeClipRect, {60, 50, 40, 0});    // but not this band
     w.rectangle(0, 0, 100, 100);
     w.restoreDc(-1);
     w.selectObject(w.createBrush(0, Qt::blue));
     w.rectangle(90, 90, 100, 100);  // no clip any more
-    EXPECT_TRUE(PixelsAre(Render(w), {{{20, 20}, kRed}, {{20, 50}, kWhite}, {{20, 80}, kRed}, {{70, 20}, kWhite},
-                                      {{95, 95}, kBlue}}));
+    EXPECT_TRUE(PixelsAre(
+        Render(w), {{{20, 20}, kRed}, {{20, 50}, kWhite}, {{20, 80}, kRed}, {{70, 20}, kWhite}, {{95, 95}, kBlue}}));
 }
 
 TEST(WmfPlay, RasterOperationsOfThePen) {
@@ -396,13 +424,18 @@ TEST(WmfPlay, DibBlitsPlaceTheirPixels) {
         QRgb topLeft, topRight, bottomLeft;
     };
     const Case cases[] = {
-        {"StretchDIBits", [&](pw::WmfWriter& w) { w.stretchDib(QRect(0, 0, 100, 100), QRect(0, 0, 2, 2), dib); }, kRed, kGreen, kBlue},
+        {"StretchDIBits", [&](pw::WmfWriter& w) { w.stretchDib(QRect(0, 0, 100, 100), QRect(0, 0, 2, 2), dib); }, kRed,
+         kGreen, kBlue},
         {"StretchDIBits mirrored",
-         [&](pw::WmfWriter& w) { w.stretchDib(QRect(100, 0, -100, 100), QRect(0, 0, 2, 2), dib); }, kGreen, kRed, 0xFF000000},
-        {"DIBStretchBlt", [&](pw::WmfWriter& w) { w.dibStretchBlt(QRect(0, 0, 100, 100), QRect(0, 0, 2, 2), dib); }, kRed, kGreen, kBlue},
+         [&](pw::WmfWriter& w) { w.stretchDib(QRect(100, 0, -100, 100), QRect(0, 0, 2, 2), dib); }, kGreen, kRed,
+         0xFF000000},
+        {"DIBStretchBlt", [&](pw::WmfWriter& w) { w.dibStretchBlt(QRect(0, 0, 100, 100), QRect(0, 0, 2, 2), dib); },
+         kRed, kGreen, kBlue},
         {"DIBStretchBlt of one pixel",
-         [&](pw::WmfWriter& w) { w.dibStretchBlt(QRect(0, 0, 100, 100), QRect(1, 0, 1, 1), dib); }, kGreen, kGreen, kGreen},
-        {"DIBBitBlt", [&](pw::WmfWriter& w) { w.dibBitBlt(QPoint(0, 0), QRect(0, 0, 2, 2), dib); }, kRed, kWhite, kWhite},
+         [&](pw::WmfWriter& w) { w.dibStretchBlt(QRect(0, 0, 100, 100), QRect(1, 0, 1, 1), dib); }, kGreen, kGreen,
+         kGreen},
+        {"DIBBitBlt", [&](pw::WmfWriter& w) { w.dibBitBlt(QPoint(0, 0), QRect(0, 0, 2, 2), dib); }, kRed, kWhite,
+         kWhite},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -451,7 +484,8 @@ TEST(WmfDib, LayoutsAndLies) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         bool bottomUp = !c.bottomUp;
-        const QImage image = DecodeDib(reinterpret_cast<const std::uint8_t*>(c.dib.constData()), std::size_t(c.dib.size()), &bottomUp);
+        const QImage image =
+            DecodeDib(reinterpret_cast<const std::uint8_t*>(c.dib.constData()), std::size_t(c.dib.size()), &bottomUp);
         EXPECT_EQ(!image.isNull(), c.ok);
         if (!c.ok) continue;
         EXPECT_EQ(bottomUp, c.bottomUp);

@@ -13,9 +13,7 @@ namespace tav {
 using Pixel = std::uint32_t;     // 0x00RRGGBB
 using Colorref = std::uint32_t;  // 0x00BBGGRR
 
-constexpr Pixel ColorrefToPixel(Colorref c) {
-    return ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
-}
+constexpr Pixel ColorrefToPixel(Colorref c) { return ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu); }
 constexpr Colorref PixelToColorref(Pixel p) { return ColorrefToPixel(p); }
 
 // The top byte of a COLORREF is ignored; the colour is opaque.

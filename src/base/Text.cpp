@@ -46,8 +46,7 @@ std::string CutUtf8(std::string_view text, std::size_t maxBytes) {
     std::size_t cut = maxBytes;
     // Step back over continuation bytes (10xxxxxx) so that the character
     // starting at the cut is dropped whole; at most three steps for UTF-8.
-    for (int steps = 0; steps < 3 && cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80; ++steps)
-        --cut;
+    for (int steps = 0; steps < 3 && cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80; ++steps) --cut;
     return std::string(text.substr(0, cut));
 }
 

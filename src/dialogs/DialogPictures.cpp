@@ -272,8 +272,8 @@ QFont DialogFont(int pixelSize) {
 
 QFont FixedPitchFont(int pixelSize) {
     QFont font;
-    font.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP"),
-                      QStringLiteral("Noto Sans CJK JP")});
+    font.setFamilies(
+        {QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("Noto Sans CJK JP")});
     font.setFixedPitch(true);
     font.setStyleHint(QFont::Monospace);
     font.setPixelSize(pixelSize);

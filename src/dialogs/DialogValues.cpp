@@ -27,8 +27,7 @@ std::int16_t ParseCdTrack(const QString& text, std::int16_t previous) {
     if (end != trimmed.c_str() + trimmed.size() || !std::isfinite(value)) return 0;
     // strtod also reads "nan", "inf" and hexadecimal; only plain decimals count.
     for (char c : trimmed)
-        if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '+' || c == '-' || c == 'e' ||
-              c == 'E'))
+        if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '+' || c == '-' || c == 'e' || c == 'E'))
             return 0;
     const double rounded = std::nearbyint(value);
     if (rounded < -32768.0 || rounded > 32767.0) return previous;
@@ -56,9 +55,7 @@ QString HourLabel(int hour) {
     return QStringLiteral("%1時～%2時 ").arg(hour, 2, 10, QLatin1Char(' ')).arg(hour + 1, 2, 10, QLatin1Char(' '));
 }
 
-QString CellText(char cell) {
-    return (cell >= '0' && cell <= '9') ? QString(QLatin1Char(cell)) : QStringLiteral(" ");
-}
+QString CellText(char cell) { return (cell >= '0' && cell <= '9') ? QString(QLatin1Char(cell)) : QStringLiteral(" "); }
 
 char CellFromRow(const QString& row, int index) {
     if (index < 0 || index >= row.size()) return ' ';

@@ -41,8 +41,8 @@ bool ScanPattern(const std::string& pattern, int attribute, std::vector<std::str
 
 // The name patterns of picture files, in the order the folder command scans
 // them and the file dialog lists them: the four first formats, then the newer ones.
-inline constexpr const char* kPicturePatterns[] = {"*.bmp",  "*.gif", "*.jpg",  "*.wmf",  "*.png", "*.webp",
-                                                   "*.tif",  "*.tiff", "*.heic", "*.heif", "*.avif"};
+inline constexpr const char* kPicturePatterns[] = {"*.bmp", "*.gif",  "*.jpg",  "*.wmf",  "*.png", "*.webp",
+                                                   "*.tif", "*.tiff", "*.heic", "*.heif", "*.avif"};
 
 // All pictures of a folder as the folder command adds them: normal, then
 // archive, then read-only files, each pass in the order of kPicturePatterns.

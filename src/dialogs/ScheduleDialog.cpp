@@ -6,8 +6,8 @@
 
 #include "dialogs/DialogPictures.h"
 #include "dialogs/DialogValues.h"
-#include "startup/SharedState.h"
 #include "dialogs/SystemDialogs.h"
+#include "startup/SharedState.h"
 #include "storage/AtomicFile.h"
 #include "storage/PictureListFile.h"
 
@@ -87,8 +87,8 @@ void Tavrelle_T::BuildGroupFrame() {
         Img_Group[n] = new QLabel(Pic_B[3]);
         Img_Group[n]->setGeometry(place);
         Img_Group[n]->setPixmap(GroupPicture(place.size(), false));
-        lbl_Group[n] = MakeText(Pic_B[3], place, n < kClearLabel ? QString::number(n) : QStringLiteral("ｸﾘｱ"),
-                                Qt::AlignCenter);
+        lbl_Group[n] =
+            MakeText(Pic_B[3], place, n < kClearLabel ? QString::number(n) : QStringLiteral("ｸﾘｱ"), Qt::AlignCenter);
         lbl_Group[n]->setFont(digitFont);
         connect(lbl_Group[n], &PressLabel::pressed, this,
                 [this, n](QPoint) { Img_Group[n]->setPixmap(GroupPicture(Img_Group[n]->size(), true)); });
@@ -101,8 +101,8 @@ void Tavrelle_T::BuildGroupFrame() {
 
 void Tavrelle_T::ApplyCursor() {
     const QCursor cursor = DialogCursor();
-    for (QWidget* w : std::initializer_list<QWidget*>{List_1, List_2[0], List_2[1], OkButton.Caption,
-                                                      CancelButton.Caption})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{List_1, List_2[0], List_2[1], OkButton.Caption, CancelButton.Caption})
         w->setCursor(cursor);
     for (int m = 0; m < 4; ++m) {
         Img_1[m]->setCursor(cursor);
@@ -160,25 +160,25 @@ void Tavrelle_T::SelectScheduleMode(int mode) {
         List_2[1]->clear();
     }
     switch (mode) {
-        case 1:
-            Pic_B[1]->show();
-            Pic_B[2]->hide();
-            for (int i = 0; i < 7; ++i) List_1->addItem(WeekdayLabel(i) + CellText(schedule_.Cell(i + 1, 0)));
-            break;
-        case 2:
-            Pic_B[1]->hide();
-            Pic_B[2]->show();
-            FillHourLists(0);
-            break;
-        case 3:
-            Pic_B[1]->show();
-            Pic_B[2]->hide();
-            for (int i = 0; i < 7; ++i) List_1->addItem(WeekdayName(i));
-            break;
-        default:
-            Pic_B[1]->hide();
-            Pic_B[2]->hide();
-            break;
+    case 1:
+        Pic_B[1]->show();
+        Pic_B[2]->hide();
+        for (int i = 0; i < 7; ++i) List_1->addItem(WeekdayLabel(i) + CellText(schedule_.Cell(i + 1, 0)));
+        break;
+    case 2:
+        Pic_B[1]->hide();
+        Pic_B[2]->show();
+        FillHourLists(0);
+        break;
+    case 3:
+        Pic_B[1]->show();
+        Pic_B[2]->hide();
+        for (int i = 0; i < 7; ++i) List_1->addItem(WeekdayName(i));
+        break;
+    default:
+        Pic_B[1]->hide();
+        Pic_B[2]->hide();
+        break;
     }
     schedule_.Mode = static_cast<std::int16_t>(mode);
 }

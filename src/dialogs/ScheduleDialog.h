@@ -43,12 +43,12 @@ public:
 
     const ScheduleRecord& Schedule() const { return schedule_; }
 
-    TexturePanel* Pic_B0 = nullptr;             // the main panel
-    std::array<TexturePanel*, 4> Pic_B{};       // 1 weekday, 2 hour, 3 group frame
-    std::array<PressLabel*, 4> Img_1{};         // mode pictures
-    std::array<PressLabel*, 4> lbl_1{};         // mode captions
-    QListWidget* List_1 = nullptr;              // weekdays
-    std::array<QListWidget*, 2> List_2{};       // hours 0 ... 11 and 12 ... 23
+    TexturePanel* Pic_B0 = nullptr;        // the main panel
+    std::array<TexturePanel*, 4> Pic_B{};  // 1 weekday, 2 hour, 3 group frame
+    std::array<PressLabel*, 4> Img_1{};    // mode pictures
+    std::array<PressLabel*, 4> lbl_1{};    // mode captions
+    QListWidget* List_1 = nullptr;         // weekdays
+    std::array<QListWidget*, 2> List_2{};  // hours 0 ... 11 and 12 ... 23
     std::array<QLabel*, 11> Img_Group{};
     std::array<PressLabel*, 11> lbl_Group{};
     FaceButton OkButton, CancelButton;

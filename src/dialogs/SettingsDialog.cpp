@@ -95,9 +95,12 @@ void Tavrelle_P::NameControls() {
         name(lbl_Group[n], QStringLiteral("lbl_Group"), n);
     }
     const std::pair<OptionSelector*, std::pair<const char*, const char*>> selectors[] = {
-        {&Pre, {"Img_Pre", "lbl_Pre"}},         {&PicSize, {"Img_Pic_Size", "lbl_Size_Kbn"}},
-        {&FitG, {"Img_Fit_G", "lbl_Fit_G"}},    {&Kind, {"Img_Kind", "lbl_Kind"}},
-        {&KindDisp, {"Img_Kind_Disp", "lbl_Kind_Disp"}}, {&Lock, {"Img_Lock", "lbl_Lock"}},
+        {&Pre, {"Img_Pre", "lbl_Pre"}},
+        {&PicSize, {"Img_Pic_Size", "lbl_Size_Kbn"}},
+        {&FitG, {"Img_Fit_G", "lbl_Fit_G"}},
+        {&Kind, {"Img_Kind", "lbl_Kind"}},
+        {&KindDisp, {"Img_Kind_Disp", "lbl_Kind_Disp"}},
+        {&Lock, {"Img_Lock", "lbl_Lock"}},
         {&Bgm, {"Img_BGM", "lbl_BGM"}},
     };
     for (const auto& [selector, names] : selectors) {
@@ -202,10 +205,10 @@ void Tavrelle_P::BuildPictureFrame() {
     ConnectSelector(Pre);
 
     Img_H[3] = MakeHeading(f, QRect(6, 222, 84, 21), QStringLiteral("画面の大きさ"));
-    PicSize = MakeSelector(f, {{98, 222}, {176, 222}, {254, 222}, {340, 222}},
-                           {QStringLiteral("640*480"), QStringLiteral("800*600"), QStringLiteral("1024*768"),
-                            QStringLiteral("ﾌﾙｽｸﾘｰﾝ")},
-                           {58, 58, 66, 66});
+    PicSize = MakeSelector(
+        f, {{98, 222}, {176, 222}, {254, 222}, {340, 222}},
+        {QStringLiteral("640*480"), QStringLiteral("800*600"), QStringLiteral("1024*768"), QStringLiteral("ﾌﾙｽｸﾘｰﾝ")},
+        {58, 58, 66, 66});
     PicSize.Write = [](std::int16_t v) { Current.AreaSize = v; };
     ConnectSelector(PicSize);
 
@@ -239,7 +242,8 @@ void Tavrelle_P::BuildOptionFrame() {
     Intval->setPageStep(1);
     lbl_Time = MakeText(f, QRect(38, 140, 30, 18), QStringLiteral("0"), Qt::AlignRight | Qt::AlignVCenter);
     MakeText(f, QRect(72, 140, 20, 18), QStringLiteral("秒"));
-    connect(Intval, &QScrollBar::valueChanged, this, [this](int) { lbl_Time->setText(QString::number(IntervalValue())); });
+    connect(Intval, &QScrollBar::valueChanged, this,
+            [this](int) { lbl_Time->setText(QString::number(IntervalValue())); });
 
     Img_H[7] = MakeHeading(f, QRect(6, 174, 101, 21), QStringLiteral("背景色"));
     lbl_C = new QLabel(f);
@@ -322,15 +326,15 @@ void Tavrelle_P::BuildBottomRow() {
     ConnectCommand(kCancel);
 }
 
-OptionSelector Tavrelle_P::MakeSelector(QWidget* parent, const std::vector<QPoint>& places,
-                                        const QStringList& captions, const std::vector<int>& captionWidths) {
+OptionSelector Tavrelle_P::MakeSelector(QWidget* parent, const std::vector<QPoint>& places, const QStringList& captions,
+                                        const std::vector<int>& captionWidths) {
     OptionSelector selector;
     for (std::size_t i = 0; i < places.size(); ++i) {
         const QPoint at = places[i];
-        selector.Images.push_back(MakePicture(parent, QRect(at.x(), at.y() + 4, kSelectorSize, kSelectorSize),
-                                              SelectorPicture(false)));
-        selector.Labels.push_back(MakeText(parent, QRect(at.x() + 17, at.y(), captionWidths[i], 21),
-                                           captions[static_cast<int>(i)]));
+        selector.Images.push_back(
+            MakePicture(parent, QRect(at.x(), at.y() + 4, kSelectorSize, kSelectorSize), SelectorPicture(false)));
+        selector.Labels.push_back(
+            MakeText(parent, QRect(at.x() + 17, at.y(), captionWidths[i], 21), captions[static_cast<int>(i)]));
     }
     return selector;
 }
@@ -363,21 +367,21 @@ void Tavrelle_P::ConnectCommand(int index) {
 
 void Tavrelle_P::RunCommand(int index) {
     switch (index) {
-        case kChooseMusic: ChooseMusicFile(); break;
-        case kSave: SaveAndExit(); break;
-        case kCancel: reject(); break;
-        case kAddFile: AddPictureFile(); break;
-        case kAddFolder: AddPictureFolder(); break;
-        case kDelete: DeleteSelectedEntry(); break;
-        case kClear: ClearList(); break;
-        case kSchedule:
-            if (openSchedule_)
-                openSchedule_(this);
-            else
-                RunScheduleDialog(this, dialogs_);
-            break;
-        case kChooseColour: ChooseBackColor(); break;
-        default: break;
+    case kChooseMusic: ChooseMusicFile(); break;
+    case kSave: SaveAndExit(); break;
+    case kCancel: reject(); break;
+    case kAddFile: AddPictureFile(); break;
+    case kAddFolder: AddPictureFolder(); break;
+    case kDelete: DeleteSelectedEntry(); break;
+    case kClear: ClearList(); break;
+    case kSchedule:
+        if (openSchedule_)
+            openSchedule_(this);
+        else
+            RunScheduleDialog(this, dialogs_);
+        break;
+    case kChooseColour: ChooseBackColor(); break;
+    default: break;
     }
 }
 
@@ -459,8 +463,7 @@ void Tavrelle_P::SwitchGroup(int n) {
         if (!WritePictureListFile(PictureListPath(old), ListEntries())) {
             // The list box holds the only copy of the old group's list; it
             // stays on screen rather than being replaced and lost.
-            for (int i = 0; i < kGroupCount; ++i)
-                Img_Group[i]->setPixmap(GroupPicture(Img_Group[i]->size(), i == old));
+            for (int i = 0; i < kGroupCount; ++i) Img_Group[i]->setPixmap(GroupPicture(Img_Group[i]->size(), i == old));
             ReportWriteFailure(dialogs_, this);
             return;
         }
@@ -493,19 +496,20 @@ void Tavrelle_P::UpdateCountLabel(bool emptyWhenZero) {
 void Tavrelle_P::AddPictureFile() {
     QStringList patterns;
     for (const char* pattern : kPicturePatterns) patterns << QString::fromLatin1(pattern);
-    const auto chosen = FromBuffer(
-        dialogs_->OpenFile(this, QStringLiteral("画像ﾌｧｲﾙ (bmp gif jpg wmf png webp tif heic avif)"), patterns,
-                           QStringLiteral("ﾌｧｲﾙを開く")),
-        kFileBufferChars);
+    const auto chosen =
+        FromBuffer(dialogs_->OpenFile(this, QStringLiteral("画像ﾌｧｲﾙ (bmp gif jpg wmf png webp tif heic avif)"),
+                                      patterns, QStringLiteral("ﾌｧｲﾙを開く")),
+                   kFileBufferChars);
     if (chosen) List_1->addItem(MakeListItem(*chosen));
     Cmd[kDelete].SetVisible(false);
     UpdateCountLabel(false);
 }
 
 void Tavrelle_P::AddPictureFolder() {
-    const auto folder = FromBuffer(
-        dialogs_->BrowseFolder(this, QStringLiteral("フォルダーをクリックして選択状態にしてから ＯＫ を押してください")),
-        kFolderBufferChars);
+    const auto folder =
+        FromBuffer(dialogs_->BrowseFolder(
+                       this, QStringLiteral("フォルダーをクリックして選択状態にしてから ＯＫ を押してください")),
+                   kFolderBufferChars);
     if (folder) {
         FolderScanHooks hooks;
         hooks.ReportError = [this](const std::string& description) {
@@ -568,8 +572,8 @@ void Tavrelle_P::ShowThumbnail() {
                 p.drawImage(QRect(QPoint(0, 0), size), picture.image);
             }
             DrawButtonEdge(&box, EDGE_RAISED);
-            const QPoint at = thumbnailSlot_ + QPoint((kThumbnailSide - size.width()) / 2,
-                                                      (kThumbnailSide - size.height()) / 2);
+            const QPoint at =
+                thumbnailSlot_ + QPoint((kThumbnailSide - size.width()) / 2, (kThumbnailSide - size.height()) / 2);
             Pic_K->setGeometry(QRect(at, box.size()));
             Pic_K->setPixmap(box);
             Pic_K->show();
@@ -591,10 +595,10 @@ void Tavrelle_P::ChooseBackColor() {
 }
 
 void Tavrelle_P::ChooseMusicFile() {
-    const auto chosen = FromBuffer(dialogs_->OpenFile(this, QStringLiteral("BGMﾌｧｲﾙ (MP3 WAV)"),
-                                                      {QStringLiteral("*.MP3"), QStringLiteral("*.WAV")},
-                                                      QStringLiteral("ﾌｧｲﾙを開く")),
-                                   kFileBufferChars);
+    const auto chosen =
+        FromBuffer(dialogs_->OpenFile(this, QStringLiteral("BGMﾌｧｲﾙ (MP3 WAV)"),
+                                      {QStringLiteral("*.MP3"), QStringLiteral("*.WAV")}, QStringLiteral("ﾌｧｲﾙを開く")),
+                   kFileBufferChars);
     if (!chosen) return;
     lbl_Fname->setText(QString::fromStdString(*chosen));
     lbl_Fname->setProperty("path", QByteArray::fromStdString(*chosen));

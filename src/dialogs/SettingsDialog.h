@@ -89,7 +89,7 @@ public:
     bool ThumbnailShowsPicture() const { return thumbnailHasPicture_; }
 
     // Controls, named as the rest of the program knows them.
-    QLabel* Image1 = nullptr;   // title picture, the drag area
+    QLabel* Image1 = nullptr;  // title picture, the drag area
     PressLabel* ImgExit = nullptr;
     std::array<TexturePanel*, 4> Pic_C{};
     TexturePanel* Pic_B = nullptr;

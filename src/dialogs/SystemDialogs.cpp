@@ -36,7 +36,8 @@ public:
 
     std::optional<std::int32_t> ChooseColour(QWidget* owner, std::int32_t initial,
                                              const std::array<std::int32_t, 16>& customColours) override {
-        for (int i = 0; i < 16; ++i) QColorDialog::setCustomColor(i, ColorFromColorref(static_cast<Colorref>(customColours[i])));
+        for (int i = 0; i < 16; ++i)
+            QColorDialog::setCustomColor(i, ColorFromColorref(static_cast<Colorref>(customColours[i])));
         const QColor chosen = QColorDialog::getColor(ColorFromColorref(static_cast<Colorref>(initial)), owner);
         if (!chosen.isValid()) return std::nullopt;
         return static_cast<std::int32_t>(ColorrefFromColor(chosen));
@@ -65,13 +66,14 @@ void ReportWriteFailure(SystemDialogs* dialogs, QWidget* owner) {
 std::array<std::int32_t, 16> SystemColours() {
     const QPalette pal = QApplication::palette();
     const QPalette::ColorRole roles[16] = {
-        QPalette::Mid,        QPalette::Dark,       QPalette::Highlight,       QPalette::Mid,
-        QPalette::Button,     QPalette::Base,       QPalette::Shadow,          QPalette::ButtonText,
-        QPalette::Text,       QPalette::HighlightedText, QPalette::Midlight,   QPalette::Light,
-        QPalette::Window,     QPalette::Highlight,  QPalette::HighlightedText, QPalette::Button,
+        QPalette::Mid,      QPalette::Dark,   QPalette::Highlight,  QPalette::Mid,       QPalette::Button,
+        QPalette::Base,     QPalette::Shadow, QPalette::ButtonText, QPalette::Text,      QPalette::HighlightedText,
+        QPalette::Midlight, QPalette::Light,  QPalette::Window,     QPalette::Highlight, QPalette::HighlightedText,
+        QPalette::Button,
     };
     std::array<std::int32_t, 16> colours{};
-    for (int i = 0; i < 16; ++i) colours[i] = static_cast<std::int32_t>(ColorrefFromColor(pal.color(QPalette::Active, roles[i])));
+    for (int i = 0; i < 16; ++i)
+        colours[i] = static_cast<std::int32_t>(ColorrefFromColor(pal.color(QPalette::Active, roles[i])));
     // The inactive caption is the inactive highlight.
     colours[3] = static_cast<std::int32_t>(ColorrefFromColor(pal.color(QPalette::Inactive, QPalette::Highlight)));
     return colours;

@@ -20,8 +20,8 @@ public:
     // A file chosen by the user, or nothing when cancelled. filterName is the
     // text shown for the filter, patterns its name patterns ("*.bmp", ...),
     // which match regardless of case.
-    virtual std::optional<std::string> OpenFile(QWidget* owner, const QString& filterName,
-                                                const QStringList& patterns, const QString& title) = 0;
+    virtual std::optional<std::string> OpenFile(QWidget* owner, const QString& filterName, const QStringList& patterns,
+                                                const QString& title) = 0;
     // A folder chosen by the user, or nothing when cancelled.
     virtual std::optional<std::string> BrowseFolder(QWidget* owner, const QString& instruction) = 0;
     // A colour (COLORREF 0x00BBGGRR), or nothing when cancelled. customColours

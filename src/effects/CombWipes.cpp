@@ -7,7 +7,6 @@
 namespace tav {
 namespace {
 
-
 // The strips of one comb. Columns are one pixel wider than their spacing,
 // which closes the rounding gaps between them; rows are not, so on some
 // heights a row of pixels stays uncovered until the final copy.
@@ -59,7 +58,6 @@ private:
     double w_, ht_;
     int colW_, rowH_;
 };
-
 
 }  // namespace
 

@@ -10,8 +10,7 @@ void RunTransition(EffectHost& host) {
     if (const EffectEntry* entry = FindEffect(host.EffectNumber)) {
         InvokeEffect(host, *entry);
         // After the last effect the numeric order starts again at 1.
-        if (entry->number == kEffectCount && host.EffectOrder == 0 && host.EffectDone)
-            host.EffectNumber = 0;
+        if (entry->number == kEffectCount && host.EffectOrder == 0 && host.EffectDone) host.EffectNumber = 0;
     }
     host.Refresh();
 }

@@ -27,8 +27,8 @@
 
 #include <cstdint>
 
-#include "platform/Raster.h"
 #include "platform/Random.h"
+#include "platform/Raster.h"
 #include "surfaces/PictureSlots.h"
 
 namespace tav {

@@ -36,6 +36,7 @@ struct RoutineEntry {
 };
 
 // One line per routine, in the order of the Routine enumeration.
+// clang-format off
 constexpr RoutineEntry kRoutines[] = {
     {Routine::StripSequenceWipe, "StripSequenceWipe", [](EffectHost& h, const std::int16_t* a) { StripSequenceWipe(h, a[0], a[1], a[2]); }},
     {Routine::QuadrantZoom, "QuadrantZoom", [](EffectHost& h, const std::int16_t* a) { QuadrantZoom(h, a[0], a[1]); }},
@@ -68,6 +69,7 @@ constexpr RoutineEntry kRoutines[] = {
     {Routine::ColumnSmearSweep, "ColumnSmearSweep", [](EffectHost& h, const std::int16_t*) { ColumnSmearSweep(h); }},
     {Routine::SplitRoll, "SplitRoll", [](EffectHost& h, const std::int16_t* a) { SplitRoll(h, a[0]); }},
 };
+// clang-format on
 
 constexpr EffectEntry kEffects[kEffectCount] = {
     {1, Routine::StripSequenceWipe, 3, {1, 1, 1}},
@@ -212,7 +214,8 @@ constexpr EffectEntry kEffects[kEffectCount] = {
     {140, Routine::SplitRoll, 1, {2}},
     {141, Routine::SplitRoll, 1, {3}},
     {142, Routine::SplitRoll, 1, {0}},
-    {143, Routine::SplitRoll, 1, {1}},};
+    {143, Routine::SplitRoll, 1, {1}},
+};
 
 constexpr bool RoutinesInOrder() {
     for (std::size_t i = 0; i < std::size(kRoutines); ++i)
@@ -235,9 +238,6 @@ const EffectEntry* FindEffect(int number) {
 
 const char* RoutineName(Routine routine) { return EntryFor(routine).name; }
 
-
-void InvokeEffect(EffectHost& host, const EffectEntry& entry) {
-    EntryFor(entry.routine).invoke(host, entry.args);
-}
+void InvokeEffect(EffectHost& host, const EffectEntry& entry) { EntryFor(entry.routine).invoke(host, entry.args); }
 
 }  // namespace tav

@@ -39,7 +39,8 @@ enum class Routine {
     RandomLineDissolve,
     ShapeMaskReveal,
     ColumnSmearSweep,
-    SplitRoll,};
+    SplitRoll,
+};
 
 struct EffectEntry {
     std::int16_t number;

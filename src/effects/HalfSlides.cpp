@@ -7,8 +7,6 @@
 namespace tav {
 namespace {
 
-
-
 // A stretched copy from `src` to the display; every real value is rounded on
 // its own as the call receives it.
 void Copy(EffectHost& h, const DC& src, double sx, double sy, double sw, double sh, double dx, double dy, double dw,
@@ -62,19 +60,19 @@ void CentreDoorSlide(EffectHost& h, std::int16_t variant) {
         const double s = static_cast<double>(h.EffectFrame) * step;
         BitBlt(h.Display(), 0, 0, h.AreaWidth, h.AreaHeight, overOutgoing ? out : in, 0, 0, SRCCOPY);
         switch (variant) {
-            case 1: sidesIn(s); break;
-            case 2: sidesOpen(s); break;
-            case 3: edgesIn(s); break;
-            case 4: edgesOpen(s); break;
-            case 5: quartersOut(s); break;
-            case 6:
-                sidesIn(s);
-                edgesIn(s);
-                break;
-            case 7:
-                sidesOpen(s);
-                edgesOpen(s);
-                break;
+        case 1: sidesIn(s); break;
+        case 2: sidesOpen(s); break;
+        case 3: edgesIn(s); break;
+        case 4: edgesOpen(s); break;
+        case 5: quartersOut(s); break;
+        case 6:
+            sidesIn(s);
+            edgesIn(s);
+            break;
+        case 7:
+            sidesOpen(s);
+            edgesOpen(s);
+            break;
         }
         ++h.EffectFrame;
         if (static_cast<double>(h.EffectFrame) * step > limit) ShowIncomingPicture(h);
@@ -96,33 +94,33 @@ void FourWaySlideIn(EffectHost& h) {
         const long long s = static_cast<long long>(h.EffectFrame) * step;
         const int si = static_cast<int>(s), wi = h.AreaWidth, hi = h.AreaHeight;
         switch (h.EffectFrame % 4) {
-            case 0:
-                StretchBlt(d, wi - si, 0, si, hi, in, 0, 0, si, hi, SRCCOPY);
-                finishIf(s > w);
-                finishIf(s > ht);
-                ++h.EffectFrame;
-                finishIf(s + step > w);
-                break;
-            case 1:
-                StretchBlt(d, si - wi, 0, wi, hi, in, 0, 0, wi, hi, SRCCOPY);
-                finishIf(s > w);
-                finishIf(s > ht);
-                ++h.EffectFrame;
-                finishIf(s + step > ht);
-                break;
-            case 2:
-                StretchBlt(d, 0, hi - si, wi, si, in, 0, 0, wi, si, SRCCOPY);
-                finishIf(s > ht);
-                ++h.EffectFrame;
-                finishIf(s + step > ht);
-                finishIf(s + step > w);
-                break;
-            default:
-                StretchBlt(d, 0, si - hi, wi, hi, in, 0, 0, wi, hi, SRCCOPY);
-                ++h.EffectFrame;
-                finishIf(s + step > ht);
-                finishIf(s + step > w);
-                break;
+        case 0:
+            StretchBlt(d, wi - si, 0, si, hi, in, 0, 0, si, hi, SRCCOPY);
+            finishIf(s > w);
+            finishIf(s > ht);
+            ++h.EffectFrame;
+            finishIf(s + step > w);
+            break;
+        case 1:
+            StretchBlt(d, si - wi, 0, wi, hi, in, 0, 0, wi, hi, SRCCOPY);
+            finishIf(s > w);
+            finishIf(s > ht);
+            ++h.EffectFrame;
+            finishIf(s + step > ht);
+            break;
+        case 2:
+            StretchBlt(d, 0, hi - si, wi, si, in, 0, 0, wi, si, SRCCOPY);
+            finishIf(s > ht);
+            ++h.EffectFrame;
+            finishIf(s + step > ht);
+            finishIf(s + step > w);
+            break;
+        default:
+            StretchBlt(d, 0, si - hi, wi, hi, in, 0, 0, wi, hi, SRCCOPY);
+            ++h.EffectFrame;
+            finishIf(s + step > ht);
+            finishIf(s + step > w);
+            break;
         }
         EndFrame(h, 10);
         if (h.EffectDone) {

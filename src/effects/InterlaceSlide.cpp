@@ -64,23 +64,23 @@ Placement Parting(int pattern, const Strips& g, int k, int s, double v) {
     Placement p;
     const int ks = k * s;
     switch (pattern) {
-        case 1:
-            p.rows = true, p.rowX[0] = ks, p.rowX[1] = -ks;
-            p.last = g.LastOfRows();
-            p.ended = (k + 1) * s > g.W;
-            break;
-        case 2:
-            p.columns = true, p.columnY[0] = ks, p.columnY[1] = -ks;
-            p.last = g.LastOfColumns();
-            p.ended = (k + 1) * s > g.H;
-            break;
-        default:
-            p.rows = p.columns = true;
-            p.rowX[0] = RoundEven(k * v), p.rowX[1] = -p.rowX[0];
-            p.columnY[0] = ks, p.columnY[1] = -ks;
-            p.last = g.LastOfBoth();
-            p.ended = (k + 1) * s > g.H;
-            break;
+    case 1:
+        p.rows = true, p.rowX[0] = ks, p.rowX[1] = -ks;
+        p.last = g.LastOfRows();
+        p.ended = (k + 1) * s > g.W;
+        break;
+    case 2:
+        p.columns = true, p.columnY[0] = ks, p.columnY[1] = -ks;
+        p.last = g.LastOfColumns();
+        p.ended = (k + 1) * s > g.H;
+        break;
+    default:
+        p.rows = p.columns = true;
+        p.rowX[0] = RoundEven(k * v), p.rowX[1] = -p.rowX[0];
+        p.columnY[0] = ks, p.columnY[1] = -ks;
+        p.last = g.LastOfBoth();
+        p.ended = (k + 1) * s > g.H;
+        break;
     }
     return p;
 }
@@ -91,23 +91,23 @@ Placement Arriving(int pattern, const Strips& g, int k, int s, double v) {
     Placement p;
     const int ks = k * s;
     switch (pattern) {
-        case 1:
-            p.columns = true, p.columnY[0] = g.H - ks, p.columnY[1] = ks - g.H;
-            p.last = g.LastOfColumns();
-            p.ended = (k + 1) * s > g.H;
-            break;
-        case 2:
-            p.rows = true, p.rowX[0] = g.W - ks, p.rowX[1] = ks - g.W;
-            p.last = g.LastOfRows();
-            p.ended = (k + 1) * s > g.W;
-            break;
-        default:
-            p.rows = p.columns = true, p.rowsFirst = false;
-            p.columnY[0] = g.H - ks, p.columnY[1] = ks - g.H;
-            p.rowX[0] = RoundEven(g.W - k * v), p.rowX[1] = RoundEven(k * v - g.W);
-            p.last = g.LastOfBoth();
-            p.ended = (k + 1) * s > g.H;
-            break;
+    case 1:
+        p.columns = true, p.columnY[0] = g.H - ks, p.columnY[1] = ks - g.H;
+        p.last = g.LastOfColumns();
+        p.ended = (k + 1) * s > g.H;
+        break;
+    case 2:
+        p.rows = true, p.rowX[0] = g.W - ks, p.rowX[1] = ks - g.W;
+        p.last = g.LastOfRows();
+        p.ended = (k + 1) * s > g.W;
+        break;
+    default:
+        p.rows = p.columns = true, p.rowsFirst = false;
+        p.columnY[0] = g.H - ks, p.columnY[1] = ks - g.H;
+        p.rowX[0] = RoundEven(g.W - k * v), p.rowX[1] = RoundEven(k * v - g.W);
+        p.last = g.LastOfBoth();
+        p.ended = (k + 1) * s > g.H;
+        break;
     }
     return p;
 }

@@ -28,24 +28,23 @@ void Line(DC& dc, int x0, int y0, int x1, int y1) {
 // the top-left corner. Each edge runs one step past its corner.
 void RayItem(DC& m, Walk& w, int W, int H, int cx, int cy) {
     switch (w.edge) {
-        case 0:
-            Line(m, cx, cy, w.c, -1);
-            if (w.c > W) w.edge = 1, w.c = 0;
-            break;
-        case 1:
-            Line(m, cx, cy, W, w.c);
-            if (w.c > H) w.edge = 2, w.c = 0;
-            break;
-        case 2:
-            Line(m, cx, cy, W - w.c, H);
-            if (w.c > W) w.edge = 3, w.c = 0;
-            break;
-        case 3:
-            Line(m, cx, cy, -1, H - w.c);
-            if (w.c > H) w.edge = -1, w.c = 0;
-            break;
-        default:
-            break;
+    case 0:
+        Line(m, cx, cy, w.c, -1);
+        if (w.c > W) w.edge = 1, w.c = 0;
+        break;
+    case 1:
+        Line(m, cx, cy, W, w.c);
+        if (w.c > H) w.edge = 2, w.c = 0;
+        break;
+    case 2:
+        Line(m, cx, cy, W - w.c, H);
+        if (w.c > W) w.edge = 3, w.c = 0;
+        break;
+    case 3:
+        Line(m, cx, cy, -1, H - w.c);
+        if (w.c > H) w.edge = -1, w.c = 0;
+        break;
+    default: break;
     }
     ++w.c;
 }
@@ -170,7 +169,8 @@ public:
             if (lo <= hi) changed.add(lo, y, hi - lo + 1, 1);
         }
         frame_.clear();
-        if (!changed.empty()) MarkDirty(display, changed.x0, changed.y0, changed.x1 - changed.x0, changed.y1 - changed.y0);
+        if (!changed.empty())
+            MarkDirty(display, changed.x0, changed.y0, changed.x1 - changed.x0, changed.y1 - changed.y0);
     }
 
 private:
@@ -199,12 +199,12 @@ void ShapeMaskReveal(EffectHost& h, std::int16_t shape, std::int16_t perStep) {
 
     std::int32_t limit = 0;
     switch (shape) {
-        case 1: limit = 2 * W + 2 * H; break;
-        case 2: limit = RoundEven(std::sqrt((W / 2.0) * (W / 2.0) + (H / 2.0) * (H / 2.0))); break;
-        case 3: limit = W + H; break;
-        case 4:
-        case 5: limit = W; break;
-        default: break;
+    case 1: limit = 2 * W + 2 * H; break;
+    case 2: limit = RoundEven(std::sqrt((W / 2.0) * (W / 2.0) + (H / 2.0) * (H / 2.0))); break;
+    case 3: limit = W + H; break;
+    case 4:
+    case 5: limit = W; break;
+    default: break;
     }
     const int cx = RoundEven(W / 2.0), cy = RoundEven(H / 2.0);
 
@@ -215,17 +215,17 @@ void ShapeMaskReveal(EffectHost& h, std::int16_t shape, std::int16_t perStep) {
         if (shape == 2) --d;  // so that the radius grows by exactly `items` a frame
         for (int k = 0; k < items; ++k) {
             switch (shape) {
-                case 1: RayItem(*mask, walk, W, H, cx, cy); break;
-                case 2:
-                    // A negative radius gives a reversed box: the same circle as its opposite.
-                    discs.Add(RoundEven(W / 2.0 - d), RoundEven(H / 2.0 - d), RoundEven(W / 2.0 + d),
-                              RoundEven(H / 2.0 + d));
-                    ++d;
-                    break;
-                case 3: FanItem(*mask, walk, W, H); break;
-                case 4: TriangleItem(*mask, walk, W, H); break;
-                case 5: DiagonalItem(*mask, walk, W, H); break;
-                default: break;
+            case 1: RayItem(*mask, walk, W, H, cx, cy); break;
+            case 2:
+                // A negative radius gives a reversed box: the same circle as its opposite.
+                discs.Add(RoundEven(W / 2.0 - d), RoundEven(H / 2.0 - d), RoundEven(W / 2.0 + d),
+                          RoundEven(H / 2.0 + d));
+                ++d;
+                break;
+            case 3: FanItem(*mask, walk, W, H); break;
+            case 4: TriangleItem(*mask, walk, W, H); break;
+            case 5: DiagonalItem(*mask, walk, W, H); break;
+            default: break;
             }
         }
 

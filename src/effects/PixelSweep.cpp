@@ -112,30 +112,30 @@ private:
 void WholeLinePass(Sweeper& s, Axis a, int pass) {
     const int bound = s.Bound(a);
     switch (pass) {
-        case 0:
-            for (int p = 0; p <= bound; p += 6) {
-                s.WholeLines(a, p);
-                s.Present();
-            }
-            break;
-        case 1:
-            for (int p = bound - 3; p >= 0; p -= 6) {
-                s.WholeLines(a, p);
-                s.Present();
-            }
-            break;
-        case 2:
-            for (int p = 1; p <= bound; p += 6) {
-                s.WholeLines(a, p, p + 3);
-                s.Present();
-            }
-            break;
-        default:
-            for (int p = bound - 1; p >= 0; p -= 6) {
-                s.WholeLines(a, p, p - 3);
-                s.Present();
-            }
-            break;
+    case 0:
+        for (int p = 0; p <= bound; p += 6) {
+            s.WholeLines(a, p);
+            s.Present();
+        }
+        break;
+    case 1:
+        for (int p = bound - 3; p >= 0; p -= 6) {
+            s.WholeLines(a, p);
+            s.Present();
+        }
+        break;
+    case 2:
+        for (int p = 1; p <= bound; p += 6) {
+            s.WholeLines(a, p, p + 3);
+            s.Present();
+        }
+        break;
+    default:
+        for (int p = bound - 1; p >= 0; p -= 6) {
+            s.WholeLines(a, p, p - 3);
+            s.Present();
+        }
+        break;
     }
 }
 
@@ -214,40 +214,38 @@ void BandedSweeps(Sweeper& s, Axis a, int bands, bool dither) {
 void PixelSweep(EffectHost& h, std::int16_t pattern, std::int16_t bands) {
     Sweeper s(h);
     switch (pattern) {
-        case 1:
-        case 2: {
-            const Axis a = pattern == 1 ? Axis::Columns : Axis::Rows;
-            for (int pass = 0; pass < 4; ++pass) WholeLinePass(s, a, pass);
-            break;
+    case 1:
+    case 2: {
+        const Axis a = pattern == 1 ? Axis::Columns : Axis::Rows;
+        for (int pass = 0; pass < 4; ++pass) WholeLinePass(s, a, pass);
+        break;
+    }
+    case 3:
+    case 4: {
+        const Axis a = pattern == 3 ? Axis::Columns : Axis::Rows;
+        for (int pass = 0; pass < 4; ++pass) SplitLinePass(s, a, pass);
+        break;
+    }
+    case 5:
+        for (int pass = 0; pass < 4; ++pass) {
+            WholeLinePass(s, Axis::Columns, pass);
+            WholeLinePass(s, Axis::Rows, pass);
         }
-        case 3:
-        case 4: {
-            const Axis a = pattern == 3 ? Axis::Columns : Axis::Rows;
-            for (int pass = 0; pass < 4; ++pass) SplitLinePass(s, a, pass);
-            break;
+        break;
+    case 6:
+        for (int pass = 0; pass < 4; ++pass) {
+            SplitLinePass(s, Axis::Columns, pass);
+            SplitLinePass(s, Axis::Rows, pass);
         }
-        case 5:
-            for (int pass = 0; pass < 4; ++pass) {
-                WholeLinePass(s, Axis::Columns, pass);
-                WholeLinePass(s, Axis::Rows, pass);
-            }
-            break;
-        case 6:
-            for (int pass = 0; pass < 4; ++pass) {
-                SplitLinePass(s, Axis::Columns, pass);
-                SplitLinePass(s, Axis::Rows, pass);
-            }
-            break;
-        case 7:
-        case 8:
-        case 9:
-        case 10:
-            // Without a sweep there is nothing to step; the picture is shown whole.
-            if (bands >= 1)
-                BandedSweeps(s, pattern % 2 == 1 ? Axis::Columns : Axis::Rows, bands, pattern >= 9);
-            break;
-        default:
-            break;
+        break;
+    case 7:
+    case 8:
+    case 9:
+    case 10:
+        // Without a sweep there is nothing to step; the picture is shown whole.
+        if (bands >= 1) BandedSweeps(s, pattern % 2 == 1 ? Axis::Columns : Axis::Rows, bands, pattern >= 9);
+        break;
+    default: break;
     }
     ShowIncomingPicture(h);
 }

@@ -19,8 +19,8 @@ void DrawShrunk(EffectHost& h, const DC& picture, std::int16_t shape, double p) 
     const double W = h.AreaWidth, H = h.AreaHeight;
     const double q = (100 - p) / 100;
     if (shape == 1) {
-        StretchBlt(dst, RoundEven(p), RoundEven(p), ScaledSize(W * q), ScaledSize(H * q), picture, 0, 0,
-                   h.AreaWidth, h.AreaHeight, SRCCOPY);
+        StretchBlt(dst, RoundEven(p), RoundEven(p), ScaledSize(W * q), ScaledSize(H * q), picture, 0, 0, h.AreaWidth,
+                   h.AreaHeight, SRCCOPY);
         return;
     }
     const double hw = h.AreaCentreX, hh = h.AreaCentreY;
@@ -35,7 +35,6 @@ void DrawShrunk(EffectHost& h, const DC& picture, std::int16_t shape, double p) 
     StretchBlt(dst, left, bottom, qw, qh, picture, 0, RoundEven(hh), sw, sh, SRCCOPY);
     StretchBlt(dst, right, bottom, qw, qh, picture, RoundEven(hw), RoundEven(hh), sw, sh, SRCCOPY);
 }
-
 
 }  // namespace
 

@@ -16,8 +16,8 @@ void RecordingHost::resetCounters() {
     frameCopies.clear();
 }
 
-void PrepareTransition(EffectHost& host, int width, int height, Colorref backColor, int speed,
-                       const Bitmap& outgoing, const Bitmap& incoming) {
+void PrepareTransition(EffectHost& host, int width, int height, Colorref backColor, int speed, const Bitmap& outgoing,
+                       const Bitmap& incoming) {
     SlideSurfaces& s = host.surfaces();
     s.SetArea(width, height, ColorrefToPixel(backColor));
     s.CurrentSlot = 1;

@@ -17,7 +17,10 @@ public:
 
     void Refresh() override;
     void DoEvents() override { ++doEventsCalls; }
-    void Sleep(int ms) override { sleepMs += ms; ++sleepCalls; }
+    void Sleep(int ms) override {
+        sleepMs += ms;
+        ++sleepCalls;
+    }
 
     // Called with the display after every frame (frame numbers start at 1).
     FrameObserver onFrame;
@@ -35,7 +38,7 @@ public:
 
 // Sets up surfaces and a host for one transition between two pictures of the
 // area size: the display shows `outgoing` at the start, as in the show.
-void PrepareTransition(EffectHost& host, int width, int height, Colorref backColor, int speed,
-                       const Bitmap& outgoing, const Bitmap& incoming);
+void PrepareTransition(EffectHost& host, int width, int height, Colorref backColor, int speed, const Bitmap& outgoing,
+                       const Bitmap& incoming);
 
 }  // namespace tav

@@ -23,22 +23,22 @@ void SpiralBlockReveal(EffectHost& h) {
     const DC& in = h.Incoming();
     for (long n = 0; n < total; ++n) {
         switch (heading) {
-            case Right:
-                ++c;
-                if (c == right) --bottom, heading = Down;
-                break;
-            case Down:
-                ++r;
-                if (r == bottom) ++left, heading = Left;
-                break;
-            case Left:
-                --c;
-                if (c == left) ++top, heading = Up;
-                break;
-            case Up:
-                --r;
-                if (r == top) --right, heading = Right;
-                break;
+        case Right:
+            ++c;
+            if (c == right) --bottom, heading = Down;
+            break;
+        case Down:
+            ++r;
+            if (r == bottom) ++left, heading = Left;
+            break;
+        case Left:
+            --c;
+            if (c == left) ++top, heading = Up;
+            break;
+        case Up:
+            --r;
+            if (r == top) --right, heading = Right;
+            break;
         }
         const int x = (c - 1) * kBlock, y = r * kBlock;
         BitBlt(dst, x, y, kBlock, kBlock, in, x, y, SRCCOPY);

@@ -36,8 +36,7 @@ void DrawRoll(EffectHost& h, int direction, std::int32_t y) {
         BitBlt(d, y, 0, w - y, ht, h.Outgoing(), 0, 0, SRCCOPY);
         BitBlt(d, 0, 0, y, ht, h.Incoming(), y, 0, SRCCOPY);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -63,8 +62,7 @@ void DrawClose(EffectHost& h, int direction, std::int32_t dd) {
         BitBlt(d, dd, 0, w - dd, ht, in, 0, 0, SRCCOPY);
         BitBlt(d, 0, 0, w - dd, ht, in, dd, 0, SRCCOPY);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 

@@ -46,8 +46,7 @@ struct Staircase {
             } else {
                 BitBlt(dst, RoundEven(W - a + s), RoundEven(b), RoundEven(a + partExtra), rowHeight, out,
                        RoundEven(W - a), RoundEven(b), SRCCOPY);
-                BitBlt(dst, -s, RoundEven(b), RoundEven(W - a + partExtra), rowHeight, out, 0, RoundEven(b),
-                       SRCCOPY);
+                BitBlt(dst, -s, RoundEven(b), RoundEven(W - a + partExtra), rowHeight, out, 0, RoundEven(b), SRCCOPY);
             }
         }
     }
@@ -64,15 +63,14 @@ struct Staircase {
                 BitBlt(dst, RoundEven(a), RoundEven(2 * H - b - s), columnWidth, RoundEven(b), in, RoundEven(a),
                        RoundEven(H - b), SRCCOPY);
             } else {
-                BitBlt(dst, RoundEven(s - W), RoundEven(b), RoundEven(a + partExtra), rowHeight, in, 0,
-                       RoundEven(b), SRCCOPY);
+                BitBlt(dst, RoundEven(s - W), RoundEven(b), RoundEven(a + partExtra), rowHeight, in, 0, RoundEven(b),
+                       SRCCOPY);
                 BitBlt(dst, RoundEven(W + a - s), RoundEven(b), RoundEven(W - a + partExtra), rowHeight, in,
                        RoundEven(a), RoundEven(b), SRCCOPY);
             }
         }
     }
 };
-
 
 }  // namespace
 

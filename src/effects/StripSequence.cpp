@@ -13,8 +13,7 @@ namespace {
 struct StripAxis {
     bool horizontal;  // true: the strips move along x
 
-    void copy(DC& dst, int pos, int len, const DC& src, int srcPos, int srcLen, int cross,
-              int crossLen) const {
+    void copy(DC& dst, int pos, int len, const DC& src, int srcPos, int srcLen, int cross, int crossLen) const {
         if (horizontal)
             StretchBlt(dst, pos, cross, len, crossLen, src, srcPos, cross, srcLen, crossLen, SRCCOPY);
         else
@@ -45,8 +44,7 @@ struct Strip {
 
     // The incoming picture enters at the strip's near edge and pushes the
     // outgoing part towards the far edge.
-    void squeezeTowardsEnd(const StripAxis& axis, DC& dst, const DC& out, const DC& in, int cross,
-                           int crossLen) const {
+    void squeezeTowardsEnd(const StripAxis& axis, DC& dst, const DC& out, const DC& in, int cross, int crossLen) const {
         const int from = RoundEven(start), to = RoundEven(next), srcLen = RoundEven(size);
         const int outPos = RoundEven(start + d);
         axis.copy(dst, outPos, std::max(RoundEven(size - d), to - outPos), out, from, srcLen, cross, crossLen);

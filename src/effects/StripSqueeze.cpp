@@ -20,8 +20,8 @@ void DrawOutgoingLayer(EffectHost& h, int strips, double sw, int d) {
     }
     const double w = sw - d;
     for (int i = 0; i < strips; ++i)
-        StretchBlt(h.Display(), RoundEven(sw * i + (sw - w) / 2), 0, RoundEven(w), H, h.Outgoing(),
-                   RoundEven(sw * i), 0, RoundEven(sw), H, SRCCOPY);
+        StretchBlt(h.Display(), RoundEven(sw * i + (sw - w) / 2), 0, RoundEven(w), H, h.Outgoing(), RoundEven(sw * i),
+                   0, RoundEven(sw), H, SRCCOPY);
 }
 
 // The incoming strips, each stretched to height d out of its centre line;
@@ -70,8 +70,8 @@ std::vector<std::pair<int, int>> ColumnsBesideOutgoing(EffectHost& h, int strips
 // the incoming layer, are drawn only beside the outgoing strips: there they
 // would be drawn over at once.
 void DrawFrame(EffectHost& h, bool fitting, int mode, int strips, double sw, double sh, int d) {
-    const auto gaps = fitting ? ColumnsBesideOutgoing(h, strips, sw, d)
-                              : std::vector<std::pair<int, int>>{{0, h.AreaWidth}};
+    const auto gaps =
+        fitting ? ColumnsBesideOutgoing(h, strips, sw, d) : std::vector<std::pair<int, int>>{{0, h.AreaWidth}};
     for (const auto& [from, to] : gaps) {
         FillBox(h.Display(), from, 0, to - 1, h.AreaHeight - 1, h.BackColor);
         if (mode == 2) DrawIncomingLayer(h, strips, sh, d, from, to);
@@ -100,8 +100,8 @@ void StripSqueeze(EffectHost& h, std::int16_t mode, std::int16_t strips) {
     const double topStrip = mode == 2 ? sw : sh;
     const auto covers = [&](const DC& picture) { return picture.width() >= W && picture.height() >= H; };
     const bool topCovers = covers(top);
-    const bool fitting = covers(h.Outgoing()) && covers(h.Incoming()) &&
-                         h.Display().width() == W && h.Display().height() == H;
+    const bool fitting =
+        covers(h.Outgoing()) && covers(h.Incoming()) && h.Display().width() == W && h.Display().height() == H;
     bool topShown = false;
     while (!h.EffectDone) {
         const int d = h.EffectFrame * speed;

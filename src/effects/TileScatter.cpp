@@ -22,31 +22,37 @@ void Heading(int pattern, int d, int& dx, int& dy) {
     dx = 0;
     dy = 0;
     switch (pattern) {
-        case 1: dx = (d % 2 == 1) ? 1 : -1; break;
-        case 2: dy = (d % 2 == 1) ? 1 : -1; break;
-        case 3:
-            if (d == 1) dx = 1;
-            else if (d == 2) dx = -1;
-            else if (d == 3) dy = 1;
-            else dy = -1;
-            break;
-        case 4:
-            if (d == 1) dx = 1, dy = 1;
-            else if (d == 2) dx = -1, dy = -1;
-            else if (d == 3) dx = -1, dy = 1;
-            else dx = 1, dy = -1;
-            break;
-        default: break;
+    case 1: dx = (d % 2 == 1) ? 1 : -1; break;
+    case 2: dy = (d % 2 == 1) ? 1 : -1; break;
+    case 3:
+        if (d == 1)
+            dx = 1;
+        else if (d == 2)
+            dx = -1;
+        else if (d == 3)
+            dy = 1;
+        else
+            dy = -1;
+        break;
+    case 4:
+        if (d == 1)
+            dx = 1, dy = 1;
+        else if (d == 2)
+            dx = -1, dy = -1;
+        else if (d == 3)
+            dx = -1, dy = 1;
+        else
+            dx = 1, dy = -1;
+        break;
+    default: break;
     }
 }
 
 // A tile has left once the coordinate it moves along is beyond the area; a
 // diagonal tile once either of its two is.
 bool HasLeft(const Tile& t, double w, double h, double tw, double th) {
-    return (t.dx > 0 && t.x > w) || (t.dx < 0 && t.x < -tw) || (t.dy > 0 && t.y > h) ||
-           (t.dy < 0 && t.y < -th);
+    return (t.dx > 0 && t.x > w) || (t.dx < 0 && t.x < -tw) || (t.dy > 0 && t.y > h) || (t.dy < 0 && t.y < -th);
 }
-
 
 }  // namespace
 
@@ -78,8 +84,8 @@ void TileScatter(EffectHost& h, std::int16_t pattern, std::int16_t columns, std:
     auto drawFrame = [&](const DC& picture) {
         FillBox(display, 0, 0, w, ht, h.BackColor);
         for (const Tile& t : tiles)
-            StretchBlt(display, RoundEven(t.x), RoundEven(t.y), dstW, dstH, picture, RoundEven(t.x0),
-                       RoundEven(t.y0), srcW, srcH, SRCCOPY);
+            StretchBlt(display, RoundEven(t.x), RoundEven(t.y), dstW, dstH, picture, RoundEven(t.x0), RoundEven(t.y0),
+                       srcW, srcH, SRCCOPY);
         EndFrame(h, 10);
     };
 

@@ -11,8 +11,8 @@ namespace tav {
 
 CoverWindow::CoverWindow(const CoverInput& input, const QColor& colour, bool blankCursor)
     : input_(input), colour_(colour) {
-    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                   Qt::X11BypassWindowManagerHint | Qt::WindowDoesNotAcceptFocus);
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint |
+                   Qt::WindowDoesNotAcceptFocus);
     // The show window keeps the keyboard; a cover must never take it away.
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -51,9 +51,7 @@ void MonitorCovers::Cover(const QColor& colour, bool blankCursor, std::uint8_t o
         // Qt announces a monitor before it has settled its geometry and the
         // primary one, so the arrangement waits for the event loop.
         auto later = [this] { QTimer::singleShot(0, this, [this] { Arrange(); }); };
-        auto follow = [this, later](QScreen* screen) {
-            connect(screen, &QScreen::geometryChanged, this, later);
-        };
+        auto follow = [this, later](QScreen* screen) { connect(screen, &QScreen::geometryChanged, this, later); };
         for (QScreen* screen : QGuiApplication::screens()) follow(screen);
         connect(app, &QGuiApplication::screenAdded, this, [follow, later](QScreen* screen) {
             follow(screen);

@@ -35,8 +35,7 @@
 
 namespace tav {
 
-DisplayArea::DisplayArea(Tavrelle_S* owner, const Bitmap& surface)
-    : QWidget(owner), owner_(owner), surface_(surface) {
+DisplayArea::DisplayArea(Tavrelle_S* owner, const Bitmap& surface) : QWidget(owner), owner_(owner), surface_(surface) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);
@@ -158,8 +157,7 @@ void Tavrelle_S::PlaceWindow() {
         embedding_.Embed(*this, options_.hostWindow, [this] { ExitShow(); });
         return;
     }
-    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                   Qt::X11BypassWindowManagerHint);
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint);
     QScreen* screen = QGuiApplication::primaryScreen();
     setGeometry(screen ? screen->geometry() : QRect(0, 0, Current.AreaWidth, Current.AreaHeight));
 }
@@ -245,9 +243,9 @@ void Tavrelle_S::Act(const std::vector<InputAction>& actions) {
     for (InputAction a : actions) {
         if (ended_) return;
         switch (a) {
-            case InputAction::Exit: ExitShow(); break;
-            case InputAction::PreviousTrack: PlayPreviousTrack(); break;
-            case InputAction::NextTrack: PlayNextTrack(); break;
+        case InputAction::Exit: ExitShow(); break;
+        case InputAction::PreviousTrack: PlayPreviousTrack(); break;
+        case InputAction::NextTrack: PlayNextTrack(); break;
         }
     }
 }
@@ -260,9 +258,7 @@ void Tavrelle_S::HandleMouseMove(InputWatch::Surface surface, float x, float y) 
     if (options_.hostWindow == 0) Act(input_.MouseMove(surface, x, y));
 }
 
-void Tavrelle_S::paintEvent(QPaintEvent*) {
-    QPainter(this).fillRect(rect(), palette().color(QPalette::Window));
-}
+void Tavrelle_S::paintEvent(QPaintEvent*) { QPainter(this).fillRect(rect(), palette().color(QPalette::Window)); }
 
 void Tavrelle_S::mousePressEvent(QMouseEvent*) { HandleMouseDown(); }
 

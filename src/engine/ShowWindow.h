@@ -63,8 +63,8 @@ private:
 struct ShowEnded {};
 
 struct SaverOptions {
-    char commandSwitch = 'S';        // '\0' for a start without a command line
-    unsigned long hostWindow = 0;    // a window to run inside, 0 = a window of our own
+    char commandSwitch = 'S';      // '\0' for a start without a command line
+    unsigned long hostWindow = 0;  // a window to run inside, 0 = a window of our own
     // End the process in ExitShow itself, once the music is off, instead of
     // returning to the event loop: nothing else is left to do, and a worker
     // still composing a picture is not waited for.

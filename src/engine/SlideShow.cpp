@@ -23,8 +23,9 @@ std::shared_ptr<PictureJob> PictureJob::Start(const ComposeFunction& compose, co
                 slide = compose(path, params);
             } catch (...) {
             }
-            if (!slide) slide = std::make_shared<Bitmap>(params.areaWidth, params.areaHeight,
-                                                         ColorrefToPixel(params.backColor));
+            if (!slide)
+                slide =
+                    std::make_shared<Bitmap>(params.areaWidth, params.areaHeight, ColorrefToPixel(params.backColor));
             job->result_ = std::move(slide);
             job->ready_.store(true, std::memory_order_release);
         }).detach();
@@ -36,14 +37,15 @@ std::shared_ptr<PictureJob> PictureJob::Start(const ComposeFunction& compose, co
     return job;
 }
 
-SlideShow::SlideShow(EffectHost& host, ShowTimers& timers, const CurrentValues& values,
-                     const PictureListData& list, ComposeFunction compose)
-    : host_(host), timers_(timers), values_(values), list_(list),
+SlideShow::SlideShow(EffectHost& host, ShowTimers& timers, const CurrentValues& values, const PictureListData& list,
+                     ComposeFunction compose)
+    : host_(host),
+      timers_(timers),
+      values_(values),
+      list_(list),
       compose_(compose ? std::move(compose) : ComposeFunction(ComposePicture)) {}
 
-int SlideShow::SlideInterval() const {
-    return values_.IntervalSeconds == 0 ? 1 : values_.IntervalSeconds * 1000;
-}
+int SlideShow::SlideInterval() const { return values_.IntervalSeconds == 0 ? 1 : values_.IntervalSeconds * 1000; }
 
 int SlideShow::NextIndex() {
     if (values_.PictureOrder == 1) return pictureBag_.Draw(list_.Count());
@@ -122,12 +124,12 @@ void SlideShow::Prepare() {
         timers_.EnableCdPoll(true);
     } else if (values_.MusicMode == 2) {
         switch (MusicFileKindOf(values_.MusicFile)) {
-            case MusicFileKind::Wav: PlayWavLoop(values_.MusicFile); break;
-            case MusicFileKind::Mp3:
-                OpenAndPlayMp3(values_.MusicFile);
-                timers_.EnableMp3Restart(true);
-                break;
-            case MusicFileKind::Other: break;
+        case MusicFileKind::Wav: PlayWavLoop(values_.MusicFile); break;
+        case MusicFileKind::Mp3:
+            OpenAndPlayMp3(values_.MusicFile);
+            timers_.EnableMp3Restart(true);
+            break;
+        case MusicFileKind::Other: break;
         }
     }
 }
@@ -203,9 +205,9 @@ void SlideShow::StopMusic() {
     }
     if (values_.MusicMode == 2) {
         switch (MusicFileKindOf(values_.MusicFile)) {
-            case MusicFileKind::Wav: StopWav(); break;
-            case MusicFileKind::Mp3: CloseMp3(); break;
-            case MusicFileKind::Other: break;
+        case MusicFileKind::Wav: StopWav(); break;
+        case MusicFileKind::Mp3: CloseMp3(); break;
+        case MusicFileKind::Other: break;
         }
     }
     timers_.EnableMp3Restart(false);

@@ -11,6 +11,7 @@ using Entry = std::pair<int, int>;  // Qt key, key number
 
 // Keys outside the letters and digits, with the keys of the main block for
 // shifted characters (US layout).
+// clang-format off
 constexpr std::array kKeys = std::to_array<Entry>({
     {Qt::Key_Space, 32},
     {Qt::Key_Semicolon, 186},    {Qt::Key_Colon, 186},
@@ -61,13 +62,16 @@ constexpr std::array kKeys = std::to_array<Entry>({
     {Qt::Key_MediaPlay, 179},    {Qt::Key_LaunchMail, 180},
     {Qt::Key_Zenkaku_Hankaku, 243},
 });
+// clang-format on
 
 // Keypad keys that have numbers of their own; the keypad's arrows, Home,
 // Enter and the like share the numbers of the main keys.
+// clang-format off
 constexpr std::array kKeypadKeys = std::to_array<Entry>({
     {Qt::Key_Asterisk, 106}, {Qt::Key_Plus, 107}, {Qt::Key_Comma, 108}, {Qt::Key_Minus, 109},
     {Qt::Key_Period, 110},   {Qt::Key_Slash, 111},
 });
+// clang-format on
 
 template <std::size_t N>
 int Find(const std::array<Entry, N>& table, int qtKey) {

@@ -27,8 +27,7 @@ MultimediaApi* g_api = nullptr;
 MultimediaApi& Api() { return g_api ? *g_api : SystemMultimedia(); }
 
 // Sends a command whose reply nobody reads.
-std::uint32_t SendWithoutReply(const std::string& command)
-{
+std::uint32_t SendWithoutReply(const std::string& command) {
     char none[1] = {'\0'};
     const std::uint32_t code = Api().SendString(command.c_str(), none, 0, nullptr);
     LastApiResult = code;
@@ -37,8 +36,7 @@ std::uint32_t SendWithoutReply(const std::string& command)
 
 // Sends a command with a reply buffer of length bytes; the reply is the
 // buffer up to its first NUL.
-std::string SendWithBuffer(const std::string& command, std::uint32_t length)
-{
+std::string SendWithBuffer(const std::string& command, std::uint32_t length) {
     std::vector<char> buffer(length + 1, '\0');
     LastApiResult = Api().SendString(command.c_str(), buffer.data(), length, nullptr);
     return std::string(buffer.data(), strnlen(buffer.data(), length));
@@ -46,8 +44,7 @@ std::string SendWithBuffer(const std::string& command, std::uint32_t length)
 
 // The numeric value at the start of text, as the toolkit's Val reads it:
 // blanks, a sign, digits and a decimal part; anything else gives 0.
-double LeadingNumber(const std::string& text)
-{
+double LeadingNumber(const std::string& text) {
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
     std::string number;
@@ -70,20 +67,15 @@ double LeadingNumber(const std::string& text)
 }
 
 // Rounds to a signed 16-bit integer, halves to even; nothing when out of range.
-std::optional<int> RoundToInt16(double value)
-{
+std::optional<int> RoundToInt16(double value) {
     const double r = std::nearbyint(value);
     if (!(r >= -32768 && r <= 32767)) return std::nullopt;
     return static_cast<int>(r);
 }
 
-bool ContainsErr(const std::string& text)
-{
-    return UpperAscii(text).find("ERR") != std::string::npos;
-}
+bool ContainsErr(const std::string& text) { return UpperAscii(text).find("ERR") != std::string::npos; }
 
-void PlayNeighbourTrack(int step)
-{
+void PlayNeighbourTrack(int step) {
     const auto n = RoundToInt16(LeadingNumber(QueryMci("status cdaudio current track")));
     if (!n) return;
     const std::string start = QueryMci("status cdaudio position track " + std::to_string(*n + step));
@@ -94,8 +86,7 @@ void PlayNeighbourTrack(int step)
 // kMp3OpenCommandLength bytes. A longer command is sent whole: a fixed buffer
 // counts UTF-8 bytes, so it would cut a Japanese path of some 75 characters
 // and the file would never open.
-std::string Mp3OpenCommand(const std::string& path)
-{
+std::string Mp3OpenCommand(const std::string& path) {
     std::string command = "open " + path + " type MPEGVideo Alias MP3Play";
     if (command.size() < kMp3OpenCommandLength) command.resize(kMp3OpenCommandLength, ' ');
     return command;
@@ -103,8 +94,7 @@ std::string Mp3OpenCommand(const std::string& path)
 
 }  // namespace
 
-std::int32_t SendMciCommand(const std::string& command, std::string& text)
-{
+std::int32_t SendMciCommand(const std::string& command, std::string& text) {
     if (command.empty()) {
         text = kNoCommandText;
         return -1;
@@ -124,16 +114,14 @@ std::int32_t SendMciCommand(const std::string& command, std::string& text)
     return 0;
 }
 
-std::string QueryMci(const std::string& command)
-{
+std::string QueryMci(const std::string& command) {
     std::string text;
     const std::int32_t code = SendMciCommand(command, text);
     if (code != 0) return "Error:" + std::to_string(code);
     return text;
 }
 
-std::int32_t PlayMciRange(const std::string& device, const std::string& from, const std::string& to)
-{
+std::int32_t PlayMciRange(const std::string& device, const std::string& from, const std::string& to) {
     std::string command = "play " + device;
     if (!from.empty()) command += " from " + from;
     if (!to.empty()) command += " to " + to;
@@ -141,14 +129,12 @@ std::int32_t PlayMciRange(const std::string& device, const std::string& from, co
     return SendMciCommand(command, text);
 }
 
-void OpenCdAudio()
-{
+void OpenCdAudio() {
     SendWithoutReply("open cdaudio");
     SendWithoutReply("set cdaudio time format tmst");
 }
 
-void PollCdAudio()
-{
+void PollCdAudio() {
     CdPlaybackOk = true;
     CdCurrentTrack = QueryMci("status cdaudio current track");
     if (ContainsErr(CdCurrentTrack)) {
@@ -183,37 +169,29 @@ void PlayPreviousTrack() { PlayNeighbourTrack(-1); }
 
 void PlayNextTrack() { PlayNeighbourTrack(+1); }
 
-void CloseCdAudio()
-{
+void CloseCdAudio() {
     SendWithoutReply("stop cdaudio");
     SendWithoutReply("close cdaudio");
 }
 
-void OpenAndPlayMp3(const std::string& path)
-{
+void OpenAndPlayMp3(const std::string& path) {
     if (SendWithoutReply(Mp3OpenCommand(path)) == 0) SendWithoutReply("play MP3Play");
 }
 
-bool IsMp3Playing()
-{
-    return SendWithBuffer("status MP3Play mode", kMp3ModeLength).substr(0, 7) == "playing";
-}
+bool IsMp3Playing() { return SendWithBuffer("status MP3Play mode", kMp3ModeLength).substr(0, 7) == "playing"; }
 
-void RestartMp3IfStopped()
-{
+void RestartMp3IfStopped() {
     if (IsMp3Playing()) return;
     SendWithoutReply("stop MP3Play");
     SendWithoutReply("play MP3Play from 0");
 }
 
-void CloseMp3()
-{
+void CloseMp3() {
     SendWithoutReply("stop MP3Play");
     SendWithoutReply("close MP3Play");
 }
 
-void PlayWavLoop(const std::string& path)
-{
+void PlayWavLoop(const std::string& path) {
     const std::uint32_t devices = Api().WaveOutDeviceCount();
     LastApiResult = devices;
     if (devices == 0) return;
@@ -222,8 +200,7 @@ void PlayWavLoop(const std::string& path)
 
 void StopWav() { LastApiResult = Api().PlaySound(nullptr, nullptr, 0); }
 
-MusicFileKind MusicFileKindOf(const std::string& path)
-{
+MusicFileKind MusicFileKindOf(const std::string& path) {
     const std::string last = UpperAscii(path.size() > 3 ? path.substr(path.size() - 3) : path);
     if (last == "WAV") return MusicFileKind::Wav;
     if (last == "MP3") return MusicFileKind::Mp3;
@@ -232,8 +209,7 @@ MusicFileKind MusicFileKindOf(const std::string& path)
 
 void SetMultimediaApi(MultimediaApi* api) { g_api = api; }
 
-void ResetMusicState()
-{
+void ResetMusicState() {
     CdPlaybackOk = false;
     CdCurrentTrack.clear();
     CdTrackCount.clear();

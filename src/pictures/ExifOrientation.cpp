@@ -38,11 +38,14 @@ int ExifOrientation(QByteArrayView exif) {
 }
 
 QImageIOHandler::Transformations ExifTransformation(int orientation) {
-    static const QImageIOHandler::Transformations kTurns[] = {
-        QImageIOHandler::TransformationNone,           QImageIOHandler::TransformationMirror,
-        QImageIOHandler::TransformationRotate180,      QImageIOHandler::TransformationFlip,
-        QImageIOHandler::TransformationFlipAndRotate90, QImageIOHandler::TransformationRotate90,
-        QImageIOHandler::TransformationMirrorAndRotate90, QImageIOHandler::TransformationRotate270};
+    static const QImageIOHandler::Transformations kTurns[] = {QImageIOHandler::TransformationNone,
+                                                              QImageIOHandler::TransformationMirror,
+                                                              QImageIOHandler::TransformationRotate180,
+                                                              QImageIOHandler::TransformationFlip,
+                                                              QImageIOHandler::TransformationFlipAndRotate90,
+                                                              QImageIOHandler::TransformationRotate90,
+                                                              QImageIOHandler::TransformationMirrorAndRotate90,
+                                                              QImageIOHandler::TransformationRotate270};
     return orientation >= 1 && orientation <= 8 ? kTurns[orientation - 1] : QImageIOHandler::TransformationNone;
 }
 
@@ -50,7 +53,8 @@ QImage Transformed(const QImage& image, QImageIOHandler::Transformations turn) {
     if (turn == QImageIOHandler::TransformationNone) return image;
     // Rotate270 is Mirror|Flip|Rotate90 as bits; a single turn is cheaper.
     if (turn == QImageIOHandler::TransformationRotate270) return image.transformed(QTransform().rotate(270));
-    QImage out = image.mirrored(turn & QImageIOHandler::TransformationMirror, turn & QImageIOHandler::TransformationFlip);
+    QImage out =
+        image.mirrored(turn & QImageIOHandler::TransformationMirror, turn & QImageIOHandler::TransformationFlip);
     if (turn & QImageIOHandler::TransformationRotate90) out = out.transformed(QTransform().rotate(90));
     return out;
 }

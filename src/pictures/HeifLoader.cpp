@@ -111,9 +111,10 @@ DecodedPicture LoadHeif(QIODevice& device, const DecodeRequest& request) {
     if (!pixels || decodedWidth <= 0 || decodedHeight <= 0 || stride < decodedWidth * (alpha ? 4 : 3)) return {};
 
     // The decoded planes are read in place; OverGround makes the picture's own copy.
-    const QImage::Format format = !alpha                                         ? QImage::Format_RGB888
-                                  : heif_image_is_premultiplied_alpha(image.get()) ? QImage::Format_RGBA8888_Premultiplied
-                                                                                   : QImage::Format_RGBA8888;
+    const QImage::Format format = !alpha ? QImage::Format_RGB888
+                                  : heif_image_is_premultiplied_alpha(image.get())
+                                      ? QImage::Format_RGBA8888_Premultiplied
+                                      : QImage::Format_RGBA8888;
     const QImage view(pixels, decodedWidth, decodedHeight, stride, format);
     DecodedPicture result;
     result.image = OverGround(view, request.ground);

@@ -87,7 +87,8 @@ PictureFormat SniffPictureFormat(const unsigned char* data, std::size_t size) {
     case HeifKind::Avif: return PictureFormat::Avif;
     case HeifKind::None: break;
     }
-    if (size >= 4 && data[0] == 0xD7 && data[1] == 0xCD && data[2] == 0xC6 && data[3] == 0x9A) return PictureFormat::Wmf;
+    if (size >= 4 && data[0] == 0xD7 && data[1] == 0xCD && data[2] == 0xC6 && data[3] == 0x9A)
+        return PictureFormat::Wmf;
     if (size >= 6) {
         const unsigned type = ReadU16(data);
         const unsigned headerWords = ReadU16(data + 2);

@@ -13,8 +13,8 @@
 namespace tav {
 
 struct DecodedPicture {
-    QImage image;            // QImage::Format_RGB32; may be smaller than the natural size (reduced decode)
-    int naturalWidth = 0;    // natural size in pixels, after the file's orientation
+    QImage image;          // QImage::Format_RGB32; may be smaller than the natural size (reduced decode)
+    int naturalWidth = 0;  // natural size in pixels, after the file's orientation
     int naturalHeight = 0;
     bool ok() const { return !image.isNull() && naturalWidth > 0 && naturalHeight > 0; }
 };
@@ -26,8 +26,7 @@ struct DecodedPicture {
 // never below that size. Transparent pixels, and whatever a metafile leaves unpainted, show
 // `ground`: the colour the picture is laid on. Failure (missing, damaged, absurd size) gives a
 // DecodedPicture whose ok() is false; never throws or crashes.
-DecodedPicture LoadPictureFile(const std::string& path,
-                               const std::function<QSize(QSize natural)>& drawSizeFor = {},
+DecodedPicture LoadPictureFile(const std::string& path, const std::function<QSize(QSize natural)>& drawSizeFor = {},
                                QRgb ground = qRgb(0, 0, 0));
 
 // Largest picture accepted, in pixels per side and in total. Anything beyond is

@@ -18,9 +18,9 @@ struct DecodeRequest {
 
 // How Qt decodes one format.
 struct QtFormat {
-    const char* name;          // Qt's format name ("jpeg", "png", ...)
-    bool dctScaling = false;   // the decoder can decode at 1/2, 1/4 or 1/8 of the size
-    int exifOrientation = 0;   // the file's own orientation, for formats Qt does not turn itself
+    const char* name;         // Qt's format name ("jpeg", "png", ...)
+    bool dctScaling = false;  // the decoder can decode at 1/2, 1/4 or 1/8 of the size
+    int exifOrientation = 0;  // the file's own orientation, for formats Qt does not turn itself
 };
 
 // Decodes the device's picture through Qt's reader for that format.

@@ -18,18 +18,18 @@ void PatBlt(Canvas& c, std::uint32_t rop, QRectF logical) {
     painter.save();
     painter.setPen(Qt::NoPen);
     switch (rop) {
-    case 0x00000042: painter.fillRect(device, Qt::black); break;        // BLACKNESS
-    case 0x00FF0062: painter.fillRect(device, Qt::white); break;        // WHITENESS
-    case 0x00550009:                                                     // DSTINVERT
+    case 0x00000042: painter.fillRect(device, Qt::black); break;  // BLACKNESS
+    case 0x00FF0062: painter.fillRect(device, Qt::white); break;  // WHITENESS
+    case 0x00550009:                                              // DSTINVERT
         painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
         painter.fillRect(device, Qt::white);
         break;
-    case 0x005A0049:                                                     // PATINVERT
+    case 0x005A0049:  // PATINVERT
         painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
         painter.fillRect(device, c.makeBrush());
         break;
-    case 0x00AA0029: break;                                              // the destination itself
-    default: painter.fillRect(device, c.makeBrush()); break;             // PATCOPY and the rest
+    case 0x00AA0029: break;                                   // the destination itself
+    default: painter.fillRect(device, c.makeBrush()); break;  // PATCOPY and the rest
     }
     painter.restore();
 }
@@ -78,8 +78,10 @@ Played Blit(Canvas& c, std::uint16_t f, const Params& p) {
     // Its length in words, header included, is then the high byte of the
     // function number plus the three header words.
     if (f != kStretchDib && p.words() == std::size_t(f >> 8)) {
-        if (f == kDibBitBlt) PatBlt(c, p.u32(0), QRectF(p.s(8), p.s(7), p.s(6), p.s(5)));
-        else PatBlt(c, p.u32(0), QRectF(p.s(10), p.s(9), p.s(8), p.s(7)));
+        if (f == kDibBitBlt)
+            PatBlt(c, p.u32(0), QRectF(p.s(8), p.s(7), p.s(6), p.s(5)));
+        else
+            PatBlt(c, p.u32(0), QRectF(p.s(10), p.s(9), p.s(8), p.s(7)));
         return Played::Drawn;
     }
     const std::uint32_t rop = p.u32(0);

@@ -30,8 +30,10 @@ void Hairline(QImage& image, QPointF a, QPointF b, QRgb color) {
             continue;
         }
         const double t = q[i] / p[i];
-        if (p[i] < 0) t0 = std::max(t0, t);
-        else t1 = std::min(t1, t);
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
         if (t0 > t1) return;
     }
     int x0 = int(std::lround(a.x() + t0 * dx)), y0 = int(std::lround(a.y() + t0 * dy));
@@ -53,11 +55,11 @@ void Hairline(QImage& image, QPointF a, QPointF b, QRgb color) {
 
 QPainter::CompositionMode CompositionFor(int rop2) {
     switch (rop2) {
-    case 4: return QPainter::RasterOp_NotSource;                   // R2_NOTCOPYPEN
-    case 6:                                                        // R2_NOT
-    case 7: return QPainter::RasterOp_SourceXorDestination;        // R2_XORPEN
-    case 9: return QPainter::RasterOp_SourceAndDestination;        // R2_MASKPEN
-    case 15: return QPainter::RasterOp_SourceOrDestination;        // R2_MERGEPEN
+    case 4: return QPainter::RasterOp_NotSource;             // R2_NOTCOPYPEN
+    case 6:                                                  // R2_NOT
+    case 7: return QPainter::RasterOp_SourceXorDestination;  // R2_XORPEN
+    case 9: return QPainter::RasterOp_SourceAndDestination;  // R2_MASKPEN
+    case 15: return QPainter::RasterOp_SourceOrDestination;  // R2_MERGEPEN
     default: return QPainter::CompositionMode_SourceOver;
     }
 }
@@ -86,8 +88,8 @@ void Canvas::applyTransform() {
     const double dx = (dc.vpOrg.x() - dc.winOrg.x() * ax) * scaleX_;
     const double dy = (dc.vpOrg.y() - dc.winOrg.y() * ay) * scaleY_;
     transform_ = QTransform(m11, 0, 0, m22, dx, dy);
-    transformUsable_ = std::isfinite(m11) && std::isfinite(m22) && std::isfinite(dx) && std::isfinite(dy) &&
-                       m11 != 0 && m22 != 0;
+    transformUsable_ =
+        std::isfinite(m11) && std::isfinite(m22) && std::isfinite(dx) && std::isfinite(dy) && m11 != 0 && m22 != 0;
 }
 
 void Canvas::applyClip() {
@@ -121,8 +123,10 @@ bool Canvas::begin(bool stroke, bool fill, const QRectF& logicalBounds) {
         // as a hairline: the same pixels, without the cost of outlining
         // every stroke as a polygon.
         const double deviceWidth = dc.pen.width * std::sqrt(std::abs(transform_.m11() * transform_.m22()));
-        if (dc.pen.width > 1 && deviceWidth >= 1.5) pen.setWidthF(deviceWidth);
-        else pen.setWidth(0), pen.setCosmetic(true);
+        if (dc.pen.width > 1 && deviceWidth >= 1.5)
+            pen.setWidthF(deviceWidth);
+        else
+            pen.setWidth(0), pen.setCosmetic(true);
         static constexpr Qt::PenStyle kStyles[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine, Qt::DashDotLine,
                                                    Qt::DashDotDotLine};
         if (dc.pen.style < 5) pen.setStyle(kStyles[dc.pen.style]);
@@ -161,7 +165,7 @@ QBrush Canvas::makeBrush() const {
     switch (dc.brush.style) {
     case 0: return QBrush(ropColor(dc.brush.color));
     case 2: {
-        static constexpr Qt::BrushStyle kHatches[] = {Qt::HorPattern, Qt::VerPattern, Qt::FDiagPattern,
+        static constexpr Qt::BrushStyle kHatches[] = {Qt::HorPattern,   Qt::VerPattern,   Qt::FDiagPattern,
                                                       Qt::BDiagPattern, Qt::CrossPattern, Qt::DiagCrossPattern};
         return QBrush(ropColor(dc.brush.color), dc.brush.hatch < 6 ? kHatches[dc.brush.hatch] : Qt::SolidPattern);
     }

@@ -38,10 +38,10 @@ struct DcState {
     FontObj font;
     QColor textColor = Qt::black;
     QColor bkColor = Qt::white;
-    int bkMode = 2;        // OPAQUE
+    int bkMode = 2;  // OPAQUE
     int textAlign = 0;
-    int polyFill = 1;      // ALTERNATE
-    int rop2 = 13;         // R2_COPYPEN
+    int polyFill = 1;  // ALTERNATE
+    int rop2 = 13;     // R2_COPYPEN
     QPointF cur;
     std::optional<QRegion> clip;  // device pixels
 };
@@ -56,8 +56,8 @@ public:
     DcState dc;
     std::vector<DcState> saved;  // SaveDC's stack
     ObjectTable objects;
-    long long work = 0;          // in the units of kWmfWorkBudget
-    bool clipChanged = false;    // dc.clip differs from the painter's clip
+    long long work = 0;        // in the units of kWmfWorkBudget
+    bool clipChanged = false;  // dc.clip differs from the painter's clip
 
     QPainter& painter() { return painter_; }
     QSize size() const { return target_.size(); }

@@ -40,8 +40,10 @@ QImage DecodeDib(const std::uint8_t* data, std::size_t size, bool* bottomUp) {
     // The colour table sits between header and pixels; the reader needs the
     // pixels' offset as a bitmap file states it.
     unsigned long long entries = 0;
-    if (bitCount <= 8) entries = colorsUsed ? colorsUsed : (1u << bitCount);
-    else entries = colorsUsed;
+    if (bitCount <= 8)
+        entries = colorsUsed ? colorsUsed : (1u << bitCount);
+    else
+        entries = colorsUsed;
     if (entries > 65536) return {};
     unsigned long long tableBytes = entries * (core ? 3 : 4);
     if (headerSize == 40 && (compression == 3 || compression == 6)) tableBytes += compression == 3 ? 12 : 16;

@@ -10,9 +10,24 @@
 namespace tav::wmf {
 namespace {
 
-Object MakeObject(PenObj pen) { Object o; o.kind = Object::Pen; o.pen = std::move(pen); return o; }
-Object MakeObject(BrushObj brush) { Object o; o.kind = Object::Brush; o.brush = std::move(brush); return o; }
-Object MakeObject(FontObj font) { Object o; o.kind = Object::Font; o.font = std::move(font); return o; }
+Object MakeObject(PenObj pen) {
+    Object o;
+    o.kind = Object::Pen;
+    o.pen = std::move(pen);
+    return o;
+}
+Object MakeObject(BrushObj brush) {
+    Object o;
+    o.kind = Object::Brush;
+    o.brush = std::move(brush);
+    return o;
+}
+Object MakeObject(FontObj font) {
+    Object o;
+    o.kind = Object::Font;
+    o.font = std::move(font);
+    return o;
+}
 
 Played CreatePen(Canvas& c, const Params& p) {
     if (!p.has(5)) return c.objects.add(Object{}), Played::Skipped;
@@ -120,9 +135,7 @@ Played PlayObjectRecord(Canvas& c, std::uint16_t f, const Params& p) {
     }
     case kCreateFontIndirect: return CreateFont(c, p);
     case kCreatePalette:
-    case kCreateRegion:
-        c.objects.add(Object{});
-        return Played::Skipped;
+    case kCreateRegion: c.objects.add(Object{}); return Played::Skipped;
     case kSelectObject: return p.has(1) && Select(c, p.u(0)) ? Played::Drawn : Played::Skipped;
     case kDeleteObject: return p.has(1) && c.objects.remove(p.u(0)) ? Played::Drawn : Played::Skipped;
     default: return Played::Elsewhere;

@@ -20,14 +20,14 @@ namespace tav::wmf {
 class Canvas;
 
 struct PenObj {
-    int style = 0;   // PS_SOLID, the low four bits of the pen style
+    int style = 0;  // PS_SOLID, the low four bits of the pen style
     int endCap = 0;
     int join = 0;
     int width = 0;
     QColor color = Qt::black;
 };
 struct BrushObj {
-    int style = 0;   // 0 solid, 1 null, 2 hatched, 3/5 pattern
+    int style = 0;  // 0 solid, 1 null, 2 hatched, 3/5 pattern
     int hatch = 0;
     QColor color = Qt::white;
     QImage pattern;

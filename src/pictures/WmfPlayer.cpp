@@ -132,7 +132,8 @@ bool ReadWmfInfo(const QByteArray& bytes, WmfInfo& info) {
     std::size_t pos = 0;
     if (size >= kPlaceableSize && ReadU32(data) == kPlaceableKey) {
         info.placeable = true;
-        const int left = ReadI16(data + 6), top = ReadI16(data + 8), right = ReadI16(data + 10), bottom = ReadI16(data + 12);
+        const int left = ReadI16(data + 6), top = ReadI16(data + 8), right = ReadI16(data + 10),
+                  bottom = ReadI16(data + 12);
         info.unitsPerInch = ReadU16(data + 14);
         info.frame = QRect(QPoint(left, top), QSize(right - left, bottom - top));
         pos = kPlaceableSize;

@@ -22,9 +22,9 @@ struct WmfInfo {
     // header's bounds, or the window origin and extent set by the records
     // before the first drawing record.
     QRect frame;
-    int unitsPerInch = 0;       // placeable header only
-    QSize naturalSize;          // pixels at 96 dots per inch (or the window extent)
-    int objectCount = 0;        // size of the object table
+    int unitsPerInch = 0;         // placeable header only
+    QSize naturalSize;            // pixels at 96 dots per inch (or the window extent)
+    int objectCount = 0;          // size of the object table
     std::size_t firstRecord = 0;  // byte offset of the first record
 };
 
@@ -38,11 +38,11 @@ inline constexpr long long kWmfWorkBudget = 4'000'000;
 inline constexpr long long kWmfPixelsPerUnit = 256;
 
 struct WmfPlayStats {
-    int records = 0;            // records read, the end record included
-    bool reachedEnd = false;    // the end record was found
-    bool damaged = false;       // a record ran past the data or lied about its size
-    bool budgetSpent = false;   // playing stopped at kWmfWorkBudget; what was drawn stays
-    long long work = 0;         // work spent, in the units of kWmfWorkBudget
+    int records = 0;                       // records read, the end record included
+    bool reachedEnd = false;               // the end record was found
+    bool damaged = false;                  // a record ran past the data or lied about its size
+    bool budgetSpent = false;              // playing stopped at kWmfWorkBudget; what was drawn stays
+    long long work = 0;                    // work spent, in the units of kWmfWorkBudget
     std::map<std::uint16_t, int> skipped;  // record function -> count, for records not drawn
 };
 

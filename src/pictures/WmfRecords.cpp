@@ -80,12 +80,13 @@ const char* RecordName(std::uint16_t function) {
 
 bool IsDrawingRecord(std::uint16_t f) {
     switch (f) {
+    // clang-format off
     case kLineTo: case kPolyline: case kPolygon: case kPolyPolygon: case kRectangle: case kRoundRect:
     case kEllipse: case kArc: case kPie: case kChord: case kTextOut: case kExtTextOut: case kPatBlt:
     case kSetPixel: case kDibBitBlt: case kDibStretchBlt: case kStretchDib: case kBitBlt: case kStretchBlt:
+        // clang-format on
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 

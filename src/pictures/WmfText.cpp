@@ -39,15 +39,15 @@ QFont MakeFont(const FontObj& f, int px) {
 QPointF AlignedOrigin(int textAlign, double width, const QFontMetricsF& fm) {
     double x = 0;
     switch (textAlign & 6) {
-    case 2: x = -width; break;       // TA_RIGHT
-    case 6: x = -width / 2; break;   // TA_CENTER
+    case 2: x = -width; break;      // TA_RIGHT
+    case 6: x = -width / 2; break;  // TA_CENTER
     default: break;
     }
     double y = 0;
     switch (textAlign & 24) {
-    case 8: y = -fm.descent(); break;   // TA_BOTTOM
-    case 24: break;                     // TA_BASELINE
-    default: y = fm.ascent(); break;    // TA_TOP
+    case 8: y = -fm.descent(); break;  // TA_BOTTOM
+    case 24: break;                    // TA_BASELINE
+    default: y = fm.ascent(); break;   // TA_TOP
     }
     return QPointF(x, y);
 }
@@ -71,8 +71,10 @@ void DrawText(Canvas& c, QPointF logicalAt, const QString& str, const std::vecto
     const QFont font = MakeFont(dc.font, px);
     const QFontMetricsF fm(font);
     double width = 0;
-    if (!dx.empty()) for (double d : dx) width += d * sx;
-    else width = fm.horizontalAdvance(str);
+    if (!dx.empty())
+        for (double d : dx) width += d * sx;
+    else
+        width = fm.horizontalAdvance(str);
     const QPointF origin = AlignedOrigin(dc.textAlign, width, fm);
     const double x = origin.x(), y = origin.y();
     QPainter& painter = c.painter();

@@ -95,11 +95,11 @@ void RowInvertDst(Pixel* d, std::size_t n) {
 
 void ApplyRow(Rop rop, Pixel* d, const Pixel* s, std::size_t n) {
     switch (rop) {
-        case Rop::SrcCopy: RowCopy(d, s, n); break;
-        case Rop::SrcAnd: RowAnd(d, s, n); break;
-        case Rop::SrcPaint: RowOr(d, s, n); break;
-        case Rop::NotSrcCopy: RowNotSrc(d, s, n); break;
-        case Rop::DstInvert: RowInvertDst(d, n); break;
+    case Rop::SrcCopy: RowCopy(d, s, n); break;
+    case Rop::SrcAnd: RowAnd(d, s, n); break;
+    case Rop::SrcPaint: RowOr(d, s, n); break;
+    case Rop::NotSrcCopy: RowNotSrc(d, s, n); break;
+    case Rop::DstInvert: RowInvertDst(d, n); break;
     }
 }
 
@@ -152,7 +152,8 @@ void BitBlt(DC& dst, int x, int y, int w, int h, const DC* src, int sx, int sy, 
             ApplyRow(rop, db.row(y), tmp.data(), area);
             return;
         }
-        for (int r = 0; r < h; ++r) std::memcpy(tmp.data() + static_cast<std::size_t>(r) * w, sb.row(sy + r) + sx, w * 4u);
+        for (int r = 0; r < h; ++r)
+            std::memcpy(tmp.data() + static_cast<std::size_t>(r) * w, sb.row(sy + r) + sx, w * 4u);
         for (int r = 0; r < h; ++r) ApplyRow(rop, db.row(y + r) + x, tmp.data() + static_cast<std::size_t>(r) * w, w);
         return;
     }
@@ -174,8 +175,8 @@ namespace {
 // coordinate and the source coordinate, dropping pairs that fall outside
 // either bitmap. Returns false when nothing is left.
 struct AxisMap {
-    int first = 0;                 // first destination coordinate written
-    std::vector<int> src;          // source coordinate per destination coordinate, -1 = none
+    int first = 0;         // first destination coordinate written
+    std::vector<int> src;  // source coordinate per destination coordinate, -1 = none
 };
 
 bool MapAxis(int d, int dn, int s, int sn, int dlimit, int slimit, AxisMap& out) {
@@ -235,7 +236,7 @@ bool HasAvx2() {
 }
 
 __attribute__((target("avx2"))) void ShuffleColumns(Pixel* out, const Pixel* s, const int* index,
-                                                      const ShuffleBlock* block, int blocks, Pixel mask) {
+                                                    const ShuffleBlock* block, int blocks, Pixel mask) {
     const __m256i keep = _mm256_set1_epi32(static_cast<int>(mask));
     const __m256i seven = _mm256_set1_epi32(7);
     for (int k = 0; k < blocks; ++k, out += 8, index += 8) {
@@ -318,24 +319,24 @@ void StretchRow(Pixel* __restrict d, const Pixel* __restrict s, const std::vecto
         const int* index = src.data() + run.start;
         const std::size_t n = static_cast<std::size_t>(run.length);
         switch (run.kind) {
-            case ColumnRun::Copy:
-                if (mask == 0xFFFFFFFFu) {
-                    std::memcpy(out, s + index[0], n * 4);
-                } else {
-                    const Pixel* in = s + index[0];
-                    for (std::size_t k = 0; k < n; ++k) out[k] = in[k] & mask;
-                }
-                break;
-            case ColumnRun::Fill: std::fill(out, out + n, s[index[0]] & mask); break;
-            case ColumnRun::Gather: {
-                std::size_t k = 0;
-                if (!shuffles.empty()) {
-                    k = n / 8 * 8;
-                    ShuffleColumns(out, s, index, shuffles.data() + run.firstBlock, static_cast<int>(n / 8), mask);
-                }
-                for (; k < n; ++k) out[k] = s[index[k]] & mask;
-                break;
+        case ColumnRun::Copy:
+            if (mask == 0xFFFFFFFFu) {
+                std::memcpy(out, s + index[0], n * 4);
+            } else {
+                const Pixel* in = s + index[0];
+                for (std::size_t k = 0; k < n; ++k) out[k] = in[k] & mask;
             }
+            break;
+        case ColumnRun::Fill: std::fill(out, out + n, s[index[0]] & mask); break;
+        case ColumnRun::Gather: {
+            std::size_t k = 0;
+            if (!shuffles.empty()) {
+                k = n / 8 * 8;
+                ShuffleColumns(out, s, index, shuffles.data() + run.firstBlock, static_cast<int>(n / 8), mask);
+            }
+            for (; k < n; ++k) out[k] = s[index[k]] & mask;
+            break;
+        }
         }
     }
 }
@@ -350,7 +351,8 @@ void StretchRows(DC& dst, int x, int y, int dw, int dh, const PixelView& from, i
     MarkDirty(dst, cols.first, rows.first, n, static_cast<int>(rows.src.size()));
     // The column table is read once per call; each row then only follows it.
     std::vector<ColumnRun> runs = ColumnRuns(cols.src);
-    const std::vector<ShuffleBlock> shuffles = HasAvx2() ? ShuffleTable(runs, cols.src, from.width) : std::vector<ShuffleBlock>{};
+    const std::vector<ShuffleBlock> shuffles =
+        HasAvx2() ? ShuffleTable(runs, cols.src, from.width) : std::vector<ShuffleBlock>{};
     // The destination columns written, as spans without gaps.
     std::vector<std::pair<int, int>> spans;
     for (const ColumnRun& run : runs) {
@@ -360,7 +362,7 @@ void StretchRows(DC& dst, int x, int y, int dw, int dh, const PixelView& from, i
             spans.emplace_back(run.start, run.length);
     }
     std::vector<Pixel> line(rop == Rop::SrcCopy ? 0 : n);
-    int lastRow = -1;            // the source row read last
+    int lastRow = -1;                // the source row read last
     const Pixel* lastOut = nullptr;  // where SRCCOPY wrote it
     for (std::size_t r = 0; r < rows.src.size(); ++r) {
         const int srow = rows.src[r];
@@ -387,11 +389,9 @@ void StretchRows(DC& dst, int x, int y, int dw, int dh, const PixelView& from, i
 
 }  // namespace
 
-void StretchBlt(DC& dst, int x, int y, int dw, int dh, const DC* src, int sx, int sy, int sw, int sh,
-                Rop rop) {
+void StretchBlt(DC& dst, int x, int y, int dw, int dh, const DC* src, int sx, int sy, int sw, int sh, Rop rop) {
     if (dw == 0 || dh == 0 || sw == 0 || sh == 0) return;
-    if (std::abs(dw) == std::abs(sw) && std::abs(dh) == std::abs(sh) && dw > 0 && dh > 0 && sw > 0 &&
-        sh > 0) {
+    if (std::abs(dw) == std::abs(sw) && std::abs(dh) == std::abs(sh) && dw > 0 && dh > 0 && sw > 0 && sh > 0) {
         BitBlt(dst, x, y, dw, dh, src, sx, sy, rop);
         return;
     }
@@ -411,12 +411,11 @@ void StretchBlt(DC& dst, int x, int y, int dw, int dh, const DC* src, int sx, in
                     sy, sw, sh, rop);
         return;
     }
-    StretchRows(dst, x, y, dw, dh, PixelView{sb.pixels().data(), sb.width(), sb.height(), sb.width()}, sx, sy, sw,
-                sh, rop);
+    StretchRows(dst, x, y, dw, dh, PixelView{sb.pixels().data(), sb.width(), sb.height(), sb.width()}, sx, sy, sw, sh,
+                rop);
 }
 
-void StretchBlt(DC& dst, int x, int y, int dw, int dh, const PixelView& src, int sx, int sy, int sw, int sh,
-                Rop rop) {
+void StretchBlt(DC& dst, int x, int y, int dw, int dh, const PixelView& src, int sx, int sy, int sw, int sh, Rop rop) {
     if (dw == 0 || dh == 0 || sw == 0 || sh == 0 || !src.pixels) return;
     StretchRows(dst, x, y, dw, dh, src, sx, sy, sw, sh, rop);
 }

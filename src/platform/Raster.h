@@ -157,10 +157,8 @@ inline void BitBlt(DC& dst, int x, int y, int w, int h, const DC& src, int sx, i
 // column sx + (i * |sw|) / |dw|, rows likewise. A negative extent covers the
 // pixels before its origin (x + dw ... x - 1) and mirrors when the signs of the
 // source and destination extents differ.
-void StretchBlt(DC& dst, int x, int y, int dw, int dh, const DC* src, int sx, int sy, int sw, int sh,
-                Rop rop);
-inline void StretchBlt(DC& dst, int x, int y, int dw, int dh, const DC& src, int sx, int sy, int sw,
-                       int sh, Rop rop) {
+void StretchBlt(DC& dst, int x, int y, int dw, int dh, const DC* src, int sx, int sy, int sw, int sh, Rop rop);
+inline void StretchBlt(DC& dst, int x, int y, int dw, int dh, const DC& src, int sx, int sy, int sw, int sh, Rop rop) {
     StretchBlt(dst, x, y, dw, dh, &src, sx, sy, sw, sh, rop);
 }
 

@@ -48,10 +48,11 @@ bool ProgramWindowOpen() { return TopLevelWindowTitled({kSaverWindowTitle, kSett
 // Qt's own options, which it takes out of the command line when it starts:
 // those followed by a value, and those that stand alone.
 constexpr std::array<std::string_view, 15> kToolkitOptionsWithValue = {
-    "platform", "platformpluginpath", "platformtheme", "plugin", "display", "geometry", "qwindowgeometry", "title",
-    "qwindowtitle", "icon", "qwindowicon", "name", "style", "stylesheet", "session"};
-constexpr std::array<std::string_view, 6> kToolkitFlags = {"reverse", "sync", "nograb", "dograb", "widgetcount",
-                                                           "testability"};
+    "platform", "platformpluginpath", "platformtheme", "plugin",      "display", "geometry", "qwindowgeometry",
+    "title",    "qwindowtitle",       "icon",          "qwindowicon", "name",    "style",    "stylesheet",
+    "session"};
+constexpr std::array<std::string_view, 6> kToolkitFlags = {"reverse", "sync",        "nograb",
+                                                           "dograb",  "widgetcount", "testability"};
 
 template <std::size_t N>
 bool Listed(const std::array<std::string_view, N>& list, std::string_view name) {
@@ -178,18 +179,18 @@ Invocation ParseCommandLine(const std::string& line) {
     if (line.size() >= 2) invocation.Switch = UpperAscii(line[1]);
     if (line.size() > 3) invocation.Argument = line.substr(3);
     switch (invocation.Switch) {
-        case 'P':
-            invocation.Mode = RunMode::Preview;
-            invocation.WindowId = ParseWindowId(invocation.Argument);
-            break;
-        case 'C': invocation.Mode = RunMode::Settings; break;
-        case 'A':
-            invocation.Mode = RunMode::Password;
-            invocation.WindowId = ParseWindowId(invocation.Argument);
-            break;
-        case 'S':
-        case '\0': invocation.Mode = RunMode::SlideShow; break;
-        default: invocation.Mode = RunMode::Quit; break;
+    case 'P':
+        invocation.Mode = RunMode::Preview;
+        invocation.WindowId = ParseWindowId(invocation.Argument);
+        break;
+    case 'C': invocation.Mode = RunMode::Settings; break;
+    case 'A':
+        invocation.Mode = RunMode::Password;
+        invocation.WindowId = ParseWindowId(invocation.Argument);
+        break;
+    case 'S':
+    case '\0': invocation.Mode = RunMode::SlideShow; break;
+    default: invocation.Mode = RunMode::Quit; break;
     }
     return invocation;
 }
@@ -236,9 +237,9 @@ int RunEntry(int argc, char** argv, const EntryEnvironment& environment) {
     // Answered before Qt starts, which would need a display and would end a
     // second copy's run before anything is printed.
     switch (ParseInformationRequest(argc, argv)) {
-        case InformationRequest::Usage: std::cout << UsageText() << std::flush; return 0;
-        case InformationRequest::Version: std::cout << VersionText() << std::flush; return 0;
-        case InformationRequest::None: break;
+    case InformationRequest::Usage: std::cout << UsageText() << std::flush; return 0;
+    case InformationRequest::Version: std::cout << VersionText() << std::flush; return 0;
+    case InformationRequest::None: break;
     }
     // Qt takes its own options (-display, -platform, ...) out of argv, so it
     // is created before the command line is read.
@@ -278,15 +279,15 @@ int RunEntry(int argc, char** argv, const EntryEnvironment& environment) {
     LoadSettings();
 
     switch (invocation.Mode) {
-        case RunMode::Settings:
-            QCoreApplication::processEvents();
-            return environment.SettingsDialog ? environment.SettingsDialog() : RunSettingsDialog();
-        case RunMode::SlideShow: return StartSlideShow(environment);
-        // Passwords belong to the desktop's locker here (IsWindowsNT), so the
-        // password switch ends like an unknown one.
-        case RunMode::Password:
-        case RunMode::Quit:
-        case RunMode::Preview: break;
+    case RunMode::Settings:
+        QCoreApplication::processEvents();
+        return environment.SettingsDialog ? environment.SettingsDialog() : RunSettingsDialog();
+    case RunMode::SlideShow: return StartSlideShow(environment);
+    // Passwords belong to the desktop's locker here (IsWindowsNT), so the
+    // password switch ends like an unknown one.
+    case RunMode::Password:
+    case RunMode::Quit:
+    case RunMode::Preview: break;
     }
     return 0;
 }

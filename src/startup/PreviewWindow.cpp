@@ -97,16 +97,14 @@ QImage MasterPicture(int index) {
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     switch (index) {
-        case 0: SunsetHills(p); break;
-        case 1: NightSea(p); break;
-        default: Meadow(p); break;
+    case 0: SunsetHills(p); break;
+    case 1: NightSea(p); break;
+    default: Meadow(p); break;
     }
     return img;
 }
 
-Tavrelle_X::Tavrelle_X(unsigned long parentWindow) : parent_(parentWindow) {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-}
+Tavrelle_X::Tavrelle_X(unsigned long parentWindow) : parent_(parentWindow) { setAttribute(Qt::WA_OpaquePaintEvent); }
 
 void Tavrelle_X::RunPreview() {
     // The chooser destroys its preview window when it is done with it: the preview ends with it.

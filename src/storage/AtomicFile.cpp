@@ -44,7 +44,8 @@ std::string TemporaryNameFor(const std::string& path) {
 
 FileState StateOf(const std::string& path) {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return (errno == ENOENT || errno == ENOTDIR) ? FileState::Absent : FileState::Unreadable;
+    if (::stat(path.c_str(), &st) != 0)
+        return (errno == ENOENT || errno == ENOTDIR) ? FileState::Absent : FileState::Unreadable;
     return S_ISREG(st.st_mode) ? FileState::Read : FileState::Unreadable;
 }
 
@@ -148,7 +149,8 @@ int RemoveLeftoverTemporaryFiles(const std::string& folder) {
         const std::string tail = name.substr(mark + 5);
         const std::size_t dash = tail.find('-');
         auto digits = [](const std::string& t) {
-            return !t.empty() && t.size() <= 10 && std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
+            return !t.empty() && t.size() <= 10 &&
+                   std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
         };
         if (dash == std::string::npos || !digits(tail.substr(0, dash)) || !digits(tail.substr(dash + 1))) continue;
         const long long pid = std::stoll(tail.substr(0, dash));

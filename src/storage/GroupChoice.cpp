@@ -16,10 +16,10 @@ ClockReading ReadLocalClock() {
 
 char ScheduleCellFor(const ScheduleRecord& schedule, ClockReading now) {
     switch (schedule.Mode) {
-        case 1: return schedule.Cell(now.Weekday, 0);
-        case 2: return schedule.Cell(0, now.Hour + 1);
-        case 3: return schedule.Cell(now.Weekday, now.Hour + 1);
-        default: return '\0';
+    case 1: return schedule.Cell(now.Weekday, 0);
+    case 2: return schedule.Cell(0, now.Hour + 1);
+    case 3: return schedule.Cell(now.Weekday, now.Hour + 1);
+    default: return '\0';
     }
 }
 

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "storage/AtomicFile.h"
 #include "base/Text.h"
+#include "storage/AtomicFile.h"
 
 namespace tav {
 
@@ -109,7 +109,8 @@ std::string GetIniValueFromText(const std::string& text, const std::string& sect
     if (span.header == std::string::npos) return {};
     for (std::size_t i = span.header + 1; i < span.end; ++i) {
         std::string_view k, v;
-        if (Entry(lines[i].body, k, v) && EqualsIgnoringAsciiCase(k, keyName)) return CutUtf8(Unquote(v), kMaxValueBytes);
+        if (Entry(lines[i].body, k, v) && EqualsIgnoringAsciiCase(k, keyName))
+            return CutUtf8(Unquote(v), kMaxValueBytes);
     }
     return {};
 }
@@ -155,8 +156,7 @@ std::string SetIniValueInText(const std::string& text, const std::string& sectio
     std::size_t lastContent = span.header;
     for (std::size_t i = span.header + 1; i < span.end; ++i) {
         std::string_view k, v;
-        if (Entry(lines[i].body, k, v) && EqualsIgnoringAsciiCase(k, keyName))
-            return join(i, std::string::npos, {});
+        if (Entry(lines[i].body, k, v) && EqualsIgnoringAsciiCase(k, keyName)) return join(i, std::string::npos, {});
         if (!TrimBlanks(lines[i].body, true).empty()) lastContent = i;
     }
     return join(std::string::npos, lastContent, entry + std::string(newline));

@@ -1,8 +1,8 @@
 #include "storage/PictureListFile.h"
 
+#include "base/Text.h"
 #include "startup/SharedState.h"
 #include "storage/AtomicFile.h"
-#include "base/Text.h"
 
 namespace tav {
 

@@ -1,8 +1,8 @@
 #include "storage/ScheduleFile.h"
 
+#include "base/LittleEndian.h"
 #include "startup/SharedState.h"
 #include "storage/AtomicFile.h"
-#include "base/LittleEndian.h"
 
 namespace tav {
 
@@ -35,12 +35,15 @@ std::optional<ScheduleRecord> ReadScheduleFile(const std::string& path) {
     return record;
 }
 
-ScheduleRecord LoadScheduleOrBlank(const std::string& path) { return ReadScheduleFile(path).value_or(ScheduleRecord{}); }
+ScheduleRecord LoadScheduleOrBlank(const std::string& path) {
+    return ReadScheduleFile(path).value_or(ScheduleRecord{});
+}
 
 bool WriteScheduleFile(const std::string& path, const ScheduleRecord& record) {
     Bytes bytes(kScheduleRecordSize);
     WriteI16(bytes.data(), record.Mode);
-    for (std::size_t i = 0; i < record.Cells.size(); ++i) bytes[kCellsAt + i] = static_cast<std::uint8_t>(record.Cells[i]);
+    for (std::size_t i = 0; i < record.Cells.size(); ++i)
+        bytes[kCellsAt + i] = static_cast<std::uint8_t>(record.Cells[i]);
     return WriteFileAtomically(path, bytes);
 }
 

@@ -22,7 +22,7 @@ inline constexpr int kScheduleHours = 25;  // h = 0 ... 24 (h + 1 is the hour h:
 struct ScheduleRecord {
     std::int16_t Mode = 0;
     // The 200 cells in file order (index d + 8h); all blanks by default.
-    std::array<char, kScheduleDays * kScheduleHours> Cells = BlankCells();
+    std::array<char, kScheduleDays* kScheduleHours> Cells = BlankCells();
 
     // Cell (d, h); d or h out of range gives a blank.
     char Cell(int d, int h) const;

@@ -6,12 +6,12 @@
 #include <cmath>
 #include <limits>
 
-#include "x11/X11Windows.h"
 #include "startup/SharedState.h"
 #include "storage/AtomicFile.h"
 #include "storage/IniFile.h"
 #include "storage/PictureListFile.h"
 #include "storage/SettingsRecord.h"
+#include "x11/X11Windows.h"
 
 namespace tav {
 
@@ -90,15 +90,15 @@ void SelectGroup(int n) {
     if (!ValidGroup(n)) return;
     const GroupSettings& g = SaverSettings.Groups[static_cast<std::size_t>(n)];
     switch (g.AreaSize) {
-        case 1: Current.AreaWidth = 800, Current.AreaHeight = 600; break;
-        case 2: Current.AreaWidth = 1024, Current.AreaHeight = 768; break;
-        case 3: {
-            const ScreenSize screen = MeasureScreen();
-            Current.AreaWidth = screen.Width;
-            Current.AreaHeight = screen.Height;
-            break;
-        }
-        default: Current.AreaWidth = 640, Current.AreaHeight = 480; break;
+    case 1: Current.AreaWidth = 800, Current.AreaHeight = 600; break;
+    case 2: Current.AreaWidth = 1024, Current.AreaHeight = 768; break;
+    case 3: {
+        const ScreenSize screen = MeasureScreen();
+        Current.AreaWidth = screen.Width;
+        Current.AreaHeight = screen.Height;
+        break;
+    }
+    default: Current.AreaWidth = 640, Current.AreaHeight = 480; break;
     }
     Current.AreaCentreX = Current.AreaWidth / 2.0;
     Current.AreaCentreY = Current.AreaHeight / 2.0;

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "storage/AtomicFile.h"
 #include "base/LittleEndian.h"
+#include "storage/AtomicFile.h"
 
 namespace tav {
 

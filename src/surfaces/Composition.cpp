@@ -32,10 +32,13 @@ BitmapPtr ComposePicture(const std::string& path, const CompositionParams& param
     const Pixel back = ColorrefToPixel(params.backColor);
     auto composed = std::make_shared<Bitmap>(params.areaWidth, params.areaHeight, back);
     FitBox box;
-    DecodedPicture picture = LoadPictureFile(path, [&](QSize natural) {
-        box = FitPicture(natural.width(), natural.height(), params);
-        return QSize(std::abs(box.width), std::abs(box.height));
-    }, QRgb(back) | 0xFF000000u);
+    DecodedPicture picture = LoadPictureFile(
+        path,
+        [&](QSize natural) {
+            box = FitPicture(natural.width(), natural.height(), params);
+            return QSize(std::abs(box.width), std::abs(box.height));
+        },
+        QRgb(back) | 0xFF000000u);
     if (picture.ok()) {
         QImage image = picture.image.format() == QImage::Format_RGB32
                            ? picture.image

@@ -12,8 +12,8 @@ std::optional<T> Take(std::deque<std::optional<T>>& queue) {
 }
 }  // namespace
 
-std::optional<std::string> ScriptedDialogs::OpenFile(QWidget*, const QString& filterName,
-                                                     const QStringList& patterns, const QString& title) {
+std::optional<std::string> ScriptedDialogs::OpenFile(QWidget*, const QString& filterName, const QStringList& patterns,
+                                                     const QString& title) {
     FileRequests.push_back({filterName, patterns, title});
     return Take(Files);
 }

@@ -45,8 +45,8 @@ std::map<int, Bitmap> Stage::runKeeping(int number, const std::set<int>& wanted)
 }
 
 std::string Where(int effect, const Area& a, int speed) {
-    return "effect " + std::to_string(effect) + " at " + std::to_string(a.w) + "x" + std::to_string(a.h) +
-           " speed " + std::to_string(speed);
+    return "effect " + std::to_string(effect) + " at " + std::to_string(a.w) + "x" + std::to_string(a.h) + " speed " +
+           std::to_string(speed);
 }
 
 Grabbed Grab(int effect, int width, int height, int speed, const std::set<int>& wanted) {
@@ -69,8 +69,8 @@ TransitionRun RunEffect(int number, int width, int height, const TransitionOptio
 
 ::testing::AssertionResult SameBitmap(const Bitmap& actual, const Bitmap& expected) {
     if (actual.width() != expected.width() || actual.height() != expected.height())
-        return ::testing::AssertionFailure() << "size " << actual.width() << "x" << actual.height()
-                                             << ", expected " << expected.width() << "x" << expected.height();
+        return ::testing::AssertionFailure() << "size " << actual.width() << "x" << actual.height() << ", expected "
+                                             << expected.width() << "x" << expected.height();
     long long differ = 0;
     int fx = -1, fy = -1;
     for (int y = 0; y < actual.height(); ++y)
@@ -80,13 +80,13 @@ TransitionRun RunEffect(int number, int width, int height, const TransitionOptio
             }
     if (differ == 0) return ::testing::AssertionSuccess();
     char buf[160];
-    std::snprintf(buf, sizeof buf, "%lld pixels differ; first at (%d, %d): 0x%06X, expected 0x%06X", differ, fx,
-                  fy, actual.pixel(fx, fy), expected.pixel(fx, fy));
+    std::snprintf(buf, sizeof buf, "%lld pixels differ; first at (%d, %d): 0x%06X, expected 0x%06X", differ, fx, fy,
+                  actual.pixel(fx, fy), expected.pixel(fx, fy));
     return ::testing::AssertionFailure() << buf;
 }
 
-::testing::AssertionResult Shows(const Bitmap& frame, int x0, int y0, int x1, int y1, const Bitmap& picture,
-                                 int dx, int dy) {
+::testing::AssertionResult Shows(const Bitmap& frame, int x0, int y0, int x1, int y1, const Bitmap& picture, int dx,
+                                 int dy) {
     for (int y = y0; y < y1; ++y)
         for (int x = x0; x < x1; ++x)
             if (frame.pixel(x, y) != picture.pixel(x + dx, y + dy)) {

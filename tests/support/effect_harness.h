@@ -38,7 +38,7 @@ Bitmap OutgoingCard(int width, int height);
 Bitmap IncomingCard(int width, int height);
 
 struct TransitionRun {
-    int frames = 0;            // Refresh calls, the dispatcher's last one included
+    int frames = 0;  // Refresh calls, the dispatcher's last one included
     long long sleepMs = 0;
     int sleepCalls = 0;
     bool finalEqualsIncoming = false;
@@ -82,8 +82,8 @@ Grabbed Grab(int effect, int width, int height, int speed, const std::set<int>& 
 ::testing::AssertionResult SameBitmap(const Bitmap& actual, const Bitmap& expected);
 
 // frame(x, y) == picture(x + dx, y + dy) over [x0, x1) × [y0, y1).
-::testing::AssertionResult Shows(const Bitmap& frame, int x0, int y0, int x1, int y1, const Bitmap& picture,
-                                 int dx = 0, int dy = 0);
+::testing::AssertionResult Shows(const Bitmap& frame, int x0, int y0, int x1, int y1, const Bitmap& picture, int dx = 0,
+                                 int dy = 0);
 
 // Which picture a pixel of a display shows: 'O' outgoing, 'I' incoming, 'B' the
 // given background pixel, '?' anything else.

@@ -84,8 +84,10 @@ bool XvfbSession::Connect(const std::vector<std::string>& serverCommand) {
             if (display_) XSetErrorHandler(IgnoreXErrors);
             if (waitpid(server_, nullptr, WNOHANG) == server_) break;
         }
-        if (display_) name_ = name;
-        else if (server_ > 0) kill(server_, SIGTERM), waitpid(server_, nullptr, 0);
+        if (display_)
+            name_ = name;
+        else if (server_ > 0)
+            kill(server_, SIGTERM), waitpid(server_, nullptr, 0);
         server_ = display_ ? server_ : -1;
         if (!display_ && command[0] != "Xvfb") break;  // Xorg fails for other reasons than a taken number
     }
@@ -169,7 +171,8 @@ QImage XvfbSession::Grab(int x, int y, int width, int height) {
     if (!img) return {};
     QImage out(width, height, QImage::Format_RGB32);
     for (int row = 0; row < height; ++row)
-        for (int col = 0; col < width; ++col) out.setPixel(col, row, 0xFF000000u | (XGetPixel(img, col, row) & 0xFFFFFF));
+        for (int col = 0; col < width; ++col)
+            out.setPixel(col, row, 0xFF000000u | (XGetPixel(img, col, row) & 0xFFFFFF));
     XDestroyImage(img);
     return out;
 }
@@ -193,8 +196,8 @@ std::optional<unsigned long> XvfbSession::TopLevelCardinal(const std::string& pr
         int format = 0;
         unsigned long items = 0, after = 0;
         unsigned char* data = nullptr;
-        if (XGetWindowProperty(d, children[i], atom, 0, 1, False, XA_CARDINAL, &type, &format, &items, &after,
-                               &data) == Success &&
+        if (XGetWindowProperty(d, children[i], atom, 0, 1, False, XA_CARDINAL, &type, &format, &items, &after, &data) ==
+                Success &&
             format == 32 && items == 1)
             found = *reinterpret_cast<unsigned long*>(data) & 0xFFFFFFFFul;
         if (data) XFree(data);

@@ -77,7 +77,7 @@ private:
 };
 
 std::string ProgramPath(const std::string& name);  // in the build folder
-bool HaveProgram(const std::string& name);          // on PATH
+bool HaveProgram(const std::string& name);         // on PATH
 void RunCommand(const std::vector<std::string>& args, const std::map<std::string, std::string>& env);
 
 }  // namespace tav::test

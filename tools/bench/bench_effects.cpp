@@ -52,12 +52,8 @@ void BM_Effect(benchmark::State& state) {
 }
 // Strip squeezes and slides without sleeps, strip squeezes, interlaced strips
 // and lines, then the pixel line sweeps.
-BENCHMARK(BM_Effect)
-    ->DenseRange(1, 20)
-    ->DenseRange(86, 95)
-    ->DenseRange(100, 111)
-    ->DenseRange(114, 123)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Effect)->DenseRange(1, 20)->DenseRange(86, 95)->DenseRange(100, 111)->DenseRange(114, 123)->Unit(
+    benchmark::kMillisecond);
 
 void BM_OnePixelBitBltsOverTheArea(benchmark::State& state) {
     Scene scene;

@@ -123,7 +123,8 @@ QString BigJpegPath() {
     return PhotoPath("big.jpg", [](const QImage& image) { return tav::pw::WriteJpeg(image, 90); });
 }
 QString BigHeicPath() {
-    return PhotoPath("big.heic", [](const QImage& image) { return tav::pw::WriteHeif(image, tav::pw::HeifCodec::Hevc, 90); });
+    return PhotoPath("big.heic",
+                     [](const QImage& image) { return tav::pw::WriteHeif(image, tav::pw::HeifCodec::Hevc, 90); });
 }
 QString BigWebpPath() {
     return PhotoPath("big.webp", [](const QImage& image) {

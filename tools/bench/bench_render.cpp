@@ -23,8 +23,9 @@ Bitmap Frame(int shift) {
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x) {
             const double ring = 0.5 + 0.5 * std::cos(std::hypot(x - W / 2.0 + shift, y - H / 2.0) * 0.12);
-            b.setPixel(x, y, (static_cast<int>(20 + 60 * ring) << 16) | (static_cast<int>(80 + 120 * ring) << 8) |
-                                 (x * 255 / W));
+            b.setPixel(
+                x, y,
+                (static_cast<int>(20 + 60 * ring) << 16) | (static_cast<int>(80 + 120 * ring) << 8) | (x * 255 / W));
         }
     return b;
 }

@@ -8,8 +8,8 @@
 // falls before the first picture, while a picture is composed and in
 // mid-transition. Also prints the show's peak memory.
 //   tavrelle-exit-latency TAVRELLE [pipe|50mp]    (DISPLAY names the X server)
-#include <QGuiApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -29,10 +29,10 @@
 #include <thread>
 #include <vector>
 
-#include "x11/X11Windows.h"
 #include "startup/SharedState.h"
 #include "storage/PictureListFile.h"
 #include "storage/SettingsRecord.h"
+#include "x11/X11Windows.h"
 
 extern char** environ;
 

@@ -25,9 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (const std::string& entry : tav::ReadPictureListFile(path))
             if (entry.size() > tav::kListRecordSize) __builtin_trap();
         break;
-    case 2:
-        tav::LoadScheduleOrBlank(path).Cell(3, 15);
-        break;
+    case 2: tav::LoadScheduleOrBlank(path).Cell(3, 15); break;
     default: {
         const std::string text = tav::ReadIniText(path);
         for (int n = 0; n < tav::kGroupCount; ++n) {

@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "testmedia/PictureWriters.h"
 #include "startup/SharedState.h"
 #include "storage/AtomicFile.h"
 #include "storage/IniFile.h"
 #include "storage/PictureListFile.h"
 #include "storage/ScheduleFile.h"
 #include "storage/SettingsRecord.h"
+#include "testmedia/PictureWriters.h"
 
 namespace {
 
@@ -101,8 +101,9 @@ int main(int argc, char** argv) {
         Save(root / target, "every-record.wmf", metafiles[0]);
         Save(root / target, "every-record-plain.wmf", metafiles[1]);
         int n = 0;
-        for (auto kind : {pw::CostlyMetafile::ClipMaze, pw::CostlyMetafile::LargeShapes, pw::CostlyMetafile::TinyRecords,
-                          pw::CostlyMetafile::LargeText, pw::CostlyMetafile::ManyEdges})
+        for (auto kind :
+             {pw::CostlyMetafile::ClipMaze, pw::CostlyMetafile::LargeShapes, pw::CostlyMetafile::TinyRecords,
+              pw::CostlyMetafile::LargeText, pw::CostlyMetafile::ManyEdges})
             Save(root / target, "costly-" + std::to_string(n++) + ".wmf", pw::WriteCostlyMetafile(kind, 2048));
     }
     const QImage pattern = Pattern(40, 30);

@@ -177,10 +177,11 @@ int Transition(int argc, char** argv, int effect) {
     const double cpu = window.slideShow().LastTransitionCpuMs();
     const long long sleeps = window.effectHost().requestedSleepMs;
     const long long frames = window.effectHost().frames;
-    std::printf("effect %d at %dx%d speed %d: %lld frames, transition %.1f ms, sleeps %lld ms, ratio %.3f, "
-                "%.2f ms more than the sleeps per frame, CPU %.2f ms per frame\n",
-                effect, Current.AreaWidth, Current.AreaHeight, Current.EffectSpeed, frames, wall, sleeps,
-                sleeps > 0 ? wall / sleeps : 0.0, frames ? (wall - sleeps) / frames : 0.0, frames ? cpu / frames : 0.0);
+    std::printf(
+        "effect %d at %dx%d speed %d: %lld frames, transition %.1f ms, sleeps %lld ms, ratio %.3f, "
+        "%.2f ms more than the sleeps per frame, CPU %.2f ms per frame\n",
+        effect, Current.AreaWidth, Current.AreaHeight, Current.EffectSpeed, frames, wall, sleeps,
+        sleeps > 0 ? wall / sleeps : 0.0, frames ? (wall - sleeps) / frames : 0.0, frames ? cpu / frames : 0.0);
     std::printf("row %d %lld %lld %.1f %.1f %.1f\n", effect, frames, sleeps, wall, cpu, serverMs);
     window.ExitShow();
     // The next picture may still be composing on its worker thread; as in
@@ -204,8 +205,9 @@ int Table(const std::string& self, int first, int last) {
         double perFrame() const { return frames ? (wall - sleeps) / frames : 0; }
     };
     std::vector<Row> rows;
-    std::printf("| Effect | Frames | Sleeps ms | Wall ms | Wall / sleeps | Over the sleeps, ms per frame "
-                "| Show CPU ms per frame | X server CPU ms per frame |\n|---|---|---|---|---|---|---|---|\n");
+    std::printf(
+        "| Effect | Frames | Sleeps ms | Wall ms | Wall / sleeps | Over the sleeps, ms per frame "
+        "| Show CPU ms per frame | X server CPU ms per frame |\n|---|---|---|---|---|---|---|---|\n");
     for (int n = first; n <= last; ++n) {
         Row r;
         FILE* out = popen((self + " transition " + std::to_string(n)).c_str(), "r");
@@ -263,8 +265,8 @@ int Exit(const std::string& program, bool big) {
     double total = 0;
     for (double t : times) total += t;
     std::printf("key press to end of process%s: mean %.1f ms, median %.1f ms, worst %.1f ms over %d runs\n",
-                big ? " while a 50-megapixel photo is being composed" : "", total / runs, times[runs / 2],
-                times.back(), runs);
+                big ? " while a 50-megapixel photo is being composed" : "", total / runs, times[runs / 2], times.back(),
+                runs);
     return 0;
 }
 
@@ -277,9 +279,12 @@ double TimeToPicture(XClient& x, std::vector<std::string> args, const std::strin
     double ms = -1;
     while (ms < 0) {
         const double now = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-        if (LooksOrange(x.ScreenPixel(cx, cy))) ms = now;
-        else if (now > 30000) break;
-        else std::this_thread::sleep_for(std::chrono::microseconds(500));
+        if (LooksOrange(x.ScreenPixel(cx, cy)))
+            ms = now;
+        else if (now > 30000)
+            break;
+        else
+            std::this_thread::sleep_for(std::chrono::microseconds(500));
     }
     kill(pid, SIGTERM);
     waitpid(pid, nullptr, 0);
@@ -305,9 +310,10 @@ int First(const std::string& program) {
     }
     std::sort(show.begin(), show.end());
     std::sort(feh.begin(), feh.end());
-    std::printf("first picture of a 13-megapixel photo on the whole screen: tavrelle /s median %.1f ms, "
-                "feh --fullscreen median %.1f ms, ratio %.2f (%d runs each)\n",
-                show[runs / 2], feh[runs / 2], feh[runs / 2] > 0 ? show[runs / 2] / feh[runs / 2] : 0.0, runs);
+    std::printf(
+        "first picture of a 13-megapixel photo on the whole screen: tavrelle /s median %.1f ms, "
+        "feh --fullscreen median %.1f ms, ratio %.2f (%d runs each)\n",
+        show[runs / 2], feh[runs / 2], feh[runs / 2] > 0 ? show[runs / 2] / feh[runs / 2] : 0.0, runs);
     return 0;
 }
 
@@ -336,10 +342,13 @@ int Idle(const std::string& program) {
 int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "transition" && argc > 2) return tav::Transition(argc, argv, std::atoi(argv[2]));
-    if (mode == "table") return tav::Table(tav::SelfPath(), argc > 2 ? std::atoi(argv[2]) : 1, argc > 3 ? std::atoi(argv[3]) : 143);
+    if (mode == "table")
+        return tav::Table(tav::SelfPath(), argc > 2 ? std::atoi(argv[2]) : 1, argc > 3 ? std::atoi(argv[3]) : 143);
     if (mode == "exit" && argc > 2) return tav::Exit(argv[2], argc > 3);
     if (mode == "first" && argc > 2) return tav::First(argv[2]);
     if (mode == "idle" && argc > 2) return tav::Idle(argv[2]);
-    std::fprintf(stderr, "usage: tavrelle-measure transition N | table [FIRST LAST] | exit TAVRELLE [BIG] | first TAVRELLE | idle TAVRELLE\n");
+    std::fprintf(stderr,
+                 "usage: tavrelle-measure transition N | table [FIRST LAST] | exit TAVRELLE [BIG] | first TAVRELLE | "
+                 "idle TAVRELLE\n");
     return 2;
 }

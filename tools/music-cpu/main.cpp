@@ -26,8 +26,7 @@
 
 namespace {
 
-double CpuSeconds()
-{
+double CpuSeconds() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
@@ -36,8 +35,7 @@ double CpuSeconds()
 
 // Runs for the given wall time, calling tick every 200 ms as the saver's
 // timers would, and returns the CPU share of one core in percent.
-double Measure(double seconds, const std::function<void()>& tick)
-{
+double Measure(double seconds, const std::function<void()>& tick) {
     const auto start = std::chrono::steady_clock::now();
     const double cpuStart = CpuSeconds();
     while (std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() < seconds) {
@@ -50,15 +48,17 @@ double Measure(double seconds, const std::function<void()>& tick)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     double seconds = 5;
     std::string mp3, cue;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--seconds" && i + 1 < argc) seconds = std::atof(argv[++i]);
-        else if (arg == "--mp3" && i + 1 < argc) mp3 = argv[++i];
-        else if (arg == "--cue" && i + 1 < argc) cue = argv[++i];
+        if (arg == "--seconds" && i + 1 < argc)
+            seconds = std::atof(argv[++i]);
+        else if (arg == "--mp3" && i + 1 < argc)
+            mp3 = argv[++i];
+        else if (arg == "--cue" && i + 1 < argc)
+            cue = argv[++i];
         else {
             std::fprintf(stderr, "usage: tavrelle-music-cpu [--seconds N] [--mp3 FILE] [--cue FILE]\n");
             return 2;

@@ -54,7 +54,8 @@ std::optional<RenderOptions> ParseRenderOptions(const std::vector<std::string>& 
             haveSize = true;
         } else if (a == "--speed") {
             if (!value(v)) return std::nullopt;
-            if (!ParseInt(v, n) || n < 0 || n > 32767) return error = "--speed takes 0...32767, not '" + v + "'", std::nullopt;
+            if (!ParseInt(v, n) || n < 0 || n > 32767)
+                return error = "--speed takes 0...32767, not '" + v + "'", std::nullopt;
             o.speed = static_cast<int>(n);
         } else if (a == "--back-color") {
             if (!value(v)) return std::nullopt;
@@ -63,7 +64,8 @@ std::optional<RenderOptions> ParseRenderOptions(const std::vector<std::string>& 
             o.backColor = PixelToColorref(static_cast<Pixel>(n));
         } else if (a == "--seed") {
             if (!value(v)) return std::nullopt;
-            if (!ParseInt(v, n) || n < 0 || n > 0xFFFFFFFFLL) return error = "--seed takes 0...4294967295, not '" + v + "'", std::nullopt;
+            if (!ParseInt(v, n) || n < 0 || n > 0xFFFFFFFFLL)
+                return error = "--seed takes 0...4294967295, not '" + v + "'", std::nullopt;
             o.seed = static_cast<unsigned>(n);
         } else if (a == "--from") {
             if (!value(o.from)) return std::nullopt;

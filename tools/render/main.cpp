@@ -100,10 +100,11 @@ int Render(const RenderOptions& o) {
     if (o.stats) {
         std::printf("{\"effect\": %d, \"routine\": \"%s\", \"args\": [", o.effect, RoutineName(entry->routine));
         for (int i = 0; i < entry->argc; ++i) std::printf("%s%d", i ? ", " : "", entry->args[i]);
-        std::printf("], \"width\": %d, \"height\": %d, \"speed\": %d, \"frames\": %d, \"sleep_ms\": %lld, "
-                    "\"final_equals_incoming\": %s, \"frame_crc32\": [",
-                    o.width, o.height, o.speed, host.frames, host.sleepMs,
-                    host.Display().bitmap() == incoming ? "true" : "false");
+        std::printf(
+            "], \"width\": %d, \"height\": %d, \"speed\": %d, \"frames\": %d, \"sleep_ms\": %lld, "
+            "\"final_equals_incoming\": %s, \"frame_crc32\": [",
+            o.width, o.height, o.speed, host.frames, host.sleepMs,
+            host.Display().bitmap() == incoming ? "true" : "false");
         for (std::size_t i = 0; i < crcs.size(); ++i) std::printf("%s%u", i ? ", " : "", crcs[i]);
         std::printf("]}\n");
     }

@@ -3,8 +3,8 @@
 // Draws the sample pictures of the demo in every picture format, at
 // several sizes and orientations, and optionally writes a picture list file
 // naming them. Every picture is drawn here in code.
-#include "testmedia/PictureWriters.h"
 #include "storage/PictureListFile.h"
+#include "testmedia/PictureWriters.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -130,16 +130,18 @@ QImage Aurora() {
                                 {300, 60, 0.004, 4.0, 180, QColor(80, 255, 120), QColor(60, 120, 255)}};
     for (int x = 0; x < w; ++x) {
         for (const Curtain& c : curtains) {
-            const double cy = c.base + c.amp * std::sin(x * c.freq + c.phase) + 40 * std::sin(x * c.freq * 3.1 + c.phase);
+            const double cy =
+                c.base + c.amp * std::sin(x * c.freq + c.phase) + 40 * std::sin(x * c.freq * 3.1 + c.phase);
             const double streak = 0.55 + 0.45 * std::sin(x * 0.21 + c.phase) * std::sin(x * 0.037);
             for (int y = std::max(0, int(cy - c.height)); y < std::min(h, int(cy + 40)); ++y) {
                 const double t = (cy - y) / c.height;  // 0 at the curtain's foot, 1 at its top
                 const double a = (y < cy ? std::pow(1 - t, 1.6) : std::exp(-(y - cy) / 12.0)) * streak * 0.8;
                 const QColor col = Mix(c.low, c.high, t);
                 const QRgb old = image.pixel(x, y);
-                image.setPixel(x, y, qRgb(std::min(255, int(qRed(old) + col.red() * a)),
-                                          std::min(255, int(qGreen(old) + col.green() * a)),
-                                          std::min(255, int(qBlue(old) + col.blue() * a))));
+                image.setPixel(x, y,
+                               qRgb(std::min(255, int(qRed(old) + col.red() * a)),
+                                    std::min(255, int(qGreen(old) + col.green() * a)),
+                                    std::min(255, int(qBlue(old) + col.blue() * a))));
             }
         }
     }
@@ -156,7 +158,8 @@ QImage Aurora() {
         for (int tier = 0; tier < 4; ++tier) {
             const double top = base - tall + tier * tall / 5;
             const double half = 14 + tier * 9;
-            p.drawPolygon(QPolygonF({QPointF(x, top), QPointF(x - half, top + tall / 3), QPointF(x + half, top + tall / 3)}));
+            p.drawPolygon(
+                QPolygonF({QPointF(x, top), QPointF(x - half, top + tall / 3), QPointF(x + half, top + tall / 3)}));
         }
     }
     p.fillRect(QRect(0, 1320, w, h - 1320), QColor(1, 4, 8));
@@ -188,7 +191,8 @@ QImage Dunes() {
         };
         for (int x = 0; x < w; ++x) {
             const double ridge = ridgeAt(x);
-            const double slope = ridgeAt(x + 1) - ridge;  // negative where the sand rises to the right, towards the sun on the left
+            const double slope =
+                ridgeAt(x + 1) - ridge;  // negative where the sand rises to the right, towards the sun on the left
             const double light = std::clamp(0.6 - slope * 0.5, 0.0, 1.0);
             const QColor face = Mix(shade[layer], lit[layer], light);
             for (int y = std::max(0, int(ridge)); y < h; ++y) {
@@ -206,7 +210,8 @@ QImage Plasma() {
     QVector<QRgb> colors;
     for (int i = 0; i < 256; ++i) {
         const double t = i / 256.0 * 2 * M_PI;
-        colors.append(qRgb(int(128 + 127 * std::sin(t)), int(128 + 127 * std::sin(t + 2.1)), int(128 + 127 * std::sin(t + 4.2))));
+        colors.append(
+            qRgb(int(128 + 127 * std::sin(t)), int(128 + 127 * std::sin(t + 2.1)), int(128 + 127 * std::sin(t + 4.2))));
     }
     image.setColorTable(colors);
     for (int y = 0; y < size; ++y)
@@ -252,8 +257,10 @@ QImage BauhausCutOut() {
     for (int y = 0; y < image.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x) {
-            if (line[x] == paper) line[x] = qRgba(0, 0, 0, 0);
-            else if (x >= 540 && y >= 380) line[x] = (line[x] & 0x00FFFFFFu) | 0x80000000u;
+            if (line[x] == paper)
+                line[x] = qRgba(0, 0, 0, 0);
+            else if (x >= 540 && y >= 380)
+                line[x] = (line[x] & 0x00FFFFFFu) | 0x80000000u;
         }
     }
     return image;
@@ -295,7 +302,8 @@ QByteArray Mandala() {
     w.setWindowOrg(-4000, -3000);
     w.setWindowExt(8000, 6000);
     QImage ground(1, 64, QImage::Format_RGB32);
-    for (int y = 0; y < 64; ++y) ground.setPixel(0, y, Mix(QColor(0x0b, 0x13, 0x2b), QColor(0x3a, 0x1c, 0x5c), y / 63.0).rgb());
+    for (int y = 0; y < 64; ++y)
+        ground.setPixel(0, y, Mix(QColor(0x0b, 0x13, 0x2b), QColor(0x3a, 0x1c, 0x5c), y / 63.0).rgb());
     w.stretchDib(QRect(-4000, -3000, 8000, 6000), QRect(0, 0, 1, 64), ground);
     const int noPen = w.createPen(5, 0, Qt::black);
     const int goldPen = w.createPen(0, 30, QColor(0xf5, 0xc5, 0x42));
@@ -382,8 +390,10 @@ QByteArray StainedGlass() {
                                                   float(std::clamp(1.0 - dist * 0.5, 0.35, 1.0)));
                 const int brush = w.createBrush(0, c);
                 w.selectObject(brush);
-                if (half == 0) w.polygon({at(x, y), at(x + 1, y), at(x + 1, y + 1)});
-                else w.polygon({at(x, y), at(x + 1, y + 1), at(x, y + 1)});
+                if (half == 0)
+                    w.polygon({at(x, y), at(x + 1, y), at(x + 1, y + 1)});
+                else
+                    w.polygon({at(x, y), at(x + 1, y + 1), at(x, y + 1)});
                 w.selectObject(lead);
                 w.deleteObject(brush);
             }
@@ -408,8 +418,10 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     std::string outDir, listFile;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--list") == 0 && i + 1 < argc) listFile = argv[++i];
-        else if (outDir.empty() && argv[i][0] != '-') outDir = argv[i];
+        if (std::strcmp(argv[i], "--list") == 0 && i + 1 < argc)
+            listFile = argv[++i];
+        else if (outDir.empty() && argv[i][0] != '-')
+            outDir = argv[i];
         else {
             std::fprintf(stderr, "usage: tavrelle-samples OUTDIR [--list FILE]\n");
             return 2;

@@ -151,7 +151,6 @@ void PutColorTable(QByteArray& out, const QVector<QRgb>& colors) {
 
 }  // namespace
 
-
 QImage ToIndexed8(const QImage& image) {
     QImage indexed = image.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither);
     if (indexed.colorCount() > 256) indexed = image.convertToFormat(QImage::Format_Indexed8, Qt::DiffuseDither);
@@ -198,7 +197,8 @@ QByteArray WriteBmp8(const QImage& image, bool rle8) {
 
 QByteArray WriteGif(const std::vector<QImage>& frames) {
     if (frames.empty()) return {};
-    const QImage first = frames.front().format() == QImage::Format_Indexed8 ? frames.front() : ToIndexed8(frames.front());
+    const QImage first =
+        frames.front().format() == QImage::Format_Indexed8 ? frames.front() : ToIndexed8(frames.front());
     const int w = first.width(), h = first.height();
     QByteArray out("GIF89a", 6);
     PutU16(out, unsigned(w));
@@ -304,7 +304,8 @@ QByteArray WritePng(const QImage& image, int exifOrientation) {
     PutBigEndian32(chunk, std::uint32_t(exif.size()));
     chunk.append("eXIf", 4);
     chunk.append(exif);
-    PutBigEndian32(chunk, std::uint32_t(crc32(0, reinterpret_cast<const Bytef*>(chunk.constData() + 4), uInt(chunk.size() - 4))));
+    PutBigEndian32(
+        chunk, std::uint32_t(crc32(0, reinterpret_cast<const Bytef*>(chunk.constData() + 4), uInt(chunk.size() - 4))));
     png.insert(8 + 25, chunk);
     return png;
 }
@@ -335,11 +336,14 @@ QByteArray WriteWebp(const QImage& image, int exifOrientation) {
 }
 
 QByteArray WriteTiff(const QImage& image, int exifOrientation) {
-    static const QImageIOHandler::Transformations kTurns[] = {
-        QImageIOHandler::TransformationNone,          QImageIOHandler::TransformationMirror,
-        QImageIOHandler::TransformationRotate180,     QImageIOHandler::TransformationFlip,
-        QImageIOHandler::TransformationFlipAndRotate90, QImageIOHandler::TransformationRotate90,
-        QImageIOHandler::TransformationMirrorAndRotate90, QImageIOHandler::TransformationRotate270};
+    static const QImageIOHandler::Transformations kTurns[] = {QImageIOHandler::TransformationNone,
+                                                              QImageIOHandler::TransformationMirror,
+                                                              QImageIOHandler::TransformationRotate180,
+                                                              QImageIOHandler::TransformationFlip,
+                                                              QImageIOHandler::TransformationFlipAndRotate90,
+                                                              QImageIOHandler::TransformationRotate90,
+                                                              QImageIOHandler::TransformationMirrorAndRotate90,
+                                                              QImageIOHandler::TransformationRotate270};
     return WriteWithQt(image, "tiff", -1, kTurns[ValidOrientation(exifOrientation) ? exifOrientation - 1 : 0]);
 }
 
@@ -371,7 +375,8 @@ QByteArray WriteHeif(const QImage& image, HeifCodec codec, int quality, int orie
         int stride = 0;
         std::uint8_t* plane = heif_image_get_plane(picture, heif_channel_interleaved, &stride);
         const int rowBytes = rgba.width() * (alpha ? 4 : 3);
-        for (int y = 0; y < rgba.height(); ++y) std::memcpy(plane + std::ptrdiff_t(y) * stride, rgba.constScanLine(y), std::size_t(rowBytes));
+        for (int y = 0; y < rgba.height(); ++y)
+            std::memcpy(plane + std::ptrdiff_t(y) * stride, rgba.constScanLine(y), std::size_t(rowBytes));
         heif_encoder_set_lossy_quality(encoder, quality);
         options->image_orientation = heif_orientation(ValidOrientation(orientation) ? orientation : 1);
         heif_writer writer{1, AppendToByteArray};
@@ -559,7 +564,9 @@ void WmfWriter::polyPolygon(const std::vector<std::vector<QPoint>>& polygons) {
 }
 
 void WmfWriter::rectangle(int l, int t, int r, int b) { record(0x041B, {S(b), S(r), S(t), S(l)}); }
-void WmfWriter::roundRect(int l, int t, int r, int b, int w, int h) { record(0x061C, {S(h), S(w), S(b), S(r), S(t), S(l)}); }
+void WmfWriter::roundRect(int l, int t, int r, int b, int w, int h) {
+    record(0x061C, {S(h), S(w), S(b), S(r), S(t), S(l)});
+}
 void WmfWriter::ellipse(int l, int t, int r, int b) { record(0x0418, {S(b), S(r), S(t), S(l)}); }
 void WmfWriter::arc(int l, int t, int r, int b, int xs, int ys, int xe, int ye) {
     record(0x0817, {S(ye), S(xe), S(ys), S(xs), S(b), S(r), S(t), S(l)});
@@ -614,17 +621,17 @@ QByteArray BlitParams(std::uint32_t rop, bool colourUsage, std::initializer_list
 }  // namespace
 
 void WmfWriter::stretchDib(QRect dst, QRect src, const QImage& image, std::uint32_t rop) {
-    recordBytes(0x0F43, BlitParams(rop, true,
-                                   {src.height(), src.width(), src.y(), src.x(), dst.height(), dst.width(), dst.y(),
-                                    dst.x()},
-                                   image));
+    recordBytes(
+        0x0F43,
+        BlitParams(rop, true,
+                   {src.height(), src.width(), src.y(), src.x(), dst.height(), dst.width(), dst.y(), dst.x()}, image));
 }
 
 void WmfWriter::dibStretchBlt(QRect dst, QRect src, const QImage& image, std::uint32_t rop) {
-    recordBytes(0x0B41, BlitParams(rop, false,
-                                   {src.height(), src.width(), src.y(), src.x(), dst.height(), dst.width(), dst.y(),
-                                    dst.x()},
-                                   image));
+    recordBytes(
+        0x0B41,
+        BlitParams(rop, false,
+                   {src.height(), src.width(), src.y(), src.x(), dst.height(), dst.width(), dst.y(), dst.x()}, image));
 }
 
 void WmfWriter::dibBitBlt(QPoint dst, QRect src, const QImage& image, std::uint32_t rop) {
@@ -647,7 +654,8 @@ QByteArray WmfWriter::finish() const {
         PutU16(head, unsigned(unitsPerInch_));
         PutU32(head, 0);
         unsigned checksum = 0;
-        for (int i = 0; i < 20; i += 2) checksum ^= ReadU16(reinterpret_cast<const std::uint8_t*>(head.constData()) + i);
+        for (int i = 0; i < 20; i += 2)
+            checksum ^= ReadU16(reinterpret_cast<const std::uint8_t*>(head.constData()) + i);
         PutU16(head, checksum);
         out.append(head);
     }

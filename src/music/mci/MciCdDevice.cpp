@@ -8,9 +8,9 @@
 
 #include <algorithm>
 #include <condition_variable>
-#include <mutex>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <thread>
 
 namespace tav::mci {
@@ -27,16 +27,14 @@ void QuietCdio(cdio_log_level_t, const char*) {}
 
 CdIo_t* Handle(void* p) { return static_cast<CdIo_t*>(p); }
 
-bool EndsWithIgnoreCase(const std::string& text, const char* suffix)
-{
+bool EndsWithIgnoreCase(const std::string& text, const char* suffix) {
     const std::size_t n = std::strlen(suffix);
     return text.size() >= n && EqualsIgnoringAsciiCase(std::string_view(text).substr(text.size() - n), suffix);
 }
 
 }  // namespace
 
-CdToc ReadToc(void* handle)
-{
+CdToc ReadToc(void* handle) {
     CdToc toc;
     CdIo_t* cdio = Handle(handle);
     if (!cdio) return toc;
@@ -56,13 +54,11 @@ CdToc ReadToc(void* handle)
 }
 
 struct CdDevice::Shared {
-    ~Shared()
-    {
+    ~Shared() {
         if (cdio) cdio_destroy(Handle(cdio));
     }
 
-    void ClearBufferLocked()
-    {
+    void ClearBufferLocked() {
         ringHead = ringCount = 0;
         ++generation;
     }
@@ -86,8 +82,7 @@ struct CdDevice::Shared {
 namespace {
 
 // Reads sectors ahead of the audio thread while the device plays.
-void ReaderLoop(std::shared_ptr<CdDevice::Shared> shared)
-{
+void ReaderLoop(std::shared_ptr<CdDevice::Shared> shared) {
     auto& s = *shared;
     std::vector<std::uint8_t> raw(static_cast<std::size_t>(kReadSectors) * kBytesPerSector);
     std::unique_lock lock(s.mutex);
@@ -130,8 +125,7 @@ void ReaderLoop(std::shared_ptr<CdDevice::Shared> shared)
 
 CdDevice::CdDevice() : shared_(std::make_shared<Shared>()) {}
 
-CdDevice::~CdDevice()
-{
+CdDevice::~CdDevice() {
     sound::RemoveMixSource(this);
     {
         std::lock_guard lock(shared_->mutex);
@@ -140,8 +134,7 @@ CdDevice::~CdDevice()
     shared_->wake.notify_all();
 }
 
-std::uint32_t CdDevice::Open(const std::string& source)
-{
+std::uint32_t CdDevice::Open(const std::string& source) {
     static const bool quiet = (cdio_log_set_handler(&QuietCdio), true);
     (void)quiet;
     CdIo_t* cdio = nullptr;
@@ -165,19 +158,18 @@ std::uint32_t CdDevice::Open(const std::string& source)
     return kOk;
 }
 
-std::int64_t CdDevice::PositionSector()
-{
+std::int64_t CdDevice::PositionSector() {
     std::lock_guard lock(shared_->mutex);
     return shared_->positionSample / kSamplesPerSector;
 }
 
-void CdDevice::MixInto(std::int16_t* samples, int sampleCount)
-{
+void CdDevice::MixInto(std::int16_t* samples, int sampleCount) {
     std::lock_guard lock(shared_->mutex);
     if (!shared_->playing || shared_->paused) return;
     const std::int64_t endSample = shared_->endSector * kSamplesPerSector;
     std::size_t frames = std::min<std::size_t>(static_cast<std::size_t>(sampleCount) / 2, shared_->ringCount / 2);
-    frames = std::min<std::size_t>(frames, static_cast<std::size_t>(std::max<std::int64_t>(0, endSample - shared_->positionSample)));
+    frames = std::min<std::size_t>(
+        frames, static_cast<std::size_t>(std::max<std::int64_t>(0, endSample - shared_->positionSample)));
     for (std::size_t i = 0; i < frames * 2; ++i) {
         samples[i] = sound::MixSample(samples[i], shared_->ring[shared_->ringHead]);
         if (++shared_->ringHead == shared_->ring.size()) shared_->ringHead = 0;
@@ -191,8 +183,7 @@ void CdDevice::MixInto(std::int16_t* samples, int sampleCount)
     shared_->wake.notify_all();
 }
 
-std::uint32_t CdDevice::StartPlay(std::int64_t from, std::int64_t to)
-{
+std::uint32_t CdDevice::StartPlay(std::int64_t from, std::int64_t to) {
     // Data tracks are skipped at the start and end the play where they begin.
     const int index = toc_.AudioIndexFrom(from);
     if (index < 0) return kOutOfRange;
@@ -213,8 +204,7 @@ std::uint32_t CdDevice::StartPlay(std::int64_t from, std::int64_t to)
     return kOk;
 }
 
-std::uint32_t CdDevice::Play(const std::vector<Word>& words)
-{
+std::uint32_t CdDevice::Play(const std::vector<Word>& words) {
     std::string fromText, toText;
     bool hasFrom = false, hasTo = false;
     if (const auto err = ReadRange(words, fromText, hasFrom, toText, hasTo)) return err;
@@ -241,8 +231,7 @@ std::uint32_t CdDevice::Play(const std::vector<Word>& words)
     return StartPlay(from, to);
 }
 
-std::uint32_t CdDevice::Stop()
-{
+std::uint32_t CdDevice::Stop() {
     if (!Ready()) return kDeviceNotReady;
     std::lock_guard lock(shared_->mutex);
     shared_->playing = shared_->paused = false;
@@ -250,30 +239,31 @@ std::uint32_t CdDevice::Stop()
     return kOk;
 }
 
-std::uint32_t CdDevice::Pause()
-{
+std::uint32_t CdDevice::Pause() {
     if (!Ready()) return kDeviceNotReady;
     std::lock_guard lock(shared_->mutex);
     if (shared_->playing) shared_->paused = true;
     return kOk;
 }
 
-std::uint32_t CdDevice::Resume()
-{
+std::uint32_t CdDevice::Resume() {
     if (!Ready()) return kDeviceNotReady;
     std::lock_guard lock(shared_->mutex);
     shared_->paused = false;
     return kOk;
 }
 
-std::uint32_t CdDevice::Seek(const std::vector<Word>& words)
-{
-    if (words.size() != 2 || !EqualsIgnoringAsciiCase(words[0].text, "to")) return words.empty() ? kMissingParameter : kUnrecognizedKeyword;
+std::uint32_t CdDevice::Seek(const std::vector<Word>& words) {
+    if (words.size() != 2 || !EqualsIgnoringAsciiCase(words[0].text, "to"))
+        return words.empty() ? kMissingParameter : kUnrecognizedKeyword;
     if (!Ready()) return kDeviceNotReady;
     std::int64_t target = 0;
-    if (EqualsIgnoringAsciiCase(words[1].text, "start")) target = toc_.tracks.front().start;
-    else if (EqualsIgnoringAsciiCase(words[1].text, "end")) target = toc_.leadOut;
-    else if (const auto err = ParsePosition(format_, words[1].text, toc_, target)) return err;
+    if (EqualsIgnoringAsciiCase(words[1].text, "start"))
+        target = toc_.tracks.front().start;
+    else if (EqualsIgnoringAsciiCase(words[1].text, "end"))
+        target = toc_.leadOut;
+    else if (const auto err = ParsePosition(format_, words[1].text, toc_, target))
+        return err;
     if (target < toc_.tracks.front().start || target > toc_.leadOut) return kOutOfRange;
     std::lock_guard lock(shared_->mutex);
     shared_->playing = shared_->paused = false;
@@ -282,10 +272,10 @@ std::uint32_t CdDevice::Seek(const std::vector<Word>& words)
     return kOk;
 }
 
-std::uint32_t CdDevice::Set(const std::vector<Word>& words)
-{
+std::uint32_t CdDevice::Set(const std::vector<Word>& words) {
     if (words.empty()) return kMissingParameter;
-    if (words.size() >= 2 && EqualsIgnoringAsciiCase(words[0].text, "time") && EqualsIgnoringAsciiCase(words[1].text, "format")) {
+    if (words.size() >= 2 && EqualsIgnoringAsciiCase(words[0].text, "time") &&
+        EqualsIgnoringAsciiCase(words[1].text, "format")) {
         if (words.size() != 3) return words.size() < 3 ? kMissingParameter : kUnrecognizedKeyword;
         TimeFormat format;
         if (!ParseTimeFormat(words[2].text, format)) return kBadConstant;
@@ -296,8 +286,7 @@ std::uint32_t CdDevice::Set(const std::vector<Word>& words)
     return kUnrecognizedKeyword;
 }
 
-std::uint32_t CdDevice::Status(const std::vector<Word>& words, std::string& reply)
-{
+std::uint32_t CdDevice::Status(const std::vector<Word>& words, std::string& reply) {
     if (words.empty()) return kMissingParameter;
     std::vector<std::string> w;
     for (const auto& word : words) w.push_back(LowerAscii(word.text));
@@ -320,7 +309,8 @@ std::uint32_t CdDevice::Status(const std::vector<Word>& words, std::string& repl
     }
 
     if (is({"mode"})) {
-        if (!Ready()) reply = "not ready";
+        if (!Ready())
+            reply = "not ready";
         else {
             std::lock_guard lock(shared_->mutex);
             reply = !shared_->playing ? "stopped" : shared_->paused ? "paused" : "playing";
@@ -345,7 +335,8 @@ std::uint32_t CdDevice::Status(const std::vector<Word>& words, std::string& repl
     } else if (perTrack && w[0] == "position") {
         reply = FormatPosition(format_, toc_.tracks[static_cast<std::size_t>(trackIndex)].start, toc_);
     } else if (perTrack && w[0] == "length") {
-        reply = FormatLength(format_, toc_.TrackEnd(trackIndex) - toc_.tracks[static_cast<std::size_t>(trackIndex)].start);
+        reply =
+            FormatLength(format_, toc_.TrackEnd(trackIndex) - toc_.tracks[static_cast<std::size_t>(trackIndex)].start);
     } else if (perTrack && w[0] == "type") {
         reply = toc_.tracks[static_cast<std::size_t>(trackIndex)].audio ? "audio" : "other";
     } else {

@@ -9,8 +9,7 @@ namespace tav::mci {
 
 namespace {
 
-std::string Msf(std::int64_t frames)
-{
+std::string Msf(std::int64_t frames) {
     if (frames < 0) frames = 0;
     const std::int64_t minutes = frames / (60 * kFramesPerSecond);
     const int seconds = static_cast<int>((frames / kFramesPerSecond) % 60);
@@ -21,13 +20,13 @@ std::string Msf(std::int64_t frames)
 }
 
 // Splits "a:b:c" into at most maxFields numbers; empty fields are not allowed.
-bool SplitFields(std::string_view text, int maxFields, std::vector<std::uint64_t>& fields)
-{
+bool SplitFields(std::string_view text, int maxFields, std::vector<std::uint64_t>& fields) {
     fields.clear();
     std::size_t pos = 0;
     while (true) {
         const std::size_t colon = text.find(':', pos);
-        const std::string_view field = text.substr(pos, colon == std::string_view::npos ? std::string_view::npos : colon - pos);
+        const std::string_view field =
+            text.substr(pos, colon == std::string_view::npos ? std::string_view::npos : colon - pos);
         std::uint64_t value = 0;
         if (!ParseUnsigned(field, value)) return false;
         fields.push_back(value);
@@ -39,22 +38,19 @@ bool SplitFields(std::string_view text, int maxFields, std::vector<std::uint64_t
 
 }  // namespace
 
-bool CdToc::HasAudio() const
-{
+bool CdToc::HasAudio() const {
     for (const auto& t : tracks)
         if (t.audio) return true;
     return false;
 }
 
-int CdToc::IndexOf(int number) const
-{
+int CdToc::IndexOf(int number) const {
     for (std::size_t i = 0; i < tracks.size(); ++i)
         if (tracks[i].number == number) return static_cast<int>(i);
     return -1;
 }
 
-int CdToc::IndexAt(std::int64_t sector) const
-{
+int CdToc::IndexAt(std::int64_t sector) const {
     if (tracks.empty() || sector < tracks.front().start || sector >= leadOut) return -1;
     int found = 0;
     for (std::size_t i = 0; i < tracks.size(); ++i)
@@ -62,30 +58,30 @@ int CdToc::IndexAt(std::int64_t sector) const
     return found;
 }
 
-int CdToc::AudioIndexFrom(std::int64_t sector) const
-{
+int CdToc::AudioIndexFrom(std::int64_t sector) const {
     for (int i = IndexAt(sector); i >= 0 && i < static_cast<int>(tracks.size()); ++i)
         if (tracks[static_cast<std::size_t>(i)].audio) return i;
     return -1;
 }
 
-std::int64_t CdToc::TrackEnd(int index) const
-{
+std::int64_t CdToc::TrackEnd(int index) const {
     if (index < 0 || index >= static_cast<int>(tracks.size())) return leadOut;
     return index + 1 < static_cast<int>(tracks.size()) ? tracks[static_cast<std::size_t>(index) + 1].start : leadOut;
 }
 
-bool ParseTimeFormat(std::string_view name, TimeFormat& format)
-{
-    if (EqualsIgnoringAsciiCase(name, "msf")) format = TimeFormat::Msf;
-    else if (EqualsIgnoringAsciiCase(name, "tmsf")) format = TimeFormat::Tmsf;
-    else if (EqualsIgnoringAsciiCase(name, "milliseconds") || EqualsIgnoringAsciiCase(name, "ms")) format = TimeFormat::Milliseconds;
-    else return false;
+bool ParseTimeFormat(std::string_view name, TimeFormat& format) {
+    if (EqualsIgnoringAsciiCase(name, "msf"))
+        format = TimeFormat::Msf;
+    else if (EqualsIgnoringAsciiCase(name, "tmsf"))
+        format = TimeFormat::Tmsf;
+    else if (EqualsIgnoringAsciiCase(name, "milliseconds") || EqualsIgnoringAsciiCase(name, "ms"))
+        format = TimeFormat::Milliseconds;
+    else
+        return false;
     return true;
 }
 
-const char* TimeFormatName(TimeFormat format)
-{
+const char* TimeFormatName(TimeFormat format) {
     switch (format) {
     case TimeFormat::Msf: return "msf";
     case TimeFormat::Tmsf: return "tmsf";
@@ -94,12 +90,10 @@ const char* TimeFormatName(TimeFormat format)
     return "msf";
 }
 
-std::string FormatPosition(TimeFormat format, std::int64_t sector, const CdToc& toc)
-{
+std::string FormatPosition(TimeFormat format, std::int64_t sector, const CdToc& toc) {
     switch (format) {
     case TimeFormat::Msf: return Msf(sector + kLeadInFrames);
-    case TimeFormat::Milliseconds:
-        return std::to_string((sector + kLeadInFrames) * 1000 / kFramesPerSecond);
+    case TimeFormat::Milliseconds: return std::to_string((sector + kLeadInFrames) * 1000 / kFramesPerSecond);
     case TimeFormat::Tmsf: {
         int index = toc.IndexAt(sector);
         if (index < 0) index = sector >= toc.leadOut && !toc.Empty() ? static_cast<int>(toc.tracks.size()) - 1 : 0;
@@ -113,14 +107,12 @@ std::string FormatPosition(TimeFormat format, std::int64_t sector, const CdToc& 
     return {};
 }
 
-std::string FormatLength(TimeFormat format, std::int64_t sectors)
-{
+std::string FormatLength(TimeFormat format, std::int64_t sectors) {
     if (format == TimeFormat::Milliseconds) return std::to_string(sectors * 1000 / kFramesPerSecond);
     return Msf(sectors);
 }
 
-std::uint32_t ParsePosition(TimeFormat format, std::string_view text, const CdToc& toc, std::int64_t& sector)
-{
+std::uint32_t ParsePosition(TimeFormat format, std::string_view text, const CdToc& toc, std::int64_t& sector) {
     std::vector<std::uint64_t> f;
     switch (format) {
     case TimeFormat::Milliseconds: {

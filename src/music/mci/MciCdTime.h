@@ -11,9 +11,9 @@
 
 namespace tav::mci {
 
-inline constexpr int kFramesPerSecond = 75;       // sectors per second of CD audio
-inline constexpr int kLeadInFrames = 150;         // msf address of sector 0
-inline constexpr int kSamplesPerSector = 588;     // stereo sample frames per sector
+inline constexpr int kFramesPerSecond = 75;    // sectors per second of CD audio
+inline constexpr int kLeadInFrames = 150;      // msf address of sector 0
+inline constexpr int kSamplesPerSector = 588;  // stereo sample frames per sector
 inline constexpr int kBytesPerSector = 2352;
 
 enum class TimeFormat { Msf, Tmsf, Milliseconds };
@@ -51,7 +51,6 @@ std::string FormatPosition(TimeFormat format, std::int64_t sector, const CdToc& 
 // A duration of sectors: msf and tmsf both answer "mm:ss:ff".
 std::string FormatLength(TimeFormat format, std::int64_t sectors);
 // Reads a position written in format. Returns 0 or an error code.
-std::uint32_t ParsePosition(TimeFormat format, std::string_view text, const CdToc& toc,
-                            std::int64_t& sector);
+std::uint32_t ParsePosition(TimeFormat format, std::string_view text, const CdToc& toc, std::int64_t& sector);
 
 }  // namespace tav::mci

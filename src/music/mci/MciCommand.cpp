@@ -10,16 +10,14 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-bool IsOpenKeyword(std::string_view word)
-{
-    return EqualsIgnoringAsciiCase(word, "alias") || EqualsIgnoringAsciiCase(word, "shareable") || EqualsIgnoringAsciiCase(word, "wait") ||
-           EqualsIgnoringAsciiCase(word, "notify");
+bool IsOpenKeyword(std::string_view word) {
+    return EqualsIgnoringAsciiCase(word, "alias") || EqualsIgnoringAsciiCase(word, "shareable") ||
+           EqualsIgnoringAsciiCase(word, "wait") || EqualsIgnoringAsciiCase(word, "notify");
 }
 
 }  // namespace
 
-bool ParseUnsigned(std::string_view text, std::uint64_t& value)
-{
+bool ParseUnsigned(std::string_view text, std::uint64_t& value) {
     if (text.empty() || text.size() > 18) return false;
     std::uint64_t v = 0;
     for (char c : text) {
@@ -30,8 +28,7 @@ bool ParseUnsigned(std::string_view text, std::uint64_t& value)
     return true;
 }
 
-std::uint32_t SplitWords(std::string_view text, std::vector<Word>& words)
-{
+std::uint32_t SplitWords(std::string_view text, std::vector<Word>& words) {
     words.clear();
     std::size_t i = 0;
     while (i < text.size()) {
@@ -54,8 +51,7 @@ std::uint32_t SplitWords(std::string_view text, std::vector<Word>& words)
     return kOk;
 }
 
-std::uint32_t ParseCommand(std::string_view text, Command& command)
-{
+std::uint32_t ParseCommand(std::string_view text, Command& command) {
     command = Command{};
     // An unquoted file name is taken as written, quotes included, so the
     // blank-separated words are found first without any quote rule: a file

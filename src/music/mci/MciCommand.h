@@ -22,9 +22,9 @@ struct Word {
 };
 
 struct Command {
-    std::string verb;           // lower case
-    std::string device;         // device name, alias or (for open) file name, as written
-    std::vector<Word> words;    // the words after the device
+    std::string verb;         // lower case
+    std::string device;       // device name, alias or (for open) file name, as written
+    std::vector<Word> words;  // the words after the device
 };
 
 // Splits text into words. Returns 0 or an error code (unclosed quote).

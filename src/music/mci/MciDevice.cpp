@@ -5,8 +5,7 @@
 namespace tav::mci {
 
 std::uint32_t ReadRange(const std::vector<Word>& words, std::string& from, bool& hasFrom, std::string& to,
-                        bool& hasTo)
-{
+                        bool& hasTo) {
     hasFrom = hasTo = false;
     for (std::size_t i = 0; i < words.size(); ++i) {
         const bool isFrom = EqualsIgnoringAsciiCase(words[i].text, "from");

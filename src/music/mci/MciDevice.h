@@ -26,7 +26,6 @@ public:
 
 // Reads "from x" and "to y" (each at most once, in any order) out of words.
 // Returns 0 or an error code.
-std::uint32_t ReadRange(const std::vector<Word>& words, std::string& from, bool& hasFrom, std::string& to,
-                        bool& hasTo);
+std::uint32_t ReadRange(const std::vector<Word>& words, std::string& from, bool& hasFrom, std::string& to, bool& hasTo);
 
 }  // namespace tav::mci

@@ -18,27 +18,26 @@ namespace mci {
 
 namespace {
 
-bool IsFileType(std::string_view type)
-{
-    return EqualsIgnoringAsciiCase(type, "mpegvideo") || EqualsIgnoringAsciiCase(type, "waveaudio") || EqualsIgnoringAsciiCase(type, "sequencer");
+bool IsFileType(std::string_view type) {
+    return EqualsIgnoringAsciiCase(type, "mpegvideo") || EqualsIgnoringAsciiCase(type, "waveaudio") ||
+           EqualsIgnoringAsciiCase(type, "sequencer");
 }
 
 // The device type that a file name's extension implies, as "open" without
 // "type" uses it.
-bool HasKnownFileExtension(const std::string& name)
-{
+bool HasKnownFileExtension(const std::string& name) {
     const std::size_t slash = name.find_last_of('/');
     const std::size_t dot = name.find_last_of('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return false;
     const std::string ext = LowerAscii(std::string_view(name).substr(dot + 1));
-    static const char* const known[] = {"wav", "mp3", "mp2", "mpg", "mpeg", "mid", "midi", "rmi", "ogg", "flac", "opus"};
+    static const char* const known[] = {"wav",  "mp3", "mp2", "mpg",  "mpeg", "mid",
+                                        "midi", "rmi", "ogg", "flac", "opus"};
     return std::any_of(std::begin(known), std::end(known), [&ext](const char* k) { return ext == k; });
 }
 
 class Interpreter {
 public:
-    std::uint32_t Execute(std::string_view text, std::string& reply)
-    {
+    std::uint32_t Execute(std::string_view text, std::string& reply) {
         std::lock_guard lock(mutex_);
         Command command;
         if (const auto err = ParseCommand(text, command)) return err;
@@ -66,21 +65,18 @@ public:
         return device.Resume();
     }
 
-    void SetCdSource(const std::string& source)
-    {
+    void SetCdSource(const std::string& source) {
         std::lock_guard lock(mutex_);
         cdSource_ = source;
     }
 
-    void CloseAll()
-    {
+    void CloseAll() {
         std::lock_guard lock(mutex_);
         devices_.clear();
     }
 
 private:
-    std::uint32_t Open(const Command& command, std::string& reply)
-    {
+    std::uint32_t Open(const Command& command, std::string& reply) {
         std::string type, alias;
         bool hasType = false, hasAlias = false;
         const auto& w = command.words;
@@ -127,8 +123,7 @@ private:
         return kOk;
     }
 
-    std::uint32_t Close(const Command& command)
-    {
+    std::uint32_t Close(const Command& command) {
         if (!command.words.empty()) return kUnrecognizedKeyword;
         if (EqualsIgnoringAsciiCase(command.device, "all")) {
             devices_.clear();
@@ -145,8 +140,7 @@ private:
 
 // Never destroyed: devices may still be sounding while the process ends, and
 // the audio thread must not meet a destroyed device.
-Interpreter& TheInterpreter()
-{
+Interpreter& TheInterpreter() {
     static Interpreter* const interpreter = new Interpreter;
     return *interpreter;
 }
@@ -154,16 +148,13 @@ Interpreter& TheInterpreter()
 class SystemApi final : public MultimediaApi {
 public:
     std::uint32_t SendString(const char* command, char* returnString, std::uint32_t returnLength,
-                             void* callbackWindow) override
-    {
+                             void* callbackWindow) override {
         return mciSendStringA(command, returnString, returnLength, callbackWindow);
     }
-    bool GetErrorString(std::uint32_t error, char* text, std::uint32_t length) override
-    {
+    bool GetErrorString(std::uint32_t error, char* text, std::uint32_t length) override {
         return mciGetErrorStringA(error, text, length);
     }
-    bool PlaySound(const char* sound, void* module, std::uint32_t flags) override
-    {
+    bool PlaySound(const char* sound, void* module, std::uint32_t flags) override {
         return PlaySoundA(sound, module, flags);
     }
     std::uint32_t WaveOutDeviceCount() override { return waveOutGetNumDevs(); }
@@ -173,16 +164,14 @@ public:
 
 void SetDefaultCdSource(const std::string& source) { TheInterpreter().SetCdSource(source); }
 
-void CloseAll()
-{
+void CloseAll() {
     TheInterpreter().CloseAll();
     PlaySoundA(nullptr, nullptr, 0);
 }
 
 }  // namespace mci
 
-std::uint32_t mciSendStringA(const char* command, char* returnString, std::uint32_t returnLength, void*)
-{
+std::uint32_t mciSendStringA(const char* command, char* returnString, std::uint32_t returnLength, void*) {
     if (returnString && returnLength > 0) returnString[0] = '\0';
     if (!command) return mci::kMissingCommandString;
     std::string reply;
@@ -196,8 +185,7 @@ std::uint32_t mciSendStringA(const char* command, char* returnString, std::uint3
     return code;
 }
 
-bool mciGetErrorStringA(std::uint32_t error, char* text, std::uint32_t length)
-{
+bool mciGetErrorStringA(std::uint32_t error, char* text, std::uint32_t length) {
     const char* message = mci::ErrorText(error);
     if (!message || !text || length == 0) return false;
     const std::size_t n = std::min<std::size_t>(std::strlen(message), length - 1);
@@ -206,8 +194,7 @@ bool mciGetErrorStringA(std::uint32_t error, char* text, std::uint32_t length)
     return true;
 }
 
-MultimediaApi& SystemMultimedia()
-{
+MultimediaApi& SystemMultimedia() {
     static mci::SystemApi api;
     return api;
 }

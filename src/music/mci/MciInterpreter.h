@@ -29,8 +29,7 @@ namespace tav {
 // returnString, cut to returnLength - 1 characters and NUL-terminated; a reply
 // that did not fit gives the "buffer too small" error. No callback window is
 // ever notified. Returns 0 or an error code (256 + n).
-std::uint32_t mciSendStringA(const char* command, char* returnString, std::uint32_t returnLength,
-                             void* callbackWindow);
+std::uint32_t mciSendStringA(const char* command, char* returnString, std::uint32_t returnLength, void* callbackWindow);
 // Writes the text of an error code; false for a code without text or no buffer.
 bool mciGetErrorStringA(std::uint32_t error, char* text, std::uint32_t length);
 

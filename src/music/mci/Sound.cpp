@@ -15,8 +15,7 @@ namespace {
 
 Mix_Chunk* g_chunk = nullptr;
 
-void StopSystemSound()
-{
+void StopSystemSound() {
     if (!g_chunk) return;
     // Once the output has closed (at the end of the process) the mixer has
     // no channels left, and halting one would touch freed memory.
@@ -27,8 +26,7 @@ void StopSystemSound()
 
 }  // namespace
 
-bool PlaySoundA(const char* sound, void*, std::uint32_t flags)
-{
+bool PlaySoundA(const char* sound, void*, std::uint32_t flags) {
     if (!sound) {
         StopSystemSound();
         return true;
@@ -54,8 +52,7 @@ bool PlaySoundA(const char* sound, void*, std::uint32_t flags)
     return true;
 }
 
-std::uint32_t waveOutGetNumDevs()
-{
+std::uint32_t waveOutGetNumDevs() {
     if (!sound::EnsureAudioOpen()) return 0;
     return static_cast<std::uint32_t>(std::max(1, SDL_GetNumAudioDevices(0)));
 }

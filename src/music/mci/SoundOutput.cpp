@@ -24,18 +24,15 @@ struct Sources {
     std::vector<MixSource*> list;
 };
 
-Sources& TheSources()
-{
+Sources& TheSources() {
     static Sources* const sources = new Sources;
     return *sources;
 }
 
-void SDLCALL PostMix(void*, Uint8* stream, int length)
-{
+void SDLCALL PostMix(void*, Uint8* stream, int length) {
     Sources& sources = TheSources();
     std::lock_guard lock(sources.mutex);
-    for (MixSource* source : sources.list)
-        source->MixInto(reinterpret_cast<std::int16_t*>(stream), length / 2);
+    for (MixSource* source : sources.list) source->MixInto(reinterpret_cast<std::int16_t*>(stream), length / 2);
 }
 
 // At the end of the process the output is closed before any static object
@@ -50,8 +47,7 @@ extern "C" void QuietAlsa(const char*, int, const char*, int, const char*, ...) 
 // ALSA prints its configuration complaints straight to stderr (a machine with
 // no sound card gets a screenful). SDL loads the library itself; loading it
 // here first gives both the same instance, whose error handler is replaced.
-void SilenceAlsa()
-{
+void SilenceAlsa() {
     static bool done = false;
     if (done) return;
     done = true;
@@ -64,8 +60,7 @@ void SilenceAlsa()
 
 }  // namespace
 
-bool EnsureAudioOpen()
-{
+bool EnsureAudioOpen() {
     if (g_state != State::Closed) return g_state == State::Open;
     g_state = State::Failed;
     SilenceAlsa();
@@ -86,8 +81,7 @@ bool EnsureAudioOpen()
     return true;
 }
 
-void ShutdownAudio()
-{
+void ShutdownAudio() {
     if (g_state == State::Open) {
         Mix_SetPostMix(nullptr, nullptr);
         Mix_HaltChannel(-1);
@@ -99,15 +93,14 @@ void ShutdownAudio()
     g_state = State::Closed;
 }
 
-void AddMixSource(MixSource* source)
-{
+void AddMixSource(MixSource* source) {
     Sources& sources = TheSources();
     std::lock_guard lock(sources.mutex);
-    if (std::find(sources.list.begin(), sources.list.end(), source) == sources.list.end()) sources.list.push_back(source);
+    if (std::find(sources.list.begin(), sources.list.end(), source) == sources.list.end())
+        sources.list.push_back(source);
 }
 
-void RemoveMixSource(MixSource* source)
-{
+void RemoveMixSource(MixSource* source) {
     Sources& sources = TheSources();
     std::lock_guard lock(sources.mutex);
     std::erase(sources.list, source);

@@ -40,8 +40,7 @@ void AddMixSource(MixSource* source);
 void RemoveMixSource(MixSource* source);
 
 // Adds b to a, clipped to the 16-bit range.
-inline std::int16_t MixSample(std::int16_t a, std::int16_t b)
-{
+inline std::int16_t MixSample(std::int16_t a, std::int16_t b) {
     int sum = int{a} + int{b};
     if (sum > 32767) sum = 32767;
     if (sum < -32768) sum = -32768;
