@@ -2,8 +2,9 @@
 # Measures the running show on a private 1920 x 1080 X server:
 #   tools/measure-show.sh [BUILD_DIR] [FIRST LAST]
 # prints the table of every effect (or effects FIRST to LAST), key-to-exit in
-# ordinary moments and while a 50-megapixel photo is being composed, the time
-# to the first picture against feh (when installed) and the CPU while idle.
+# ordinary moments, while a 50-megapixel photo is being composed and while a
+# picture is a pipe that never delivers, the time to the first picture against
+# feh (when installed) and the CPU while idle.
 set -euo pipefail
 build=${1:-build}
 first=${2:-1}
@@ -17,6 +18,7 @@ export DISPLAY=$display TAVRELLE_SERVER_PID=$server
 "$build/tavrelle-measure" table "$first" "$last"
 "$build/tavrelle-measure" exit "$build/tavrelle"
 "$build/tavrelle-measure" exit "$build/tavrelle" big
+"$build/tavrelle-measure" exit "$build/tavrelle" pipe
 if command -v feh >/dev/null; then
   "$build/tavrelle-measure" first "$build/tavrelle"
 fi

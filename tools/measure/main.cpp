@@ -4,8 +4,10 @@
 //   tavrelle-measure transition N     effect N on the whole screen at speed 2: frames,
 //                                     wall time of the transition against its sleeps, CPU
 //   tavrelle-measure table [FIRST LAST]  the same for every effect, as one table
-//   tavrelle-measure exit TAVRELLE [BIG] key press in mid-show to the end of the process;
-//                                     with BIG, while a 50-megapixel photo is being composed
+//   tavrelle-measure exit TAVRELLE [big|pipe]  key press in mid-show to the end of the
+//                                     process; with big, while a 50-megapixel photo is being
+//                                     composed; with pipe, while every other picture is a pipe
+//                                     that never delivers
 //   tavrelle-measure first TAVRELLE   start to the first picture on screen, against
 //                                     feh --fullscreen with the same 13-megapixel photo
 //   tavrelle-measure idle TAVRELLE    CPU while a 10-second interval passes, and peak memory
@@ -21,6 +23,7 @@
 
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -235,9 +238,11 @@ int Table(const std::string& self, int first, int last) {
 }
 
 // Key press (through XTEST, so no helper program starts in between) to the end
-// of the show's process. With `big`, every other slide is a 50-megapixel photo
-// and transitions follow one another at once, so a photo is always being composed.
-int Exit(const std::string& program, bool big) {
+// of the show's process. Transitions follow one another at once; with "big"
+// every other slide is a 50-megapixel photo, so a photo is always being
+// composed, and with "pipe" every other picture is a pipe that never delivers.
+int Exit(const std::string& program, const std::string& which) {
+    const bool big = which == "big";
     XClient x;
     if (!x.ok()) {
         std::fprintf(stderr, "tavrelle-measure: no X server with the XTEST extension\n");
@@ -249,6 +254,11 @@ int Exit(const std::string& program, bool big) {
         const std::string photo = MakePhoto(home.path(), "small.jpg", 1920, 1080).toStdString();
         const std::string huge = MakePhoto(home.path(), "huge.jpg", 8660, 5774).toStdString();
         pictures = {photo, huge, photo, huge};
+    } else if (which == "pipe") {
+        const std::string photo = MakePhoto(home.path(), "photo.jpg", 1280, 720).toStdString();
+        const std::string pipe = (home.path() + "/pipe.jpg").toStdString();
+        ::mkfifo(pipe.c_str(), 0600);
+        pictures = {pipe, photo, pipe, photo};
     }
     WriteData(home.path(), 0, 2, pictures);  // transitions back to back
     std::vector<double> times;
@@ -264,9 +274,11 @@ int Exit(const std::string& program, bool big) {
     std::sort(times.begin(), times.end());
     double total = 0;
     for (double t : times) total += t;
-    std::printf("key press to end of process%s: mean %.1f ms, median %.1f ms, worst %.1f ms over %d runs\n",
-                big ? " while a 50-megapixel photo is being composed" : "", total / runs, times[runs / 2], times.back(),
-                runs);
+    const char* moment = big               ? " while a 50-megapixel photo is being composed"
+                         : which == "pipe" ? " while every other picture is a pipe"
+                                           : "";
+    std::printf("key press to end of process%s: mean %.1f ms, median %.1f ms, worst %.1f ms over %d runs\n", moment,
+                total / runs, times[runs / 2], times.back(), runs);
     return 0;
 }
 
@@ -344,11 +356,12 @@ int main(int argc, char** argv) {
     if (mode == "transition" && argc > 2) return tav::Transition(argc, argv, std::atoi(argv[2]));
     if (mode == "table")
         return tav::Table(tav::SelfPath(), argc > 2 ? std::atoi(argv[2]) : 1, argc > 3 ? std::atoi(argv[3]) : 143);
-    if (mode == "exit" && argc > 2) return tav::Exit(argv[2], argc > 3);
+    if (mode == "exit" && argc > 2) return tav::Exit(argv[2], argc > 3 ? argv[3] : "");
     if (mode == "first" && argc > 2) return tav::First(argv[2]);
     if (mode == "idle" && argc > 2) return tav::Idle(argv[2]);
-    std::fprintf(stderr,
-                 "usage: tavrelle-measure transition N | table [FIRST LAST] | exit TAVRELLE [BIG] | first TAVRELLE | "
-                 "idle TAVRELLE\n");
+    std::fprintf(
+        stderr,
+        "usage: tavrelle-measure transition N | table [FIRST LAST] | exit TAVRELLE [big|pipe] | first TAVRELLE | "
+        "idle TAVRELLE\n");
     return 2;
 }
