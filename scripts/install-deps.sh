@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake pkg-config ccache
   qt6-base-dev libgl-dev qt6-image-formats-plugins
   libheif-dev libheif-examples zlib1g-dev libdeflate-dev
-  libsdl2-mixer-dev libcdio-dev libx11-dev libxtst-dev
+  libsdl2-mixer-dev libcdio-dev libx11-dev libxtst-dev libxcb-shm0-dev
   libgtest-dev libbenchmark-dev lame
   xvfb xauth xdotool x11-utils
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils

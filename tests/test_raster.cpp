@@ -137,18 +137,22 @@ void ReferenceStretch(Bitmap& d, int x, int y, int dw, int dh, const Bitmap& s, 
         }
 }
 
-TEST(RasterStretchBlt, WideStretchesFollowTheRulePixelByPixel) {
-    // Wide enough for the copied and filled runs of columns and the repeated
-    // rows the stretch takes short cuts through.
+// Wide enough for the copied and filled runs of columns and the repeated rows
+// the stretch takes short cuts through.
+Bitmap WideSource() {
     Bitmap src(70, 9);
     for (int y = 0; y < src.height(); ++y)
         for (int x = 0; x < src.width(); ++x) src.setPixel(x, y, 0xA00000u | (y << 8) | x);
-    struct Case {
-        const char* name;
-        int x, y, dw, dh, sx, sy, sw, sh;
-        Rop rop = SRCCOPY;
-        Pixel mask = 0xFFFFFFFFu;
-    } cases[] = {
+    return src;
+}
+
+struct WideCase {
+    const char* name;
+    int x, y, dw, dh, sx, sy, sw, sh;
+    Rop rop = SRCCOPY;
+    Pixel mask = 0xFFFFFFFFu;
+};
+const WideCase kWideCases[] = {
         {"rows only", 0, 0, 70, 20, 0, 0, 70, 9},
         {"columns 1.875", 0, 0, 120, 9, 0, 0, 64, 9},
         {"one column wide", 3, 1, 90, 15, 5, 2, 1, 3},
@@ -165,9 +169,21 @@ TEST(RasterStretchBlt, WideStretchesFollowTheRulePixelByPixel) {
         {"squeeze by nearly two", 1, 0, 37, 9, 0, 0, 70, 9, SRCCOPY, 0x0000FFFFu},
         {"mirrored squeeze", 60, 0, -45, 9, 5, 0, 64, 9},
         {"enlarge by 1.6", 0, 0, 64, 9, 2, 0, 40, 9},
-        {"shrink by three", 0, 0, 23, 9, 0, 0, 70, 9},
-    };
-    for (const auto& c : cases) {
+    {"shrink by three", 0, 0, 23, 9, 0, 0, 70, 9},
+};
+
+::testing::AssertionResult SamePixels(const Bitmap& got, const Bitmap& want) {
+    for (std::size_t i = 0; i < got.pixels().size(); ++i)
+        if (got.pixels()[i] != want.pixels()[i])
+            return ::testing::AssertionFailure() << "first difference at " << i % got.width() << ","
+                                                 << i / got.width() << ": got " << std::hex << got.pixels()[i]
+                                                 << " want " << want.pixels()[i];
+    return ::testing::AssertionSuccess();
+}
+
+TEST(RasterStretchBlt, WideStretchesFollowTheRulePixelByPixel) {
+    const Bitmap src = WideSource();
+    for (const auto& c : kWideCases) {
         Bitmap want(110, 22, 0x123456);
         ReferenceStretch(want, c.x, c.y, c.dw, c.dh, src, c.sx, c.sy, c.sw, c.sh, c.rop, c.mask);
         DC dst = Ctx(Bitmap(110, 22, 0x123456));
@@ -176,14 +192,37 @@ TEST(RasterStretchBlt, WideStretchesFollowTheRulePixelByPixel) {
         else
             StretchBlt(dst, c.x, c.y, c.dw, c.dh, PixelView{src.pixels().data(), 70, 9, 70, c.mask}, c.sx, c.sy, c.sw,
                        c.sh, c.rop);
-        const Bitmap& got = dst.bitmap();
-        for (int i = 0; i < 110 * 22; ++i)
-            if (got.pixels()[i] != want.pixels()[i]) {
-                ADD_FAILURE() << c.name << ": first difference at " << i % 110 << "," << i / 110 << ": got " << std::hex
-                              << got.pixels()[i] << " want " << want.pixels()[i];
-                break;
-            }
+        EXPECT_TRUE(SamePixels(dst.bitmap(), want)) << c.name;
     }
+}
+
+TEST(RasterStretchBlt, ABatchDrawsWhatItsCallsDrawOneAfterTheOther) {
+    // Every unmasked wide case into one destination: the stretches overlap,
+    // cover different rows, repeat source rows and mix operations, which a
+    // batch draws by themselves; one call reads the destination itself, and
+    // the last is drawn when the batch ends.
+    const DC src = Ctx(WideSource());
+    DC want = Ctx(Bitmap(110, 22, 0x123456)), got = Ctx(Bitmap(110, 22, 0x123456));
+    want.trackDirty = got.trackDirty = true;
+    {
+        StretchBatch batch(got);
+        const auto both = [&](const WideCase& c, const DC& from) {
+            StretchBlt(want, c.x, c.y, c.dw, c.dh, from, c.sx, c.sy, c.sw, c.sh, c.rop);
+            batch.Add(c.x, c.y, c.dw, c.dh, &from == &want ? got : from, c.sx, c.sy, c.sw, c.sh, c.rop);
+        };
+        for (const auto& c : kWideCases)
+            if (c.mask == 0xFFFFFFFFu) both(c, src);
+        // A row that repeats the one above it must not repeat what a later
+        // stretch drew there.
+        both(WideCase{"rows twice", 0, 4, 60, 18, 0, 0, 60, 9}, src);
+        both(WideCase{"over its first row", 10, 4, 20, 1, 30, 5, 20, 1}, src);
+        both(WideCase{"from itself", 5, 2, 40, 9, 60, 0, -50, 12}, want);
+        EXPECT_TRUE(SamePixels(got.bitmap(), want.bitmap())) << "once a call reads the destination";
+        both(WideCase{"after it", 50, 3, 30, 7, 0, 0, 70, 9}, src);
+    }
+    EXPECT_TRUE(SamePixels(got.bitmap(), want.bitmap()));
+    const DC::DirtyRect w = want.TakeDirty(), g = got.TakeDirty();
+    EXPECT_EQ(std::vector<int>({g.x0, g.y0, g.x1, g.y1}), std::vector<int>({w.x0, w.y0, w.x1, w.y1}));
 }
 
 TEST(RasterStretchBlt, UsesTheRasterOperation) {

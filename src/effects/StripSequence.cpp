@@ -19,6 +19,14 @@ struct StripAxis {
         else
             StretchBlt(dst, cross, pos, crossLen, len, src, cross, srcPos, crossLen, srcLen, SRCCOPY);
     }
+    // The same copy, drawn with the rest of the frame's strips.
+    void copy(StretchBatch& dst, int pos, int len, const DC& src, int srcPos, int srcLen, int cross,
+              int crossLen) const {
+        if (horizontal)
+            dst.Add(pos, cross, len, crossLen, src, srcPos, cross, srcLen, crossLen, SRCCOPY);
+        else
+            dst.Add(cross, pos, crossLen, len, src, cross, srcPos, crossLen, srcLen, SRCCOPY);
+    }
 };
 
 // One strip [start, next) along the moving axis with d pixels of the incoming
@@ -34,7 +42,7 @@ struct Strip {
 
     // The incoming picture enters at the strip's far edge: outgoing part first,
     // incoming part after it.
-    void squeezeTowardsStart(const StripAxis& axis, DC& dst, const DC& out, const DC& in, int cross,
+    void squeezeTowardsStart(const StripAxis& axis, StretchBatch& dst, const DC& out, const DC& in, int cross,
                              int crossLen) const {
         const int from = RoundEven(start), to = RoundEven(next), srcLen = RoundEven(size);
         const int inPos = RoundEven(next - d);
@@ -44,7 +52,8 @@ struct Strip {
 
     // The incoming picture enters at the strip's near edge and pushes the
     // outgoing part towards the far edge.
-    void squeezeTowardsEnd(const StripAxis& axis, DC& dst, const DC& out, const DC& in, int cross, int crossLen) const {
+    void squeezeTowardsEnd(const StripAxis& axis, StretchBatch& dst, const DC& out, const DC& in, int cross,
+                           int crossLen) const {
         const int from = RoundEven(start), to = RoundEven(next), srcLen = RoundEven(size);
         const int outPos = RoundEven(start + d);
         axis.copy(dst, outPos, std::max(RoundEven(size - d), to - outPos), out, from, srcLen, cross, crossLen);
@@ -87,6 +96,9 @@ void StripSequenceWipe(EffectHost& h, std::int16_t mode, std::int16_t axisArg, s
     const int wide = mode == 2 && !axis.horizontal && !SecondDrawingCoversFirst(h, size, n) ? across : half;
 
     do {
+        // The strips squeeze whole frames: drawn together, every row of the
+        // frame is written in one pass instead of once per strip.
+        StretchBatch frame(dst);
         const double d = static_cast<double>(h.EffectFrame * step);
         for (int i = 0; i < n; ++i) {
             const Strip strip{size * i, size * (i + 1), size, d};
@@ -94,12 +106,13 @@ void StripSequenceWipe(EffectHost& h, std::int16_t mode, std::int16_t axisArg, s
                 // Vertical strips: the upper half moves right, the lower half left.
                 // Horizontal strips: the whole width moves down first, then the
                 // right half is drawn again moving up.
-                strip.squeezeTowardsEnd(axis, dst, out, in, 0, wide);
-                strip.squeezeTowardsStart(axis, dst, out, in, half, across - half);
+                strip.squeezeTowardsEnd(axis, frame, out, in, 0, wide);
+                strip.squeezeTowardsStart(axis, frame, out, in, half, across - half);
             } else {
-                strip.squeezeTowardsStart(axis, dst, out, in, 0, across);
+                strip.squeezeTowardsStart(axis, frame, out, in, 0, across);
             }
         }
+        frame.Draw();
         ++h.EffectFrame;
         if (static_cast<double>(h.EffectFrame * step) > size) ShowIncomingPicture(h);
         EndFrame(h, 0);

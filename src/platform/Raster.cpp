@@ -341,38 +341,58 @@ void StretchRow(Pixel* __restrict d, const Pixel* __restrict s, const std::vecto
     }
 }
 
-void StretchRows(DC& dst, int x, int y, int dw, int dh, const PixelView& from, int sx, int sy, int sw, int sh,
-                 Rop rop) {
-    Bitmap& db = dst.target();
+}  // namespace
+
+// One stretch, worked out once per call and then drawn row by row: by itself,
+// or together with other stretches into the same destination.
+struct StretchPlan {
+    // `reuseRows`: a destination row made from the same source row as the one
+    // before is a copy of that row, which holds only when no other stretch
+    // draws between the two rows.
+    StretchPlan(const PixelView& from, Rop rop, bool reuseRows) : from(from), rop(rop), reuseRows(reuseRows) {}
+
+    PixelView from;
+    Rop rop;
+    bool reuseRows;
     AxisMap cols, rows;
-    if (!MapAxis(x, dw, sx, sw, db.width(), from.width, cols)) return;
-    if (!MapAxis(y, dh, sy, sh, db.height(), from.height, rows)) return;
-    const int n = static_cast<int>(cols.src.size());
-    MarkDirty(dst, cols.first, rows.first, n, static_cast<int>(rows.src.size()));
-    // The column table is read once per call; each row then only follows it.
-    std::vector<ColumnRun> runs = ColumnRuns(cols.src);
-    const std::vector<ShuffleBlock> shuffles =
-        HasAvx2() ? ShuffleTable(runs, cols.src, from.width) : std::vector<ShuffleBlock>{};
-    // The destination columns written, as spans without gaps.
-    std::vector<std::pair<int, int>> spans;
-    for (const ColumnRun& run : runs) {
-        if (!spans.empty() && spans.back().first + spans.back().second == run.start)
-            spans.back().second += run.length;
-        else
-            spans.emplace_back(run.start, run.length);
+    std::vector<ColumnRun> runs;
+    std::vector<ShuffleBlock> shuffles;
+    std::vector<std::pair<int, int>> spans;  // the destination columns written, as spans without gaps
+    std::vector<Pixel> line;                 // a source row read through the table, for the other operations
+    int lastRow = -1;                        // the source row read last
+    const Pixel* lastOut = nullptr;          // where SRCCOPY wrote it
+
+    // False when the stretch draws nothing.
+    bool Make(const Bitmap& db, int x, int y, int dw, int dh, int sx, int sy, int sw, int sh) {
+        if (!MapAxis(x, dw, sx, sw, db.width(), from.width, cols)) return false;
+        if (!MapAxis(y, dh, sy, sh, db.height(), from.height, rows)) return false;
+        // The column table is read once per call; each row then only follows it.
+        runs = ColumnRuns(cols.src);
+        if (HasAvx2()) shuffles = ShuffleTable(runs, cols.src, from.width);
+        for (const ColumnRun& run : runs) {
+            if (!spans.empty() && spans.back().first + spans.back().second == run.start)
+                spans.back().second += run.length;
+            else
+                spans.emplace_back(run.start, run.length);
+        }
+        if (rop != Rop::SrcCopy) line.resize(cols.src.size());
+        return true;
     }
-    std::vector<Pixel> line(rop == Rop::SrcCopy ? 0 : n);
-    int lastRow = -1;                // the source row read last
-    const Pixel* lastOut = nullptr;  // where SRCCOPY wrote it
-    for (std::size_t r = 0; r < rows.src.size(); ++r) {
-        const int srow = rows.src[r];
-        if (srow < 0) continue;
+    int firstRow() const { return rows.first; }
+    int endRow() const { return rows.first + static_cast<int>(rows.src.size()); }
+    void MarkDirty(DC& dst) const {
+        tav::MarkDirty(dst, cols.first, rows.first, static_cast<int>(cols.src.size()),
+                       static_cast<int>(rows.src.size()));
+    }
+
+    // Draws destination row `y`, one of firstRow() ... endRow() - 1.
+    void DrawRow(Bitmap& db, int y) {
+        const int srow = rows.src[static_cast<std::size_t>(y - rows.first)];
+        if (srow < 0) return;
         const Pixel* s = from.pixels + static_cast<std::ptrdiff_t>(srow) * from.stride;
-        Pixel* d = db.row(rows.first + static_cast<int>(r)) + cols.first;
+        Pixel* d = db.row(y) + cols.first;
         if (rop == Rop::SrcCopy) {
-            // A destination row made from the same source row as the one before
-            // is a copy of that row.
-            if (srow == lastRow) {
+            if (reuseRows && srow == lastRow) {
                 for (const auto& [start, length] : spans)
                     std::memcpy(d + start, lastOut + start, static_cast<std::size_t>(length) * 4);
             } else {
@@ -385,6 +405,17 @@ void StretchRows(DC& dst, int x, int y, int dw, int dh, const PixelView& from, i
         }
         lastRow = srow;
     }
+};
+
+namespace {
+
+void StretchRows(DC& dst, int x, int y, int dw, int dh, const PixelView& from, int sx, int sy, int sw, int sh,
+                 Rop rop) {
+    Bitmap& db = dst.target();
+    StretchPlan plan(from, rop, true);
+    if (!plan.Make(db, x, y, dw, dh, sx, sy, sw, sh)) return;
+    plan.MarkDirty(dst);
+    for (int r = plan.firstRow(); r < plan.endRow(); ++r) plan.DrawRow(db, r);
 }
 
 }  // namespace
@@ -418,6 +449,37 @@ void StretchBlt(DC& dst, int x, int y, int dw, int dh, const DC* src, int sx, in
 void StretchBlt(DC& dst, int x, int y, int dw, int dh, const PixelView& src, int sx, int sy, int sw, int sh, Rop rop) {
     if (dw == 0 || dh == 0 || sw == 0 || sh == 0 || !src.pixels) return;
     StretchRows(dst, x, y, dw, dh, src, sx, sy, sw, sh, rop);
+}
+
+StretchBatch::StretchBatch(DC& dst) : dst_(dst) {}
+
+StretchBatch::~StretchBatch() { Draw(); }
+
+void StretchBatch::Add(int x, int y, int dw, int dh, const DC& src, int sx, int sy, int sw, int sh, Rop rop) {
+    if (dw == 0 || dh == 0 || sw == 0 || sh == 0) return;
+    const Bitmap& sb = src.bitmap();
+    if (rop != Rop::SrcCopy || &sb == &dst_.target()) {
+        Draw();
+        StretchBlt(dst_, x, y, dw, dh, src, sx, sy, sw, sh, rop);
+        return;
+    }
+    StretchPlan plan(PixelView{sb.pixels().data(), sb.width(), sb.height(), sb.width()}, rop, false);
+    if (plan.Make(dst_.target(), x, y, dw, dh, sx, sy, sw, sh)) plans_.push_back(std::move(plan));
+}
+
+void StretchBatch::Draw() {
+    if (plans_.empty()) return;
+    Bitmap& db = dst_.target();
+    int first = db.height(), end = 0;
+    for (const StretchPlan& plan : plans_) {
+        plan.MarkDirty(dst_);
+        first = std::min(first, plan.firstRow());
+        end = std::max(end, plan.endRow());
+    }
+    for (int y = first; y < end; ++y)
+        for (StretchPlan& plan : plans_)
+            if (y >= plan.firstRow() && y < plan.endRow()) plan.DrawRow(db, y);
+    plans_.clear();
 }
 
 void SelectStockWhitePen(DC& dc) { dc.pen = Pen{0xFFFFFF, false}; }

@@ -172,6 +172,29 @@ struct PixelView {
 };
 void StretchBlt(DC& dst, int x, int y, int dw, int dh, const PixelView& src, int sx, int sy, int sw, int sh, Rop rop);
 
+// Stretches into one destination drawn together, row by row: each row of the
+// destination is written once from left to right and each source is read along
+// its rows, which is what the memory of a large frame serves fastest. The
+// pixels are those of the same StretchBlt calls one after the other. A call
+// that cannot be interleaved (another operation than SRCCOPY, or a source that
+// is the destination) draws the calls before it and is then drawn by itself.
+// Nothing else may draw on the destination or resize a source until Draw().
+struct StretchPlan;
+class StretchBatch {
+public:
+    explicit StretchBatch(DC& dst);
+    ~StretchBatch();  // draws what is still pending
+    StretchBatch(const StretchBatch&) = delete;
+    StretchBatch& operator=(const StretchBatch&) = delete;
+
+    void Add(int x, int y, int dw, int dh, const DC& src, int sx, int sy, int sw, int sh, Rop rop);
+    void Draw();
+
+private:
+    DC& dst_;
+    std::vector<StretchPlan> plans_;
+};
+
 void SelectStockWhitePen(DC& dc);
 void MoveToEx(DC& dc, int x, int y);
 // Draws from the current position to (x, y) with the pen; the end point is not drawn.
