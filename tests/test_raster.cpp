@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -199,8 +200,8 @@ TEST(RasterStretchBlt, WideStretchesFollowTheRulePixelByPixel) {
 TEST(RasterStretchBlt, ABatchDrawsWhatItsCallsDrawOneAfterTheOther) {
     // Every unmasked wide case into one destination: the stretches overlap,
     // cover different rows, repeat source rows and mix operations, which a
-    // batch draws by themselves; one call reads the destination itself, and
-    // the last is drawn when the batch ends.
+    // batch draws by themselves; boxes are filled among them, one call reads
+    // the destination itself, and the last is drawn when the batch ends.
     const DC src = Ctx(WideSource());
     DC want = Ctx(Bitmap(110, 22, 0x123456)), got = Ctx(Bitmap(110, 22, 0x123456));
     want.trackDirty = got.trackDirty = true;
@@ -212,6 +213,10 @@ TEST(RasterStretchBlt, ABatchDrawsWhatItsCallsDrawOneAfterTheOther) {
         };
         for (const auto& c : kWideCases)
             if (c.mask == 0xFFFFFFFFu) both(c, src);
+        for (const auto& [x1, y1, x2, y2] : {std::array{-3.0, 5.5, 20.5, 2.0}, std::array{90.0, 21.0, 200.0, 7.5}}) {
+            FillBox(want, x1, y1, x2, y2, 0x00CC8844);
+            batch.FillBox(x1, y1, x2, y2, 0x00CC8844);
+        }
         // A row that repeats the one above it must not repeat what a later
         // stretch drew there.
         both(WideCase{"rows twice", 0, 4, 60, 18, 0, 0, 60, 9}, src);

@@ -12,34 +12,31 @@ namespace {
 
 // The outgoing strips, each squeezed to width sw - d about its centre line;
 // once d is past the strip width the whole outgoing picture is drawn.
-void DrawOutgoingLayer(EffectHost& h, int strips, double sw, int d) {
+void DrawOutgoingLayer(EffectHost& h, StretchBatch& frame, int strips, double sw, int d) {
     const int W = h.AreaWidth, H = h.AreaHeight;
     if (d > sw) {
-        BitBlt(h.Display(), 0, 0, W, H, h.Outgoing(), 0, 0, SRCCOPY);
+        frame.Add(0, 0, W, H, h.Outgoing(), 0, 0, W, H, SRCCOPY);
         return;
     }
     const double w = sw - d;
     for (int i = 0; i < strips; ++i)
-        StretchBlt(h.Display(), RoundEven(sw * i + (sw - w) / 2), 0, RoundEven(w), H, h.Outgoing(), RoundEven(sw * i),
-                   0, RoundEven(sw), H, SRCCOPY);
+        frame.Add(RoundEven(sw * i + (sw - w) / 2), 0, RoundEven(w), H, h.Outgoing(), RoundEven(sw * i), 0,
+                  RoundEven(sw), H, SRCCOPY);
 }
 
 // The incoming strips, each stretched to height d out of its centre line;
 // once d is past the strip height the whole incoming picture is drawn. Only
 // the columns [from, to) are drawn: the strips keep their columns in place,
 // so a part of them is what the whole would have drawn there.
-void DrawIncomingLayer(EffectHost& h, int strips, double sh, int d, int from, int to) {
+void DrawIncomingLayer(EffectHost& h, StretchBatch& frame, int strips, double sh, int d, int from, int to) {
     const int H = h.AreaHeight;
     if (d > sh) {
-        BitBlt(h.Display(), from, 0, to - from, H, h.Incoming(), from, 0, SRCCOPY);
+        frame.Add(from, 0, to - from, H, h.Incoming(), from, 0, to - from, H, SRCCOPY);
         return;
     }
     for (int i = 0; i < strips; ++i)
-        StretchBlt(h.Display(), from, RoundEven(sh * i + (sh - d) / 2), to - from, d, h.Incoming(), from,
-                   RoundEven(sh * i), to - from, RoundEven(sh), SRCCOPY);
-}
-void DrawIncomingLayer(EffectHost& h, int strips, double sh, int d) {
-    DrawIncomingLayer(h, strips, sh, d, 0, h.AreaWidth);
+        frame.Add(from, RoundEven(sh * i + (sh - d) / 2), to - from, d, h.Incoming(), from, RoundEven(sh * i),
+                  to - from, RoundEven(sh), SRCCOPY);
 }
 
 // The columns of the area that the outgoing layer leaves as they were, as
@@ -68,16 +65,18 @@ std::vector<std::pair<int, int>> ColumnsBesideOutgoing(EffectHost& h, int strips
 
 // One frame. Where the pictures fit the area, the background, and in mode 2
 // the incoming layer, are drawn only beside the outgoing strips: there they
-// would be drawn over at once.
+// would be drawn over at once. The layers are drawn together, row by row
+// across the whole frame.
 void DrawFrame(EffectHost& h, bool fitting, int mode, int strips, double sw, double sh, int d) {
+    StretchBatch frame(h.Display());
     const auto gaps =
         fitting ? ColumnsBesideOutgoing(h, strips, sw, d) : std::vector<std::pair<int, int>>{{0, h.AreaWidth}};
     for (const auto& [from, to] : gaps) {
-        FillBox(h.Display(), from, 0, to - 1, h.AreaHeight - 1, h.BackColor);
-        if (mode == 2) DrawIncomingLayer(h, strips, sh, d, from, to);
+        frame.FillBox(from, 0, to - 1, h.AreaHeight - 1, h.BackColor);
+        if (mode == 2) DrawIncomingLayer(h, frame, strips, sh, d, from, to);
     }
-    DrawOutgoingLayer(h, strips, sw, d);
-    if (mode != 2) DrawIncomingLayer(h, strips, sh, d);
+    DrawOutgoingLayer(h, frame, strips, sw, d);
+    if (mode != 2) DrawIncomingLayer(h, frame, strips, sh, d, 0, h.AreaWidth);
 }
 
 }  // namespace

@@ -97,6 +97,7 @@ void QtEffectHost::Sleep(int ms) {
 
 void QtEffectHost::ShowDirect() {
     if (window_.Ended()) throw ShowEnded{};
+    ++directPaints;
     // Paints straight to the window come tens of thousands of times in one
     // transition, far more often than a screen can show them; they are
     // gathered and shown every few milliseconds.

@@ -51,6 +51,9 @@ public:
     long long requestedSleepMs = 0;
     // Frames presented so far, for the same.
     long long frames = 0;
+    // Paints straight to the window so far, for the same: each is a change the
+    // eye sees, like a frame, though they reach the screen gathered.
+    long long directPaints = 0;
 
 private:
     Tavrelle_S& window_;

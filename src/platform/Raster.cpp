@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 #if defined(__x86_64__)
@@ -350,10 +351,20 @@ struct StretchPlan {
     // before is a copy of that row, which holds only when no other stretch
     // draws between the two rows.
     StretchPlan(const PixelView& from, Rop rop, bool reuseRows) : from(from), rop(rop), reuseRows(reuseRows) {}
+    // A box filled with one colour, in the batch's order with the stretches.
+    StretchPlan(int left, int top, int right, int bottom, Pixel colour)
+        : rop(SRCCOPY), reuseRows(false), fill(colour) {
+        cols.first = left;
+        cols.src.assign(static_cast<std::size_t>(right - left), 0);
+        rows.first = top;
+        rows.src.assign(static_cast<std::size_t>(bottom - top), 0);
+        spans.emplace_back(0, right - left);
+    }
 
     PixelView from;
     Rop rop;
     bool reuseRows;
+    std::optional<Pixel> fill;
     AxisMap cols, rows;
     std::vector<ColumnRun> runs;
     std::vector<ShuffleBlock> shuffles;
@@ -387,6 +398,10 @@ struct StretchPlan {
 
     // Draws destination row `y`, one of firstRow() ... endRow() - 1.
     void DrawRow(Bitmap& db, int y) {
+        if (fill) {
+            std::fill_n(db.row(y) + cols.first, cols.src.size(), *fill);
+            return;
+        }
         const int srow = rows.src[static_cast<std::size_t>(y - rows.first)];
         if (srow < 0) return;
         const Pixel* s = from.pixels + static_cast<std::ptrdiff_t>(srow) * from.stride;
@@ -470,15 +485,24 @@ void StretchBatch::Add(int x, int y, int dw, int dh, const DC& src, int sx, int 
 void StretchBatch::Draw() {
     if (plans_.empty()) return;
     Bitmap& db = dst_.target();
-    int first = db.height(), end = 0;
+    // Between two rows where a stretch begins or ends, the same stretches
+    // draw every row, in the order they were added.
+    std::vector<int> edges;
     for (const StretchPlan& plan : plans_) {
         plan.MarkDirty(dst_);
-        first = std::min(first, plan.firstRow());
-        end = std::max(end, plan.endRow());
+        edges.push_back(plan.firstRow());
+        edges.push_back(plan.endRow());
     }
-    for (int y = first; y < end; ++y)
+    std::sort(edges.begin(), edges.end());
+    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+    std::vector<StretchPlan*> drawing;
+    for (std::size_t e = 0; e + 1 < edges.size(); ++e) {
+        drawing.clear();
         for (StretchPlan& plan : plans_)
-            if (y >= plan.firstRow() && y < plan.endRow()) plan.DrawRow(db, y);
+            if (plan.firstRow() <= edges[e] && edges[e] < plan.endRow()) drawing.push_back(&plan);
+        for (int y = edges[e]; y < edges[e + 1]; ++y)
+            for (StretchPlan* plan : drawing) plan->DrawRow(db, y);
+    }
     plans_.clear();
 }
 
@@ -556,19 +580,37 @@ void Ellipse(DC& dc, int left, int top, int right, int bottom) {
     }
 }
 
-void FillBox(DC& dc, double x1, double y1, double x2, double y2, Colorref color) {
-    int ax = RoundEven(x1), ay = RoundEven(y1), bx = RoundEven(x2), by = RoundEven(y2);
+namespace {
+
+// The pixels of the box with the real corners (x1, y1) and (x2, y2), both
+// inside, as the half-open rectangle [ax, bx) × [ay, by) clipped to `b`;
+// false when none is left.
+bool BoxPixels(const Bitmap& b, double x1, double y1, double x2, double y2, int& ax, int& ay, int& bx, int& by) {
+    ax = RoundEven(x1), ay = RoundEven(y1), bx = RoundEven(x2), by = RoundEven(y2);
     if (ax > bx) std::swap(ax, bx);
     if (ay > by) std::swap(ay, by);
-    Bitmap& b = dc.target();
     ax = std::max(ax, 0);
     ay = std::max(ay, 0);
-    bx = std::min(bx, b.width() - 1);
-    by = std::min(by, b.height() - 1);
-    if (ax > bx || ay > by) return;
+    bx = std::min(bx, b.width() - 1) + 1;
+    by = std::min(by, b.height() - 1) + 1;
+    return ax < bx && ay < by;
+}
+
+}  // namespace
+
+void FillBox(DC& dc, double x1, double y1, double x2, double y2, Colorref color) {
+    Bitmap& b = dc.target();
+    int ax, ay, bx, by;
+    if (!BoxPixels(b, x1, y1, x2, y2, ax, ay, bx, by)) return;
     const Pixel p = ColorrefToPixel(color);
-    MarkDirty(dc, ax, ay, bx - ax + 1, by - ay + 1);
-    for (int y = ay; y <= by; ++y) std::fill(b.row(y) + ax, b.row(y) + bx + 1, p);
+    MarkDirty(dc, ax, ay, bx - ax, by - ay);
+    for (int y = ay; y < by; ++y) std::fill(b.row(y) + ax, b.row(y) + bx, p);
+}
+
+void StretchBatch::FillBox(double x1, double y1, double x2, double y2, Colorref color) {
+    int ax, ay, bx, by;
+    if (BoxPixels(dst_.target(), x1, y1, x2, y2, ax, ay, bx, by))
+        plans_.emplace_back(ax, ay, bx, by, ColorrefToPixel(color));
 }
 
 void FillAll(DC& dc, Pixel color) { dc.bitmap().fill(color); }

@@ -172,7 +172,7 @@ struct PixelView {
 };
 void StretchBlt(DC& dst, int x, int y, int dw, int dh, const PixelView& src, int sx, int sy, int sw, int sh, Rop rop);
 
-// Stretches into one destination drawn together, row by row: each row of the
+// Stretches (and boxes) into one destination drawn together, row by row: each row of the
 // destination is written once from left to right and each source is read along
 // its rows, which is what the memory of a large frame serves fastest. The
 // pixels are those of the same StretchBlt calls one after the other. A call
@@ -188,6 +188,8 @@ public:
     StretchBatch& operator=(const StretchBatch&) = delete;
 
     void Add(int x, int y, int dw, int dh, const DC& src, int sx, int sy, int sw, int sh, Rop rop);
+    // FillBox, drawn in its place among the stretches.
+    void FillBox(double x1, double y1, double x2, double y2, Colorref color);
     void Draw();
 
 private:
