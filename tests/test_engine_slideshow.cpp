@@ -76,12 +76,30 @@ bool TickUntil(SlideShow& show, const std::function<bool()>& done) {
 TEST_F(ShowFixture, StartUpShowsPictureOneThenRunsTheFirstTransitionToTwo) {
     UsePictures(2);
     SlideShow show(host, timers, values, list);
+    // The notice may come from the worker after the test has ended.
+    struct Notices {
+        std::mutex mutex;
+        std::condition_variable rang;
+        int count = 0;
+    };
+    auto notices = std::make_shared<Notices>();
+    show.SetComposedNotice([notices] {
+        std::lock_guard lock(notices->mutex);
+        ++notices->count;
+        notices->rang.notify_all();
+    });
     show.Prepare();
     EXPECT_EQ(Shown(), 0) << "no picture is waited for before the window shows";
     show.Begin();
     EXPECT_TRUE(timers.slide);
     EXPECT_EQ(timers.slideInterval, SlideShow::kRetryMs) << "the first picture is due at once";
-    ASSERT_TRUE(TickUntil(show, [&] { return show.FirstPictureShown(); }));
+    EXPECT_TRUE(show.Waiting());
+    {
+        std::unique_lock lock(notices->mutex);
+        ASSERT_TRUE(notices->rang.wait_for(lock, std::chrono::seconds(20), [&] { return notices->count > 0; }));
+    }
+    show.Tick();
+    EXPECT_TRUE(show.FirstPictureShown()) << "once the notice comes, one tick shows the picture";
     EXPECT_EQ(Shown(), 1);
     EXPECT_EQ(show.TransitionCount(), 0);
     ASSERT_TRUE(TickUntil(show, [&] { return show.TransitionCount() == 1; }));

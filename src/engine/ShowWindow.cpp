@@ -9,13 +9,16 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QTimer>
 
+#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -145,6 +148,7 @@ Tavrelle_S::Tavrelle_S(SaverOptions options)
     timer2_.setInterval(200);
     timer1_.setInterval(1000);
     connect(&timer3_, &QTimer::timeout, this, [this] { OnSlideTimer(); });
+    WatchComposedPictures();
     connect(&timer2_, &QTimer::timeout, this, [this] { show_.PollCd(); });
     connect(&timer1_, &QTimer::timeout, this, [this] { show_.RestartMp3(); });
 }
@@ -204,6 +208,41 @@ void Tavrelle_S::Start() {
         show_.Begin();
     } catch (const ShowEnded&) {
     }
+}
+
+namespace {
+
+// An eventfd the composing workers write to when a picture is ready. Every
+// worker holds a share of it, so one that finishes after the window has gone
+// writes to a descriptor still open, which nobody reads any more.
+struct ComposedBell {
+    const int fd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    ~ComposedBell() {
+        if (fd >= 0) ::close(fd);
+    }
+    void Ring() const {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const ssize_t n = ::write(fd, &one, sizeof one);
+    }
+    void Quiet() const {
+        std::uint64_t count;
+        [[maybe_unused]] const ssize_t n = ::read(fd, &count, sizeof count);
+    }
+};
+
+}  // namespace
+
+void Tavrelle_S::WatchComposedPictures() {
+    // A slide waiting for its picture is shown the moment the picture is
+    // composed, rather than at the next retry of the slide timer.
+    auto bell = std::make_shared<ComposedBell>();
+    if (bell->fd < 0) return;
+    auto* notifier = new QSocketNotifier(bell->fd, QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this, bell] {
+        bell->Quiet();
+        if (show_.Waiting()) OnSlideTimer();
+    });
+    show_.SetComposedNotice([bell] { bell->Ring(); });
 }
 
 void Tavrelle_S::OnSlideTimer() {

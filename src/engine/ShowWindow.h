@@ -114,6 +114,7 @@ private:
     // Sizes the picture area in device pixels and centres it in the window.
     void CentreDisplay();
     void OnSlideTimer();
+    void WatchComposedPictures();
 
     SaverOptions options_;
     SlideSurfaces surfaces_;

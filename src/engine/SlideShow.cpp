@@ -12,12 +12,12 @@
 namespace tav {
 
 std::shared_ptr<PictureJob> PictureJob::Start(const ComposeFunction& compose, const std::string& path,
-                                              const CompositionParams& params) {
+                                              const CompositionParams& params, const std::function<void()>& composed) {
     auto job = std::make_shared<PictureJob>();
     try {
         // The thread owns a share of the job, so the job outlives a show that
         // has stopped waiting for it.
-        std::thread([job, compose, path, params] {
+        std::thread([job, compose, path, params, composed] {
             BitmapPtr slide;
             try {
                 slide = compose(path, params);
@@ -28,6 +28,7 @@ std::shared_ptr<PictureJob> PictureJob::Start(const ComposeFunction& compose, co
                     std::make_shared<Bitmap>(params.areaWidth, params.areaHeight, ColorrefToPixel(params.backColor));
             job->result_ = std::move(slide);
             job->ready_.store(true, std::memory_order_release);
+            if (composed) composed();
         }).detach();
     } catch (const std::system_error&) {
         // No thread to be had: the slide shows the background colour.
@@ -65,7 +66,7 @@ CompositionParams SlideShow::Params() const {
 
 void SlideShow::StartNext() {
     nextIndex_ = NextIndex();
-    next_ = PictureJob::Start(compose_, list_.Entry(nextIndex_), Params());
+    next_ = PictureJob::Start(compose_, list_.Entry(nextIndex_), Params(), composedNotice_);
 }
 
 void SlideShow::RetryLater(bool on) {
@@ -90,6 +91,15 @@ BitmapPtr SlideShow::TakeNext() {
 }
 
 void SlideShow::Prepare() {
+    // The first picture is set composing before anything else: it is what
+    // the start waits for, and the surfaces are made meanwhile.
+    pictureBag_.MarkEmpty();
+    effectBag_.MarkEmpty();
+    // The first picture is the one before the first pick, so that StartNext
+    // picks it: entry 1, or the first draw of the picture bag.
+    currentIndex_ = values_.PictureOrder == 1 ? 0 : list_.Count();
+    StartNext();
+
     SlideSurfaces& s = host_.surfaces();
     const Pixel back = ColorrefToPixel(static_cast<Colorref>(values_.BackColor));
     host_.AreaWidth = static_cast<std::int16_t>(values_.AreaWidth);
@@ -101,18 +111,11 @@ void SlideShow::Prepare() {
     host_.EffectOrder = values_.EffectOrder;
     s.SetArea(values_.AreaWidth, values_.AreaHeight, back);
     s.Pic_D.bitmap().resize(1, 1, back);
-
-    pictureBag_.MarkEmpty();
-    effectBag_.MarkEmpty();
-    // The first picture is the one before the first pick, so that StartNext
-    // picks it: entry 1, or the first draw of the picture bag.
-    currentIndex_ = values_.PictureOrder == 1 ? 0 : list_.Count();
     s.CurrentSlot = 1;
     firstShown_ = false;
     transitions_ = 0;
     waiting_ = false;
     overdue_ = false;
-    StartNext();
 
     host_.EffectFrame = 0;
     timers_.SetSlideInterval(SlideInterval());

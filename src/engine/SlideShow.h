@@ -37,8 +37,10 @@ using ComposeFunction = std::function<BitmapPtr(const std::string& path, const C
 // finish (or not) by itself, so neither the show nor the exit hangs on it.
 class PictureJob {
 public:
+    // `composed`, when given, is called on the worker once the slide is Ready().
     static std::shared_ptr<PictureJob> Start(const ComposeFunction& compose, const std::string& path,
-                                             const CompositionParams& params);
+                                             const CompositionParams& params,
+                                             const std::function<void()>& composed = {});
     bool Ready() const { return ready_.load(std::memory_order_acquire); }
     // The slide, once Ready().
     BitmapPtr Result() const { return Ready() ? result_ : nullptr; }
@@ -72,6 +74,12 @@ public:
     // changes nothing and comes again after kRetryMs.
     void Tick();
     void SetGiveUpMs(int ms) { giveUpMs_ = ms; }
+    // Called on the composing thread each time a picture is composed, so the
+    // window can tick at once when a slide is waiting for it. It may run after
+    // the show is gone, and must be safe to call from any thread.
+    void SetComposedNotice(std::function<void()> notice) { composedNotice_ = std::move(notice); }
+    // A slide is due and its picture not composed yet.
+    bool Waiting() const { return waiting_; }
     // Timer2 and Timer1.
     void PollCd();
     void RestartMp3();
@@ -106,6 +114,7 @@ private:
     ShuffleBag pictureBag_;
     ShuffleBag effectBag_;
     ComposeFunction compose_;
+    std::function<void()> composedNotice_;
     int currentIndex_ = 1;
     // The next slide is composed on a worker thread while the current one
     // shows, so a tick only swaps it in and input never waits on a decoder.
