@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config ccache
   qt6-base-dev libgl-dev qt6-image-formats-plugins
-  libheif-dev libheif-examples zlib1g-dev libdeflate-dev
+  libheif-dev libheif-examples libjpeg-dev zlib1g-dev libdeflate-dev
   libsdl2-mixer-dev libcdio-dev libx11-dev libxtst-dev libxcb-shm0-dev
   libgtest-dev libbenchmark-dev lame
   xvfb xauth xdotool x11-utils

@@ -96,6 +96,7 @@ TEST_F(PictureLoaderTest, EachFormatDecodesToTheWrittenPixels) {
         {"rle8-runs.bmp", pw::WriteBmp8(quadrants, true), quadrants, 0},
         {"p.gif", pw::WriteGif({pattern}), pattern, 0},
         {"q.jpg", pw::WriteJpeg(quadrants, 95), quadrants, 40},
+        {"cmyk.jpg", pw::WriteCmykJpeg(quadrants), quadrants, 40},
         {"p.png", pw::WritePng(pattern), pattern, 0},
         {"p.webp", pw::WriteWebp(pattern), pattern, 0},
         {"p.tif", pw::WriteTiff(pattern), pattern, 0},

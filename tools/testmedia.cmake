@@ -8,4 +8,4 @@ add_library(tavrelle_test_media STATIC
   ${CMAKE_CURRENT_LIST_DIR}/testmedia/TempFolder.cpp)
 target_include_directories(tavrelle_test_media PUBLIC ${CMAKE_CURRENT_LIST_DIR} PRIVATE ${CMAKE_SOURCE_DIR}/src)
 find_package(ZLIB REQUIRED)
-target_link_libraries(tavrelle_test_media PUBLIC Qt6::Core Qt6::Gui PkgConfig::LIBHEIF ZLIB::ZLIB)
+target_link_libraries(tavrelle_test_media PUBLIC Qt6::Core Qt6::Gui PkgConfig::LIBHEIF PkgConfig::LIBJPEG ZLIB::ZLIB)

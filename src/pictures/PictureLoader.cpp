@@ -2,6 +2,7 @@
 
 #include "base/LittleEndian.h"
 #include "pictures/HeifLoader.h"
+#include "pictures/JpegLoader.h"
 #include "pictures/PngLoader.h"
 #include "pictures/RasterDecode.h"
 #include "pictures/TiffLoader.h"
@@ -126,7 +127,7 @@ DecodedPicture LoadPictureFile(const std::string& path, const std::function<QSiz
         case PictureFormat::Wmf: return LoadMetafile(file, drawSizeFor, ground);
         case PictureFormat::Bmp: return DecodeWithQt(file, {"bmp"}, request);
         case PictureFormat::Gif: return DecodeWithQt(file, {"gif"}, request);
-        case PictureFormat::Jpeg: return DecodeWithQt(file, {"jpeg", true}, request);
+        case PictureFormat::Jpeg: return LoadJpeg(file, request);
         case PictureFormat::Png: return LoadPng(file, request);
         case PictureFormat::Webp: return LoadWebp(file, request);
         case PictureFormat::Tiff: return LoadTiff(file, request);

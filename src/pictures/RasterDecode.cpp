@@ -8,18 +8,21 @@
 namespace tav {
 namespace {
 
-// The smallest size libjpeg's DCT scaling (1/2, 1/4, 1/8) can produce that is
-// still at least the draw size; the stored size when no scaling qualifies.
-QSize DctDecodeSize(QSize stored, QSize drawStored) {
-    if (drawStored.width() <= 0 || drawStored.height() <= 0) return stored;
-    for (int d : {8, 4, 2}) {
-        const QSize scaled((stored.width() + d - 1) / d, (stored.height() + d - 1) / d);
-        if (scaled.width() >= drawStored.width() && scaled.height() >= drawStored.height()) return scaled;
-    }
-    return stored;
+// The size DCT scaling by 1/denominator gives, as libjpeg rounds it.
+QSize DctScaled(QSize stored, int denominator) {
+    return {(stored.width() + denominator - 1) / denominator, (stored.height() + denominator - 1) / denominator};
 }
 
 }  // namespace
+
+int DctDenominator(QSize stored, QSize drawStored) {
+    if (drawStored.width() <= 0 || drawStored.height() <= 0) return 1;
+    for (int d : {8, 4, 2}) {
+        const QSize scaled = DctScaled(stored, d);
+        if (scaled.width() >= drawStored.width() && scaled.height() >= drawStored.height()) return d;
+    }
+    return 1;
+}
 
 // Transparent pixels are laid over the ground they will be shown on, so a
 // logo with holes shows the background colour through them.
@@ -51,7 +54,7 @@ DecodedPicture DecodeWithQt(QIODevice& device, const QtFormat& format, const Dec
 
     if (format.dctScaling && request.drawSizeFor) {
         const QSize draw = request.drawSizeFor(natural);
-        const QSize decode = DctDecodeSize(stored, turned ? draw.transposed() : draw);
+        const QSize decode = DctScaled(stored, DctDenominator(stored, turned ? draw.transposed() : draw));
         // The scaled size is given in the file's stored orientation; the turn
         // is applied afterwards.
         if (decode != stored) reader.setScaledSize(decode);

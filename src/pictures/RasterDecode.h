@@ -23,6 +23,11 @@ struct QtFormat {
     int exifOrientation = 0;  // the file's own orientation, for formats Qt does not turn itself
 };
 
+// The largest reduction libjpeg's DCT scaling offers (1/8, 1/4, 1/2) that
+// still gives at least the draw size, both in the file's stored orientation:
+// its denominator, 1 when none qualifies.
+int DctDenominator(QSize stored, QSize drawStored);
+
 // Decodes the device's picture through Qt's reader for that format.
 DecodedPicture DecodeWithQt(QIODevice& device, const QtFormat& format, const DecodeRequest& request);
 

@@ -287,7 +287,20 @@ int Exit(const std::string& program, const std::string& which) {
 
 // Start of the program to the first picture on the screen (the middle of the
 // photo, flat orange, read back from the screen every millisecond or so).
+// Ends a program started for a measurement: politely, then for certain, so
+// that one which ignores the request cannot stall the whole table.
+void Stop(pid_t pid) {
+    kill(pid, SIGTERM);
+    for (int i = 0; i < 300; ++i) {
+        if (waitpid(pid, nullptr, WNOHANG) == pid) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+}
+
 double TimeToPicture(XClient& x, std::vector<std::string> args, const std::string& home) {
+    const std::string program = args.front();
     const int cx = x.ScreenWidth() / 2, cy = x.ScreenHeight() / 2;
     const auto t0 = Clock::now();
     pid_t pid = Spawn(std::move(args), home);
@@ -296,13 +309,13 @@ double TimeToPicture(XClient& x, std::vector<std::string> args, const std::strin
         const double now = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
         if (LooksOrange(x.ScreenPixel(cx, cy)))
             ms = now;
-        else if (now > 30000)
+        else if (now > 15000)
             break;
         else
             std::this_thread::sleep_for(std::chrono::microseconds(500));
     }
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
+    if (ms < 0) std::fprintf(stderr, "tavrelle-measure: %s showed no picture within 15 s\n", program.c_str());
+    Stop(pid);
     // The screen goes back to the server's own background before the next run.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     return ms;
@@ -346,8 +359,7 @@ int Idle(const std::string& program) {
     const double percent = 100.0 * (after - before) / sysconf(_SC_CLK_TCK) / seconds;
     std::printf("CPU while waiting for the next slide: %.2f %% over %.1f s; peak memory:%s\n", percent, seconds,
                 PeakMemory(pid).c_str());
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
+    Stop(pid);
     return 0;
 }
 

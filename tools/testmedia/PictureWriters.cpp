@@ -10,10 +10,15 @@
 #include <libheif/heif.h>
 #include <zlib.h>
 
+#include <cstdio>  // before jpeglib.h, which needs FILE
+#include <jpeglib.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 #include <unordered_map>
+#include <vector>
 
 namespace tav::pw {
 namespace {
@@ -293,6 +298,41 @@ QByteArray WriteJpeg(const QImage& image, int quality, int exifOrientation) {
     app1.append(exif);
     jpeg.insert(2, app1);
     return jpeg;
+}
+
+QByteArray WriteCmykJpeg(const QImage& image, int quality) {
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    jpeg_compress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &out, &size);
+    info.image_width = static_cast<JDIMENSION>(rgb.width());
+    info.image_height = static_cast<JDIMENSION>(rgb.height());
+    info.input_components = 4;
+    info.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, quality, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<unsigned char> row(static_cast<std::size_t>(rgb.width()) * 4);
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        for (int x = 0; x < rgb.width(); ++x) {
+            row[4 * x] = static_cast<unsigned char>(qRed(in[x]));
+            row[4 * x + 1] = static_cast<unsigned char>(qGreen(in[x]));
+            row[4 * x + 2] = static_cast<unsigned char>(qBlue(in[x]));
+            row[4 * x + 3] = 255;
+        }
+        JSAMPROW line = row.data();
+        jpeg_write_scanlines(&info, &line, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    QByteArray bytes(reinterpret_cast<const char*>(out), static_cast<qsizetype>(size));
+    std::free(out);
+    return bytes;
 }
 
 QByteArray WritePng(const QImage& image, int exifOrientation) {

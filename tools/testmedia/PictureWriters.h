@@ -30,6 +30,10 @@ QByteArray WriteGif(const std::vector<QImage>& frames);
 // A baseline JPEG file. exifOrientation 1 ... 8 adds an Exif block with that
 // orientation tag; 0 adds none.
 QByteArray WriteJpeg(const QImage& image, int quality = 90, int exifOrientation = 0);
+// A CMYK JPEG as print software writes it (Adobe marker, inverted inks): the
+// stored C, M, Y are the red, green and blue of the image and K is full, so a
+// reader that multiplies the inks by K gets the image back.
+QByteArray WriteCmykJpeg(const QImage& image, int quality = 95);
 
 // Files written by Qt's own writers (WebP lossless), with an Exif block
 // holding exifOrientation 1 ... 8 (0: none) as the format carries it: a PNG
