@@ -1,6 +1,6 @@
 #include "render/Crc32.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <bit>
 
@@ -9,7 +9,9 @@
 namespace tav {
 
 std::uint32_t Crc32(const void* data, std::size_t size, std::uint32_t crc) {
-    return static_cast<std::uint32_t>(crc32_z(crc, static_cast<const Bytef*>(data), size));
+    // The same CRC-32 as zlib's, computed with carry-less multiplication
+    // where the processor has it: several times zlib's speed on a frame.
+    return libdeflate_crc32(crc, data, size);
 }
 
 std::uint32_t FrameCrc32(const Bitmap& frame) {
