@@ -206,6 +206,9 @@ void Tavrelle_S::Start() {
             grabMouse();
         }
         show_.Begin();
+        // A first picture composed while the window was being shown goes on
+        // the screen now, not at the slide timer's first retry.
+        show_.Tick();
     } catch (const ShowEnded&) {
     }
 }
