@@ -154,31 +154,31 @@ struct WideCase {
     Pixel mask = 0xFFFFFFFFu;
 };
 const WideCase kWideCases[] = {
-        {"rows only", 0, 0, 70, 20, 0, 0, 70, 9},
-        {"columns 1.875", 0, 0, 120, 9, 0, 0, 64, 9},
-        {"one column wide", 3, 1, 90, 15, 5, 2, 1, 3},
-        {"shrink by two", 0, 0, 35, 4, 0, 0, 70, 9},
-        {"mirror", 100, 20, -100, -20, 0, 0, 70, 9},
-        {"mirror source", 0, 0, 100, 20, 70, 9, -70, -9},
-        {"source half outside", -7, -3, 110, 24, -30, -2, 75, 12},
-        {"runs then table", 0, 0, 100, 9, 0, 0, 60, 9},
-        {"or with repeated rows", 2, 0, 96, 21, 10, 0, 50, 9, SRCPAINT},
-        {"and", 0, 0, 100, 20, 0, 0, 70, 9, SRCAND},
-        {"not source", 0, 0, 100, 20, 0, 0, 70, 9, NOTSRCCOPY},
-        {"masked view", 0, 0, 100, 20, 0, 0, 70, 9, SRCCOPY, 0x00FF00FFu},
-        {"squeeze to the row's end", 0, 0, 53, 9, 0, 0, 70, 9},
-        {"squeeze by nearly two", 1, 0, 37, 9, 0, 0, 70, 9, SRCCOPY, 0x0000FFFFu},
-        {"mirrored squeeze", 60, 0, -45, 9, 5, 0, 64, 9},
-        {"enlarge by 1.6", 0, 0, 64, 9, 2, 0, 40, 9},
+    {"rows only", 0, 0, 70, 20, 0, 0, 70, 9},
+    {"columns 1.875", 0, 0, 120, 9, 0, 0, 64, 9},
+    {"one column wide", 3, 1, 90, 15, 5, 2, 1, 3},
+    {"shrink by two", 0, 0, 35, 4, 0, 0, 70, 9},
+    {"mirror", 100, 20, -100, -20, 0, 0, 70, 9},
+    {"mirror source", 0, 0, 100, 20, 70, 9, -70, -9},
+    {"source half outside", -7, -3, 110, 24, -30, -2, 75, 12},
+    {"runs then table", 0, 0, 100, 9, 0, 0, 60, 9},
+    {"or with repeated rows", 2, 0, 96, 21, 10, 0, 50, 9, SRCPAINT},
+    {"and", 0, 0, 100, 20, 0, 0, 70, 9, SRCAND},
+    {"not source", 0, 0, 100, 20, 0, 0, 70, 9, NOTSRCCOPY},
+    {"masked view", 0, 0, 100, 20, 0, 0, 70, 9, SRCCOPY, 0x00FF00FFu},
+    {"squeeze to the row's end", 0, 0, 53, 9, 0, 0, 70, 9},
+    {"squeeze by nearly two", 1, 0, 37, 9, 0, 0, 70, 9, SRCCOPY, 0x0000FFFFu},
+    {"mirrored squeeze", 60, 0, -45, 9, 5, 0, 64, 9},
+    {"enlarge by 1.6", 0, 0, 64, 9, 2, 0, 40, 9},
     {"shrink by three", 0, 0, 23, 9, 0, 0, 70, 9},
 };
 
 ::testing::AssertionResult SamePixels(const Bitmap& got, const Bitmap& want) {
     for (std::size_t i = 0; i < got.pixels().size(); ++i)
         if (got.pixels()[i] != want.pixels()[i])
-            return ::testing::AssertionFailure() << "first difference at " << i % got.width() << ","
-                                                 << i / got.width() << ": got " << std::hex << got.pixels()[i]
-                                                 << " want " << want.pixels()[i];
+            return ::testing::AssertionFailure()
+                   << "first difference at " << i % got.width() << "," << i / got.width() << ": got " << std::hex
+                   << got.pixels()[i] << " want " << want.pixels()[i];
     return ::testing::AssertionSuccess();
 }
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include <jpeglib.h>
+#include <jpeglib.h>  // after <cstdio>: it uses FILE without including it
 
 namespace tav {
 namespace {

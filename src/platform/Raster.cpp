@@ -352,8 +352,7 @@ struct StretchPlan {
     // draws between the two rows.
     StretchPlan(const PixelView& from, Rop rop, bool reuseRows) : from(from), rop(rop), reuseRows(reuseRows) {}
     // A box filled with one colour, in the batch's order with the stretches.
-    StretchPlan(int left, int top, int right, int bottom, Pixel colour)
-        : rop(SRCCOPY), reuseRows(false), fill(colour) {
+    StretchPlan(int left, int top, int right, int bottom, Pixel colour) : rop(SRCCOPY), reuseRows(false), fill(colour) {
         cols.first = left;
         cols.src.assign(static_cast<std::size_t>(right - left), 0);
         rows.first = top;

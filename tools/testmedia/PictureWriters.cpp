@@ -10,15 +10,15 @@
 #include <libheif/heif.h>
 #include <zlib.h>
 
-#include <cstdio>  // before jpeglib.h, which needs FILE
-#include <jpeglib.h>
-
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 #include <unordered_map>
 #include <vector>
+
+#include <jpeglib.h>  // after <cstdio>: it uses FILE without including it
 
 namespace tav::pw {
 namespace {
