@@ -31,9 +31,9 @@ int OrientationOf(const jpeg_decompress_struct& info) {
 }
 
 struct Header {
-    QSize stored;
-    int orientation = 0;
-    bool foreignColours = false;  // CMYK or YCCK
+    QImageIOHandler::Transformations turn = QImageIOHandler::TransformationNone;  // by the Exif orientation
+    QSize natural;                                                                // after the turn
+    bool foreignColours = false;                                                  // CMYK or YCCK
 };
 
 // The decode proper. Everything with a destructor belongs to the caller, so
@@ -46,18 +46,19 @@ bool Decode(jpeg_decompress_struct& info, ErrorJump& errors, const QByteArray& d
                  static_cast<unsigned long>(data.size()));
     jpeg_save_markers(&info, JPEG_APP0 + 1, 0xFFFF);
     if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK) return false;
-    header.stored = QSize(static_cast<int>(info.image_width), static_cast<int>(info.image_height));
+    const QSize stored(static_cast<int>(info.image_width), static_cast<int>(info.image_height));
     if (!PictureSizeAcceptable(info.image_width, info.image_height)) return false;
     if (info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK) {
         header.foreignColours = true;
         return false;
     }
-    header.orientation = OrientationOf(info);
-    const bool turned = (ExifTransformation(header.orientation) & QImageIOHandler::TransformationRotate90) != 0;
+    header.turn = ExifTransformation(OrientationOf(info));
+    const bool turned = (header.turn & QImageIOHandler::TransformationRotate90) != 0;
+    header.natural = turned ? stored.transposed() : stored;
     if (request.drawSizeFor) {
-        const QSize draw = request.drawSizeFor(turned ? header.stored.transposed() : header.stored);
+        const QSize draw = request.drawSizeFor(header.natural);
         info.scale_num = 1;
-        info.scale_denom = static_cast<unsigned>(DctDenominator(header.stored, turned ? draw.transposed() : draw));
+        info.scale_denom = static_cast<unsigned>(DctDenominator(stored, turned ? draw.transposed() : draw));
     }
     // 0xffRRGGBB in memory on a little-endian machine, which Format_RGB32 is.
     info.out_color_space = JCS_EXT_BGRX;
@@ -93,12 +94,11 @@ DecodedPicture LoadJpeg(QIODevice& device, const DecodeRequest& request) {
         return DecodeWithQt(device, {"jpeg", true}, request);
     }
     if (!decoded || image.isNull()) return {};
-    const QImageIOHandler::Transformations turn = ExifTransformation(header.orientation);
     DecodedPicture result;
-    result.image = turn == QImageIOHandler::TransformationNone ? std::move(image) : Transformed(image, turn);
-    const bool turned = (turn & QImageIOHandler::TransformationRotate90) != 0;
-    result.naturalWidth = turned ? header.stored.height() : header.stored.width();
-    result.naturalHeight = turned ? header.stored.width() : header.stored.height();
+    result.image =
+        header.turn == QImageIOHandler::TransformationNone ? std::move(image) : Transformed(image, header.turn);
+    result.naturalWidth = header.natural.width();
+    result.naturalHeight = header.natural.height();
     return result;
 }
 
