@@ -1,20 +1,35 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Tavrelle needs to build, test and run.
+# Installs the Debian packages Tavrelle needs.
+#   install-deps.sh build   what building the programs and the package takes
+#   install-deps.sh test    that, and what the tests, benchmarks and fuzzing take (the default)
 # As root it installs what is missing; otherwise it prints the exact command and stops.
 set -euo pipefail
 
-PACKAGES=(
-  build-essential cmake pkg-config ccache
-  qt6-base-dev libgl-dev qt6-image-formats-plugins
-  libheif-dev libheif-examples libjpeg-dev zlib1g-dev libdeflate-dev
+SET="${1:-test}"
+
+BUILD_PACKAGES=(
+  build-essential cmake pkg-config ccache dpkg-dev
+  qt6-base-dev libgl-dev qt6-image-formats-plugins qt6-l10n-tools qt6-translations-l10n
+  libheif-dev libjpeg-dev zlib1g-dev libdeflate-dev libwebp-dev
+  libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
   libsdl2-mixer-dev libcdio-dev libx11-dev libxtst-dev libxcb-shm0-dev
-  libgtest-dev libbenchmark-dev lame
+  fonts-ipafont-gothic
+)
+
+TEST_PACKAGES=(
+  libgtest-dev libbenchmark-dev lame libheif-examples
   xvfb xauth xdotool x11-utils
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
-  fonts-ipafont-gothic
-  dpkg-dev lintian desktop-file-utils libxml2-utils man-db xscreensaver
-  clang libclang-rt-14-dev libxtst-dev
+  lintian desktop-file-utils libxml2-utils man-db
+  xscreensaver mate-screensaver
+  clang libclang-rt-14-dev
 )
+
+case "$SET" in
+  build) PACKAGES=("${BUILD_PACKAGES[@]}") ;;
+  test) PACKAGES=("${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}") ;;
+  *) echo "usage: $0 [build|test]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${PACKAGES[@]}"; do
