@@ -17,9 +17,10 @@ TEST(NamePattern, MatchesIgnoringCase) {
         const char* pattern;
         bool want;
     } cases[] = {
-        {"a.bmp", "*.bmp", true},   {"A.BMP", "*.bmp", true},       {"a.bmp.txt", "*.bmp", false},
-        {"x.bmpx", "*.bmp", false}, {"photo.jpeg", "*.jpg", false}, {"a.b.jpg", "*.jpg", true},
-        {"ab.gif", "a?.gif", true}, {"a.gif", "a?.gif", false},     {"日本.WMF", "*.wmf", true},
+        {"a.bmp", "*.bmp", true},       {"A.BMP", "*.bmp", true},       {"a.bmp.txt", "*.bmp", false},
+        {"x.bmpx", "*.bmp", false},     {"photo.jpeg", "*.jpg", false}, {"a.b.jpg", "*.jpg", true},
+        {"photo.jpeg", "*.jpe", false}, {"ab.gif", "a?.gif", true},     {"a.gif", "a?.gif", false},
+        {"日本.WMF", "*.wmf", true},
     };
     for (const auto& c : cases)
         EXPECT_EQ(MatchesNamePattern(c.name, c.pattern), c.want) << c.name << " ~ " << c.pattern;
@@ -45,7 +46,8 @@ TEST_F(Scan, NormalThenReadOnlyFilesInPatternOrder) {
     File(".h.gif");
     File(".hr.bmp", true);
     File("note.txt");
-    for (const char* name : {"p.png", "P2.PNG", "w.WebP", "t.tif", "T2.TIFF", "h.heic", "H2.HEIF", "v.avif"})
+    for (const char* name : {"p.png", "P2.PNG", "w.WebP", "t.tif", "T2.TIFF", "h.heic", "H2.HEIF", "v.avif", "e.JPEG",
+                             "f.jpe", "g.Jfif", "e2.jpeg"})
         File(name);
     File("r.AVIF", true);
     File(".hidden.heic");
@@ -55,21 +57,26 @@ TEST_F(Scan, NormalThenReadOnlyFilesInPatternOrder) {
     std::ofstream(dir + "/sub/inner.bmp") << "x";
     const auto found = ScanPictureFolder(dir, {});
     std::vector<std::string> want;
-    for (const char* name : {"a.BMP", "z.bmp", "b.Gif", "m.wmf", "P2.PNG", "p.png", "w.WebP", "t.tif", "T2.TIFF",
-                             "h.heic", "H2.HEIF", "v.avif", "k.jpg", "r.AVIF"})
+    for (const char* name : {"a.BMP", "z.bmp", "b.Gif", "m.wmf", "e.JPEG", "e2.jpeg", "f.jpe", "g.Jfif", "P2.PNG",
+                             "p.png", "w.WebP", "t.tif", "T2.TIFF", "h.heic", "H2.HEIF", "v.avif", "k.jpg", "r.AVIF"})
         want.push_back(dir + "/" + name);
     EXPECT_EQ(found, want);
     EXPECT_EQ(FileAttributes(dir + "/.hr.bmp"), kAttributeReadOnly | kAttributeHidden);
     EXPECT_EQ(FileAttributes(dir + "/folder.bmp"), -1);
 }
 
-TEST_F(Scan, AFolderThatCannotBeReadIsReportedOncePerPattern) {
+TEST_F(Scan, AFolderThatCannotBeReadIsReportedOncePerScan) {
     std::vector<std::string> errors;
     int pumped = 0;
     FolderScanHooks hooks{[&](const std::string& e) { errors.push_back(e); }, [&] { ++pumped; }};
-    EXPECT_TRUE(ScanPictureFolder(dir + "/missing", hooks).empty());
-    EXPECT_EQ(errors.size(), std::size(kPicturePatterns));
-    EXPECT_FALSE(errors.at(0).empty());
+    File("plain-file");
+    for (const std::string& bad : {dir + "/missing", dir + "/plain-file"}) {
+        errors.clear();
+        EXPECT_TRUE(ScanPictureFolder(bad, hooks).empty()) << bad;
+        EXPECT_EQ(errors.size(), 1u) << bad;
+        EXPECT_FALSE(errors.empty() || errors[0].empty()) << bad;
+    }
+    EXPECT_EQ(ScanPictureFolder(dir + "/missing", {}).size(), 0u) << "no hooks, no report";
 
     File("a.bmp");
     File("b.jpg");

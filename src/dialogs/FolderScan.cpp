@@ -86,11 +86,17 @@ std::vector<std::string> ScanPictureFolder(const std::string& folder, const Fold
     static const int kPasses[] = {kAttributeNormal, kAttributeArchive, kAttributeReadOnly};
     std::vector<std::string> found;
     std::set<std::string> failed;
+    FolderScanHooks once = hooks;
+    once.ReportError = [&hooks, reported = false](const std::string& description) mutable {
+        if (reported || !hooks.ReportError) return;
+        reported = true;
+        hooks.ReportError(description);
+    };
     for (int attribute : kPasses) {
         for (const char* name : kPicturePatterns) {
             const std::string pattern = WithSlash(folder) + name;
             if (failed.count(pattern)) continue;
-            if (!ScanPattern(pattern, attribute, found, hooks)) failed.insert(pattern);
+            if (!ScanPattern(pattern, attribute, found, once)) failed.insert(pattern);
         }
     }
     return found;

@@ -40,15 +40,22 @@ bool ScanPattern(const std::string& pattern, int attribute, std::vector<std::str
                  const FolderScanHooks& hooks);
 
 // The name patterns of picture files, in the order the folder command scans
-// them and the file dialog lists them: the four first formats, then the newer ones.
-inline constexpr const char* kPicturePatterns[] = {"*.bmp", "*.gif",  "*.jpg",  "*.wmf",  "*.png", "*.webp",
-                                                   "*.tif", "*.tiff", "*.heic", "*.heif", "*.avif"};
+// them and the file dialog lists them: the four first formats, then the other
+// names JPEG files go by, then the newer formats.
+// clang-format off
+inline constexpr const char* kPicturePatterns[] = {
+    "*.bmp", "*.gif", "*.jpg", "*.wmf",
+    "*.jpeg", "*.jpe", "*.jfif",
+    "*.png", "*.webp", "*.tif", "*.tiff", "*.heic", "*.heif", "*.avif",
+};
+// clang-format on
 
 // All pictures of a folder as the folder command adds them: normal, then
 // archive, then read-only files, each pass in the order of kPicturePatterns.
 // Hidden files and files with more than one attribute are left out;
-// subfolders are not searched. A pattern that fails is reported once and
-// skipped in the later passes.
+// subfolders are not searched. A pattern that fails is skipped in the later
+// passes; the first failure of a scan is reported, and no other, since every
+// pattern reads the same folder and would only repeat it.
 std::vector<std::string> ScanPictureFolder(const std::string& folder, const FolderScanHooks& hooks);
 
 }  // namespace tav
