@@ -22,8 +22,16 @@ namespace {
 struct FakeTimers : ShowTimers {
     int slideInterval = -1;
     bool slide = false, cd = false, mp3 = false;
-    void SetSlideInterval(int ms) override { slideInterval = ms; }
-    void EnableSlideTimer(bool on) override { slide = on; }
+    // Called each time the slide timer starts counting its interval afresh.
+    std::function<void()> counting;
+    void SetSlideInterval(int ms) override {
+        slideInterval = ms;
+        if (slide && counting) counting();
+    }
+    void EnableSlideTimer(bool on) override {
+        slide = on;
+        if (on && counting) counting();
+    }
     void EnableCdPoll(bool on) override { cd = on; }
     bool CdPollEnabled() const override { return cd; }
     void EnableMp3Restart(bool on) override { mp3 = on; }
@@ -106,6 +114,34 @@ TEST_F(ShowFixture, StartUpShowsPictureOneThenRunsTheFirstTransitionToTwo) {
     EXPECT_EQ(Shown(), 2);
     EXPECT_EQ(host.EffectNumber, 1);
     EXPECT_EQ(timers.slideInterval, 3000);
+}
+
+// The second picture stands a whole interval: the slide timer starts counting
+// when the first transition has returned, and later slides count from tick
+// to tick without restarting it.
+TEST_F(ShowFixture, TheSlideTimerCountsFromTheEndOfTheFirstTransition) {
+    UsePictures(3);
+    SlideShow show(host, timers, values, list);
+    struct Start {
+        int interval, transitions, frames;
+        bool inTransition;
+    };
+    std::vector<Start> starts;
+    timers.counting = [&] {
+        starts.push_back({timers.slideInterval, show.TransitionCount(), host.frames, show.InTransition()});
+    };
+    show.Prepare();
+    show.Begin();
+    ASSERT_TRUE(TickUntil(show, [&] { return show.TransitionCount() == 1; }));
+    ASSERT_FALSE(starts.empty());
+    const Start last = starts.back();
+    EXPECT_EQ(last.interval, 3000);
+    EXPECT_EQ(last.transitions, 1) << "the timer last started counting before the first transition";
+    EXPECT_FALSE(last.inTransition);
+    EXPECT_EQ(last.frames, host.frames) << "frames of the first transition drawn after the timer started counting";
+    const std::size_t countedBefore = starts.size();
+    ASSERT_TRUE(TickUntil(show, [&] { return show.TransitionCount() == 3; }));
+    EXPECT_EQ(starts.size(), countedBefore) << "later slides run from tick to tick";
 }
 
 TEST_F(ShowFixture, TwoPicturesInListOrderAlternateAndEffectsCountUp) {

@@ -169,8 +169,10 @@ void SlideShow::Begin() {
 void SlideShow::Tick() {
     if (inTransition_) return;
     BitmapPtr picture = TakeNext();
-    RetryLater(!picture);
-    if (!picture) return;
+    if (!picture) {
+        RetryLater(true);
+        return;
+    }
     SlideSurfaces& s = host_.surfaces();
     s.CurrentSlot ^= 1;
     currentIndex_ = nextIndex_;
@@ -190,7 +192,18 @@ void SlideShow::Tick() {
     host_.EffectFirstPass = true;
     ChooseEffect();
     host_.EffectFrame = 0;
-    Transition();
+    if (transitions_ == 0) {
+        // The slide timer first counts from the end of the first transition,
+        // so the second picture stands a whole interval like every later one;
+        // from then on it counts from tick to tick.
+        timers_.EnableSlideTimer(false);
+        Transition();
+        RetryLater(false);
+        timers_.EnableSlideTimer(true);
+    } else {
+        RetryLater(false);
+        Transition();
+    }
     StartNext();
 }
 

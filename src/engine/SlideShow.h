@@ -21,7 +21,9 @@ namespace tav {
 class ShowTimers {
 public:
     virtual ~ShowTimers() = default;
-    virtual void SetSlideInterval(int ms) = 0;  // Timer3
+    // Timer3. A new interval on a running timer counts afresh from now, and
+    // so does enabling it.
+    virtual void SetSlideInterval(int ms) = 0;
     virtual void EnableSlideTimer(bool on) = 0;
     virtual void EnableCdPoll(bool on) = 0;  // Timer2, 200 ms
     virtual bool CdPollEnabled() const = 0;
@@ -67,7 +69,8 @@ public:
     // first picture set composing. Nothing here waits for a file.
     void Prepare();
     // Starts the slide timer. Its ticks show the first picture as soon as it
-    // is composed, then run the first transition as soon as the second is.
+    // is composed, then run the first transition as soon as the second is;
+    // the slide interval is counted from the end of that transition.
     void Begin();
     // One slide, or the first picture. A tick that falls due while a
     // transition runs is dropped; one whose picture is not composed yet
