@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include <filesystem>
+#include <functional>
 
 #include "base/LittleEndian.h"
 #include "dialogs/DialogPictures.h"
@@ -219,8 +220,9 @@ TEST_F(SettingsDialog, FileCommandCountsEvenWhenCancelled) {
     EXPECT_EQ(d->lbl_Kensu->text(), CountCaption(0));
     ASSERT_EQ(dialogs.FileRequests.size(), 1u);
     EXPECT_EQ(dialogs.FileRequests[0].FilterName, QStringLiteral("画像ﾌｧｲﾙ (bmp gif jpg wmf png webp tif heic avif)"));
-    EXPECT_EQ(dialogs.FileRequests[0].Patterns.join(' '),
-              QStringLiteral("*.bmp *.gif *.jpg *.wmf *.png *.webp *.tif *.tiff *.heic *.heif *.avif"));
+    EXPECT_EQ(
+        dialogs.FileRequests[0].Patterns.join(' '),
+        QStringLiteral("*.bmp *.gif *.jpg *.wmf *.jpeg *.jpe *.jfif *.png *.webp *.tif *.tiff *.heic *.heif *.avif"));
     EXPECT_EQ(dialogs.FileRequests[0].Title, QStringLiteral("ﾌｧｲﾙを開く"));
     // The text before a NUL counts; a path longer than the buffer is refused.
     dialogs.Files.push_back(std::string("/p/x.jpg\0junk", 13));
@@ -288,6 +290,48 @@ TEST_F(SettingsDialog, ThumbnailFitsTheLongerSideTo89) {
     d->DeleteSelectedEntry();
     EXPECT_EQ(d->List_1->count(), 0);
     EXPECT_EQ(d->lbl_Kensu->text(), CountCaption(0));
+    EXPECT_FALSE(d->Cmd[Tavrelle_P::kDelete].IsVisible());
+}
+
+// An entry chosen with the keyboard is shown as a clicked one is, so the
+// delete command removes the entry the thumbnail shows.
+TEST_F(SettingsDialog, TheThumbnailFollowsTheKeyboard) {
+    auto d = Open();
+    d->show();
+    d->SelectOption(d->Pre, 1);
+    std::vector<std::string> paths;
+    for (int i = 0; i < 4; ++i) {
+        paths.push_back(Picture("k" + std::to_string(i) + ".bmp", 10 + i, 20 + i));
+        dialogs.Files.push_back(paths.back());
+        d->AddPictureFile();
+    }
+    QWidget* view = d->List_1->viewport();
+    QTest::mouseClick(view, Qt::LeftButton, {}, d->List_1->visualItemRect(d->List_1->item(0)).center());
+    ASSERT_EQ(d->F_Size->text(), SizeCaption(10, 20)) << "a click shows the entry";
+    const struct {
+        const char* what;
+        std::function<void()> press;
+        int row;
+    } steps[] = {
+        {"End", [&] { QTest::keyClick(d->List_1, Qt::Key_End); }, 3},
+        {"Home", [&] { QTest::keyClick(d->List_1, Qt::Key_Home); }, 0},
+        {"Down", [&] { QTest::keyClick(d->List_1, Qt::Key_Down); }, 1},
+        {"Page Down", [&] { QTest::keyClick(d->List_1, Qt::Key_PageDown); }, 3},
+        {"Up", [&] { QTest::keyClick(d->List_1, Qt::Key_Up); }, 2},
+        {"Page Up", [&] { QTest::keyClick(d->List_1, Qt::Key_PageUp); }, 0},
+        {"typing a name", [&] { QTest::keyClicks(d->List_1, QString::fromStdString(paths[2])); }, 2},
+    };
+    for (const auto& step : steps) {
+        step.press();
+        EXPECT_EQ(d->List_1->currentRow(), step.row) << step.what;
+        EXPECT_EQ(d->F_Size->text().toStdString(), SizeCaption(10 + step.row, 20 + step.row).toStdString())
+            << step.what;
+        EXPECT_TRUE(d->ThumbnailShowsPicture()) << step.what;
+    }
+    QTest::keyClick(d->List_1, Qt::Key_End);
+    d->DeleteSelectedEntry();
+    EXPECT_EQ(d->ListEntries(), (std::vector<std::string>{paths[0], paths[1], paths[2]}))
+        << "the pictured entry is the one deleted";
     EXPECT_FALSE(d->Cmd[Tavrelle_P::kDelete].IsVisible());
 }
 

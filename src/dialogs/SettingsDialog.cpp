@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSignalBlocker>
 
 #include <cstddef>
 
@@ -179,6 +180,14 @@ void Tavrelle_P::BuildPictureFrame() {
     List_1->setTextElideMode(Qt::ElideNone);
     List_1->setUniformItemSizes(true);
     connect(List_1, &QListWidget::itemClicked, this, [this](QListWidgetItem*) { ShowThumbnail(); });
+    // An entry chosen with the keyboard (arrows, Home/End, Page Up/Down,
+    // typing its first letters) counts as a click, so the thumbnail always
+    // shows the entry the delete command would remove. A mouse press makes
+    // its entry current before selecting it, and its click follows, so the
+    // selected test keeps a click from loading the picture twice.
+    connect(List_1, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* current) {
+        if (current && current->isSelected()) ShowThumbnail();
+    });
 
     thumbnailSlot_ = QPoint(313, 32);
     Pic_K = new QLabel(f);
@@ -527,6 +536,8 @@ void Tavrelle_P::AddPictureFolder() {
 void Tavrelle_P::DeleteSelectedEntry() {
     const int row = List_1->currentRow();
     if (row < 0 || !List_1->item(row)->isSelected()) return;
+    // The entry that becomes current is not chosen by the user.
+    const QSignalBlocker quiet(List_1);
     delete List_1->takeItem(row);
     Cmd[kDelete].SetVisible(false);
     UpdateCountLabel(false);
