@@ -95,7 +95,10 @@ TEST_F(SettingsDialog, AFailedWriteKeepsTheDialogAndTheListOnScreen) {
     EXPECT_EQ(d->List_1->count(), 2);
     d->SaveAndExit();
     EXPECT_NE(d->result(), QDialog::Accepted);
-    EXPECT_EQ(dialogs.Messages.size(), 2u);
+    ASSERT_EQ(dialogs.Messages.size(), 2u);
+    // The message names the file that could not be written on its second line.
+    EXPECT_EQ(dialogs.Messages[0].toStdString(), "ﾌｧｲﾙを書き込めませんでした。\n" + PictureListPath(0));
+    EXPECT_EQ(dialogs.Messages[1].toStdString(), "ﾌｧｲﾙを書き込めませんでした。\n" + PictureListPath(0));
     EXPECT_EQ(test::ReadBytes(folder.File("Tavrelle_S.rdm")), settingsBefore);
 
     SetBeforeRenameHookForTests({});

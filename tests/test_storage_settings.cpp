@@ -347,31 +347,85 @@ TEST(SaveAllSettings, WritesListRecordAndIniAndLoadsBackTheSame) {
     EXPECT_EQ(SaverSettings, saved);
 }
 
-TEST(AtomicReplace, AnInterruptedSaveLeavesTheOldFilesWhole) {
+// The save is one transaction: whichever file cannot be written, none of the
+// three is replaced, no temporary file stays, and the failing file is named.
+TEST(AtomicReplace, AFailedSaveChangesNoFile) {
+    const std::vector<std::string> names = {"Tavrelle_1.rdm", "Tavrelle_S.rdm", "Tavrelle.ini"};
+    for (const std::string& failing : names) {
+        SCOPED_TRACE("failing " + failing);
+        StorageTempFolder folder;
+        folder.CreateData();
+        SaverSettings = DistinctSettings();
+        SaverSettings.CurrentGroup = 1;
+        ASSERT_TRUE(SaveAllSettings({"/old/1.jpg", "/old/2.jpg"}));
+        std::vector<std::vector<std::uint8_t>> before;
+        for (const auto& n : names) before.push_back(ReadBytes(folder.File(n)));
+
+        int written = 0;
+        SetBeforeRenameHookForTests([&](const std::string& temp) {
+            ++written;
+            EXPECT_EQ(std::filesystem::path(temp).parent_path(), std::filesystem::path(folder.Data()));
+            return std::filesystem::path(temp).filename().string().rfind(failing + ".tmp-", 0) != 0;
+        });
+        SaverSettings.MouseLock = 0;
+        SaverSettings.Groups[0].Opacity = 9;
+        std::string failed;
+        EXPECT_FALSE(SaveAllSettings({"/new/only.jpg"}, &failed));
+        SetBeforeRenameHookForTests({});
+
+        EXPECT_EQ(failed, folder.File(failing));
+        for (std::size_t i = 0; i < names.size(); ++i)
+            EXPECT_EQ(ReadBytes(folder.File(names[i])), before[i]) << names[i] << " was replaced";
+        EXPECT_EQ(test::FolderEntries(folder.Data()),
+                  (std::vector<std::string>{"Tavrelle.ini", "Tavrelle_1.rdm", "Tavrelle_S.rdm"}))
+            << "no temporary file is left behind";
+    }
+}
+
+// A replaced data file keeps its mode and owner, and a data file that is a
+// symbolic link stays a link whose target gets the new contents.
+TEST(AtomicReplace, KeepsModesOwnersAndLinks) {
     StorageTempFolder folder;
     folder.CreateData();
+    const std::string elsewhere = folder.Root() + "/elsewhere";
+    std::filesystem::create_directories(elsewhere);
     SaverSettings = DistinctSettings();
-    SaverSettings.CurrentGroup = 1;
-    ASSERT_TRUE(SaveAllSettings({"/old/1.jpg", "/old/2.jpg"}));
-    const std::vector<std::string> names = {"Tavrelle_1.rdm", "Tavrelle_S.rdm", "Tavrelle.ini"};
-    std::vector<std::vector<std::uint8_t>> before;
-    for (const auto& n : names) before.push_back(ReadBytes(folder.File(n)));
+    SaverSettings.CurrentGroup = 2;
+    WriteText(folder.File("Tavrelle_S.rdm"), std::string(224, 'x'));
+    ::chmod(folder.File("Tavrelle_S.rdm").c_str(), 0600);
+    WriteText(elsewhere + "/list.rdm", "old");
+    ::chmod((elsewhere + "/list.rdm").c_str(), 0640);
+    std::filesystem::create_symlink(elsewhere + "/list.rdm", folder.File("Tavrelle_2.rdm"));
+    WriteText(elsewhere + "/real.ini", "; mine\n");
+    std::filesystem::create_symlink("../elsewhere/real.ini", folder.File("Tavrelle.ini"));
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown((elsewhere + "/real.ini").c_str(), 4321, 4322), 0);
+    }
 
-    int interrupted = 0;
-    SetBeforeRenameHookForTests([&](const std::string& temp) {
-        ++interrupted;
-        EXPECT_EQ(std::filesystem::path(temp).parent_path(), std::filesystem::path(folder.Data()));
-        return false;
-    });
-    SaverSettings.MouseLock = 0;
-    SaverSettings.Groups[0].Opacity = 9;
-    EXPECT_FALSE(SaveAllSettings({"/new/only.jpg"}));
+    ASSERT_TRUE(SaveAllSettings({"/p/a.jpg"}));
 
-    EXPECT_EQ(interrupted, 3);
-    for (std::size_t i = 0; i < names.size(); ++i) EXPECT_EQ(ReadBytes(folder.File(names[i])), before[i]) << names[i];
-    EXPECT_EQ(test::FolderEntries(folder.Data()),
-              (std::vector<std::string>{"Tavrelle.ini", "Tavrelle_1.rdm", "Tavrelle_S.rdm"}))
-        << "no temporary file is left behind";
+    struct stat st {};
+    ASSERT_EQ(::stat(folder.File("Tavrelle_S.rdm").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    for (const char* name : {"Tavrelle_2.rdm", "Tavrelle.ini"}) {
+        ASSERT_EQ(::lstat(folder.File(name).c_str(), &st), 0);
+        EXPECT_TRUE(S_ISLNK(st.st_mode)) << name << " is no longer a link";
+    }
+    EXPECT_EQ(ReadPictureListFile(elsewhere + "/list.rdm"), std::vector<std::string>{"/p/a.jpg"});
+    ASSERT_EQ(::stat((elsewhere + "/list.rdm").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    const std::string ini = ReadText(elsewhere + "/real.ini");
+    EXPECT_EQ(ini.rfind("; mine\n", 0), 0u) << ini;
+    EXPECT_NE(ini.find("半透明_0="), std::string::npos) << ini;
+    if (root) {
+        ASSERT_EQ(::stat((elsewhere + "/real.ini").c_str(), &st), 0);
+        EXPECT_EQ(st.st_uid, 4321u);
+        EXPECT_EQ(st.st_gid, 4322u);
+    }
+    for (const std::string& f : {folder.Data(), elsewhere})
+        for (const std::string& entry : test::FolderEntries(f))
+            EXPECT_EQ(entry.find(".tmp-"), std::string::npos) << entry;
 }
 
 }  // namespace

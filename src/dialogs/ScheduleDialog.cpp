@@ -251,7 +251,7 @@ void Tavrelle_T::AssignGroup(int n) {
 
 void Tavrelle_T::Confirm() {
     if (!WriteScheduleFile(SchedulePath(), schedule_)) {
-        ReportWriteFailure(dialogs_, this);
+        ReportWriteFailure(dialogs_, this, SchedulePath());
         return;
     }
     accept();

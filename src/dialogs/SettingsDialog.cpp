@@ -473,7 +473,7 @@ void Tavrelle_P::SwitchGroup(int n) {
             // The list box holds the only copy of the old group's list; it
             // stays on screen rather than being replaced and lost.
             for (int i = 0; i < kGroupCount; ++i) Img_Group[i]->setPixmap(GroupPicture(Img_Group[i]->size(), i == old));
-            ReportWriteFailure(dialogs_, this);
+            ReportWriteFailure(dialogs_, this, PictureListPath(old));
             return;
         }
         PaintGroupDigit(old, List_1->count() > 0);
@@ -619,8 +619,9 @@ void Tavrelle_P::SaveAndExit() {
     StoreGroupControls();
     // A save that did not reach the disk keeps the dialog open, so the
     // settings are not thrown away as if they had been saved.
-    if (!SaveAllSettings(ListEntries())) {
-        ReportWriteFailure(dialogs_, this);
+    std::string failed;
+    if (!SaveAllSettings(ListEntries(), &failed)) {
+        ReportWriteFailure(dialogs_, this, failed);
         return;
     }
     accept();

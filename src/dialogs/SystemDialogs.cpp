@@ -55,12 +55,12 @@ SystemDialogs& DesktopDialogs() {
     return desktop;
 }
 
-QString WriteFailureText() {
-    return QStringLiteral("ﾌｧｲﾙを書き込めませんでした。\n") + QString::fromStdString(DataFolder);
+QString WriteFailureText(const std::string& file) {
+    return QStringLiteral("ﾌｧｲﾙを書き込めませんでした。\n") + QString::fromStdString(file.empty() ? DataFolder : file);
 }
 
-void ReportWriteFailure(SystemDialogs* dialogs, QWidget* owner) {
-    (dialogs ? dialogs : &DesktopDialogs())->ShowMessage(owner, QStringLiteral("Tavrelle"), WriteFailureText());
+void ReportWriteFailure(SystemDialogs* dialogs, QWidget* owner, const std::string& file) {
+    (dialogs ? dialogs : &DesktopDialogs())->ShowMessage(owner, QStringLiteral("Tavrelle"), WriteFailureText(file));
 }
 
 std::array<std::int32_t, 16> SystemColours() {

@@ -32,9 +32,11 @@ public:
     virtual void ShowMessage(QWidget* owner, const QString& title, const QString& text) = 0;
 };
 
-// The message shown when a data file could not be written.
-void ReportWriteFailure(SystemDialogs* dialogs, QWidget* owner);
-QString WriteFailureText();
+// The message shown when a data file could not be written: the fixed text,
+// and on a second line the full path of the file (the data folder when no
+// one file is known).
+void ReportWriteFailure(SystemDialogs* dialogs, QWidget* owner, const std::string& file = {});
+QString WriteFailureText(const std::string& file = {});
 
 // The real dialogs of the desktop.
 SystemDialogs& DesktopDialogs();

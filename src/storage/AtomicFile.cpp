@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 
 namespace tav {
@@ -107,22 +108,77 @@ std::optional<std::uint64_t> FileSize(const std::string& path) {
     return static_cast<std::uint64_t>(st.st_size);
 }
 
-bool WriteFileAtomically(const std::string& path, const Bytes& bytes) {
-    if (StateOf(path) != FileState::Absent && !IsReadableRegularFile(path)) return false;
-    const std::string temp = TemporaryNameFor(path);
+std::string FollowLinks(const std::string& path) {
+    // A chain longer than the kernel's own limit is left as it is; writing
+    // then fails at the rename, as opening it would.
+    std::string current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+        std::string target(static_cast<std::size_t>(PATH_MAX), '\0');
+        const ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= target.size()) return current;
+        target.resize(static_cast<std::size_t>(n));
+        if (target[0] != '/') {
+            const std::size_t slash = current.find_last_of('/');
+            if (slash != std::string::npos) target = current.substr(0, slash + 1) + target;
+        }
+        current = target;
+    }
+    return current;
+}
+
+FileTransaction::~FileTransaction() {
+    for (const Staged& s : staged_)
+        if (!s.temp.empty()) ::unlink(s.temp.c_str());
+}
+
+bool FileTransaction::Stage(const std::string& path, const Bytes& bytes) {
+    const std::string target = FollowLinks(path);
+    const FileState state = StateOf(target);
+    if (state != FileState::Absent && !IsReadableRegularFile(target)) {
+        failed_ = path;
+        return false;
+    }
+    const std::string temp = TemporaryNameFor(target);
     // Mode 0666 lets the user's umask decide, as for any newly created file.
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) return false;
+    if (fd < 0) {
+        failed_ = path;
+        return false;
+    }
+    staged_.push_back({path, target, temp});
+    struct stat old {};
+    if (state == FileState::Read && ::stat(target.c_str(), &old) == 0) {
+        // Owner first: changing it may clear the set-id bits the mode restores.
+        // Only root (or the owner, for a group it belongs to) may do this; a
+        // refusal leaves the new file ours, which is what a save can do.
+        [[maybe_unused]] const int owned = ::fchown(fd, old.st_uid, old.st_gid);
+        [[maybe_unused]] const int moded = ::fchmod(fd, old.st_mode & 07777);
+    }
     bool ok = WriteAll(fd, bytes.data(), bytes.size());
     ok = ok && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (ok && BeforeRenameHook()) ok = BeforeRenameHook()(temp);
-    ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        return false;
+    if (!ok) failed_ = path;
+    return ok;
+}
+
+bool FileTransaction::Commit() {
+    if (!failed_.empty()) return false;
+    for (Staged& s : staged_) {
+        if (std::rename(s.temp.c_str(), s.target.c_str()) != 0) {
+            failed_ = s.path;
+            return false;
+        }
+        s.temp.clear();
     }
     return true;
+}
+
+bool WriteFileAtomically(const std::string& path, const Bytes& bytes) {
+    FileTransaction write;
+    return write.Stage(path, bytes) && write.Commit();
 }
 
 bool WriteFileAtomically(const std::string& path, const std::string& text) {

@@ -57,11 +57,53 @@ bool IsReadableRegularFile(const std::string& path);
 // Size of the regular file in bytes, or std::nullopt when there is none.
 std::optional<std::uint64_t> FileSize(const std::string& path);
 
-// Replaces path by a file holding bytes (temporary file, flush, rename).
+// Several data files replaced as one: every new file is written and flushed
+// beside its target first, and only when all of them are written are they
+// renamed into place. A failure before the renames removes the temporary
+// files and changes nothing.
+//
+// A replaced file keeps its permission bits, and its owner and group where
+// this process may set them. A data file that is a symbolic link stays one:
+// the new contents replace the file the link leads to (atomically, beside
+// that file).
+class FileTransaction {
+public:
+    FileTransaction() = default;
+    FileTransaction(const FileTransaction&) = delete;
+    FileTransaction& operator=(const FileTransaction&) = delete;
+    // Removes the temporary files that were not renamed.
+    ~FileTransaction();
+
+    // Writes the new contents of path to its temporary file. False when that
+    // fails or the present file is unreadable (see above); FailedPath() then
+    // names path.
+    bool Stage(const std::string& path, const Bytes& bytes);
+    // Renames every staged file into place, in the order staged. False when a
+    // rename fails: FailedPath() names that file, the files renamed before it
+    // stay replaced and the others are not.
+    bool Commit();
+    // The data file (as the caller named it) that made Stage or Commit fail.
+    const std::string& FailedPath() const { return failed_; }
+
+private:
+    struct Staged {
+        std::string path;    // as the caller named it
+        std::string target;  // the file that is replaced, links followed
+        std::string temp;
+    };
+    std::vector<Staged> staged_;
+    std::string failed_;
+};
+
+// Replaces path by a file holding bytes: a transaction of one file.
 // Returns false, leaving the old file untouched, when any step fails and when
 // the present file is unreadable (see above).
 bool WriteFileAtomically(const std::string& path, const Bytes& bytes);
 bool WriteFileAtomically(const std::string& path, const std::string& text);
+
+// The file a data file's name leads to: path itself, or where its chain of
+// symbolic links ends (also when that file does not exist yet).
+std::string FollowLinks(const std::string& path);
 
 // Creates path as an empty file when nothing exists there; anything existing
 // is left alone. Returns true when a regular file exists afterwards.

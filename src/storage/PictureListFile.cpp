@@ -33,11 +33,15 @@ std::vector<std::string> ReadPictureListFile(const std::string& path) {
     return entries;
 }
 
-bool WritePictureListFile(const std::string& path, const std::vector<std::string>& entries) {
+std::string ListFileContents(const std::vector<std::string>& entries) {
     std::string contents;
     contents.reserve(entries.size() * kListRecordSize);
     for (const std::string& entry : entries) contents += ListRecordFor(entry);
-    return WriteFileAtomically(path, contents);
+    return contents;
+}
+
+bool WritePictureListFile(const std::string& path, const std::vector<std::string>& entries) {
+    return WriteFileAtomically(path, ListFileContents(entries));
 }
 
 }  // namespace tav

@@ -28,6 +28,9 @@ std::size_t CountListRecords(const std::string& path);
 // empty entries. Creates an empty file when none exists.
 std::vector<std::string> ReadPictureListFile(const std::string& path);
 
+// The bytes of a list file holding the given entries as records 1 ... count.
+std::string ListFileContents(const std::vector<std::string>& entries);
+
 // Replaces the file by the given entries as records 1 ... count (an empty
 // list leaves an empty file). Atomic: the old list is never lost on failure.
 bool WritePictureListFile(const std::string& path, const std::vector<std::string>& entries);

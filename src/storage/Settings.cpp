@@ -110,26 +110,36 @@ void StoreCurrentIntoGroup(int n) {
     SaverSettings.Groups[static_cast<std::size_t>(n)] = Current.Settings();
 }
 
-bool SaveAllSettings(const std::vector<std::string>& currentGroupPictures) {
-    bool ok = true;
-    if (ValidGroup(SaverSettings.CurrentGroup))
-        ok = WritePictureListFile(PictureListPath(SaverSettings.CurrentGroup), currentGroupPictures) && ok;
-    ok = WriteSettingsRecord(DataFile(kSettingsFileName), SaverSettings) && ok;
+bool SaveAllSettings(const std::vector<std::string>& currentGroupPictures, std::string* failedFile) {
+    FileTransaction save;
+    auto failed = [&](const std::string& path) {
+        if (failedFile) *failedFile = path;
+        return false;
+    };
+    if (ValidGroup(SaverSettings.CurrentGroup)) {
+        const std::string list = ListFileContents(currentGroupPictures);
+        if (!save.Stage(PictureListPath(SaverSettings.CurrentGroup), Bytes(list.begin(), list.end())))
+            return failed(save.FailedPath());
+    }
+    const std::string recordPath = DataFile(kSettingsFileName);
+    const std::optional<Bytes> record = SettingsFileContents(recordPath, SaverSettings);
+    if (!record || !save.Stage(recordPath, *record)) return failed(recordPath);
     // All twenty keys go into one new file, replaced once, rather than twenty
     // successive replacements of the same file.
     const std::string ini = DataFile(kIniFileName);
     // An INI file that cannot be read is left as it is: writing only our keys
     // would drop everything else the user keeps in it.
     const std::optional<Bytes> old = ContentsToKeep(ini);
-    if (!old) return false;
+    if (!old) return failed(ini);
     std::string text(old->begin(), old->end());
     for (int n = 0; n < kGroupCount; ++n) {
         const GroupSettings& g = SaverSettings.Groups[static_cast<std::size_t>(n)];
         text = SetIniValueInText(text, kIniSection, MusicFileKey(n), g.MusicFile);
         text = SetIniValueInText(text, kIniSection, OpacityKey(n), std::to_string(g.Opacity));
     }
-    ok = WriteFileAtomically(ini, text) && ok;
-    return ok;
+    if (!save.Stage(ini, Bytes(text.begin(), text.end()))) return failed(ini);
+    if (!save.Commit()) return failed(save.FailedPath());
+    return true;
 }
 
 }  // namespace tav

@@ -54,8 +54,10 @@ std::optional<std::int16_t> ParseOpacity(const std::string& text);
 //     other bytes are kept);
 //  3. for n = 0 ... 9, "BGMﾌｧｲﾙ_" + n := MusicFile and "半透明_" + n :=
 //     Opacity (decimal) in section "Section" of "Tavrelle.ini".
-// Every file is replaced atomically. Returns false when any write failed (the
-// remaining steps still run).
-bool SaveAllSettings(const std::vector<std::string>& currentGroupPictures);
+// The three files are saved as one (FileTransaction): all are written before
+// any is replaced, and a failure before the replacing changes none of them.
+// Returns false when the save failed, with failedFile (when given) set to the
+// full path of the file that could not be written.
+bool SaveAllSettings(const std::vector<std::string>& currentGroupPictures, std::string* failedFile = nullptr);
 
 }  // namespace tav

@@ -73,15 +73,19 @@ RecordRead ReadSettingsRecord(const std::string& path, SaverSettingsData& settin
     return RecordRead::Read;
 }
 
-bool WriteSettingsRecord(const std::string& path, const SaverSettingsData& settings) {
+std::optional<Bytes> SettingsFileContents(const std::string& path, const SaverSettingsData& settings) {
     // Only record 1 changes; whatever follows it in the file is kept.
-    std::optional<Bytes> kept = ContentsToKeep(path);
-    if (!kept) return false;
-    Bytes bytes = std::move(*kept);
-    if (bytes.size() < kSettingsRecordSize) bytes.resize(kSettingsRecordSize);
+    std::optional<Bytes> bytes = ContentsToKeep(path);
+    if (!bytes) return std::nullopt;
+    if (bytes->size() < kSettingsRecordSize) bytes->resize(kSettingsRecordSize);
     const SettingsRecordBytes record = EncodeSettingsRecord(settings);
-    std::copy(record.begin(), record.end(), bytes.begin());
-    return WriteFileAtomically(path, bytes);
+    std::copy(record.begin(), record.end(), bytes->begin());
+    return bytes;
+}
+
+bool WriteSettingsRecord(const std::string& path, const SaverSettingsData& settings) {
+    const std::optional<Bytes> bytes = SettingsFileContents(path, settings);
+    return bytes && WriteFileAtomically(path, *bytes);
 }
 
 }  // namespace tav

@@ -11,7 +11,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "startup/SharedState.h"
 
@@ -34,6 +36,12 @@ enum class RecordRead {
 // Reads record 1 of the file (and nothing beyond it). Settings are untouched
 // unless the answer is Read.
 RecordRead ReadSettingsRecord(const std::string& path, SaverSettingsData& settings);
+
+// The new contents of the file: settings as record 1, the bytes after it
+// kept; std::nullopt when the present file cannot be read (its other bytes
+// would be lost).
+std::optional<std::vector<std::uint8_t>> SettingsFileContents(const std::string& path,
+                                                              const SaverSettingsData& settings);
 
 // Writes settings as record 1 of the file, keeping any bytes after it
 // (atomic replace). Returns false when the write failed, and when the present
