@@ -217,6 +217,42 @@ TEST_F(SettingsDialog, FolderCommandAddsInAttributeAndPatternOrderKeepingDuplica
               QStringLiteral("フォルダーをクリックして選択状態にしてから ＯＫ を押してください"));
 }
 
+// A list longer than a show plays is shown and saved whole; the add commands
+// stop at 32767 entries with a message rather than growing it further.
+TEST_F(SettingsDialog, LongListsAreKeptWholeAndAddingStopsAtTheCap) {
+    std::vector<std::string> longList;
+    for (int i = 0; i < 40000; ++i) longList.push_back("/p/" + std::to_string(i) + ".jpg");
+    WriteList(0, longList);
+    const auto before = test::ReadBytes(PictureListPath(0));
+    {
+        auto d = Open();
+        EXPECT_EQ(d->List_1->count(), 40000);
+        EXPECT_EQ(d->lbl_Kensu->text(), CountCaption(40000));
+        dialogs.Files.push_back("/p/more.jpg");
+        d->AddPictureFile();
+        d->AddPictureFolder();
+        EXPECT_EQ(d->List_1->count(), 40000);
+        EXPECT_TRUE(dialogs.FileRequests.empty() && dialogs.FolderInstructions.empty())
+            << "a full list asks for no file or folder";
+        EXPECT_EQ(dialogs.Messages, (std::vector<QString>{ListFullText(), ListFullText()}));
+        d->SaveAndExit();
+        EXPECT_EQ(d->result(), QDialog::Accepted);
+        EXPECT_TRUE(test::ReadBytes(PictureListPath(0)) == before) << "a save without a change keeps every entry";
+    }
+    dialogs.Messages.clear();
+    const std::string pics = folder.Root() + "/pics";
+    std::filesystem::create_directories(pics);
+    for (const char* name : {"a.bmp", "b.bmp", "c.bmp"}) test::WriteText(pics + "/" + name, "x");
+    WriteList(1, std::vector<std::string>(32765, "/p/x.jpg"));
+    auto d = Open();
+    d->SwitchGroup(1);
+    dialogs.Folders.push_back(pics);
+    d->AddPictureFolder();
+    EXPECT_EQ(d->List_1->count(), 32767);
+    EXPECT_EQ(d->ListEntries().back(), pics + "/b.bmp");
+    EXPECT_EQ(dialogs.Messages, std::vector<QString>{ListFullText()}) << "the pictures left out are told";
+}
+
 TEST_F(SettingsDialog, FileCommandCountsEvenWhenCancelled) {
     auto d = Open();
     d->AddPictureFile();

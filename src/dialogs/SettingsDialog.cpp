@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 
+#include <algorithm>
 #include <cstddef>
 
 #include "base/Colour.h"
@@ -469,7 +470,7 @@ void Tavrelle_P::SwitchGroup(int n) {
     const int old = SaverSettings.CurrentGroup;
     if (n != old && old >= 0 && old < kGroupCount) {
         StoreGroupControls();
-        if (!WritePictureListFile(PictureListPath(old), ListEntries())) {
+        if (listCut_ || !WritePictureListFile(PictureListPath(old), ListEntries())) {
             // The list box holds the only copy of the old group's list; it
             // stays on screen rather than being replaced and lost.
             for (int i = 0; i < kGroupCount; ++i) Img_Group[i]->setPixmap(GroupPicture(Img_Group[i]->size(), i == old));
@@ -483,7 +484,12 @@ void Tavrelle_P::SwitchGroup(int n) {
     ShowGroupSettings();
 
     List_1->clear();
-    for (const std::string& path : ReadPictureListFile(PictureListPath(n))) List_1->addItem(MakeListItem(path));
+    // The whole list is read, also beyond what a show plays, so that writing
+    // it back keeps every entry.
+    const std::string listPath = PictureListPath(n);
+    const std::vector<std::string> entries = ReadPictureListFile(listPath, MaxEditedEntries());
+    listCut_ = CountListRecords(listPath) > entries.size();
+    for (const std::string& path : entries) List_1->addItem(MakeListItem(path));
     UpdateCountLabel(true);
     F_Size->clear();
     Cmd[kDelete].SetVisible(false);
@@ -502,7 +508,19 @@ void Tavrelle_P::UpdateCountLabel(bool emptyWhenZero) {
     lbl_Kensu->setText(count == 0 && emptyWhenZero ? QString() : CountCaption(count));
 }
 
+int Tavrelle_P::RoomForEntries() {
+    const int room = kMaxListEntries - List_1->count();
+    if (room > 0) return room;
+    dialogs_->ShowMessage(this, QStringLiteral("Tavrelle"), ListFullText());
+    return 0;
+}
+
 void Tavrelle_P::AddPictureFile() {
+    if (RoomForEntries() == 0) {
+        Cmd[kDelete].SetVisible(false);
+        UpdateCountLabel(false);
+        return;
+    }
     QStringList patterns;
     for (const char* pattern : kPicturePatterns) patterns << QString::fromLatin1(pattern);
     const auto chosen =
@@ -515,6 +533,11 @@ void Tavrelle_P::AddPictureFile() {
 }
 
 void Tavrelle_P::AddPictureFolder() {
+    if (RoomForEntries() == 0) {
+        Cmd[kDelete].SetVisible(false);
+        UpdateCountLabel(false);
+        return;
+    }
     const auto folder =
         FromBuffer(dialogs_->BrowseFolder(
                        this, QStringLiteral("フォルダーをクリックして選択状態にしてから ＯＫ を押してください")),
@@ -527,7 +550,13 @@ void Tavrelle_P::AddPictureFolder() {
         // The window repaints while a large folder is read, but no command
         // can start in the middle of the scan.
         hooks.LetEventsRun = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
-        for (const std::string& path : ScanPictureFolder(*folder, hooks)) List_1->addItem(MakeListItem(path));
+        const std::vector<std::string> found = ScanPictureFolder(*folder, hooks);
+        const int room = kMaxListEntries - List_1->count();
+        for (std::size_t i = 0; i < found.size() && static_cast<int>(i) < room; ++i)
+            List_1->addItem(MakeListItem(found[i]));
+        // The pictures that did not fit are not added, and the user is told.
+        if (found.size() > static_cast<std::size_t>(std::max(room, 0)))
+            dialogs_->ShowMessage(this, QStringLiteral("Tavrelle"), ListFullText());
     }
     Cmd[kDelete].SetVisible(false);
     UpdateCountLabel(false);
@@ -545,6 +574,9 @@ void Tavrelle_P::DeleteSelectedEntry() {
 
 void Tavrelle_P::ClearList() {
     List_1->clear();
+    // An empty list may be written even over a list too long to read whole:
+    // the user asked for all of it to go.
+    listCut_ = false;
     F_Size->clear();
     EmptyThumbnail();
     Cmd[kDelete].SetVisible(false);
@@ -620,7 +652,8 @@ void Tavrelle_P::SaveAndExit() {
     // A save that did not reach the disk keeps the dialog open, so the
     // settings are not thrown away as if they had been saved.
     std::string failed;
-    if (!SaveAllSettings(ListEntries(), &failed)) {
+    if (listCut_) failed = PictureListPath(SaverSettings.CurrentGroup);
+    if (listCut_ || !SaveAllSettings(ListEntries(), &failed)) {
         ReportWriteFailure(dialogs_, this, failed);
         return;
     }

@@ -130,7 +130,16 @@ private:
     // Gives every control its object name (lbl_Cmd_4, Img_Pre_1, List_1, ...).
     void NameControls();
 
+    // The most entries the add commands let a list grow to: as many as a show
+    // plays. A longer list read from its file is shown and saved whole.
+    static constexpr int kMaxListEntries = 32767;
+    // Room left for added entries; shows the message when there is none.
+    int RoomForEntries();
+
     SystemDialogs* dialogs_;
+    // The edited group's list file holds more entries than the dialog could
+    // read: the list box is then not written over it, which would cut it.
+    bool listCut_ = false;
     std::function<void(QWidget*)> openSchedule_;
     std::int32_t backColour_ = 0;
     bool thumbnailHasPicture_ = false;

@@ -59,6 +59,8 @@ QString WriteFailureText(const std::string& file) {
     return QStringLiteral("ﾌｧｲﾙを書き込めませんでした。\n") + QString::fromStdString(file.empty() ? DataFolder : file);
 }
 
+QString ListFullText() { return QStringLiteral("画像ﾌｧｲﾙは 32767 件までしか登録できません。"); }
+
 void ReportWriteFailure(SystemDialogs* dialogs, QWidget* owner, const std::string& file) {
     (dialogs ? dialogs : &DesktopDialogs())->ShowMessage(owner, QStringLiteral("Tavrelle"), WriteFailureText(file));
 }

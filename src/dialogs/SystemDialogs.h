@@ -38,6 +38,9 @@ public:
 void ReportWriteFailure(SystemDialogs* dialogs, QWidget* owner, const std::string& file = {});
 QString WriteFailureText(const std::string& file = {});
 
+// The message shown when the edited list is full and an add command is refused.
+QString ListFullText();
+
 // The real dialogs of the desktop.
 SystemDialogs& DesktopDialogs();
 

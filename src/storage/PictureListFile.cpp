@@ -19,11 +19,13 @@ std::size_t CountListRecords(const std::string& path) {
     return static_cast<std::size_t>(FileSize(path).value_or(0) / kListRecordSize);
 }
 
-std::vector<std::string> ReadPictureListFile(const std::string& path) {
+std::size_t MaxEditedEntries() { return kMaxRewrittenFileBytes / kListRecordSize; }
+
+std::vector<std::string> ReadPictureListFile(const std::string& path, std::size_t maxEntries) {
+    static_assert(kMaxShownEntries == PictureListData::kMaxEntries);
     EnsureFileExists(path);
     std::vector<std::string> entries;
-    // A run shows at most kMaxEntries pictures; records beyond them are not read.
-    const FileRead file = ReadDataFile(path, std::size_t(PictureListData::kMaxEntries) * kListRecordSize);
+    const FileRead file = ReadDataFile(path, maxEntries * kListRecordSize);
     const std::size_t count = file.bytes.size() / kListRecordSize;
     entries.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {

@@ -25,8 +25,15 @@ std::string ListRecordFor(const std::string& path);
 std::size_t CountListRecords(const std::string& path);
 
 // Records 1 ... N, each trimmed of blanks at both ends; empty records stay as
-// empty entries. Creates an empty file when none exists.
-std::vector<std::string> ReadPictureListFile(const std::string& path);
+// empty entries. Creates an empty file when none exists. A show plays at most
+// kMaxShownEntries pictures, so by default records beyond them are not read;
+// an editor that writes the list back reads more (see kMaxEditedEntries).
+inline constexpr std::size_t kMaxShownEntries = 32767;
+std::vector<std::string> ReadPictureListFile(const std::string& path, std::size_t maxEntries = kMaxShownEntries);
+
+// The most entries an editor reads from one list file: as many as a file that
+// may be rewritten holds (kMaxRewrittenFileBytes).
+std::size_t MaxEditedEntries();
 
 // The bytes of a list file holding the given entries as records 1 ... count.
 std::string ListFileContents(const std::vector<std::string>& entries);
