@@ -2,10 +2,17 @@
 // slide-show start's messages, run in-process with recorded hand-overs.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <filesystem>
 #include <regex>
 
 #include "startup/Entry.h"
+#include "startup/InstanceLock.h"
 #include "startup/SharedState.h"
 #include "storage/PictureListFile.h"
 #include "storage/ScheduleFile.h"
@@ -102,6 +109,53 @@ protected:
     std::vector<std::string> warnings;
     std::vector<std::string> calls;
 };
+
+// The lock file in the shared runtime folder counts only when it is a regular
+// file of this user; anything else under its name (another user's file with
+// their lock on it, a pipe, a folder) sends the lock to the data folder,
+// where it still keeps a second copy out.
+TEST(InstanceLockFile, OnlyOurOwnRegularFileInTheRuntimeFolderCounts) {
+    StorageTempFolder folder;
+    folder.CreateData();
+    const std::string runtime = folder.Root() + "/run";
+    std::filesystem::create_directories(runtime);
+    const char* saved = std::getenv("XDG_RUNTIME_DIR");
+    const std::string savedValue = saved ? saved : "";
+    ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    const std::string shared = InstanceLock::PathFor(folder.Data());
+    ASSERT_EQ(shared.rfind(runtime + "/", 0), 0u) << shared;
+    const std::string own = folder.Data() + shared.substr(runtime.size());
+
+    enum Kind { ForeignFile, Pipe, Folder };
+    for (const Kind kind : {ForeignFile, Pipe, Folder}) {
+        const char* what = kind == ForeignFile ? "another user's file" : kind == Pipe ? "a pipe" : "a folder";
+        std::filesystem::remove_all(shared);
+        std::filesystem::remove(own);
+        int planted = -1;
+        if (kind == ForeignFile) {
+            if (::geteuid() != 0) continue;  // only root can give a file away
+            planted = ::open(shared.c_str(), O_RDWR | O_CREAT, 0666);
+            ASSERT_GE(planted, 0);
+            ASSERT_EQ(::fchown(planted, 4321, 4321), 0);
+            ASSERT_EQ(::flock(planted, LOCK_EX | LOCK_NB), 0);
+        }
+        if (kind == Pipe) {
+            ASSERT_EQ(::mkfifo(shared.c_str(), 0666), 0);
+        }
+        if (kind == Folder) std::filesystem::create_directory(shared);
+        {
+            auto lock = InstanceLock::TryTake(folder.Data());
+            EXPECT_TRUE(lock.has_value()) << what << " under the name keeps the show from starting";
+            EXPECT_TRUE(std::filesystem::is_regular_file(own)) << what << ": no lock file in the data folder";
+            EXPECT_FALSE(InstanceLock::TryTake(folder.Data()).has_value()) << what << ": a second copy was let in";
+        }
+        if (planted >= 0) ::close(planted);
+    }
+    if (saved)
+        ::setenv("XDG_RUNTIME_DIR", savedValue.c_str(), 1);
+    else
+        ::unsetenv("XDG_RUNTIME_DIR");
+}
 
 TEST_F(EntryRun, DispatchesEachCommandLineForm) {
     struct Case {
