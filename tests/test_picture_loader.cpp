@@ -416,6 +416,48 @@ TEST_F(PictureLoaderTest, TransparentPartsShowTheGround) {
     }
 }
 
+// A bitmap file cut short decodes without complaint; the rows it no longer
+// holds show the ground, never whatever the memory held before.
+TEST_F(PictureLoaderTest, MissingRowsOfACutBitmapShowTheGround) {
+    const QImage picture = Pattern(21, 16);
+    const QImage indexed = picture.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
+    const QRgb ground = qRgb(220, 30, 40);
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const QImage& expected;
+        int rowsKept;  // from the bottom; -1: wherever the data ran out
+    } cases[] = {
+        {"24-bit", pw::WriteBmp24(picture), picture, 5},
+        {"8-bit", pw::WriteBmp8(indexed, false), indexed, 6},
+        {"RLE8", pw::WriteBmp8(indexed, true), indexed, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int bpp = c.bytes[28];
+        const int offset = qFromLittleEndian<qint32>(c.bytes.constData() + 10);
+        const int stride = (21 * bpp + 31) / 32 * 4;
+        const int keep = c.rowsKept >= 0 ? offset + c.rowsKept * stride + stride / 2 : (c.bytes.size() + offset) / 2;
+        const DecodedPicture pic = LoadPictureFile(write(std::string(c.name) + ".bmp", c.bytes.left(keep)), {}, ground);
+        ASSERT_TRUE(pic.ok());
+        ASSERT_EQ(pic.image.size(), picture.size());
+        int groundRows = 0;
+        for (int y = 0; y < 16; ++y) {
+            const QImage row = pic.image.copy(0, y, 21, 1);
+            if (SamePixels(c.expected.copy(0, y, 21, 1).convertToFormat(QImage::Format_RGB32), row, 0)) continue;
+            QImage flat(21, 1, QImage::Format_RGB32);
+            flat.fill(ground);
+            EXPECT_TRUE(SamePixels(flat, row, 0)) << "row " << y << " is neither the picture's nor the ground";
+            ++groundRows;
+            EXPECT_TRUE(c.rowsKept < 0 || y < 16 - c.rowsKept) << "row " << y << " was in the file";
+        }
+        EXPECT_GT(groundRows, 0);
+        if (c.rowsKept >= 0) {
+            EXPECT_EQ(groundRows, 16 - c.rowsKept);
+        }
+    }
+}
+
 TEST_F(PictureLoaderTest, UnreadableFilesFail) {
     const QByteArray jpeg = pw::WriteJpeg(Pattern(16, 16));
     struct Case {
