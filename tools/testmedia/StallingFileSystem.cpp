@@ -49,9 +49,8 @@ StallingFileSystem::StallingFileSystem(const std::string& mountPoint) : mountPoi
         whyNot_ = "/dev/fuse cannot be opened: " + std::string(std::strerror(errno));
         return;
     }
-    const std::string options = "fd=" + std::to_string(fd_) + ",rootmode=40000,user_id=" +
-                                std::to_string(::getuid()) + ",group_id=" + std::to_string(::getgid()) +
-                                ",allow_other";
+    const std::string options = "fd=" + std::to_string(fd_) + ",rootmode=40000,user_id=" + std::to_string(::getuid()) +
+                                ",group_id=" + std::to_string(::getgid()) + ",allow_other";
     if (::mount("tavrelle-stall", mountPoint_.c_str(), "fuse", MS_NOSUID | MS_NODEV, options.c_str()) != 0) {
         whyNot_ = "mounting a FUSE file system is not permitted: " + std::string(std::strerror(errno));
         ::close(fd_);
@@ -153,104 +152,104 @@ void StallingFileSystem::Handle(const char* request, std::size_t size) {
     const std::size_t bodySize = std::min<std::size_t>(size, in.len) - sizeof in;
     std::lock_guard lock(mutex_);
     switch (in.opcode) {
-        case FUSE_INIT: {
-            fuse_init_in init{};
-            std::memcpy(&init, body, std::min(bodySize, sizeof init));
-            fuse_init_out out{};
-            out.major = FUSE_KERNEL_VERSION;
-            out.minor = std::min<std::uint32_t>(init.minor, FUSE_KERNEL_MINOR_VERSION);
-            out.max_readahead = init.max_readahead;
-            // Without it the kernel looks up one name of a folder at a time,
-            // and a stalled lookup would hold every other.
-            out.flags = init.flags & FUSE_PARALLEL_DIROPS;
-            out.max_background = 16;
-            out.congestion_threshold = 12;
-            out.max_write = kMaxWrite;
-            out.time_gran = 1;
-            Reply(in.unique, 0, &out, sizeof out);
-            return;
+    case FUSE_INIT: {
+        fuse_init_in init{};
+        std::memcpy(&init, body, std::min(bodySize, sizeof init));
+        fuse_init_out out{};
+        out.major = FUSE_KERNEL_VERSION;
+        out.minor = std::min<std::uint32_t>(init.minor, FUSE_KERNEL_MINOR_VERSION);
+        out.max_readahead = init.max_readahead;
+        // Without it the kernel looks up one name of a folder at a time,
+        // and a stalled lookup would hold every other.
+        out.flags = init.flags & FUSE_PARALLEL_DIROPS;
+        out.max_background = 16;
+        out.congestion_threshold = 12;
+        out.max_write = kMaxWrite;
+        out.time_gran = 1;
+        Reply(in.unique, 0, &out, sizeof out);
+        return;
+    }
+    case FUSE_LOOKUP: {
+        const std::string name(body, strnlen(body, bodySize));
+        const auto it = files_.find(name);
+        if (in.nodeid != FUSE_ROOT_ID || it == files_.end()) return Reply(in.unique, -ENOENT);
+        if (it->second.stall == Stall::Lookup) return Hold(in.unique);
+        fuse_entry_out out{};
+        out.nodeid = it->second.node;
+        out.entry_valid = out.attr_valid = kValidSeconds;
+        out.attr = AttrOf(it->second.node, S_IFREG | 0644, it->second.content.size());
+        return Reply(in.unique, 0, &out, sizeof out);
+    }
+    case FUSE_GETATTR: {
+        fuse_attr_out out{};
+        out.attr_valid = kValidSeconds;
+        if (in.nodeid == FUSE_ROOT_ID) {
+            out.attr = AttrOf(FUSE_ROOT_ID, S_IFDIR | 0755, 0);
+        } else if (const File* f = FileOf(in.nodeid)) {
+            out.attr = AttrOf(f->node, S_IFREG | 0644, f->content.size());
+        } else {
+            return Reply(in.unique, -ENOENT);
         }
-        case FUSE_LOOKUP: {
-            const std::string name(body, strnlen(body, bodySize));
-            const auto it = files_.find(name);
-            if (in.nodeid != FUSE_ROOT_ID || it == files_.end()) return Reply(in.unique, -ENOENT);
-            if (it->second.stall == Stall::Lookup) return Hold(in.unique);
-            fuse_entry_out out{};
-            out.nodeid = it->second.node;
-            out.entry_valid = out.attr_valid = kValidSeconds;
-            out.attr = AttrOf(it->second.node, S_IFREG | 0644, it->second.content.size());
-            return Reply(in.unique, 0, &out, sizeof out);
+        return Reply(in.unique, 0, &out, sizeof out);
+    }
+    case FUSE_OPEN: {
+        const File* f = FileOf(in.nodeid);
+        if (!f) return Reply(in.unique, -ENOENT);
+        if (f->stall == Stall::Open) return Hold(in.unique);
+        fuse_open_out out{};
+        out.fh = f->node;
+        // Reads of a stalling file always come here, never from the page cache.
+        out.open_flags = f->stall == Stall::Read ? FOPEN_DIRECT_IO : 0;
+        return Reply(in.unique, 0, &out, sizeof out);
+    }
+    case FUSE_READ: {
+        fuse_read_in read{};
+        std::memcpy(&read, body, std::min(bodySize, sizeof read));
+        const File* f = FileOf(in.nodeid);
+        if (!f) return Reply(in.unique, -EBADF);
+        if (f->stall == Stall::Read) return Hold(in.unique);
+        const std::size_t from = std::min<std::size_t>(read.offset, f->content.size());
+        const std::size_t count = std::min<std::size_t>(read.size, f->content.size() - from);
+        return Reply(in.unique, 0, f->content.data() + from, count);
+    }
+    case FUSE_OPENDIR: {
+        fuse_open_out out{};
+        return Reply(in.unique, 0, &out, sizeof out);
+    }
+    case FUSE_READDIR: {
+        fuse_read_in read{};
+        std::memcpy(&read, body, std::min(bodySize, sizeof read));
+        std::vector<char> out;
+        std::uint64_t index = 0;
+        for (const auto& [name, file] : files_) {
+            if (++index <= read.offset) continue;
+            const std::size_t entry = FUSE_DIRENT_ALIGN(FUSE_NAME_OFFSET + name.size());
+            if (out.size() + entry > read.size) break;
+            const std::size_t at = out.size();
+            out.resize(at + entry, '\0');
+            fuse_dirent d{};
+            d.ino = file.node;
+            d.off = index;
+            d.namelen = static_cast<std::uint32_t>(name.size());
+            d.type = DT_REG;
+            std::memcpy(out.data() + at, &d, FUSE_NAME_OFFSET);
+            std::memcpy(out.data() + at + FUSE_NAME_OFFSET, name.data(), name.size());
         }
-        case FUSE_GETATTR: {
-            fuse_attr_out out{};
-            out.attr_valid = kValidSeconds;
-            if (in.nodeid == FUSE_ROOT_ID) {
-                out.attr = AttrOf(FUSE_ROOT_ID, S_IFDIR | 0755, 0);
-            } else if (const File* f = FileOf(in.nodeid)) {
-                out.attr = AttrOf(f->node, S_IFREG | 0644, f->content.size());
-            } else {
-                return Reply(in.unique, -ENOENT);
-            }
-            return Reply(in.unique, 0, &out, sizeof out);
-        }
-        case FUSE_OPEN: {
-            const File* f = FileOf(in.nodeid);
-            if (!f) return Reply(in.unique, -ENOENT);
-            if (f->stall == Stall::Open) return Hold(in.unique);
-            fuse_open_out out{};
-            out.fh = f->node;
-            // Reads of a stalling file always come here, never from the page cache.
-            out.open_flags = f->stall == Stall::Read ? FOPEN_DIRECT_IO : 0;
-            return Reply(in.unique, 0, &out, sizeof out);
-        }
-        case FUSE_READ: {
-            fuse_read_in read{};
-            std::memcpy(&read, body, std::min(bodySize, sizeof read));
-            const File* f = FileOf(in.nodeid);
-            if (!f) return Reply(in.unique, -EBADF);
-            if (f->stall == Stall::Read) return Hold(in.unique);
-            const std::size_t from = std::min<std::size_t>(read.offset, f->content.size());
-            const std::size_t count = std::min<std::size_t>(read.size, f->content.size() - from);
-            return Reply(in.unique, 0, f->content.data() + from, count);
-        }
-        case FUSE_OPENDIR: {
-            fuse_open_out out{};
-            return Reply(in.unique, 0, &out, sizeof out);
-        }
-        case FUSE_READDIR: {
-            fuse_read_in read{};
-            std::memcpy(&read, body, std::min(bodySize, sizeof read));
-            std::vector<char> out;
-            std::uint64_t index = 0;
-            for (const auto& [name, file] : files_) {
-                if (++index <= read.offset) continue;
-                const std::size_t entry = FUSE_DIRENT_ALIGN(FUSE_NAME_OFFSET + name.size());
-                if (out.size() + entry > read.size) break;
-                const std::size_t at = out.size();
-                out.resize(at + entry, '\0');
-                fuse_dirent d{};
-                d.ino = file.node;
-                d.off = index;
-                d.namelen = static_cast<std::uint32_t>(name.size());
-                d.type = DT_REG;
-                std::memcpy(out.data() + at, &d, FUSE_NAME_OFFSET);
-                std::memcpy(out.data() + at + FUSE_NAME_OFFSET, name.data(), name.size());
-            }
-            return Reply(in.unique, 0, out.data(), out.size());
-        }
-        case FUSE_STATFS: {
-            fuse_statfs_out out{};
-            out.st.bsize = out.st.frsize = 4096;
-            out.st.namelen = 255;
-            return Reply(in.unique, 0, &out, sizeof out);
-        }
-        case FUSE_RELEASE:
-        case FUSE_RELEASEDIR:
-        case FUSE_FLUSH: return Reply(in.unique, 0);
-        case FUSE_FORGET:
-        case FUSE_BATCH_FORGET:
-        case FUSE_INTERRUPT: return;  // no answer is expected
-        default: return Reply(in.unique, -ENOSYS);
+        return Reply(in.unique, 0, out.data(), out.size());
+    }
+    case FUSE_STATFS: {
+        fuse_statfs_out out{};
+        out.st.bsize = out.st.frsize = 4096;
+        out.st.namelen = 255;
+        return Reply(in.unique, 0, &out, sizeof out);
+    }
+    case FUSE_RELEASE:
+    case FUSE_RELEASEDIR:
+    case FUSE_FLUSH: return Reply(in.unique, 0);
+    case FUSE_FORGET:
+    case FUSE_BATCH_FORGET:
+    case FUSE_INTERRUPT: return;  // no answer is expected
+    default: return Reply(in.unique, -ENOSYS);
     }
 }
 
