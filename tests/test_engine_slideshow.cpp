@@ -81,6 +81,14 @@ bool TickUntil(SlideShow& show, const std::function<bool()>& done) {
     return done();
 }
 
+// Waits a few seconds at most for every picture loader of the process to return.
+bool LoadersReturn() {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (PictureJob::Running() > 0 && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return PictureJob::Running() == 0;
+}
+
 TEST_F(ShowFixture, StartUpShowsPictureOneThenRunsTheFirstTransitionToTwo) {
     UsePictures(2);
     SlideShow show(host, timers, values, list);
@@ -212,6 +220,7 @@ TEST_F(ShowFixture, AStalledPictureIsWaitedForThenGivenUp) {
         std::condition_variable released;
         bool release = false;
         std::atomic<int> composedOnTickThread{0};
+        std::atomic<int> stalledAttempts{0};
     };
     auto gate = std::make_shared<Gate>();
     const auto tickThread = std::this_thread::get_id();
@@ -219,6 +228,7 @@ TEST_F(ShowFixture, AStalledPictureIsWaitedForThenGivenUp) {
     auto compose = [gate, tickThread, stalled](const std::string& path, const CompositionParams& params) {
         if (std::this_thread::get_id() == tickThread) ++gate->composedOnTickThread;
         if (path == stalled) {
+            ++gate->stalledAttempts;
             std::unique_lock lock(gate->mutex);
             gate->released.wait(lock, [&] { return gate->release; });
         }
@@ -244,6 +254,11 @@ TEST_F(ShowFixture, AStalledPictureIsWaitedForThenGivenUp) {
         EXPECT_EQ(host.Display().bitmap().pixel(32, 24), 0x996633u) << "a given-up picture shows the background";
         ASSERT_TRUE(TickUntil(show, [&] { return show.TransitionCount() == 2; }));
         EXPECT_EQ(Shown(), 3) << "the show goes on with the next picture";
+        // Twice round the list: the stalled picture's slides show the
+        // background while its first loader is stuck, and no other starts.
+        ASSERT_TRUE(TickUntil(show, [&] { return show.TransitionCount() == 8; }));
+        EXPECT_EQ(gate->stalledAttempts, 1) << "one loader per file while it is stuck";
+        EXPECT_EQ(Shown(), 3);
     }
     {
         std::lock_guard lock(gate->mutex);
@@ -251,6 +266,50 @@ TEST_F(ShowFixture, AStalledPictureIsWaitedForThenGivenUp) {
     }
     gate->released.notify_all();
     EXPECT_EQ(gate->composedOnTickThread, 0);
+    EXPECT_TRUE(LoadersReturn());
+}
+
+// Many pictures whose files never answer, each given up in turn: the loaders
+// stuck on them stay few in all, and the show goes round meanwhile.
+TEST_F(ShowFixture, LoadersStuckOnManyFilesStayFewInAll) {
+    struct Gate {
+        std::mutex mutex;
+        std::condition_variable released;
+        bool release = false;
+        std::atomic<int> stuck{0}, most{0};
+    };
+    auto gate = std::make_shared<Gate>();
+    std::vector<std::string> paths;
+    for (int i = 0; i < 8; ++i) paths.push_back(dir.File("stalled" + std::to_string(i) + ".bmp"));
+    UsePictures(1);
+    paths.push_back(list.Entry(1));
+    list.Assign(paths);
+    auto compose = [gate](const std::string& path, const CompositionParams& params) {
+        if (path.find("stalled") != std::string::npos) {
+            const int now = ++gate->stuck;
+            for (int most = gate->most; now > most && !gate->most.compare_exchange_weak(most, now);) {
+            }
+            std::unique_lock lock(gate->mutex);
+            gate->released.wait(lock, [&] { return gate->release; });
+            --gate->stuck;
+        }
+        return ComposePicture(path, params);
+    };
+    {
+        SlideShow show(host, timers, values, list, compose);
+        show.SetGiveUpMs(20);
+        show.Prepare();
+        show.Begin();
+        ASSERT_TRUE(TickUntil(show, [&] { return show.TransitionCount() >= 2 * static_cast<int>(paths.size()); }));
+        EXPECT_LE(gate->most, PictureJob::kMaxLoaders) << "loaders stuck at once";
+        EXPECT_LE(PictureJob::Running(), PictureJob::kMaxLoaders);
+    }
+    {
+        std::lock_guard lock(gate->mutex);
+        gate->release = true;
+    }
+    gate->released.notify_all();
+    EXPECT_TRUE(LoadersReturn()) << "released loaders return";
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <pwd.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,7 +28,10 @@
 #include "storage/SettingsRecord.h"
 #include "support/music_test_audio.h"
 #include "support/xvfb_session.h"
+#include "surfaces/PictureJobs.h"
 #include "testmedia/PictureWriters.h"
+#include "testmedia/SoundWriters.h"
+#include "testmedia/StallingFileSystem.h"
 #include "testmedia/TempFolder.h"
 #include "x11/ForeignWindow.h"
 #include "x11/X11Windows.h"
@@ -167,6 +171,125 @@ TEST_F(ShowOnX, PicturesThatBlockOrTakeLongHoldNeitherTheShowNorItsEnd) {
         RunCommand({"xdotool", "key", "a"}, {{"DISPLAY", x.name()}});
         EXPECT_EQ(show.WaitExit(1s), 0) << "a key ends the process at once";
     }
+}
+
+std::string Bytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A file system whose stall.jpg (or another file) never answers, beside the
+// show's two pictures served normally; skips where FUSE cannot be mounted.
+struct StalledShare {
+    TempFolder place;
+    StallingFileSystem fs{place.File("share")};
+    StalledShare(const ShowData& data, const std::string& stalled, StallingFileSystem::Stall stall,
+                 const std::string& content = "") {
+        if (!fs.ok()) return;
+        fs.AddFile("pic1.bmp", Bytes(data.Path("pic1.bmp")));
+        fs.AddFile("pic2.bmp", Bytes(data.Path("pic2.bmp")));
+        fs.AddFile(stalled, content.empty() ? Bytes(data.Path("pic1.bmp")) : content, stall);
+    }
+};
+
+// Waits until the show's window is off the screen, for at most `limit`.
+bool WindowGone(XvfbSession& x, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (x.ShowsWindowTitled("Tavrelle_Main"))
+        if (std::chrono::steady_clock::now() > end) return false;
+    return true;
+}
+
+// A picture on a share that stopped answering at its lookup, its open or its
+// read: the loader stuck on it keeps the process in the kernel, yet a key, a
+// click or SIGTERM takes the window off the screen at once, and the process
+// ends as soon as the share answers.
+TEST_F(ShowOnX, APictureThatNeverAnswersHoldsNeitherTheWindowNorItsEnd) {
+    using Stall = StallingFileSystem::Stall;
+    struct Case {
+        const char* name;
+        Stall stall;
+        const char* end;  // "key", "click" or "term"
+    };
+    const Case cases[] = {
+        {"lookup, key", Stall::Lookup, "key"},
+        {"open, click", Stall::Open, "click"},
+        {"read, key", Stall::Read, "key"},
+        {"read, SIGTERM", Stall::Read, "term"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StalledShare share(data, "stall.jpg", c.stall);
+        if (!share.fs.ok()) GTEST_SKIP() << share.fs.whyNot();
+        data.UseList({share.fs.Path("stall.jpg"), share.fs.Path("pic1.bmp"), share.fs.Path("pic2.bmp")});
+        Process show({ProgramPath("tavrelle"), "/s"}, data.Env(x));
+        ASSERT_TRUE(WaitForPixel(x, 20, 20, {0x404040}, 20s)) << "no window";
+        for (int i = 0; i < 40 && share.fs.Held() == 0; ++i) std::this_thread::sleep_for(50ms);
+        EXPECT_GT(share.fs.Held(), 0) << "the loader reached the stalled file";
+        if (std::string(c.end) == "term")
+            show.Signal(SIGTERM);
+        else
+            RunCommand(
+                {"xdotool", std::string(c.end) == "key" ? "key" : "click", std::string(c.end) == "key" ? "a" : "1"},
+                {{"DISPLAY", x.name()}});
+        EXPECT_TRUE(WindowGone(x, 2s)) << "the window stays while the loader is stuck";
+        share.fs.Release();
+        EXPECT_TRUE(show.WaitExit(5s).has_value()) << "the process ends once the share answers";
+    }
+}
+
+// A music file on a share that stopped answering: the show appears and
+// ends as if there were no music.
+TEST_F(ShowOnX, AMusicFileThatNeverAnswersHoldsNeitherTheShowNorItsEnd) {
+    using Stall = StallingFileSystem::Stall;
+    const std::string wav = data.Path("tone.wav");
+    ASSERT_TRUE(WriteToneWav(wav, 440, 1));
+    struct Case {
+        const char* name;
+        const char* file;
+        Stall stall;
+    };
+    const Case cases[] = {
+        {"MP3, lookup", "song.mp3", Stall::Lookup},
+        {"MP3, read", "song.mp3", Stall::Read},
+        {"WAV, open", "tone.wav", Stall::Open},
+        {"WAV, read", "tone.wav", Stall::Read},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StalledShare share(data, c.file, c.stall, Bytes(wav));
+        if (!share.fs.ok()) GTEST_SKIP() << share.fs.whyNot();
+        ShowData music;
+        music.PlayMusic(share.fs.Path(c.file));
+        Process show({ProgramPath("tavrelle"), "/s"}, music.Env(x));
+        EXPECT_TRUE(WaitForPixel(x, 400, 300, {kRed, kGreen}, 10s)) << "no picture while the music does not answer";
+        RunCommand({"xdotool", "key", "a"}, {{"DISPLAY", x.name()}});
+        EXPECT_TRUE(WindowGone(x, 2s));
+        share.fs.Release();
+        EXPECT_EQ(show.WaitExit(5s), 0);
+    }
+}
+
+// Slides back to back with one picture that never answers: its loader is
+// given up once and not started again while it is stuck, so the process
+// keeps no more threads than it started with plus the few loaders allowed.
+TEST_F(ShowOnX, AStuckLoaderIsNotStartedAgainAndThreadsStayFew) {
+    StalledShare share(data, "stall.jpg", StallingFileSystem::Stall::Open);
+    if (!share.fs.ok()) GTEST_SKIP() << share.fs.whyNot();
+    data.UseList({share.fs.Path("pic1.bmp"), share.fs.Path("stall.jpg"), share.fs.Path("pic2.bmp")});
+    Process show({ProgramPath("tavrelle"), "/s"}, data.Env(x));
+    ASSERT_TRUE(WaitForPixel(x, 400, 300, {kRed}, 20s)) << "no first picture";
+    const int start = show.Threads();
+    // The stalled picture is given up after its wait, then comes round again.
+    ASSERT_TRUE(WaitForPixel(x, 400, 300, {kGreen}, 20s)) << "the show did not go past the stalled picture";
+    ASSERT_TRUE(WaitForPixel(x, 400, 300, {kRed}, 10s));
+    ASSERT_TRUE(WaitForPixel(x, 400, 300, {kGreen}, 10s));
+    EXPECT_EQ(share.fs.Held(), 1) << "one open of the stalled file";
+    EXPECT_LE(show.Threads(), start + PictureJob::kMaxLoaders);
+    RunCommand({"xdotool", "key", "a"}, {{"DISPLAY", x.name()}});
+    EXPECT_TRUE(WindowGone(x, 2s));
+    share.fs.Release();
+    EXPECT_EQ(show.WaitExit(5s), 0);
 }
 
 TEST_F(ShowOnX, ASecondCopyEndsAtOnceWhileAShowRuns) {

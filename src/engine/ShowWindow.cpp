@@ -12,7 +12,10 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <signal.h>
 #include <sys/eventfd.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -37,6 +40,47 @@
 #include "x11/ForeignWindow.h"
 
 namespace tav {
+
+namespace {
+
+// Descriptors below this are shut and closed as the process ends.
+int g_descriptorLimit = 1024;
+
+// Takes the show off the screen and closes every descriptor, using only calls
+// a signal handler may make. A loader asleep in the kernel on a file system
+// that stopped answering keeps the process, and every descriptor with it,
+// until the file answers, however the process ends: without this, the X
+// connection would stay open and the last frame on the screen. Shutting the
+// connection's socket ends it for the X server at once, even while another
+// thread waits on it; closing the rest lets go of the single-instance locks.
+void LeaveScreen() noexcept {
+    for (int fd = 3; fd < g_descriptorLimit; ++fd) ::shutdown(fd, SHUT_RDWR);
+    if (::close_range(3, ~0u, 0) != 0)
+        for (int fd = 3; fd < g_descriptorLimit; ++fd) ::close(fd);
+}
+
+[[noreturn]] void LeaveScreenAndEnd() noexcept {
+    std::fflush(nullptr);
+    LeaveScreen();
+    ::_exit(0);
+}
+
+// A request to end (from the desktop's saver, or kill) takes the show off the
+// screen before the process goes, then ends it as that signal would.
+void EndOnSignal(int signal) {
+    LeaveScreen();
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+}
+
+void EndOnSignals() {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+        g_descriptorLimit = static_cast<int>(std::min<rlim_t>(limit.rlim_cur, 4096));
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) ::signal(signal, &EndOnSignal);
+}
+
+}  // namespace
 
 DisplayArea::DisplayArea(Tavrelle_S* owner, const Bitmap& surface) : QWidget(owner), owner_(owner), surface_(surface) {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -336,11 +380,8 @@ void Tavrelle_S::ExitShow() {
     releaseKeyboard();
     releaseMouse();
     covers_.Release();
-    if (options_.endProcessOnExit) {
-        // The X server drops the windows and their grabs with the connection.
-        std::fflush(nullptr);
-        ::_exit(0);
-    }
+    // The X server drops the windows and their grabs with the connection.
+    if (options_.endProcessOnExit) LeaveScreenAndEnd();
     if (sleeping_) sleeping_->quit();
     hide();
     QCoreApplication::exit(0);
@@ -383,6 +424,7 @@ int RunSlideShow() {
         if (!music) Current.MusicMode = 0;
     }
     options.endProcessOnExit = true;
+    EndOnSignals();
 
     SeedRandomFromClock();
     Tavrelle_S window(options);
@@ -391,8 +433,7 @@ int RunSlideShow() {
     // The show ended without ExitShow (the event loop was quit otherwise). A
     // worker may still be composing a picture, perhaps stuck on a file that
     // never answers; it is not waited for, and nothing is torn down under it.
-    std::fflush(nullptr);
-    ::_exit(0);
+    LeaveScreenAndEnd();
 }
 
 }  // namespace tav

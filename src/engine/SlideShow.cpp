@@ -2,41 +2,12 @@
 
 #include <chrono>
 #include <ctime>
-#include <system_error>
-#include <thread>
 
 #include "effects/Dispatch.h"
 #include "effects/EffectTable.h"
 #include "music/BackgroundMusic.h"
 
 namespace tav {
-
-std::shared_ptr<PictureJob> PictureJob::Start(const ComposeFunction& compose, const std::string& path,
-                                              const CompositionParams& params, const std::function<void()>& composed) {
-    auto job = std::make_shared<PictureJob>();
-    try {
-        // The thread owns a share of the job, so the job outlives a show that
-        // has stopped waiting for it.
-        std::thread([job, compose, path, params, composed] {
-            BitmapPtr slide;
-            try {
-                slide = compose(path, params);
-            } catch (...) {
-            }
-            if (!slide)
-                slide =
-                    std::make_shared<Bitmap>(params.areaWidth, params.areaHeight, ColorrefToPixel(params.backColor));
-            job->result_ = std::move(slide);
-            job->ready_.store(true, std::memory_order_release);
-            if (composed) composed();
-        }).detach();
-    } catch (const std::system_error&) {
-        // No thread to be had: the slide shows the background colour.
-        job->result_ = std::make_shared<Bitmap>(params.areaWidth, params.areaHeight, ColorrefToPixel(params.backColor));
-        job->ready_.store(true, std::memory_order_release);
-    }
-    return job;
-}
 
 SlideShow::SlideShow(EffectHost& host, ShowTimers& timers, const CurrentValues& values, const PictureListData& list,
                      ComposeFunction compose)

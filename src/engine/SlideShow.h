@@ -3,7 +3,6 @@
 // timers and the music shutdown. The window supplies the timers and presents
 // the frames through its effect host, so the same code runs headless in tests.
 
-#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -14,6 +13,7 @@
 #include "engine/Orders.h"
 #include "startup/SharedState.h"
 #include "surfaces/Composition.h"
+#include "surfaces/PictureJobs.h"
 
 namespace tav {
 
@@ -30,28 +30,6 @@ public:
     virtual void EnableMp3Restart(bool on) = 0;  // Timer1, 1000 ms
 };
 
-// How a picture file becomes an area-sized slide (ComposePicture unless a
-// test says otherwise). It runs on a worker thread.
-using ComposeFunction = std::function<BitmapPtr(const std::string& path, const CompositionParams& params)>;
-
-// One picture composed on a thread of its own. Nothing ever waits for that
-// thread: a picture on a stalled file is given up, and the thread is left to
-// finish (or not) by itself, so neither the show nor the exit hangs on it.
-class PictureJob {
-public:
-    // `composed`, when given, is called on the worker once the slide is Ready().
-    static std::shared_ptr<PictureJob> Start(const ComposeFunction& compose, const std::string& path,
-                                             const CompositionParams& params,
-                                             const std::function<void()>& composed = {});
-    bool Ready() const { return ready_.load(std::memory_order_acquire); }
-    // The slide, once Ready().
-    BitmapPtr Result() const { return Ready() ? result_ : nullptr; }
-
-private:
-    std::atomic<bool> ready_{false};
-    BitmapPtr result_;
-};
-
 class SlideShow {
 public:
     // A slide that falls due before its picture is composed waits, the
@@ -59,7 +37,8 @@ public:
     static constexpr int kRetryMs = 10;
     // A picture still not composed this long after its slide fell due is
     // given up: its slide shows the background colour, as an unreadable
-    // picture's does, and the show goes on with the next picture.
+    // picture's does, and the show goes on with the next picture. Until that
+    // file's loader returns, its later slides show the background at once.
     static constexpr int kGiveUpMs = 10000;
 
     SlideShow(EffectHost& host, ShowTimers& timers, const CurrentValues& values, const PictureListData& list,

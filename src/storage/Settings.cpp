@@ -3,8 +3,16 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <charconv>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <limits>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <system_error>
+#include <thread>
 
 #include "startup/SharedState.h"
 #include "storage/AtomicFile.h"
@@ -16,6 +24,45 @@
 namespace tav {
 
 namespace {
+
+// How long the start waits for the music files to say whether they exist.
+constexpr std::chrono::milliseconds kMusicCheckWait{250};
+
+// Whether each music file exists, each asked on a thread of its own. A file
+// on a share that does not answer within kMusicCheckWait is taken to exist:
+// the start does not wait for it, the setting is kept, and the player copes
+// with a file that never comes.
+std::map<std::string, bool> MusicFilesExist(const std::vector<std::string>& paths) {
+    struct Answers {
+        std::mutex mutex;
+        std::condition_variable answered;
+        std::map<std::string, std::optional<bool>> exists;
+    };
+    auto answers = std::make_shared<Answers>();
+    for (const std::string& path : paths) answers->exists[path];
+    for (const auto& [path, exists] : answers->exists) {
+        try {
+            std::thread([answers, path = path] {
+                const bool found = FileExists(path);
+                std::lock_guard lock(answers->mutex);
+                answers->exists[path] = found;
+                answers->answered.notify_all();
+            }).detach();
+        } catch (const std::system_error&) {
+            std::lock_guard lock(answers->mutex);
+            answers->exists[path] = FileExists(path);
+        }
+    }
+    std::map<std::string, bool> result;
+    std::unique_lock lock(answers->mutex);
+    answers->answered.wait_for(lock, kMusicCheckWait, [&] {
+        for (const auto& [path, exists] : answers->exists)
+            if (!exists) return false;
+        return true;
+    });
+    for (const auto& [path, exists] : answers->exists) result[path] = exists.value_or(true);
+    return result;
+}
 
 constexpr std::int16_t kDefaultOpacity = 200;
 
@@ -71,10 +118,15 @@ void LoadSettings() {
     if (!ValidGroup(settings.CurrentGroup)) settings.CurrentGroup = 0;
 
     const std::string ini = ReadIniText(DataFile(kIniFileName));
+    std::vector<std::string> musicFiles;
+    for (int n = 0; n < kGroupCount; ++n)
+        if (std::string music = GetIniValueFromText(ini, kIniSection, MusicFileKey(n)); !music.empty())
+            musicFiles.push_back(std::move(music));
+    const std::map<std::string, bool> musicExists = MusicFilesExist(musicFiles);
     for (int n = 0; n < kGroupCount; ++n) {
         GroupSettings& group = settings.Groups[static_cast<std::size_t>(n)];
         const std::string music = GetIniValueFromText(ini, kIniSection, MusicFileKey(n));
-        if (!music.empty() && FileExists(music)) {
+        if (!music.empty() && musicExists.at(music)) {
             group.MusicFile = music;
         } else {
             group.MusicFile.clear();

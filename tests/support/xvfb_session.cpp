@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
@@ -184,6 +185,24 @@ void XvfbSession::SavePng(const std::string& path) {
     Grab(0, 0, a.width, a.height).save(QString::fromStdString(path));
 }
 
+bool XvfbSession::ShowsWindowTitled(const std::string& title) {
+    Display* d = D(display_);
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return false;
+    bool found = false;
+    for (unsigned i = 0; i < count && !found; ++i) {
+        XWindowAttributes a;
+        char* name = nullptr;
+        if (XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable &&
+            XFetchName(d, children[i], &name) && name)
+            found = title == name;
+        if (name) XFree(name);
+    }
+    if (children) XFree(children);
+    return found;
+}
+
 std::optional<unsigned long> XvfbSession::TopLevelCardinal(const std::string& property) {
     Display* d = D(display_);
     const Atom atom = XInternAtom(d, property.c_str(), False);
@@ -215,6 +234,19 @@ Process::~Process() {
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
     }
+}
+
+void Process::Signal(int signal) {
+    if (pid_ > 0 && !status_) kill(pid_, signal);
+}
+
+int Process::Threads() const {
+    std::error_code ec;
+    int n = 0;
+    for (auto it = std::filesystem::directory_iterator("/proc/" + std::to_string(pid_) + "/task", ec);
+         !ec && it != std::filesystem::directory_iterator(); it.increment(ec))
+        ++n;
+    return n;
 }
 
 bool Process::Running() { return started() && !WaitExit(std::chrono::milliseconds(0)); }

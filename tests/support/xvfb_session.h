@@ -41,6 +41,8 @@ public:
     // 0x00RRGGBB of a pixel of the root window (the screen) or of a window.
     unsigned Pixel(int x, int y, unsigned long window = 0);
     void SavePng(const std::string& path);
+    // Whether a top-level window of that title is mapped and viewable.
+    bool ShowsWindowTitled(const std::string& title);
     // A 32-bit property of the first top-level window that has it.
     std::optional<unsigned long> TopLevelCardinal(const std::string& property);
     // A part of the screen as 0xFFRRGGBB pixels; a null image when it cannot be read.
@@ -70,6 +72,9 @@ public:
     // The exit status once the process has ended, waiting at most `limit`.
     std::optional<int> WaitExit(std::chrono::milliseconds limit);
     bool Running();
+    void Signal(int signal);
+    // Threads of the process now; 0 when it cannot be told.
+    int Threads() const;
 
 private:
     pid_t pid_ = -1;

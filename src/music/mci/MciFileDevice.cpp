@@ -4,10 +4,15 @@
 #include "music/mci/SoundOutput.h"
 
 #include <SDL_mixer.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
-#include <filesystem>
+#include <condition_variable>
+#include <mutex>
 #include <system_error>
+#include <thread>
 
 namespace tav::mci {
 
@@ -21,9 +26,51 @@ std::string Milliseconds(double seconds) {
     return std::to_string(static_cast<long long>(std::llround(seconds * 1000.0)));
 }
 
+// Reads a regular file whole; kFileNotFound for anything else, and nothing
+// read (but kOk) for a file longer than `limit`.
+std::uint32_t ReadWhole(const std::string& path, std::size_t limit, std::vector<char>& bytes) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return kFileNotFound;
+    struct stat st {};
+    std::uint32_t code = kOk;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        code = kFileNotFound;
+    } else if (static_cast<std::uint64_t>(st.st_size) <= limit) {
+        bytes.resize(static_cast<std::size_t>(st.st_size));
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            done += static_cast<std::size_t>(n);
+        }
+        bytes.resize(done);
+        if (done == 0) code = kInvalidFile;
+    }
+    ::close(fd);
+    return code;
+}
+
 }  // namespace
 
+// A load on its own thread; shared with that thread, which may outlive the device.
+struct FileDevice::Loading {
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    bool abandoned = false;
+    std::uint32_t code = kOk;
+    Mix_Music* music = nullptr;
+    std::shared_ptr<std::vector<char>> bytes;
+};
+
 FileDevice::~FileDevice() {
+    if (loading_) {
+        std::lock_guard lock(loading_->mutex);
+        // A load still going on frees what it made when it ends.
+        loading_->abandoned = true;
+        if (loading_->done && loading_->music) Mix_FreeMusic(loading_->music);
+    }
     if (g_active == this) {
         Mix_HaltMusic();
         g_active = nullptr;
@@ -32,16 +79,63 @@ FileDevice::~FileDevice() {
 }
 
 std::uint32_t FileDevice::Open(const std::string& path) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return kFileNotFound;
     if (!sound::EnsureAudioOpen()) return kHardware;
-    music_ = Mix_LoadMUS(path.c_str());
-    return music_ ? kOk : kInvalidFile;
+    auto loading = std::make_shared<Loading>();
+    try {
+        std::thread([loading, path] {
+            auto bytes = std::make_shared<std::vector<char>>();
+            std::uint32_t code = ReadWhole(path, kMaxFileInMemory, *bytes);
+            Mix_Music* music = nullptr;
+            if (code == kOk) {
+                music = bytes->empty()
+                            ? Mix_LoadMUS(path.c_str())
+                            : Mix_LoadMUS_RW(SDL_RWFromConstMem(bytes->data(), static_cast<int>(bytes->size())), 1);
+                if (!music) code = kInvalidFile;
+            }
+            std::lock_guard lock(loading->mutex);
+            if (loading->abandoned) {
+                if (music) Mix_FreeMusic(music);
+                return;
+            }
+            loading->code = code;
+            loading->music = music;
+            loading->bytes = std::move(bytes);
+            loading->done = true;
+            loading->finished.notify_all();
+        }).detach();
+    } catch (const std::system_error&) {
+        return kOutOfMemory;
+    }
+    {
+        std::unique_lock lock(loading->mutex);
+        loading->finished.wait_for(lock, kOpenWait, [&] { return loading->done; });
+    }
+    loading_ = std::move(loading);
+    if (!Settle()) return kOk;
+    return loadCode_;
 }
 
-bool FileDevice::Sounding() const { return g_active == this && Mix_PlayingMusic(); }
+bool FileDevice::Settle() {
+    if (!loading_) return true;
+    {
+        std::lock_guard lock(loading_->mutex);
+        if (!loading_->done) return false;
+        loadCode_ = loading_->code;
+        music_ = loading_->music;
+        bytes_ = std::move(loading_->bytes);
+    }
+    loading_.reset();
+    if (playWhenLoaded_ && music_) {
+        playWhenLoaded_ = false;
+        StartPlay(stoppedAt_);
+    }
+    return true;
+}
+
+bool FileDevice::Sounding() const { return music_ && g_active == this && Mix_PlayingMusic(); }
 
 double FileDevice::LengthSeconds() const {
+    if (!music_) return 0;
     const double length = Mix_MusicDuration(music_);
     return length > 0 ? length : 0;
 }
@@ -65,6 +159,7 @@ std::uint32_t FileDevice::ParseMs(const std::string& text, double& seconds) cons
 }
 
 std::uint32_t FileDevice::Play(const std::vector<Word>& words) {
+    const bool loaded = Settle();
     std::string from, to;
     bool hasFrom = false, hasTo = false;
     if (const auto err = ReadRange(words, from, hasFrom, to, hasTo)) return err;
@@ -78,6 +173,17 @@ std::uint32_t FileDevice::Play(const std::vector<Word>& words) {
     } else {
         start = g_active == this ? 0 : stoppedAt_;
     }
+    if (!loaded) {
+        // The file is still coming in: it plays from there once it is.
+        playWhenLoaded_ = true;
+        stoppedAt_ = start;
+        return kOk;
+    }
+    return StartPlay(start);
+}
+
+std::uint32_t FileDevice::StartPlay(double start) {
+    if (!music_) return kHardware;
     if (Mix_PlayMusic(music_, 0) != 0) return kHardware;
     Mix_ResumeMusic();
     g_active = this;
@@ -86,6 +192,8 @@ std::uint32_t FileDevice::Play(const std::vector<Word>& words) {
 }
 
 std::uint32_t FileDevice::Stop() {
+    Settle();
+    playWhenLoaded_ = false;
     if (g_active == this) {
         stoppedAt_ = Sounding() ? PositionSeconds() : 0;
         Mix_HaltMusic();
@@ -133,14 +241,15 @@ std::uint32_t FileDevice::Status(const std::vector<Word>& words, std::string& re
     std::string item;
     for (const auto& w : words) item += (item.empty() ? "" : " ") + LowerAscii(w.text);
     if (item.empty()) return kMissingParameter;
+    const bool loaded = Settle();
     if (item == "mode") {
-        reply = !Sounding() ? "stopped" : Mix_PausedMusic() ? "paused" : "playing";
+        reply = !loaded ? "not ready" : !Sounding() ? "stopped" : Mix_PausedMusic() ? "paused" : "playing";
     } else if (item == "position") {
         reply = Milliseconds(PositionSeconds());
     } else if (item == "length") {
         reply = Milliseconds(LengthSeconds());
     } else if (item == "ready") {
-        reply = "true";
+        reply = loaded ? "true" : "false";
     } else if (item == "time format") {
         reply = "milliseconds";
     } else {

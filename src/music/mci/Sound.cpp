@@ -1,53 +1,44 @@
 #include "music/mci/Sound.h"
 
 #include "music/mci/SoundOutput.h"
+#include "music/mci/WavStream.h"
 
 #include <SDL.h>
-#include <SDL_mixer.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
+#include <chrono>
+#include <memory>
 
 namespace tav {
 
 namespace {
 
-Mix_Chunk* g_chunk = nullptr;
+// The sound playing, read from its file by a thread of its own.
+std::unique_ptr<sound::WavStream> g_sound;
 
-void StopSystemSound() {
-    if (!g_chunk) return;
-    // Once the output has closed (at the end of the process) the mixer has
-    // no channels left, and halting one would touch freed memory.
-    if (Mix_QuerySpec(nullptr, nullptr, nullptr) != 0) Mix_HaltChannel(sound::kSystemSoundChannel);
-    Mix_FreeChunk(g_chunk);
-    g_chunk = nullptr;
-}
+// How long a call waits for its file to open: a file that answers by then
+// is played or refused at once, one on a share that does not answer plays
+// when it comes in, and the caller goes on meanwhile.
+constexpr std::chrono::milliseconds kOpenWait{250};
 
 }  // namespace
 
 bool PlaySoundA(const char* sound, void*, std::uint32_t flags) {
     if (!sound) {
-        StopSystemSound();
+        g_sound.reset();
         return true;
     }
     if ((flags & (SND_MEMORY | SND_ALIAS)) != 0) return false;
     if ((flags & SND_LOOP) != 0 && (flags & SND_ASYNC) == 0) return false;
-    if ((flags & SND_NOSTOP) != 0 && g_chunk && Mix_Playing(sound::kSystemSoundChannel)) return false;
-    // A pipe or device would block the loader or never end.
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(sound, ec)) return false;
+    if ((flags & SND_NOSTOP) != 0 && g_sound && g_sound->Playing()) return false;
     if (!sound::EnsureAudioOpen()) return false;
-    StopSystemSound();
-    g_chunk = Mix_LoadWAV(sound);
-    if (!g_chunk) return false;
-    if (Mix_PlayChannel(sound::kSystemSoundChannel, g_chunk, (flags & SND_LOOP) != 0 ? -1 : 0) < 0) {
-        StopSystemSound();
-        return false;
-    }
+    g_sound.reset();
+    // A pipe, a device or a file that is not a WAV file is refused by the reader.
+    g_sound = sound::WavStream::Start(sound, (flags & SND_LOOP) != 0, kOpenWait);
+    if (!g_sound) return false;
     if ((flags & SND_ASYNC) == 0) {
-        while (Mix_Playing(sound::kSystemSoundChannel)) SDL_Delay(5);
-        StopSystemSound();
+        while (g_sound->Playing()) SDL_Delay(5);
+        g_sound.reset();
     }
     return true;
 }

@@ -1,5 +1,6 @@
-// The system sound player: one sound file at a time on its own mixer channel,
-// once or looped, and the count of wave output devices.
+// The system sound player: one WAV file at a time, once or looped, read from
+// the file as it plays (music/mci/WavStream.h), and the count of wave output
+// devices.
 #pragma once
 
 #include <cstdint>
