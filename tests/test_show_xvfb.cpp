@@ -345,6 +345,51 @@ TEST_F(ShowOnX, RunsInsideTheWindowADesktopSaverLendsIt) {
     }
 }
 
+// A lent window smaller than the area in one direction or both shows the
+// whole area shrunk to fit, centred on the background colour: the four corners
+// of a picture with a blue border are inside the window.
+TEST_F(ShowOnX, ALentWindowSmallerThanTheAreaShowsTheWholeAreaShrunk) {
+    constexpr unsigned kBlue = 0x2040E0;
+    QImage picture(640, 480, QImage::Format_RGB32);
+    picture.fill(QColor::fromRgb(0xFF000000u | kBlue));
+    for (int y = 24; y < 456; ++y)
+        for (int x = 24; x < 616; ++x) picture.setPixel(x, y, 0xFF000000u | kRed);
+    const std::string path = data.Path("bordered.bmp");
+    ASSERT_TRUE(picture.save(QString::fromStdString(path), "BMP"));
+    WritePictureListFile((data.folder + "/Tavrelle_0.rdm").toStdString(), {path, path});
+    struct Case {
+        int width, height;
+        QRect shown;  // where the area lands in the window
+    };
+    // 640 × 480 shrunk by 200 / 480 is 267 × 200; by 600 / 640, 600 × 450.
+    const Case cases[] = {{320, 200, QRect(26, 0, 267, 200)}, {600, 500, QRect(0, 25, 600, 450)}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+        const unsigned long host = x.CreateWindow(0, 0, c.width, c.height);
+        auto env = data.Env(x);
+        env["XSCREENSAVER_WINDOW"] = std::to_string(host);
+        Process show({ProgramPath("tavrelle"), "/s"}, env);
+        const QRect& a = c.shown;
+        ASSERT_TRUE(WaitForPixel(x, a.center().x(), a.center().y(), {kRed}, 20s, host)) << "no picture in the window";
+        for (auto [px, py] : {std::pair{a.left() + 2, a.top() + 2},
+                              {a.right() - 2, a.top() + 2},
+                              {a.left() + 2, a.bottom() - 2},
+                              {a.right() - 2, a.bottom() - 2}})
+            EXPECT_TRUE(WaitForPixel(x, px, py, {kBlue}, 5s, host))
+                << "corner " << px << "," << py << " shows " << std::hex << x.Pixel(px, py, host);
+        if (a.left() > 2) {
+            EXPECT_EQ(x.Pixel(a.left() - 3, a.center().y(), host), 0x404040u) << "left of the area";
+        }
+        if (a.top() > 2) {
+            EXPECT_EQ(x.Pixel(a.center().x(), a.top() - 3, host), 0x404040u) << "above the area";
+        }
+        if (const char* dir = std::getenv("TAVRELLE_SCREENSHOT_DIR"))
+            x.SavePng(std::string(dir) + "/lent-" + std::to_string(c.width) + "x" + std::to_string(c.height) + ".png");
+        x.DestroyWindow(host);
+        EXPECT_TRUE(show.WaitExit(10s).has_value()) << "the show ends with its window";
+    }
+}
+
 TEST_F(ShowOnX, OpacityOutsideTheByteRangeIsHeldAtItsEnds) {
     struct Case {
         const char* written;

@@ -94,6 +94,16 @@ void DisplayArea::paintEvent(QPaintEvent* event) {
     // RGB32 reads as opaque colours.
     QImage image(reinterpret_cast<const uchar*>(surface_.pixels().data()), surface_.width(), surface_.height(),
                  surface_.width() * 4, QImage::Format_RGB32);
+    if (scale_ > 0) {
+        // The whole surface is mapped onto the widget and only the changed
+        // part painted: filtering across the part's edge then reads the same
+        // neighbours as a full repaint would, so no seams appear.
+        QPainter painter(this);
+        painter.setClipRect(event->rect());
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QRectF(rect()), image);
+        return;
+    }
     const qreal dpr = devicePixelRatioF();
     image.setDevicePixelRatio(dpr);
     const QRect area = event->rect();
@@ -161,6 +171,15 @@ void Tavrelle_S::PresentChanges() {
     const DC::DirtyRect d = surfaces_.Display.TakeDirty();
     if (d.empty()) return;
     const qreal dpr = display_->devicePixelRatioF();
+    if (const double scale = display_->Scale(); scale > 0) {
+        // Shrunk, a changed pixel also colours its neighbours through the
+        // filter, so one more pixel is repainted on every side.
+        const double k = scale / dpr;
+        const int x0 = static_cast<int>(std::floor(d.x0 * k)) - 1, y0 = static_cast<int>(std::floor(d.y0 * k)) - 1;
+        const int x1 = static_cast<int>(std::ceil(d.x1 * k)) + 1, y1 = static_cast<int>(std::ceil(d.y1 * k)) + 1;
+        display_->repaint(QRect(x0, y0, x1 - x0, y1 - y0).intersected(display_->rect()));
+        return;
+    }
     const int x0 = static_cast<int>(std::floor(d.x0 / dpr)), y0 = static_cast<int>(std::floor(d.y0 / dpr));
     const int x1 = static_cast<int>(std::ceil(d.x1 / dpr)), y1 = static_cast<int>(std::ceil(d.y1 / dpr));
     display_->repaint(QRect(x0, y0, x1 - x0, y1 - y0));
@@ -213,8 +232,20 @@ void Tavrelle_S::PlaceWindow() {
 
 void Tavrelle_S::CentreDisplay() {
     const qreal dpr = devicePixelRatioF();
-    const QSize logical(static_cast<int>(std::ceil(Current.AreaWidth / dpr)),
-                        static_cast<int>(std::ceil(Current.AreaHeight / dpr)));
+    // A desktop saver's preview lends a window smaller than the area: the
+    // whole area is shown there, shrunk, rather than its middle cut out.
+    double scale = 0;
+    int hostWidth = 0, hostHeight = 0;
+    if (options_.hostWindow != 0 && ForeignWindowSize(options_.hostWindow, hostWidth, hostHeight) && hostWidth > 0 &&
+        hostHeight > 0 && (Current.AreaWidth > hostWidth || Current.AreaHeight > hostHeight))
+        scale = std::min(static_cast<double>(hostWidth) / Current.AreaWidth,
+                         static_cast<double>(hostHeight) / Current.AreaHeight);
+    display_->SetScaled(scale);
+    const QSize logical = scale > 0
+                              ? QSize(std::max(1, static_cast<int>(std::lround(Current.AreaWidth * scale / dpr))),
+                                      std::max(1, static_cast<int>(std::lround(Current.AreaHeight * scale / dpr))))
+                              : QSize(static_cast<int>(std::ceil(Current.AreaWidth / dpr)),
+                                      static_cast<int>(std::ceil(Current.AreaHeight / dpr)));
     display_->resize(logical);
     display_->move((width() - logical.width()) / 2, (height() - logical.height()) / 2);
 }

@@ -26,6 +26,11 @@ class Tavrelle_S;
 class DisplayArea : public QWidget {
 public:
     DisplayArea(Tavrelle_S* owner, const Bitmap& surface);
+    // A factor below 1 presents the whole surface shrunk by it, smoothly
+    // filtered, to fit a lent window smaller than the area; 0 presents it
+    // pixel for pixel. The surface itself keeps the area's size.
+    void SetScaled(double factor) { scale_ = factor; }
+    double Scale() const { return scale_; }
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -35,6 +40,7 @@ protected:
 private:
     Tavrelle_S* owner_;
     const Bitmap& surface_;
+    double scale_ = 0;
 };
 
 // The show's effect host: frames are painted at once, input runs between
@@ -111,7 +117,8 @@ private:
 
     void Act(const std::vector<InputAction>& actions);
     void PlaceWindow();
-    // Sizes the picture area in device pixels and centres it in the window.
+    // Sizes the picture area in device pixels and centres it in the window;
+    // in a lent window too small for the area, shrinks it to fit.
     void CentreDisplay();
     void OnSlideTimer();
     void WatchComposedPictures();
