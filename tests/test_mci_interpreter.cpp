@@ -8,6 +8,7 @@
 #include "music/mci/Sound.h"
 #include "music/mci/SoundOutput.h"
 #include "support/music_test_audio.h"
+#include "testmedia/StallingFileSystem.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +17,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <random>
+#include <thread>
 
 namespace tav {
 namespace {
@@ -249,6 +251,41 @@ TEST_F(Interpreter, FilePlayerWithBlanksAndQuotesInPath) {
     const std::string junk = dir.File("junk.mp3");
     { std::ofstream(junk) << "not a sound at all"; }
     EXPECT_EQ(Send("open " + junk + " type MPEGVideo Alias junk").code, mci::kInvalidFile);
+}
+
+// A music file on a share that has stopped answering holds no caller: the
+// open returns and the device is not ready; a play sent meanwhile starts once
+// the file comes in. The looped system sound neither holds its start nor its stop.
+TEST_F(Interpreter, AFileThatDoesNotAnswerYetPlaysOnceItComesIn) {
+    using Stall = test::StallingFileSystem::Stall;
+    const std::string wav = dir.File("tone.wav");
+    ASSERT_TRUE(test::WriteToneWav(wav, 440, 2));
+    std::ifstream in(wav, std::ios::binary);
+    const std::string sound((std::istreambuf_iterator<char>(in)), {});
+    const struct {
+        const char* name;
+        Stall stall;
+    } cases[] = {{"lookup", Stall::Lookup}, {"open", Stall::Open}, {"read", Stall::Read}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::StallingFileSystem share(dir.File("share"));
+        if (!share.ok()) GTEST_SKIP() << share.whyNot();
+        share.AddFile("song.mp3", sound, c.stall);
+        share.AddFile("loop.wav", sound, c.stall);
+        ASSERT_EQ(Send("open " + share.Path("song.mp3") + " type MPEGVideo Alias m").code, 0u);
+        EXPECT_EQ(Send("status m mode").text, "not ready");
+        EXPECT_EQ(Send("status m ready").text, "false");
+        EXPECT_EQ(Send("play m").code, 0u);
+        EXPECT_TRUE(PlaySoundA(share.Path("loop.wav").c_str(), nullptr, SND_ASYNC | SND_LOOP));
+        EXPECT_TRUE(PlaySoundA(nullptr, nullptr, 0)) << "the stop waits for nothing";
+        share.Resume();
+        std::string mode;
+        for (int i = 0; i < 500 && (mode = Send("status m mode").text) != "playing"; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_EQ(mode, "playing") << "the play sent before the file came in";
+        EXPECT_EQ(Send("status m length").text, "2000");
+        EXPECT_EQ(Send("close m").code, 0u);
+    }
 }
 
 TEST_F(Interpreter, RandomAndMutatedCommandsNeverCrash) {

@@ -22,6 +22,7 @@
 #include <sstream>
 #include <thread>
 
+#include "startup/InstanceLock.h"
 #include "startup/SharedState.h"
 #include "storage/IniFile.h"
 #include "storage/PictureListFile.h"
@@ -226,6 +227,8 @@ TEST_F(ShowOnX, APictureThatNeverAnswersHoldsNeitherTheWindowNorItsEnd) {
         ASSERT_TRUE(WaitForPixel(x, 20, 20, {0x404040}, 20s)) << "no window";
         for (int i = 0; i < 40 && share.fs.Held() == 0; ++i) std::this_thread::sleep_for(50ms);
         EXPECT_GT(share.fs.Held(), 0) << "the loader reached the stalled file";
+        const std::string dataFolder = data.folder.toStdString();
+        EXPECT_FALSE(InstanceLock::TryTake(dataFolder).has_value()) << "the running show holds the lock";
         if (std::string(c.end) == "term")
             show.Signal(SIGTERM);
         else
@@ -233,6 +236,12 @@ TEST_F(ShowOnX, APictureThatNeverAnswersHoldsNeitherTheWindowNorItsEnd) {
                 {"xdotool", std::string(c.end) == "key" ? "key" : "click", std::string(c.end) == "key" ? "a" : "1"},
                 {{"DISPLAY", x.name()}});
         EXPECT_TRUE(WindowGone(x, 2s)) << "the window stays while the loader is stuck";
+        // The process lingers until the share answers, but it lets go of the
+        // lock at once, so the next show or the settings can start.
+        bool free = false;
+        for (int i = 0; i < 200 && !(free = InstanceLock::TryTake(dataFolder).has_value()); ++i)
+            std::this_thread::sleep_for(10ms);
+        EXPECT_TRUE(free) << "the stuck process keeps the lock";
         share.fs.Release();
         EXPECT_TRUE(show.WaitExit(5s).has_value()) << "the process ends once the share answers";
     }

@@ -92,7 +92,11 @@ void StallingFileSystem::Release() {
     {
         std::lock_guard lock(mutex_);
         for (auto& [name, file] : files_) file.stall = Stall::None;
-        for (std::uint64_t unique : heldRequests_) Reply(unique, -EIO);
+        for (const std::vector<char>& request : heldRequests_) {
+            fuse_in_header in{};
+            std::memcpy(&in, request.data(), sizeof in);
+            Reply(in.unique, -EIO);
+        }
         heldRequests_.clear();
     }
     ::umount2(mountPoint_.c_str(), MNT_DETACH);
@@ -140,9 +144,19 @@ void StallingFileSystem::Reply(std::uint64_t unique, int error, const void* body
     [[maybe_unused]] const ssize_t n = ::writev(fd_, parts, parts[1].iov_len ? 2 : 1);
 }
 
-void StallingFileSystem::Hold(std::uint64_t unique) {
-    heldRequests_.push_back(unique);
+void StallingFileSystem::Hold(const char* request, std::size_t size) {
+    heldRequests_.emplace_back(request, request + size);
     ++held_;
+}
+
+void StallingFileSystem::Resume() {
+    std::vector<std::vector<char>> held;
+    {
+        std::lock_guard lock(mutex_);
+        for (auto& [name, file] : files_) file.stall = Stall::None;
+        held.swap(heldRequests_);
+    }
+    for (const std::vector<char>& request : held) Handle(request.data(), request.size());
 }
 
 void StallingFileSystem::Handle(const char* request, std::size_t size) {
@@ -173,7 +187,7 @@ void StallingFileSystem::Handle(const char* request, std::size_t size) {
         const std::string name(body, strnlen(body, bodySize));
         const auto it = files_.find(name);
         if (in.nodeid != FUSE_ROOT_ID || it == files_.end()) return Reply(in.unique, -ENOENT);
-        if (it->second.stall == Stall::Lookup) return Hold(in.unique);
+        if (it->second.stall == Stall::Lookup) return Hold(request, size);
         fuse_entry_out out{};
         out.nodeid = it->second.node;
         out.entry_valid = out.attr_valid = kValidSeconds;
@@ -195,7 +209,7 @@ void StallingFileSystem::Handle(const char* request, std::size_t size) {
     case FUSE_OPEN: {
         const File* f = FileOf(in.nodeid);
         if (!f) return Reply(in.unique, -ENOENT);
-        if (f->stall == Stall::Open) return Hold(in.unique);
+        if (f->stall == Stall::Open) return Hold(request, size);
         fuse_open_out out{};
         out.fh = f->node;
         // Reads of a stalling file always come here, never from the page cache.
@@ -207,7 +221,7 @@ void StallingFileSystem::Handle(const char* request, std::size_t size) {
         std::memcpy(&read, body, std::min(bodySize, sizeof read));
         const File* f = FileOf(in.nodeid);
         if (!f) return Reply(in.unique, -EBADF);
-        if (f->stall == Stall::Read) return Hold(in.unique);
+        if (f->stall == Stall::Read) return Hold(request, size);
         const std::size_t from = std::min<std::size_t>(read.offset, f->content.size());
         const std::size_t count = std::min<std::size_t>(read.size, f->content.size() - from);
         return Reply(in.unique, 0, f->content.data() + from, count);

@@ -40,6 +40,10 @@ public:
     // Requests held unanswered so far.
     int Held() const { return held_.load(); }
 
+    // The share comes back: no file stalls any more, and every held request
+    // is answered as it would have been at once.
+    void Resume();
+
     // Answers every held request with an input/output error, unmounts and
     // stops serving, so nothing that touched a stalled file waits any more.
     void Release();
@@ -54,7 +58,7 @@ private:
     void Serve();
     void Handle(const char* request, std::size_t size);
     void Reply(std::uint64_t unique, int error, const void* body = nullptr, std::size_t size = 0);
-    void Hold(std::uint64_t unique);
+    void Hold(const char* request, std::size_t size);
     const File* FileOf(std::uint64_t node) const;
 
     std::string mountPoint_;
@@ -67,7 +71,7 @@ private:
     std::thread thread_;
     mutable std::mutex mutex_;
     std::map<std::string, File> files_;
-    std::vector<std::uint64_t> heldRequests_;
+    std::vector<std::vector<char>> heldRequests_;  // each whole, as read
     std::atomic<int> held_{0};
     std::uint64_t nextNode_ = 2;
 };
