@@ -62,6 +62,69 @@ bool WriteToneWav(const std::string& path, double frequency, double seconds) {
     return static_cast<bool>(out);
 }
 
+bool WriteAdpcmToneWav(const std::string& path, double frequency, double seconds) {
+    // clang-format off
+    static constexpr int kSteps[89] = {
+        7, 8, 9, 10, 11, 12, 13, 14, 16, 17, 19, 21, 23, 25, 28, 31, 34, 37, 41, 45, 50, 55, 60, 66, 73, 80, 88, 97,
+        107, 118, 130, 143, 157, 173, 190, 209, 230, 253, 279, 307, 337, 371, 408, 449, 494, 544, 598, 658, 724, 796,
+        876, 963, 1060, 1166, 1282, 1411, 1552, 1707, 1878, 2066, 2272, 2499, 2749, 3024, 3327, 3660, 4026, 4428,
+        4871, 5358, 5894, 6484, 7132, 7845, 8630, 9493, 10442, 11487, 12635, 13899, 15289, 16818, 18500, 20350,
+        22385, 24623, 27086, 29794, 32767};
+    // clang-format on
+    static constexpr int kIndexMoves[8] = {-1, -1, -1, -1, 2, 4, 6, 8};
+    constexpr int kBlockAlign = 1024, kChannels = 2;
+    constexpr int kPerBlock = (kBlockAlign - 4 * kChannels) * 8 / (4 * kChannels) + 1;  // samples per channel
+    auto samples = ToneSamples(frequency, seconds);
+    const std::size_t blocks = (samples.size() / kChannels + kPerBlock - 1) / kPerBlock;
+    samples.resize(blocks * kPerBlock * kChannels, 0);
+    std::string data;
+    int predicted[kChannels] = {}, index[kChannels] = {};
+    auto encode = [&](int c, int sample) {
+        int diff = sample - predicted[c], nibble = 0, step = kSteps[index[c]], moved = step >> 3;
+        if (diff < 0) nibble = 8, diff = -diff;
+        for (int bit = 4; bit > 0; bit >>= 1, step >>= 1)
+            if (diff >= step) nibble |= bit, diff -= step, moved += step;
+        predicted[c] = std::clamp(predicted[c] + ((nibble & 8) ? -moved : moved), -32768, 32767);
+        index[c] = std::clamp(index[c] + kIndexMoves[nibble & 7], 0, 88);
+        return nibble;
+    };
+    for (std::size_t b = 0; b < blocks; ++b) {
+        const std::int16_t* block = samples.data() + b * kPerBlock * kChannels;
+        for (int c = 0; c < kChannels; ++c) {
+            predicted[c] = block[c];
+            PutU16(data, static_cast<std::uint16_t>(block[c]));
+            data += static_cast<char>(index[c]);
+            data += '\0';
+        }
+        // Then, for each channel in turn, eight samples in four bytes, the earlier one in the low nibble.
+        for (int group = 0; group < (kPerBlock - 1) / 8; ++group)
+            for (int c = 0; c < kChannels; ++c)
+                for (int k = 0; k < 8; k += 2) {
+                    const auto at = [&](int i) { return block[(1 + group * 8 + i) * kChannels + c]; };
+                    const int low = encode(c, at(k));
+                    data += static_cast<char>(low | encode(c, at(k + 1)) << 4);
+                }
+    }
+    std::string file = "RIFF";
+    PutU32(file, static_cast<std::uint32_t>(4 + 28 + 8 + data.size()));
+    file += "WAVEfmt ";
+    PutU32(file, 20);
+    PutU16(file, 0x11);  // IMA ADPCM
+    PutU16(file, kChannels);
+    PutU32(file, kRate);
+    PutU32(file, static_cast<std::uint32_t>(kRate * kBlockAlign / kPerBlock));  // bytes per second
+    PutU16(file, kBlockAlign);
+    PutU16(file, 4);  // bits per sample
+    PutU16(file, 2);  // size of what follows
+    PutU16(file, kPerBlock);
+    file += "data";
+    PutU32(file, static_cast<std::uint32_t>(data.size()));
+    file += data;
+    std::ofstream out(path, std::ios::binary);
+    out.write(file.data(), static_cast<std::streamsize>(file.size()));
+    return static_cast<bool>(out);
+}
+
 std::string WriteCdImage(const std::string& folder, const std::string& name, const std::vector<CdImageTrack>& tracks) {
     const std::string bin = name + ".bin";
     std::string data;

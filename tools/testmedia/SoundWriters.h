@@ -14,6 +14,8 @@ std::vector<std::int16_t> ToneSamples(double frequency, double seconds, double a
 
 // Writes a WAV file of a tone.
 bool WriteToneWav(const std::string& path, double frequency, double seconds);
+// The same tone compressed 4:1 as IMA ADPCM, in blocks of 1024 bytes.
+bool WriteAdpcmToneWav(const std::string& path, double frequency, double seconds);
 
 struct CdImageTrack {
     double frequency = 440;  // a tone, or 0 for a data track

@@ -23,10 +23,12 @@ namespace {
 // Bytes read from the file at a time.
 constexpr std::size_t kReadBytes = 64 * 1024;
 
-enum class Encoding { Pcm, Float, ALaw, MuLaw };
+// Decoded: the samples of a compressed file, decoded whole (DecodeWhole).
+enum class Encoding { Pcm, Float, ALaw, MuLaw, Decoded };
 
 struct WavFormat {
     Encoding encoding = Encoding::Pcm;
+    SDL_AudioFormat decodedFormat = 0;  // for Decoded
     int channels = 0;
     int rate = 0;
     int bits = 0;
@@ -103,6 +105,43 @@ bool ReadHeader(int fd, std::uint64_t fileSize, WavFormat& f) {
     return false;
 }
 
+// The samples of a compressed file, decoded whole by SDL.
+struct DecodedSound {
+    Uint8* data = nullptr;
+    Uint32 size = 0;
+    DecodedSound() = default;
+    DecodedSound(const DecodedSound&) = delete;
+    DecodedSound& operator=(const DecodedSound&) = delete;
+    ~DecodedSound() {
+        if (data) SDL_FreeWAV(data);
+    }
+};
+
+// A file the reader cannot stream (IMA or Microsoft ADPCM) of up to
+// WavStream::kMaxDecodedFile bytes: decoded whole into `sound`, which the
+// stream then reads instead of the file.
+bool DecodeWhole(int fd, std::uint64_t fileSize, WavFormat& f, DecodedSound& sound) {
+    if (fileSize > WavStream::kMaxDecodedFile) return false;
+    SDL_AudioSpec spec{};
+    {
+        std::vector<unsigned char> file(static_cast<std::size_t>(fileSize));
+        if (!ReadAt(fd, file.data(), file.size(), 0)) return false;
+        if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(file.data(), static_cast<int>(file.size())), 1, &spec, &sound.data,
+                            &sound.size))
+            return false;
+    }
+    f.encoding = Encoding::Decoded;
+    f.decodedFormat = spec.format;
+    f.channels = spec.channels;
+    f.rate = spec.freq;
+    f.bits = SDL_AUDIO_BITSIZE(spec.format);
+    f.blockAlign = f.channels * f.bits / 8;
+    if (f.blockAlign <= 0) return false;
+    f.dataStart = 0;
+    f.dataSize = sound.size - sound.size % static_cast<std::uint32_t>(f.blockAlign);
+    return f.dataSize > 0;
+}
+
 std::int16_t ALaw(std::uint8_t a) {
     a ^= 0x55;
     int t = (a & 0x0F) << 4;
@@ -126,6 +165,7 @@ SDL_AudioFormat SdlFormat(const WavFormat& f) {
     case Encoding::Float: return AUDIO_F32LSB;
     case Encoding::ALaw:
     case Encoding::MuLaw: return AUDIO_S16LSB;
+    case Encoding::Decoded: return f.decodedFormat;
     }
     return AUDIO_S16LSB;
 }
@@ -233,8 +273,10 @@ void WavStream::Shared::Read(const std::string& path, bool loop) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     struct stat st {};
     WavFormat f;
+    DecodedSound decoded;
     if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-        !ReadHeader(fd, static_cast<std::uint64_t>(st.st_size), f)) {
+        !(ReadHeader(fd, static_cast<std::uint64_t>(st.st_size), f) ||
+          DecodeWhole(fd, static_cast<std::uint64_t>(st.st_size), f, decoded))) {
         if (fd >= 0) ::close(fd);
         return Report(false);
     }
@@ -267,7 +309,9 @@ void WavStream::Shared::Read(const std::string& path, bool loop) {
             position = 0;
             continue;
         }
-        if (!ReadAt(fd, raw.data(), want, f.dataStart + position)) {
+        if (f.encoding == Encoding::Decoded) {
+            std::memcpy(raw.data(), decoded.data + position, want);
+        } else if (!ReadAt(fd, raw.data(), want, f.dataStart + position)) {
             f.dataSize = position;  // the file is shorter than it said
             continue;
         }

@@ -5,8 +5,9 @@
 // file, no more than kBufferedSamples of it (plus one read) is in memory.
 //
 // Streamed: PCM of 8, 16, 24 and 32 bits, floating point of 32 and 64 bits,
-// A-law and mu-law, any rate, one to eight channels. Compressed (ADPCM) and
-// other encodings do not play.
+// A-law and mu-law, any rate, one to eight channels. A compressed file (IMA or
+// Microsoft ADPCM) of up to kMaxDecodedFile bytes is decoded whole on the
+// reading thread and played from memory; a longer one does not play.
 #pragma once
 
 #include <chrono>
@@ -20,6 +21,9 @@ class WavStream {
 public:
     // One second of the output, stereo samples.
     static constexpr std::size_t kBufferedSamples = 44100 * 2;
+    // The longest compressed file decoded whole: about six minutes of
+    // 44.1 kHz stereo ADPCM, 128 MiB once decoded.
+    static constexpr std::uint64_t kMaxDecodedFile = 32u << 20;
 
     // Starts playing `path`, once or over and over, and waits at most `wait`
     // for the file to open and its header to be read. Returns nullptr when
