@@ -1,7 +1,8 @@
 #pragma once
-// A small client of the X server the show runs on: it types keys through the
-// XTEST extension and reads single pixels of the screen. It is opened before
-// anything is timed, so its own start-up is never part of a figure.
+// A small client of the X server the show runs on: it types keys, clicks and
+// moves the pointer through the XTEST extension, reads single pixels of the
+// screen and sees top-level windows come and go. It is opened before anything
+// is timed, so its own start-up is never part of a figure.
 
 #include <cstdint>
 
@@ -18,6 +19,19 @@ public:
     bool ok() const { return display_ != nullptr && xtest_; }
     // Presses and releases the key of the letter `letter`, flushed at once.
     void TypeKey(char letter);
+    // Presses and releases the first mouse button, flushed at once.
+    void Click();
+    // Moves the pointer by (dx, dy), flushed at once.
+    void MovePointer(int dx, int dy);
+    // From now on, top-level windows being mapped, unmapped and destroyed
+    // are seen by WaitMapped and WaitGone.
+    void WatchWindows();
+    // The next top-level window at least half the screen wide that is mapped,
+    // or 0 when none is within `ms` milliseconds.
+    unsigned long WaitMapped(int ms);
+    // Waits until `window` is unmapped or destroyed; false when it is not
+    // within `ms` milliseconds.
+    bool WaitGone(unsigned long window, int ms);
     // The screen's pixel at (x, y) as 0x00RRGGBB.
     std::uint32_t ScreenPixel(int x, int y);
     int ScreenWidth() const;

@@ -11,16 +11,33 @@
 //   tavrelle-measure first TAVRELLE   start to the first picture on screen, against
 //                                     feh --fullscreen with the same 13-megapixel photo
 //   tavrelle-measure idle TAVRELLE    CPU while a 10-second interval passes, and peak memory
+//   tavrelle-measure gone TAVRELLE none|lookup|open|read key|click|move|term [RUNS]
+//                                     with the first picture on a file system whose lookup,
+//                                     open or reads of it never answer: key press (click,
+//                                     pointer movement, SIGTERM) to the show's window going off
+//                                     the screen, seen as the X server's unmap or destroy event;
+//                                     then the share answering to the end of the process
+//   tavrelle-measure music TAVRELLE   start to the first picture with the music file on a
+//                                     file system that does not answer, and with a 600 MB
+//                                     WAV file: time and peak memory against no music
+//   tavrelle-measure soak TAVRELLE SECONDS  32 pictures back to back, one of them on a file
+//                                     system that never answers: threads, descriptors and
+//                                     memory of the show at the start, each minute and the end
+//   tavrelle-measure handover         a photo composed for the screen on a thread against the
+//                                     same in a child process that sends back the raster
 //
 // The data folder is a throw-away one under /tmp; DISPLAY must name the server.
 // TAVRELLE_SERVER_PID, when set, names the X server, whose CPU is counted too.
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -32,6 +49,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -41,9 +59,12 @@
 #include "engine/ShowWindow.h"
 #include "measure/XClient.h"
 #include "startup/SharedState.h"
+#include "storage/IniFile.h"
 #include "storage/PictureListFile.h"
 #include "storage/Settings.h"
 #include "storage/SettingsRecord.h"
+#include "surfaces/Composition.h"
+#include "testmedia/StallingFileSystem.h"
 
 extern char** environ;
 
@@ -365,6 +386,374 @@ int Idle(const std::string& program) {
     return 0;
 }
 
+std::string FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+struct Spread {
+    std::vector<double> values;
+    void Add(double v) { values.push_back(v); }
+    std::string Text(const char* unit = "ms") {
+        if (values.empty()) return "no runs";
+        std::sort(values.begin(), values.end());
+        char text[160];
+        std::snprintf(text, sizeof text, "median %.1f %s, worst %.1f %s, best %.1f %s over %zu runs",
+                      values[values.size() / 2], unit, values.back(), unit, values.front(), unit, values.size());
+        return text;
+    }
+};
+
+using Stall = test::StallingFileSystem::Stall;
+
+bool StallOf(const std::string& name, Stall& stall) {
+    const struct {
+        const char* name;
+        Stall stall;
+    } names[] = {{"none", Stall::None}, {"lookup", Stall::Lookup}, {"open", Stall::Open}, {"read", Stall::Read}};
+    for (const auto& n : names)
+        if (name == n.name) {
+            stall = n.stall;
+            return true;
+        }
+    return false;
+}
+
+// Key (click, pointer movement, SIGTERM) to the window going off the screen,
+// with group 0 = [stall.jpg, a.jpg, b.jpg] on a file system of our own whose
+// stall.jpg never answers; interval 0, so once the stalled picture is given
+// up (after 10 s) transitions follow one another. The end comes 0.2 to 12 s
+// after the loader reached the stalled file, spread over the runs, so every
+// state of the show is met: waiting for the stuck first picture, composing,
+// mid-transition.
+int Gone(const std::string& program, const std::string& stallName, const std::string& end, int runs) {
+    Stall stall{};
+    if (!StallOf(stallName, stall)) return 2;
+    XClient x;
+    if (!x.ok()) {
+        std::fprintf(stderr, "tavrelle-measure: no X server with the XTEST extension\n");
+        return 1;
+    }
+    x.WatchWindows();
+    QTemporaryDir home;
+    const std::string a = MakePhoto(home.path(), "a.jpg", 1280, 720).toStdString();
+    const std::string b = MakePhoto(home.path(), "b.jpg", 1600, 900).toStdString();
+    Spread gone, ended;
+    int missed = 0;
+    for (int i = 0; i < runs; ++i) {
+        test::StallingFileSystem share((home.path() + "/share").toStdString());
+        if (!share.ok()) {
+            std::fprintf(stderr, "tavrelle-measure: %s\n", share.whyNot().c_str());
+            return 1;
+        }
+        share.AddFile("stall.jpg", FileBytes(a), stall);
+        share.AddFile("a.jpg", FileBytes(a));
+        share.AddFile("b.jpg", FileBytes(b));
+        WriteData(home.path(), 0, 2, {share.Path("stall.jpg"), share.Path("a.jpg"), share.Path("b.jpg")});
+        const pid_t pid = Spawn({program, "/s"}, home.path().toStdString());
+        const unsigned long window = x.WaitMapped(20000);
+        for (int w = 0; w < 1000 && stall != Stall::None && share.Held() == 0; ++w)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        const int delay = 200 + (i * 7919) % 11800;
+        std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+        const auto t0 = Clock::now();
+        if (end == "term")
+            kill(pid, SIGTERM);
+        else if (end == "click")
+            x.Click();
+        else if (end == "move")
+            for (int step = 0; step < 4; ++step) x.MovePointer(25, 25);
+        else
+            x.TypeKey('a');
+        if (window && x.WaitGone(window, 15000))
+            gone.Add(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+        else
+            ++missed;
+        // The share answers (with an error): the stuck loader returns and
+        // the process can end.
+        const auto t1 = Clock::now();
+        share.Release();
+        waitpid(pid, nullptr, 0);
+        ended.Add(std::chrono::duration<double, std::milli>(Clock::now() - t1).count());
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    std::printf(
+        "stalled at %s, ended by %s: %s to the window going off the screen; %d runs without it in 15 s; "
+        "the share answering to the end of the process: %s\n",
+        stallName.c_str(), end.c_str(), gone.Text().c_str(), missed, ended.Text().c_str());
+    return 0;
+}
+
+// Writes a WAV file that says it holds `megabytes` of 44.1 kHz 16-bit stereo
+// silence; the file is sparse, so it costs no disk space.
+std::string BigWav(const QString& dir, int megabytes) {
+    const std::string path = (dir + "/big.wav").toStdString();
+    const std::uint32_t data = static_cast<std::uint32_t>(megabytes) << 20;
+    auto le = [](std::string& s, std::uint32_t v, int n) {
+        for (int k = 0; k < n; ++k) s += static_cast<char>(v >> (8 * k) & 0xFF);
+    };
+    std::string head = "RIFF";
+    le(head, 36 + data, 4);
+    head += "WAVEfmt ";
+    le(head, 16, 4), le(head, 1, 2), le(head, 2, 2), le(head, 44100, 4), le(head, 44100 * 4, 4), le(head, 4, 2);
+    le(head, 16, 2);
+    head += "data";
+    le(head, data, 4);
+    std::ofstream(path, std::ios::binary) << head;
+    ::truncate(path.c_str(), static_cast<off_t>(head.size() + data));
+    return path;
+}
+
+long StatusKb(pid_t pid, const char* field) {
+    std::ifstream f("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(f, line))
+        if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::strlen(field));
+    return -1;
+}
+
+// Start of the program to its first picture on the screen (the photo's
+// orange disc), with group 0 playing `music`; the peak memory after
+// `holdMs` more. The process is ended once the share answers.
+void StartWithMusic(XClient& x, const std::string& program, const QString& home, const std::string& photo,
+                    const std::string& music, test::StallingFileSystem* share, int holdMs, Spread& time,
+                    Spread& memory) {
+    WriteData(home, 10, 2, {photo, photo});
+    const std::string folder = (home + "/Tavrelle").toStdString();
+    if (!music.empty()) {
+        SaverSettingsData s;
+        ReadSettingsRecord(folder + "/Tavrelle_S.rdm", s);
+        s.Groups[0].MusicMode = 2;
+        WriteSettingsRecord(folder + "/Tavrelle_S.rdm", s);
+    }
+    WriteIniString(kIniSection, MusicFileKey(0), music, folder + "/" + kIniFileName);
+    const int cx = x.ScreenWidth() / 2, cy = x.ScreenHeight() / 2;
+    const auto t0 = Clock::now();
+    const pid_t pid = Spawn({program, "/s"}, home.toStdString());
+    double ms = -1;
+    while (ms < 0) {
+        const double now = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+        if (LooksOrange(x.ScreenPixel(cx, cy)))
+            ms = now;
+        else if (now > 20000)
+            break;
+        else
+            std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
+    if (ms >= 0) time.Add(ms);
+    std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
+    memory.Add(static_cast<double>(StatusKb(pid, "VmHWM:")) / 1024.0);
+    kill(pid, SIGTERM);
+    if (share) share->Release();
+    waitpid(pid, nullptr, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+}
+
+// The show's first picture with its music file on a share that does not
+// answer (an MP3 or a WAV file, stalled at its lookup, open or reads), and
+// with a 600 MB local WAV file, against no music at all; five runs each.
+int Music(const std::string& program) {
+    XClient x;
+    if (!x.ok()) {
+        std::fprintf(stderr, "tavrelle-measure: no X server\n");
+        return 1;
+    }
+    QTemporaryDir home;
+    const std::string photo = MakePhoto(home.path(), "photo.jpg", 1920, 1080).toStdString();
+    const std::string big = BigWav(home.path(), 600);
+    const std::string tone = (home.path() + "/tone.wav").toStdString();
+    {
+        // One second of a quiet tone is enough to be a real sound file.
+        std::string wav = FileBytes(big).substr(0, 44);
+        std::string samples(44100 * 4, '\0');
+        for (std::size_t i = 0; i < samples.size(); i += 2) samples[i + 1] = static_cast<char>((i / 200) % 2 ? 8 : -8);
+        wav += samples;
+        const std::uint32_t data = static_cast<std::uint32_t>(samples.size());
+        for (int k = 0; k < 4; ++k) wav[40 + k] = static_cast<char>(data >> (8 * k) & 0xFF);
+        for (int k = 0; k < 4; ++k) wav[4 + k] = static_cast<char>((36 + data) >> (8 * k) & 0xFF);
+        std::ofstream(tone, std::ios::binary) << wav;
+    }
+    const int runs = 5;
+    const char* stalls[] = {"lookup", "open", "read"};
+    {
+        Spread time, memory;
+        for (int i = 0; i < runs; ++i) StartWithMusic(x, program, home.path(), photo, "", nullptr, 3000, time, memory);
+        std::printf("no music: first picture %s; peak memory %s\n", time.Text().c_str(), memory.Text("MiB").c_str());
+    }
+    for (const char* file : {"song.mp3", "tone.wav"}) {
+        for (const char* stallName : stalls) {
+            Spread time, memory;
+            for (int i = 0; i < runs; ++i) {
+                Stall stall{};
+                StallOf(stallName, stall);
+                test::StallingFileSystem share((home.path() + "/share").toStdString());
+                if (!share.ok()) {
+                    std::fprintf(stderr, "tavrelle-measure: %s\n", share.whyNot().c_str());
+                    return 1;
+                }
+                share.AddFile(file, FileBytes(tone), stall);
+                StartWithMusic(x, program, home.path(), photo, share.Path(file), &share, 0, time, memory);
+            }
+            std::printf("music %s stalled at %s: first picture %s\n", file, stallName, time.Text().c_str());
+        }
+    }
+    {
+        Spread time, memory;
+        for (int i = 0; i < runs; ++i) StartWithMusic(x, program, home.path(), photo, big, nullptr, 3000, time, memory);
+        std::printf("a local 600 MB WAV file: first picture %s; peak memory 3 s later %s\n", time.Text().c_str(),
+                    memory.Text("MiB").c_str());
+    }
+    return 0;
+}
+
+int CountEntries(const std::string& folder) {
+    int n = 0;
+    if (DIR* d = ::opendir(folder.c_str())) {
+        while (const dirent* e = ::readdir(d))
+            if (e->d_name[0] != '.') ++n;
+        ::closedir(d);
+    }
+    return n;
+}
+
+void PrintUsage(const char* when, pid_t pid, const test::StallingFileSystem& share) {
+    const std::string proc = "/proc/" + std::to_string(pid);
+    std::printf("%s: %d threads, %d descriptors, memory %.1f MiB (peak %.1f MiB); stalled requests %d\n", when,
+                CountEntries(proc + "/task"), CountEntries(proc + "/fd"), StatusKb(pid, "VmRSS:") / 1024.0,
+                StatusKb(pid, "VmHWM:") / 1024.0, share.Held());
+    std::fflush(stdout);
+}
+
+// 32 pictures at interval 0 (transitions back to back), one of them on a
+// file system whose open of it never answers, for `seconds`.
+int Soak(const std::string& program, int seconds) {
+    QTemporaryDir home;
+    test::StallingFileSystem share((home.path() + "/share").toStdString());
+    if (!share.ok()) {
+        std::fprintf(stderr, "tavrelle-measure: %s\n", share.whyNot().c_str());
+        return 1;
+    }
+    std::vector<std::string> pictures;
+    const QString photo = MakePhoto(home.path(), "p.jpg", 1280, 720);
+    for (int i = 0; i < 31; ++i) {
+        const QString copy = home.path() + QString("/p%1.jpg").arg(i);
+        QFile::copy(photo, copy);
+        pictures.push_back(copy.toStdString());
+        if (i == 9) {
+            share.AddFile("stall.jpg", FileBytes(photo.toStdString()), Stall::Open);
+            pictures.push_back(share.Path("stall.jpg"));
+        }
+    }
+    WriteData(home.path(), 0, 2, pictures);
+    const pid_t pid = Spawn({program, "/s"}, home.path().toStdString());
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    PrintUsage("start (3 s)", pid, share);
+    const auto t0 = Clock::now();
+    for (int minute = 1; minute * 60 < seconds; ++minute) {
+        std::this_thread::sleep_until(t0 + std::chrono::seconds(60 * minute));
+        PrintUsage(("after " + std::to_string(minute) + " min").c_str(), pid, share);
+    }
+    std::this_thread::sleep_until(t0 + std::chrono::seconds(seconds));
+    PrintUsage(("end (" + std::to_string(seconds + 3) + " s)").c_str(), pid, share);
+    kill(pid, SIGTERM);
+    share.Release();
+    waitpid(pid, nullptr, 0);
+    return 0;
+}
+
+// The raster of one composed slide, as a child process would send it back.
+int ComposeToStdout(const std::string& path, int w, int h) {
+    const BitmapPtr slide = ComposePicture(path, CompositionParams{w, h, 1, 0});
+    if (!slide) return 1;
+    const auto* bytes = reinterpret_cast<const char*>(slide->pixels().data());
+    std::size_t left = slide->pixels().size() * sizeof(Pixel);
+    while (left > 0) {
+        const ssize_t n = ::write(1, bytes, left);
+        if (n <= 0) return 1;
+        bytes += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
+// Reads exactly `size` bytes from fd into `out`; false when it ends sooner.
+bool ReadAll(int fd, char* out, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::read(fd, out, size);
+        if (n <= 0) return false;
+        out += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// A 1920 x 1080 photo composed for a 1920 x 1080 area: on a thread of the
+// show's own process (the design chosen), against a child process started
+// for the picture that composes it and sends back the raster through a pipe
+// (the design weighed against it), and the pipe alone; nine runs each, in turn.
+int Handover(const std::string& self) {
+    QTemporaryDir home;
+    const std::string photo = MakePhoto(home.path(), "photo.jpg", 1920, 1080).toStdString();
+    const int w = 1920, h = 1080;
+    const std::size_t size = static_cast<std::size_t>(w) * h * sizeof(Pixel);
+    std::vector<char> raster(size);
+    Spread thread, child, pipeOnly;
+    for (int i = 0; i < 9; ++i) {
+        auto t0 = Clock::now();
+        BitmapPtr slide;
+        std::thread([&] { slide = ComposePicture(photo, CompositionParams{w, h, 1, 0}); }).join();
+        thread.Add(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+
+        int fds[2];
+        if (::pipe2(fds, O_CLOEXEC) != 0) return 1;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+        std::vector<std::string> args = {self, "compose-child", photo, std::to_string(w), std::to_string(h)};
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        t0 = Clock::now();
+        pid_t pid = -1;
+        const int spawned = posix_spawn(&pid, self.c_str(), &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(fds[1]);
+        const bool whole = spawned == 0 && ReadAll(fds[0], raster.data(), size);
+        ::close(fds[0]);
+        if (spawned == 0) waitpid(pid, nullptr, 0);
+        if (!whole) {
+            std::fprintf(stderr, "tavrelle-measure: the child sent no raster\n");
+            return 1;
+        }
+        child.Add(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+
+        if (::pipe2(fds, O_CLOEXEC) != 0) return 1;
+        t0 = Clock::now();
+        std::thread writer([&] {
+            const char* p = reinterpret_cast<const char*>(slide->pixels().data());
+            for (std::size_t left = size; left > 0;) {
+                const ssize_t n = ::write(fds[1], p, left);
+                if (n <= 0) break;
+                p += n;
+                left -= static_cast<std::size_t>(n);
+            }
+        });
+        ReadAll(fds[0], raster.data(), size);
+        writer.join();
+        pipeOnly.Add(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+        ::close(fds[0]);
+        ::close(fds[1]);
+    }
+    const std::string threadText = thread.Text(), childText = child.Text(), pipeText = pipeOnly.Text();
+    std::printf(
+        "a 1920x1080 photo composed for a 1920x1080 area: on a thread %s; in a child process started for "
+        "it, raster sent back through a pipe, %s; the 8 MiB raster through a pipe alone %s; child / thread "
+        "%.2f (medians)\n",
+        threadText.c_str(), childText.c_str(), pipeText.c_str(),
+        child.values[child.values.size() / 2] / thread.values[thread.values.size() / 2]);
+    return 0;
+}
+
 }  // namespace
 }  // namespace tav
 
@@ -376,9 +765,15 @@ int main(int argc, char** argv) {
     if (mode == "exit" && argc > 2) return tav::Exit(argv[2], argc > 3 ? argv[3] : "");
     if (mode == "first" && argc > 2) return tav::First(argv[2]);
     if (mode == "idle" && argc > 2) return tav::Idle(argv[2]);
-    std::fprintf(
-        stderr,
-        "usage: tavrelle-measure transition N | table [FIRST LAST] | exit TAVRELLE [big|pipe] | first TAVRELLE | "
-        "idle TAVRELLE\n");
+    if (mode == "gone" && argc > 4) return tav::Gone(argv[2], argv[3], argv[4], argc > 5 ? std::atoi(argv[5]) : 20);
+    if (mode == "music" && argc > 2) return tav::Music(argv[2]);
+    if (mode == "soak" && argc > 3) return tav::Soak(argv[2], std::atoi(argv[3]));
+    if (mode == "compose-child" && argc > 4)
+        return tav::ComposeToStdout(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
+    if (mode == "handover") return tav::Handover(tav::SelfPath());
+    std::fprintf(stderr,
+                 "usage: tavrelle-measure transition N | table [FIRST LAST] | exit TAVRELLE [big|pipe] | first "
+                 "TAVRELLE | idle TAVRELLE | gone TAVRELLE none|lookup|open|read key|click|move|term [RUNS] | music "
+                 "TAVRELLE | soak TAVRELLE SECONDS | handover\n");
     return 2;
 }
