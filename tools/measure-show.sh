@@ -4,7 +4,11 @@
 # prints the table of every effect (or effects FIRST to LAST), key-to-exit in
 # ordinary moments, while a 50-megapixel photo is being composed and while a
 # picture is a pipe that never delivers, the time to the first picture against
-# feh (when installed) and the CPU while idle.
+# feh (when installed) and the CPU while idle; then, on a file system of its own
+# (FUSE, needs /dev/fuse and the right to mount) whose files stop answering,
+# key and SIGTERM to the window going, the start with a stalled or a 600 MB
+# music file, a composed raster handed back by a child process, and a run of
+# SOAK_SECONDS (default 600) with a stuck picture.
 set -euo pipefail
 build=${1:-build}
 first=${2:-1}
@@ -23,3 +27,11 @@ if command -v feh >/dev/null; then
   "$build/tavrelle-measure" first "$build/tavrelle"
 fi
 "$build/tavrelle-measure" idle "$build/tavrelle"
+for stall in lookup open read; do
+  for end in key term; do
+    "$build/tavrelle-measure" gone "$build/tavrelle" "$stall" "$end"
+  done
+done
+"$build/tavrelle-measure" music "$build/tavrelle"
+"$build/tavrelle-measure" handover
+"$build/tavrelle-measure" soak "$build/tavrelle" "${SOAK_SECONDS:-600}"
