@@ -8,8 +8,22 @@
 #include <QJsonObject>
 #include <QProcess>
 
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libswscale/swscale.h>
+}
+
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
 
 #include "effects/RecordingHost.h"
 #include "render/Crc32.h"
@@ -28,8 +42,9 @@ struct ToolRun {
     QByteArray out, err;
 };
 
-ToolRun Render(const QStringList& args) {
+ToolRun Render(const QStringList& args, const std::function<void()>& inChild = {}) {
     QProcess p;
+    if (inChild) p.setChildProcessModifier(inChild);
     p.start(QString::fromStdString(test::ProgramPath("tavrelle-render")), args);
     p.waitForFinished(120000);
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
@@ -175,6 +190,279 @@ TEST(RenderTool, PicturesOfEveryFormatAreComposedOnTheBackColour) {
     EXPECT_LT(std::abs(qBlue(outgoing) - 200) + std::abs(qRed(outgoing) - 30), 30) << std::hex << outgoing;
     EXPECT_EQ(last.pixel(20, 15), qRgb(255, 0, 0)) << "the transparent middle shows the back colour";
     EXPECT_EQ(last.pixel(1, 1), qRgb(0, 200, 0));
+}
+
+// What a video made at `fps` shows, one entry per video frame: the number of
+// the rendered frame (0-based), or -1 for the outgoing picture before the
+// first. Each rendered frame lasts its sleeps, or one video frame when it has
+// none; video frame k shows what is on the display at k / fps seconds; the
+// last rendered frame is shown at least once.
+std::vector<int> ExpectedVideo(long long leadMs, const QJsonArray& sleepMs, int fps) {
+    struct Span {
+        int frame;
+        long long start, end;  // in 1 / (1000 fps) s
+    };
+    std::vector<Span> spans;
+    long long t = 0;
+    if (leadMs > 0) spans.push_back({-1, 0, t = leadMs * fps});
+    for (int i = 0; i < sleepMs.size(); ++i) {
+        const long long ms = sleepMs[i].toInteger();
+        const long long d = ms > 0 ? ms * fps : 1000;
+        spans.push_back({i, t, t + d});
+        t += d;
+    }
+    std::vector<int> shown;
+    std::size_t s = 0;
+    for (long long k = 0; k * 1000 < t; ++k) {
+        while (spans[s].end <= k * 1000) ++s;
+        shown.push_back(spans[s].frame);
+    }
+    if (shown.back() != spans.back().frame) shown.push_back(spans.back().frame);
+    return shown;
+}
+
+// A video as FFmpeg's decoders read it back.
+struct Decoded {
+    int width = 0, height = 0;
+    std::string videoCodec, audioCodec;
+    int frames = 0;
+    double videoSeconds = 0;  // from the last frame's time and length
+    std::vector<std::uint32_t> crcs;
+    long long audioSamples = 0;
+    int sampleRate = 0;
+    std::string error;
+};
+
+Decoded DecodeVideo(const std::string& path, bool checksums) {
+    Decoded d;
+    AVFormatContext* in = nullptr;
+    if (avformat_open_input(&in, path.c_str(), nullptr, nullptr) < 0) return d.error = "cannot open " + path, d;
+    avformat_find_stream_info(in, nullptr);
+    std::vector<AVCodecContext*> decoders(in->nb_streams, nullptr);
+    int video = -1, audio = -1;
+    for (unsigned i = 0; i < in->nb_streams; ++i) {
+        const AVCodecParameters* par = in->streams[i]->codecpar;
+        const AVCodec* codec = avcodec_find_decoder(par->codec_id);
+        if (!codec) continue;
+        decoders[i] = avcodec_alloc_context3(codec);
+        avcodec_parameters_to_context(decoders[i], par);
+        avcodec_open2(decoders[i], codec, nullptr);
+        if (par->codec_type == AVMEDIA_TYPE_VIDEO && video < 0) video = static_cast<int>(i), d.videoCodec = codec->name;
+        if (par->codec_type == AVMEDIA_TYPE_AUDIO && audio < 0) audio = static_cast<int>(i), d.audioCodec = codec->name;
+    }
+    AVPacket* packet = av_packet_alloc();
+    AVFrame* frame = av_frame_alloc();
+    SwsContext* toRgb = nullptr;
+    std::int64_t videoEnd = 0;
+    auto drain = [&](int index) {
+        while (avcodec_receive_frame(decoders[index], frame) == 0) {
+            if (index == audio) {
+                d.audioSamples += frame->nb_samples;
+                d.sampleRate = frame->sample_rate;
+            } else {
+                ++d.frames;
+                d.width = frame->width;
+                d.height = frame->height;
+                videoEnd = std::max<std::int64_t>(videoEnd, frame->best_effort_timestamp + frame->pkt_duration);
+                if (checksums) {
+                    Bitmap b(frame->width, frame->height);
+                    std::uint8_t* dst[1] = {reinterpret_cast<std::uint8_t*>(b.pixels().data())};
+                    const int stride[1] = {frame->width * 4};
+                    toRgb = sws_getCachedContext(toRgb, frame->width, frame->height,
+                                                 static_cast<AVPixelFormat>(frame->format), frame->width, frame->height,
+                                                 AV_PIX_FMT_BGR0, SWS_POINT, nullptr, nullptr, nullptr);
+                    sws_scale(toRgb, frame->data, frame->linesize, 0, frame->height, dst, stride);
+                    for (Pixel& p : b.pixels()) p &= 0xFFFFFFu;
+                    d.crcs.push_back(FrameCrc32(b));
+                }
+            }
+            av_frame_unref(frame);
+        }
+    };
+    while (av_read_frame(in, packet) >= 0) {
+        const int index = packet->stream_index;
+        if ((index == video || index == audio) && avcodec_send_packet(decoders[index], packet) >= 0) drain(index);
+        av_packet_unref(packet);
+    }
+    for (int index : {video, audio})
+        if (index >= 0) {
+            avcodec_send_packet(decoders[index], nullptr);
+            drain(index);
+        }
+    if (video >= 0) d.videoSeconds = static_cast<double>(videoEnd) * av_q2d(in->streams[video]->time_base);
+    sws_freeContext(toRgb);
+    av_frame_free(&frame);
+    av_packet_free(&packet);
+    for (AVCodecContext*& c : decoders) avcodec_free_context(&c);
+    avformat_close_input(&in);
+    return d;
+}
+
+// The frames of an animated WebP file and its length in milliseconds, read
+// from its ANMF chunks.
+struct WebpAnimation {
+    int frames = 0;
+    long long durationMs = 0;
+    bool valid = false;
+};
+
+WebpAnimation ReadWebp(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    WebpAnimation a;
+    auto u = [&](std::size_t at, int n) {
+        std::uint32_t v = 0;
+        for (int k = 0; k < n; ++k)
+            v |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + k])) << (8 * k);
+        return v;
+    };
+    if (bytes.size() < 12 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(8, 4, "WEBP") != 0) return a;
+    for (std::size_t at = 12; at + 8 <= bytes.size();) {
+        const std::uint32_t size = u(at + 4, 4);
+        if (bytes.compare(at, 4, "ANMF") == 0) {
+            ++a.frames;
+            a.durationMs += u(at + 8 + 12, 3);
+        }
+        at += 8 + size + (size & 1);
+    }
+    a.valid = true;
+    return a;
+}
+
+// Every file in a folder, hidden ones too.
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    return names;
+}
+
+std::string Joined(const std::vector<std::string>& names) {
+    std::string s;
+    for (const std::string& n : names) s += (s.empty() ? "" : ", ") + n;
+    return s;
+}
+
+TEST(RenderVideo, LosslessVideoShowsEachFrameForItsTime) {
+    test::TempFolder dir;
+    for (int effect : {1, 63, 100, 135}) {
+        const std::string video = dir.File("effect.mkv");
+        const ToolRun r = Render({"--effect", QString::number(effect), "--size", "320x240", "--seed", "1", "--stats",
+                                  "--timing", "--video", QString::fromStdString(video)});
+        ASSERT_EQ(r.status, 0) << effect << ": " << r.err.toStdString();
+        const QJsonObject stats = QJsonDocument::fromJson(r.out).object();
+        const QJsonArray crcs = stats["frame_crc32"].toArray();
+        const std::vector<int> expected =
+            ExpectedVideo(stats["lead_sleep_ms"].toInteger(), stats["frame_sleep_ms"].toArray(), 30);
+        const Decoded d = DecodeVideo(video, true);
+        ASSERT_EQ(d.error, "");
+        EXPECT_EQ(d.videoCodec, "ffv1");
+        EXPECT_EQ(d.width, 320);
+        EXPECT_EQ(d.height, 240);
+        ASSERT_EQ(d.crcs.size(), expected.size()) << "effect " << effect;
+        for (std::size_t k = 0; k < expected.size(); ++k) {
+            ASSERT_GE(expected[k], 0) << "effect " << effect << " sleeps before its first frame";
+            ASSERT_EQ(d.crcs[k], static_cast<std::uint32_t>(crcs[expected[k]].toDouble()))
+                << "effect " << effect << ", video frame " << k << " should show frame " << expected[k] + 1;
+        }
+        EXPECT_NEAR(d.videoSeconds, expected.size() / 30.0, 1 / 30.0) << "effect " << effect;
+    }
+}
+
+// Each container plays for the transition's time at the asked size; GIF and
+// WebP hold a picture as one frame while it stands.
+TEST(RenderVideo, EveryContainerPlaysForTheTransitionsTime) {
+    test::TempFolder dir;
+    const ToolRun stats = Render({"--effect", "100", "--size", "160x120", "--stats", "--timing"});
+    ASSERT_EQ(stats.status, 0) << stats.err.toStdString();
+    const QJsonObject o = QJsonDocument::fromJson(stats.out).object();
+    for (int fps : {30, 25}) {
+        const std::vector<int> shown = ExpectedVideo(0, o["frame_sleep_ms"].toArray(), fps);
+        const double seconds = static_cast<double>(shown.size()) / fps;
+        int runs = 0;  // pictures that differ from the one before
+        for (std::size_t k = 0; k < shown.size(); ++k) runs += k == 0 || shown[k] != shown[k - 1];
+        for (const char* name : {"t.mp4", "t.webm", "t.gif", "t.webp"}) {
+            SCOPED_TRACE(std::string(name) + " at " + std::to_string(fps) + " fps");
+            const std::string video = dir.File(name);
+            const ToolRun r = Render({"--effect", "100", "--size", "160x120", "--fps", QString::number(fps), "--video",
+                                      QString::fromStdString(video)});
+            ASSERT_EQ(r.status, 0) << r.err.toStdString();
+            if (std::string(name).ends_with(".webp")) {
+                const WebpAnimation a = ReadWebp(video);
+                ASSERT_TRUE(a.valid);
+                // The lossy encoder also merges pictures too alike to tell apart.
+                EXPECT_LE(a.frames, runs);
+                EXPECT_GE(a.frames, runs * 9 / 10);
+                EXPECT_NEAR(a.durationMs, seconds * 1000, 1000.0 / fps);
+                continue;
+            }
+            const Decoded d = DecodeVideo(video, false);
+            ASSERT_EQ(d.error, "");
+            EXPECT_EQ(d.width, 160);
+            EXPECT_EQ(d.height, 120);
+            EXPECT_NEAR(d.videoSeconds, seconds, 1.0 / fps);
+            if (std::string(name).ends_with(".gif"))
+                EXPECT_LE(d.frames, runs);
+            else
+                EXPECT_EQ(d.frames, static_cast<int>(shown.size()));
+            EXPECT_EQ(d.videoCodec, std::string(name).ends_with(".mp4")    ? "h264"
+                                    : std::string(name).ends_with(".webm") ? "vp9"
+                                                                           : "gif");
+        }
+    }
+}
+
+// Whatever goes wrong, one line names it, the status is 1, and the folder
+// holds no file of the run, not even a temporary one.
+TEST(RenderVideo, BadOutputsEndWithOneLineAndLeaveNoFile) {
+    test::TempFolder dir;
+    const std::string plainFile = dir.File("plain");
+    std::ofstream(plainFile) << "x";
+    const std::string locked = dir.File("locked");
+    std::filesystem::create_directory(locked);
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    const std::string out = dir.File("out");
+    std::filesystem::create_directory(out);
+
+    const auto fullDisk = [] {
+        // Past 64 KiB every write fails, as on a full disk.
+        const rlimit limit{64 * 1024, 64 * 1024};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    };
+    struct Case {
+        const char* what;
+        std::string video;
+        QStringList more;
+        std::function<void()> inChild;
+        const char* cause;  // in the message
+    } cases[] = {
+        {"unknown extension", out + "/t.avi", {}, {}, "unknown extension '.avi'"},
+        {"no extension", out + "/t", {}, {}, "has no extension"},
+        {"missing folder", out + "/missing/t.mp4", {}, {}, "cannot write in"},
+        {"folder that is a file", plainFile + "/t.mp4", {}, {}, "cannot write in"},
+        {"unwritable folder", locked + "/t.mp4", {}, {}, "Permission denied"},
+        {"encoder not installed", out + "/t.mkv", {"--codec", "nosuchcodec"}, {}, "no video encoder named"},
+        {"odd size for H.264", out + "/t.mp4", {"--size", "161x121"}, {}, "even width and height"},
+        {"full disk", out + "/t.mkv", {"--size", "320x240"}, fullDisk, "File too large"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (std::string(c.what) == "unwritable folder" && geteuid() == 0) {
+            std::printf("skipped the unwritable folder: root writes in any folder\n");
+            continue;
+        }
+        QStringList args = {"--effect", "63", "--size", "160x120", "--video", QString::fromStdString(c.video)};
+        args += c.more;
+        const ToolRun r = Render(args, c.inChild);
+        EXPECT_EQ(r.status, 1) << r.err.toStdString();
+        const QList<QByteArray> lines = r.err.trimmed().split('\n');
+        int ours = 0;
+        for (const QByteArray& line : lines) ours += line.startsWith("tavrelle-render: ");
+        EXPECT_EQ(ours, 1) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(c.cause)) << r.err.toStdString();
+        EXPECT_EQ(Joined(FilesIn(out)), "");
+        EXPECT_EQ(Joined(FilesIn(locked)), "");
+    }
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
 }
 
 TEST(RenderOptions, BackColourIsReadAsRrggbbAndStoredAsColorref) {

@@ -6,7 +6,10 @@ namespace tav {
 
 const char* const kRenderUsage =
     "usage: tavrelle-render --effect N --size WxH [--speed S] [--back-color RRGGBB] [--seed K]\n"
-    "                       [--from FILE] [--to FILE] [--frames DIR] [--stats]\n"
+    "                       [--from FILE] [--to FILE] [--frames DIR] [--stats [--timing]]\n"
+    "                       [--video FILE [--fps F] [--codec NAME]]\n"
+    "       tavrelle-render --group G --video FILE [--size WxH] [--slides K] [--fps F] [--codec NAME]\n"
+    "       tavrelle-render --gallery DIR [--size WxH] [--from FILE] [--to FILE] [--speed S] [--seed K]\n"
     "       tavrelle-render --list\n";
 
 namespace {
@@ -19,7 +22,7 @@ bool ParseInt(const std::string& s, long long& out, int base = 10) {
 
 std::optional<RenderOptions> ParseRenderOptions(const std::vector<std::string>& args, std::string& error) {
     RenderOptions o;
-    bool haveEffect = false, haveSize = false;
+    bool haveEffect = false, haveSize = false, haveList = false, haveSlides = false, haveFps = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         auto value = [&](std::string& out) {
@@ -30,12 +33,24 @@ std::optional<RenderOptions> ParseRenderOptions(const std::vector<std::string>& 
             out = args[++i];
             return true;
         };
+        // A whole number lo ... hi for option a.
+        auto number = [&](long long lo, long long hi, long long& out) {
+            std::string v;
+            if (!value(v)) return false;
+            if (!ParseInt(v, out) || out < lo || out > hi) {
+                error = a + " takes " + std::to_string(lo) + "..." + std::to_string(hi) + ", not '" + v + "'";
+                return false;
+            }
+            return true;
+        };
         std::string v;
         long long n = 0;
         if (a == "--stats") {
             o.stats = true;
+        } else if (a == "--timing") {
+            o.timing = true;
         } else if (a == "--list") {
-            o.list = true;
+            haveList = true;
         } else if (a == "--effect") {
             if (!value(v)) return std::nullopt;
             if (!ParseInt(v, n)) return error = "--effect takes a number, not '" + v + "'", std::nullopt;
@@ -53,9 +68,7 @@ std::optional<RenderOptions> ParseRenderOptions(const std::vector<std::string>& 
             o.height = static_cast<int>(h);
             haveSize = true;
         } else if (a == "--speed") {
-            if (!value(v)) return std::nullopt;
-            if (!ParseInt(v, n) || n < 0 || n > 32767)
-                return error = "--speed takes 0...32767, not '" + v + "'", std::nullopt;
+            if (!number(0, 32767, n)) return std::nullopt;
             o.speed = static_cast<int>(n);
         } else if (a == "--back-color") {
             if (!value(v)) return std::nullopt;
@@ -63,9 +76,7 @@ std::optional<RenderOptions> ParseRenderOptions(const std::vector<std::string>& 
                 return error = "--back-color takes RRGGBB in hex, not '" + v + "'", std::nullopt;
             o.backColor = PixelToColorref(static_cast<Pixel>(n));
         } else if (a == "--seed") {
-            if (!value(v)) return std::nullopt;
-            if (!ParseInt(v, n) || n < 0 || n > 0xFFFFFFFFLL)
-                return error = "--seed takes 0...4294967295, not '" + v + "'", std::nullopt;
+            if (!number(0, 0xFFFFFFFFLL, n)) return std::nullopt;
             o.seed = static_cast<unsigned>(n);
         } else if (a == "--from") {
             if (!value(o.from)) return std::nullopt;
@@ -73,14 +84,54 @@ std::optional<RenderOptions> ParseRenderOptions(const std::vector<std::string>& 
             if (!value(o.to)) return std::nullopt;
         } else if (a == "--frames") {
             if (!value(o.framesDir)) return std::nullopt;
+        } else if (a == "--video") {
+            if (!value(o.video)) return std::nullopt;
+        } else if (a == "--codec") {
+            if (!value(o.codec)) return std::nullopt;
+        } else if (a == "--fps") {
+            if (!number(1, 120, n)) return std::nullopt;
+            o.fps = static_cast<int>(n);
+            haveFps = true;
+        } else if (a == "--group") {
+            if (!number(0, 9, n)) return std::nullopt;
+            o.group = static_cast<int>(n);
+        } else if (a == "--slides") {
+            if (!number(1, 32767, n)) return std::nullopt;
+            o.slides = static_cast<int>(n);
+            haveSlides = true;
+        } else if (a == "--gallery") {
+            if (!value(o.galleryDir)) return std::nullopt;
         } else {
             error = "unknown option '" + a + "'";
             return std::nullopt;
         }
     }
-    if (o.list) return o;
+    const int modes = haveList + haveEffect + (o.group >= 0) + !o.galleryDir.empty();
+    if (modes > 1) return error = "--effect, --group, --gallery and --list go one at a time", std::nullopt;
+    if (haveList) {
+        o.mode = RenderMode::List;
+        return o;
+    }
+    if (o.group >= 0) {
+        o.mode = RenderMode::Group;
+        if (o.video.empty()) return error = "--group needs --video FILE", std::nullopt;
+        if (o.stats || !o.framesDir.empty() || !o.from.empty() || !o.to.empty())
+            return error = "--group takes its pictures and figures from the group itself", std::nullopt;
+        return o;
+    }
+    if (haveSlides) return error = "--slides goes with --group", std::nullopt;
+    if (!o.galleryDir.empty()) {
+        o.mode = RenderMode::Gallery;
+        if (!o.video.empty() || o.stats || !o.framesDir.empty() || !o.codec.empty())
+            return error = "--gallery writes its own files", std::nullopt;
+        if (!haveSize) o.width = kGalleryWidth, o.height = kGalleryHeight;
+        return o;
+    }
     if (!haveEffect) return error = "--effect is required", std::nullopt;
     if (!haveSize) return error = "--size is required", std::nullopt;
+    if (o.timing && !o.stats) return error = "--timing goes with --stats", std::nullopt;
+    if (o.video.empty() && (haveFps || !o.codec.empty()))
+        return error = "--fps and --codec go with --video", std::nullopt;
     return o;
 }
 

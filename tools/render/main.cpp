@@ -1,10 +1,15 @@
-// tavrelle-render: runs one transition with the show's own effect code, headless,
-// to look at it (--frames) or to check it (--stats).
+// tavrelle-render: runs transitions with the show's own effect code, headless:
+// to look at one (--frames), check it (--stats), keep it as a video (--video),
+// make a video of a whole picture group (--group) or a gallery of every effect
+// (--gallery).
 
 #include <QDir>
 #include <QGuiApplication>
 
-#include <cmath>
+extern "C" {
+#include <libavutil/log.h>
+}
+
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -13,45 +18,26 @@
 
 #include "effects/Dispatch.h"
 #include "effects/EffectTable.h"
-#include "effects/RecordingHost.h"
 #include "render/Crc32.h"
 #include "render/FrameWriter.h"
+#include "render/OutputFile.h"
+#include "render/Progress.h"
 #include "render/RenderOptions.h"
+#include "render/TestCards.h"
+#include "render/TimedHost.h"
+#include "render/VideoOutput.h"
 #include "surfaces/Composition.h"
 
 namespace tav {
 namespace {
 
-// Two built-in pictures that tell apart at a glance: a warm sunset of bands
-// and a cool field of rings.
-Bitmap SunsetCard(int w, int h) {
-    Bitmap b(w, h);
-    for (int y = 0; y < h; ++y) {
-        const double t = static_cast<double>(y) / std::max(1, h - 1);
-        for (int x = 0; x < w; ++x) {
-            const double band = 0.5 + 0.5 * std::sin((x + 2.0 * y) * 0.05);
-            const int r = static_cast<int>(255 * (1.0 - 0.3 * t));
-            const int g = static_cast<int>(90 + 100 * t * band);
-            const int bl = static_cast<int>(40 + 120 * t);
-            b.setPixel(x, y, (r << 16) | (g << 8) | bl);
-        }
-    }
-    return b;
-}
+// Thrown from a frame when the video can no longer be written, to leave the
+// transition at once.
+struct EncodingFailed {};
 
-Bitmap RingsCard(int w, int h) {
-    Bitmap b(w, h);
-    const double cx = w / 2.0, cy = h / 2.0;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const double d = std::hypot(x - cx, y - cy);
-            const double ring = 0.5 + 0.5 * std::cos(d * 0.12);
-            const int r = static_cast<int>(20 + 60 * ring);
-            const int g = static_cast<int>(80 + 120 * ring);
-            const int bl = static_cast<int>(150 + 100 * (1 - ring));
-            b.setPixel(x, y, (r << 16) | (g << 8) | std::min(255, bl));
-        }
-    return b;
+int Failure(const std::string& message) {
+    std::fprintf(stderr, "tavrelle-render: %s\n", message.c_str());
+    return 1;
 }
 
 Bitmap Compose(const std::string& path, const RenderOptions& o, bool outgoing) {
@@ -70,8 +56,36 @@ int List() {
     return 0;
 }
 
-int Render(const RenderOptions& o) {
+void PrintStats(const RenderOptions& o, const EffectEntry& entry, TimedHost& host, const Bitmap& incoming,
+                const std::vector<std::uint32_t>& crcs) {
+    std::printf("{\"effect\": %d, \"routine\": \"%s\", \"args\": [", o.effect, RoutineName(entry.routine));
+    for (int i = 0; i < entry.argc; ++i) std::printf("%s%d", i ? ", " : "", entry.args[i]);
+    std::printf(
+        "], \"width\": %d, \"height\": %d, \"speed\": %d, \"frames\": %d, \"sleep_ms\": %lld, "
+        "\"final_equals_incoming\": %s, ",
+        o.width, o.height, o.speed, host.frames, host.sleepMs, host.Display().bitmap() == incoming ? "true" : "false");
+    if (o.timing) {
+        std::printf("\"lead_sleep_ms\": %lld, \"frame_sleep_ms\": [", host.leadSleepMs);
+        for (std::size_t i = 0; i < host.frameSleepMs.size(); ++i)
+            std::printf("%s%lld", i ? ", " : "", host.frameSleepMs[i]);
+        std::printf("], ");
+    }
+    std::printf("\"frame_crc32\": [");
+    for (std::size_t i = 0; i < crcs.size(); ++i) std::printf("%s%u", i ? ", " : "", crcs[i]);
+    std::printf("]}\n");
+}
+
+int RenderTransition(const RenderOptions& o) {
     const EffectEntry* entry = FindEffect(o.effect);
+    std::string error;
+    std::optional<VideoOutput> video;
+    if (!o.video.empty()) {
+        const std::optional<Container> container = ContainerOf(o.video, error);
+        if (!container) return Failure(error);
+        video.emplace();
+        if (!video->Open({*container, "", o.video, o.width, o.height, o.fps, o.codec, ""}, error))
+            return Failure(error);
+    }
     if (!o.framesDir.empty() && !QDir().mkpath(QString::fromStdString(o.framesDir))) {
         std::fprintf(stderr, "tavrelle-render: cannot create %s\n", o.framesDir.c_str());
         return 2;
@@ -79,9 +93,15 @@ int Render(const RenderOptions& o) {
     const Bitmap outgoing = Compose(o.from, o, true);
     const Bitmap incoming = Compose(o.to, o, false);
 
+    std::optional<VideoClock> clock;
+    if (video) clock.emplace(o.fps, *video);
     SlideSurfaces surfaces;
-    RecordingHost host(surfaces);
+    TimedHost host(surfaces, clock ? &*clock : nullptr);
     PrepareTransition(host, o.width, o.height, o.backColor, o.speed, outgoing, incoming);
+    if (video) {
+        video->Pictures(outgoing, incoming);
+        clock->Start(host.Display().bitmap());
+    }
     std::vector<std::uint32_t> crcs;
     std::optional<FrameWriter> writer;
     if (!o.framesDir.empty()) writer.emplace(o.framesDir);
@@ -89,25 +109,29 @@ int Render(const RenderOptions& o) {
         if (o.stats) crcs.push_back(FrameCrc32(frame));
         if (writer) writer->Add(frame);
     };
+    // A transition's frame count is known only at its end, so the line
+    // counts frames without guessing the time left.
+    Progress progress("frame", 0);
+    host.afterFrame = [&] {
+        if (video && video->Failed()) throw EncodingFailed{};
+        if (video) progress.Update(host.frames);
+    };
     host.EffectNumber = static_cast<std::int16_t>(o.effect);
     if (o.seed) SeedRandom(*o.seed);
-    RunTransition(host);
+    try {
+        RunTransition(host);
+    } catch (const EncodingFailed&) {
+    }
+    progress.Done();
     if (writer && !writer->Finish()) {
         std::fprintf(stderr, "tavrelle-render: cannot write frames to %s\n", o.framesDir.c_str());
         return 2;
     }
-
-    if (o.stats) {
-        std::printf("{\"effect\": %d, \"routine\": \"%s\", \"args\": [", o.effect, RoutineName(entry->routine));
-        for (int i = 0; i < entry->argc; ++i) std::printf("%s%d", i ? ", " : "", entry->args[i]);
-        std::printf(
-            "], \"width\": %d, \"height\": %d, \"speed\": %d, \"frames\": %d, \"sleep_ms\": %lld, "
-            "\"final_equals_incoming\": %s, \"frame_crc32\": [",
-            o.width, o.height, o.speed, host.frames, host.sleepMs,
-            host.Display().bitmap() == incoming ? "true" : "false");
-        for (std::size_t i = 0; i < crcs.size(); ++i) std::printf("%s%u", i ? ", " : "", crcs[i]);
-        std::printf("]}\n");
+    if (video) {
+        clock->Finish();
+        if (!video->Finish(error)) return Failure(error);
     }
+    if (o.stats) PrintStats(o, *entry, host, incoming, crcs);
     return 0;
 }
 
@@ -122,9 +146,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tavrelle-render: %s\n%s", error.c_str(), tav::kRenderUsage);
         return 2;
     }
-    if (options->list) return tav::List();
+    if (options->mode == tav::RenderMode::List) return tav::List();
+    tav::InstallOutputCleanup();
+    // Failures are told in one line of our own; the libraries' notes would bury it.
+    av_log_set_level(AV_LOG_QUIET);
     // Pictures and metafile text are decoded without a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    return tav::Render(*options);
+    switch (options->mode) {
+    case tav::RenderMode::Transition: return tav::RenderTransition(*options);
+    default: return tav::Failure("not built yet");
+    }
 }
