@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include "base/LittleEndian.h"
@@ -21,6 +22,7 @@
 #include "support/dialog_support.h"
 #include "support/storage_temp_folder.h"
 #include "testmedia/PictureWriters.h"
+#include "testmedia/StallingFileSystem.h"
 
 namespace tav {
 namespace {
@@ -372,6 +374,45 @@ TEST_F(SettingsDialog, TheThumbnailFollowsTheKeyboard) {
     EXPECT_EQ(d->ListEntries(), (std::vector<std::string>{paths[0], paths[1], paths[2]}))
         << "the pictured entry is the one deleted";
     EXPECT_FALSE(d->Cmd[Tavrelle_P::kDelete].IsVisible());
+}
+
+// A picture on a share that has stopped answering holds the dialog no longer
+// than a moment: its entry shows the empty box and can be deleted, another
+// entry shows its picture meanwhile, choosing the first again reads nothing
+// more, and its picture appears once the file comes in.
+TEST_F(SettingsDialog, AThumbnailThatDoesNotAnswerHoldsNothing) {
+    test::StallingFileSystem share(folder.Root() + "/share");
+    if (!share.ok()) GTEST_SKIP() << share.whyNot();
+    std::ifstream in(Picture("far-source.bmp", 50, 60), std::ios::binary);
+    share.AddFile("far.bmp", std::string(std::istreambuf_iterator<char>(in), {}),
+                  test::StallingFileSystem::Stall::Read);
+    auto d = Open();
+    d->show();
+    d->SelectOption(d->Pre, 1);
+    for (const std::string& path : {share.Path("far.bmp"), Picture("near.bmp", 30, 40), share.Path("far.bmp")}) {
+        dialogs.Files.push_back(path);
+        d->AddPictureFile();
+    }
+    QWidget* view = d->List_1->viewport();
+    auto click = [&](int row) {
+        QTest::mouseClick(view, Qt::LeftButton, {}, d->List_1->visualItemRect(d->List_1->item(row)).center());
+    };
+    click(0);
+    EXPECT_FALSE(d->ThumbnailShowsPicture());
+    EXPECT_TRUE(d->F_Size->text().isEmpty());
+    EXPECT_TRUE(d->Cmd[Tavrelle_P::kDelete].IsVisible());
+    click(1);
+    EXPECT_EQ(d->F_Size->text(), SizeCaption(30, 40)) << "the dialog goes on";
+    click(2);
+    EXPECT_FALSE(d->ThumbnailShowsPicture());
+    EXPECT_EQ(share.Held(), 1) << "a file still being read is not asked again";
+    d->DeleteSelectedEntry();
+    EXPECT_EQ(d->ListEntries(), (std::vector<std::string>{share.Path("far.bmp"), Picture("near.bmp", 30, 40)}));
+    click(0);
+    share.Resume();
+    for (int i = 0; i < 100 && !d->ThumbnailShowsPicture(); ++i) QTest::qWait(50);
+    EXPECT_TRUE(d->ThumbnailShowsPicture()) << "the picture is shown once it comes in";
+    EXPECT_EQ(d->F_Size->text(), SizeCaption(50, 60));
 }
 
 TEST_F(SettingsDialog, IntervalArrowsStopAtTheEnds) {

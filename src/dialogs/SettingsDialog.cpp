@@ -8,9 +8,16 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QTimer>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstddef>
+#include <map>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 #include "base/Colour.h"
 #include "dialogs/DialogPictures.h"
@@ -50,7 +57,67 @@ QListWidgetItem* MakeListItem(const std::string& path) {
 
 const QColor kThumbnailGrey(196, 202, 212);
 
+// How long choosing an entry waits for its picture. A picture on a share that
+// has stopped answering shows the empty box meanwhile, and the dialog goes on.
+constexpr std::chrono::milliseconds kThumbnailWait{250};
+// How often the dialog looks whether such a picture has come in.
+constexpr std::chrono::milliseconds kThumbnailPoll{100};
+
 }  // namespace
+
+// A thumbnail read on a thread of its own, shared with that thread, which
+// may outlive the dialog.
+struct ThumbnailLoad {
+    std::string path;
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool ready = false;
+    DecodedPicture picture;
+
+    bool Ready() {
+        std::lock_guard lock(mutex);
+        return ready;
+    }
+
+    // Reads path's thumbnail, waiting at most kThumbnailWait. A file whose
+    // previous read has not returned is not read again: its read is shared.
+    static std::shared_ptr<ThumbnailLoad> Start(const std::string& path) {
+        // Never destroyed: a read that returns while the process ends still finds them.
+        static std::mutex* const runningMutex = new std::mutex;
+        static auto* const running = new std::map<std::string, std::weak_ptr<ThumbnailLoad>>;
+        std::shared_ptr<ThumbnailLoad> load;
+        {
+            std::lock_guard lock(*runningMutex);
+            load = (*running)[path].lock();
+            if (!load) {
+                load = std::make_shared<ThumbnailLoad>();
+                load->path = path;
+                (*running)[path] = load;
+                try {
+                    std::thread([load] {
+                        DecodedPicture picture = LoadPictureFile(
+                            load->path, [](QSize natural) { return ThumbnailSize(natural.width(), natural.height()); },
+                            kThumbnailGrey.rgb());
+                        {
+                            std::lock_guard lock(load->mutex);
+                            load->picture = std::move(picture);
+                            load->ready = true;
+                        }
+                        load->finished.notify_all();
+                        std::lock_guard lock(*runningMutex);
+                        running->erase(load->path);
+                    }).detach();
+                } catch (const std::system_error&) {
+                    running->erase(path);
+                    load->ready = true;  // no thread to be had: an empty box
+                }
+            }
+        }
+        std::unique_lock lock(load->mutex);
+        load->finished.wait_for(lock, kThumbnailWait, [&] { return load->ready; });
+        return load;
+    }
+};
 
 Tavrelle_P::Tavrelle_P(SystemDialogs* dialogs, std::function<void(QWidget*)> openSchedule)
     : DialogFrame(nullptr, Qt::Dialog | Qt::FramelessWindowHint, QString::fromUtf8(kSettingsWindowTitle),
@@ -191,6 +258,9 @@ void Tavrelle_P::BuildPictureFrame() {
     });
 
     thumbnailSlot_ = QPoint(313, 32);
+    thumbnailPoll_ = new QTimer(this);
+    thumbnailPoll_->setInterval(kThumbnailPoll);
+    connect(thumbnailPoll_, &QTimer::timeout, this, [this] { ThumbnailCameIn(); });
     Pic_K = new QLabel(f);
     Pic_K->setGeometry(QRect(thumbnailSlot_, QSize(kThumbnailSide, kThumbnailSide)));
     F_Size = MakeText(f, QRect(292, 123, 131, 16), QString(), Qt::AlignCenter);
@@ -585,6 +655,8 @@ void Tavrelle_P::ClearList() {
 }
 
 void Tavrelle_P::EmptyThumbnail() {
+    pendingThumbnail_.reset();
+    if (thumbnailPoll_) thumbnailPoll_->stop();
     QPixmap box(kThumbnailSide, kThumbnailSide);
     box.fill(kThumbnailGrey);
     DrawButtonEdge(&box, EDGE_RAISED);
@@ -594,42 +666,59 @@ void Tavrelle_P::EmptyThumbnail() {
     thumbnailHasPicture_ = false;
 }
 
+bool Tavrelle_P::PaintThumbnail(const DecodedPicture& picture) {
+    if (!picture.ok()) return false;
+    const QSize size = ThumbnailSize(picture.naturalWidth, picture.naturalHeight);
+    F_Size->setText(SizeCaption(picture.naturalWidth, picture.naturalHeight));
+    QPixmap box(size.expandedTo(QSize(1, 1)));
+    box.fill(kThumbnailGrey);
+    {
+        QPainter p(&box);
+        // Nearest-pixel scaling, like a plain colour-on-colour stretch.
+        p.drawImage(QRect(QPoint(0, 0), size), picture.image);
+    }
+    DrawButtonEdge(&box, EDGE_RAISED);
+    const QPoint at =
+        thumbnailSlot_ + QPoint((kThumbnailSide - size.width()) / 2, (kThumbnailSide - size.height()) / 2);
+    Pic_K->setGeometry(QRect(at, box.size()));
+    Pic_K->setPixmap(box);
+    Pic_K->show();
+    thumbnailHasPicture_ = true;
+    return true;
+}
+
 void Tavrelle_P::ShowThumbnail() {
     const int row = List_1->currentRow();
     if (row < 0) return;
     Pic_K->hide();
     const std::string path = List_1->item(row)->data(Qt::UserRole).toByteArray().toStdString();
-    bool shown = false;
-    if (Current.PicturePreview == 1) {
-        // Transparent parts show the box's own grey, like the box around a small picture.
-        const DecodedPicture picture = LoadPictureFile(
-            path, [](QSize natural) { return ThumbnailSize(natural.width(), natural.height()); }, kThumbnailGrey.rgb());
-        if (picture.ok()) {
-            const QSize size = ThumbnailSize(picture.naturalWidth, picture.naturalHeight);
-            F_Size->setText(SizeCaption(picture.naturalWidth, picture.naturalHeight));
-            QPixmap box(size.expandedTo(QSize(1, 1)));
-            box.fill(kThumbnailGrey);
-            {
-                QPainter p(&box);
-                // Nearest-pixel scaling, like a plain colour-on-colour stretch.
-                p.drawImage(QRect(QPoint(0, 0), size), picture.image);
-            }
-            DrawButtonEdge(&box, EDGE_RAISED);
-            const QPoint at =
-                thumbnailSlot_ + QPoint((kThumbnailSide - size.width()) / 2, (kThumbnailSide - size.height()) / 2);
-            Pic_K->setGeometry(QRect(at, box.size()));
-            Pic_K->setPixmap(box);
-            Pic_K->show();
-            thumbnailHasPicture_ = true;
-            shown = true;
-        }
-    }
-    if (!shown) {
-        // Preview off, or a picture that cannot be read: an empty box and no size.
+    // Transparent parts show the box's own grey, like the box around a small picture.
+    const std::shared_ptr<ThumbnailLoad> load = Current.PicturePreview == 1 ? ThumbnailLoad::Start(path) : nullptr;
+    const bool cameIn = load && load->Ready();
+    if (!cameIn || !PaintThumbnail(load->picture)) {
+        // Preview off, a picture that cannot be read, or one still coming
+        // in: an empty box and no size.
         F_Size->clear();
         EmptyThumbnail();
     }
+    if (load && !cameIn) {
+        pendingThumbnail_ = load;
+        thumbnailPoll_->start();
+    }
+    if (cameIn) pendingThumbnail_.reset();
     Cmd[kDelete].SetVisible(true);
+}
+
+void Tavrelle_P::ThumbnailCameIn() {
+    if (!pendingThumbnail_ || !pendingThumbnail_->Ready()) return;
+    thumbnailPoll_->stop();
+    const std::shared_ptr<ThumbnailLoad> load = std::move(pendingThumbnail_);
+    pendingThumbnail_.reset();
+    const int row = List_1->currentRow();
+    if (row < 0 || !List_1->item(row)->isSelected() || Current.PicturePreview != 1 ||
+        List_1->item(row)->data(Qt::UserRole).toByteArray().toStdString() != load->path)
+        return;
+    PaintThumbnail(load->picture);
 }
 
 void Tavrelle_P::ChooseBackColor() {

@@ -13,17 +13,23 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "dialogs/DialogFrame.h"
 #include "dialogs/DialogWidgets.h"
 
+class QTimer;
+
 class QComboBox;
 class QListWidget;
 class QScrollBar;
 
 namespace tav {
+
+struct DecodedPicture;
+struct ThumbnailLoad;
 
 class SystemDialogs;
 
@@ -124,6 +130,12 @@ private:
     void ConnectSelector(OptionSelector& selector);
     void ConnectCommand(int index);
     void EmptyThumbnail();
+    // Puts a read picture into the thumbnail box with its size; false when it
+    // could not be read.
+    bool PaintThumbnail(const DecodedPicture& picture);
+    // Shows the picture still being read once it has come in, if its entry
+    // is still the chosen one.
+    void ThumbnailCameIn();
     void PaintGroupDigit(int n, bool hasPictures);
     void UpdateCountLabel(bool emptyWhenZero);
     void ApplyCursor();
@@ -143,6 +155,10 @@ private:
     std::function<void(QWidget*)> openSchedule_;
     std::int32_t backColour_ = 0;
     bool thumbnailHasPicture_ = false;
+    // The chosen entry's picture, still being read (a file on a share that
+    // does not answer), and the timer that looks for it.
+    std::shared_ptr<ThumbnailLoad> pendingThumbnail_;
+    QTimer* thumbnailPoll_ = nullptr;
     QPoint thumbnailSlot_;
     bool dragging_ = false;
     QPoint dragOffset_;
