@@ -11,12 +11,13 @@
 //   tavrelle-measure first TAVRELLE   start to the first picture on screen, against
 //                                     feh --fullscreen with the same 13-megapixel photo
 //   tavrelle-measure idle TAVRELLE    CPU while a 10-second interval passes, and peak memory
-//   tavrelle-measure gone TAVRELLE none|lookup|open|read key|click|move|term [RUNS]
+//   tavrelle-measure gone TAVRELLE none|lookup|open|read key|click|move|term|kill [RUNS]
 //                                     with the first picture on a file system whose lookup,
 //                                     open or reads of it never answer: key press (click,
-//                                     pointer movement, SIGTERM) to the show's window going off
-//                                     the screen, seen as the X server's unmap or destroy event;
-//                                     then the share answering to the end of the process
+//                                     pointer movement, SIGTERM, SIGKILL) to the show's window
+//                                     going off the screen, seen as the X server's unmap or
+//                                     destroy event; whether the process is still there 0.5 s
+//                                     later; then the share answering to the end of the process
 //   tavrelle-measure music TAVRELLE   start to the first picture with the music file on a
 //                                     file system that does not answer, and with a 600 MB
 //                                     WAV file: time and peak memory against no music
@@ -439,7 +440,8 @@ int Gone(const std::string& program, const std::string& stallName, const std::st
     const std::string a = MakePhoto(home.path(), "a.jpg", 1280, 720).toStdString();
     const std::string b = MakePhoto(home.path(), "b.jpg", 1600, 900).toStdString();
     Spread gone, ended;
-    int missed = 0;
+    int missed = 0, lingering = 0;
+    const int kWaitGoneMs = 15000;
     for (int i = 0; i < runs; ++i) {
         test::StallingFileSystem share((home.path() + "/share").toStdString());
         if (!share.ok()) {
@@ -457,18 +459,22 @@ int Gone(const std::string& program, const std::string& stallName, const std::st
         const int delay = 200 + (i * 7919) % 11800;
         std::this_thread::sleep_for(std::chrono::milliseconds(delay));
         const auto t0 = Clock::now();
-        if (end == "term")
-            kill(pid, SIGTERM);
+        if (end == "term" || end == "kill")
+            kill(pid, end == "term" ? SIGTERM : SIGKILL);
         else if (end == "click")
             x.Click();
         else if (end == "move")
             for (int step = 0; step < 4; ++step) x.MovePointer(25, 25);
         else
             x.TypeKey('a');
-        if (window && x.WaitGone(window, 15000))
+        if (window && x.WaitGone(window, kWaitGoneMs))
             gone.Add(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
         else
             ++missed;
+        // A thread asleep in the kernel on the stalled file keeps the process
+        // until the share answers, whatever ended it.
+        std::this_thread::sleep_until(t0 + std::chrono::milliseconds(500));
+        if (waitpid(pid, nullptr, WNOHANG) == 0) ++lingering;
         // The share answers (with an error): the stuck loader returns and
         // the process can end.
         const auto t1 = Clock::now();
@@ -478,9 +484,10 @@ int Gone(const std::string& program, const std::string& stallName, const std::st
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     std::printf(
-        "stalled at %s, ended by %s: %s to the window going off the screen; %d runs without it in 15 s; "
-        "the share answering to the end of the process: %s\n",
-        stallName.c_str(), end.c_str(), gone.Text().c_str(), missed, ended.Text().c_str());
+        "stalled at %s, ended by %s: %s to the window going off the screen; %d runs without it in %d s; "
+        "%d processes still there 0.5 s after the end; the share answering to the end of the process: %s\n",
+        stallName.c_str(), end.c_str(), gone.Text().c_str(), missed, kWaitGoneMs / 1000, lingering,
+        ended.Text().c_str());
     return 0;
 }
 
@@ -771,9 +778,10 @@ int main(int argc, char** argv) {
     if (mode == "compose-child" && argc > 4)
         return tav::ComposeToStdout(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
     if (mode == "handover") return tav::Handover(tav::SelfPath());
-    std::fprintf(stderr,
-                 "usage: tavrelle-measure transition N | table [FIRST LAST] | exit TAVRELLE [big|pipe] | first "
-                 "TAVRELLE | idle TAVRELLE | gone TAVRELLE none|lookup|open|read key|click|move|term [RUNS] | music "
-                 "TAVRELLE | soak TAVRELLE SECONDS | handover\n");
+    std::fprintf(
+        stderr,
+        "usage: tavrelle-measure transition N | table [FIRST LAST] | exit TAVRELLE [big|pipe] | first "
+        "TAVRELLE | idle TAVRELLE | gone TAVRELLE none|lookup|open|read key|click|move|term|kill [RUNS] | music "
+        "TAVRELLE | soak TAVRELLE SECONDS | handover\n");
     return 2;
 }
