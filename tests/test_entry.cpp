@@ -7,12 +7,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
+
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <regex>
 
+#include "dialogs/SettingsDialog.h"
 #include "startup/Entry.h"
 #include "startup/InstanceLock.h"
+#include "startup/Language.h"
 #include "startup/SharedState.h"
 #include "storage/PictureListFile.h"
 #include "storage/ScheduleFile.h"
@@ -114,6 +119,61 @@ protected:
 // file of this user; anything else under its name (another user's file with
 // their lock on it, a pipe, a folder) sends the lock to the data folder,
 // where it still keeps a second copy out.
+TEST(Language, TheOverrideThenTheDesktopsLocaleVariablesInTheirOrder) {
+    using L = UiLanguage;
+    struct Case {
+        std::map<std::string, std::string> env;
+        UiLanguage expected;
+    };
+    const Case cases[] = {
+        {{}, L::English},
+        {{{"LANG", "ja_JP.UTF-8"}}, L::Japanese},
+        {{{"LANG", "ja"}}, L::Japanese},
+        {{{"LANG", "ja_JP@cjknarrow"}}, L::Japanese},
+        {{{"LANG", "jam_JM"}}, L::English},
+        {{{"LANG", "en_US.UTF-8"}}, L::English},
+        {{{"LANG", "de_DE.UTF-8"}}, L::English},
+        {{{"LANG", "C"}}, L::English},
+        {{{"LANG", "ja_JP.UTF-8"}, {"LC_MESSAGES", "en_GB.UTF-8"}}, L::English},
+        {{{"LANG", "en_US.UTF-8"}, {"LC_MESSAGES", "ja_JP.UTF-8"}}, L::Japanese},
+        {{{"LC_MESSAGES", "en_GB.UTF-8"}, {"LC_ALL", "ja_JP.UTF-8"}}, L::Japanese},
+        {{{"LC_ALL", ""}, {"LANG", "ja_JP.UTF-8"}}, L::Japanese},
+        {{{"LC_ALL", "C.UTF-8"}, {"LANGUAGE", "ja"}}, L::Japanese},
+        {{{"LANG", "ja_JP.UTF-8"}, {"LANGUAGE", "fr:en:ja"}}, L::English},
+        {{{"LANG", "en_US.UTF-8"}, {"LANGUAGE", "fr:ja_JP"}}, L::Japanese},
+        {{{"LANG", "ja_JP.UTF-8"}, {"LANGUAGE", "fr:de"}}, L::Japanese},
+        {{{"LANG", "ja_JP.UTF-8"}, {"TAVRELLE_LANG", "en"}}, L::English},
+        {{{"LANGUAGE", "en"}, {"TAVRELLE_LANG", "ja"}}, L::Japanese},
+        {{{"LANG", "ja_JP.UTF-8"}, {"TAVRELLE_LANG", "fr"}}, L::Japanese},
+        {{{"LANG", "ja_JP.UTF-8"}, {"TAVRELLE_LANG", ""}}, L::Japanese},
+    };
+    for (const Case& c : cases) {
+        std::string where;
+        for (const auto& [name, value] : c.env) where += name + "=" + value + " ";
+        const UiLanguage chosen = LanguageFromEnvironment([&c](const char* name) -> const char* {
+            const auto it = c.env.find(name);
+            return it == c.env.end() ? nullptr : it->second.c_str();
+        });
+        EXPECT_EQ(chosen, c.expected) << where;
+    }
+}
+
+TEST(Language, EnglishTranslatesTheProgramAndQtsOwnTextsStayEnglish) {
+    test::EnsureApplication();
+    ASSERT_TRUE(UseLanguage(UiLanguage::English));
+    EXPECT_EQ(Translated("Entry", kNoPicturesMessage), QStringLiteral("Please choose the pictures to show."));
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "&Choose"), QStringLiteral("&Choose"));
+    EXPECT_TRUE(UsageText().starts_with("Usage: tavrelle")) << UsageText();
+    ASSERT_TRUE(UseLanguage(UiLanguage::Japanese));
+    EXPECT_EQ(Translated("Entry", kNoPicturesMessage), QString::fromUtf8(kNoPicturesMessage));
+    EXPECT_NE(QCoreApplication::translate("QFileDialog", "&Choose"), QStringLiteral("&Choose"))
+        << "Qt's dialogs stay English under a Japanese interface";
+    EXPECT_TRUE(UsageText().starts_with("使い方: tavrelle")) << UsageText();
+    // A running settings dialog is known by its caption in either language.
+    EXPECT_EQ(EveryTranslation("tav::Tavrelle_P", kSettingsWindowTitle),
+              QStringList({QStringLiteral("Tavrelleの設定"), QStringLiteral("Tavrelle Settings")}));
+}
+
 TEST(InstanceLockFile, OnlyOurOwnRegularFileInTheRuntimeFolderCounts) {
     StorageTempFolder folder;
     folder.CreateData();

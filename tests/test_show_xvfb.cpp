@@ -487,7 +487,9 @@ TEST(WithoutDisplay, ModesThatShowSomethingSayWhyAndFailTheOthersEndQuietly) {
         std::vector<std::string> command{"env", "-u", "DISPLAY", ProgramPath("tavrelle")};
         if (c.displaySet) command.erase(command.begin(), command.begin() + 3);
         command.insert(command.end(), c.args.begin(), c.args.end());
-        std::map<std::string, std::string> env{{"QT_QPA_PLATFORM", "xcb"}, {"XDG_DATA_HOME", folder.Path()}};
+        // The messages are compared in English.
+        std::map<std::string, std::string> env{
+            {"QT_QPA_PLATFORM", "xcb"}, {"XDG_DATA_HOME", folder.Path()}, {"TAVRELLE_LANG", "en"}};
         if (c.displaySet) env["DISPLAY"] = unused;
         Process run(command, env, errorFile);
         std::string where = c.displaySet ? "DISPLAY=" + unused : "no DISPLAY";

@@ -1,15 +1,17 @@
 #include "dialogs/DialogValues.h"
 
+#include <QCoreApplication>
+
 #include <cmath>
 #include <cstdlib>
 #include <string>
 
 namespace tav {
 
-QString CountCaption(int count) { return QString::number(count) + QStringLiteral(" 件"); }
+QString CountCaption(int count) { return QCoreApplication::translate("Dialogs", "%n 件", nullptr, count); }
 
 QString SizeCaption(int width, int height) {
-    return QStringLiteral("Size ： ") + QString::number(width) + QStringLiteral(" * ") + QString::number(height);
+    return QCoreApplication::translate("Dialogs", "Size ： %1 * %2").arg(width).arg(height);
 }
 
 QSize ThumbnailSize(int width, int height) {
@@ -37,22 +39,41 @@ std::int16_t ParseCdTrack(const QString& text, std::int16_t previous) {
 QString FormatCdTrack(std::int16_t track) { return track == 0 ? QString() : QString::number(track); }
 
 namespace {
-const char16_t* const kWeekdayNames[7] = {u"日曜日", u"月曜日", u"火曜日", u"水曜日", u"木曜日", u"金曜日", u"土曜日"};
-}
+
+const char* const kWeekdayNames[7] = {QT_TRANSLATE_NOOP("Schedule", "日曜日"), QT_TRANSLATE_NOOP("Schedule", "月曜日"),
+                                      QT_TRANSLATE_NOOP("Schedule", "火曜日"), QT_TRANSLATE_NOOP("Schedule", "水曜日"),
+                                      QT_TRANSLATE_NOOP("Schedule", "木曜日"), QT_TRANSLATE_NOOP("Schedule", "金曜日"),
+                                      QT_TRANSLATE_NOOP("Schedule", "土曜日")};
+// The same names, as the three characters a row label begins with.
+struct MarkedText {
+    const char* source;
+    const char* comment;
+};
+const MarkedText kWeekdayShortNames[7] = {
+    QT_TRANSLATE_NOOP3("Schedule", "日曜日", "row label"), QT_TRANSLATE_NOOP3("Schedule", "月曜日", "row label"),
+    QT_TRANSLATE_NOOP3("Schedule", "火曜日", "row label"), QT_TRANSLATE_NOOP3("Schedule", "水曜日", "row label"),
+    QT_TRANSLATE_NOOP3("Schedule", "木曜日", "row label"), QT_TRANSLATE_NOOP3("Schedule", "金曜日", "row label"),
+    QT_TRANSLATE_NOOP3("Schedule", "土曜日", "row label")};
+
+}  // namespace
 
 QString WeekdayName(int day) {
     if (day < 0 || day > 6) return QString();
-    return QString::fromUtf16(kWeekdayNames[day]);
+    return QCoreApplication::translate("Schedule", kWeekdayNames[day]);
 }
 
 QString WeekdayLabel(int day) {
     if (day < 0 || day > 6) return QString();
-    return WeekdayName(day) + QLatin1Char(' ');
+    return QCoreApplication::translate("Schedule", kWeekdayShortNames[day].source, kWeekdayShortNames[day].comment) +
+           QLatin1Char(' ');
 }
 
 QString HourLabel(int hour) {
     if (hour < 0 || hour > 23) return QString();
-    return QStringLiteral("%1時～%2時 ").arg(hour, 2, 10, QLatin1Char(' ')).arg(hour + 1, 2, 10, QLatin1Char(' '));
+    // The start and end hours each take two characters, right-aligned.
+    return QCoreApplication::translate("Schedule", "%1時～%2時 ")
+        .arg(hour, 2, 10, QLatin1Char(' '))
+        .arg(hour + 1, 2, 10, QLatin1Char(' '));
 }
 
 QString CellText(char cell) { return (cell >= '0' && cell <= '9') ? QString(QLatin1Char(cell)) : QStringLiteral(" "); }

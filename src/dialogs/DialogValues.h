@@ -9,6 +9,8 @@
 
 namespace tav {
 
+// The texts below are in the language of the user interface; the Japanese
+// ones are given here.
 // The count label: n followed by " 件".
 QString CountCaption(int count);
 // The size label of a thumbnail: "Size ： " + w + " * " + h.
@@ -29,7 +31,8 @@ QString FormatCdTrack(std::int16_t track);
 
 // Row labels of the schedule dialog: weekday 0 (Sunday) ... 6 as four
 // characters ("日曜日 "), the bare weekday name ("日曜日"), and hour 0 ... 23
-// as eight characters (" 9時～10時 ").
+// as eight characters (" 9時～10時 "). Every language keeps these lengths,
+// as a row's cell is read from a fixed character (CellFromRow).
 QString WeekdayLabel(int day);
 QString WeekdayName(int day);
 QString HourLabel(int hour);

@@ -22,17 +22,17 @@ constexpr int kFrameHeight = 27;
 }  // namespace
 
 Tavrelle_T::Tavrelle_T(QWidget* parent, SystemDialogs* dialogs)
-    : DialogFrame(parent, {}, QStringLiteral("曜日・時刻で設定"), QSize(kPanelWidth, kPanelHeight),
+    : DialogFrame(parent, {}, tr("曜日・時刻で設定"), QSize(kPanelWidth, kPanelHeight),
                   QSize(kFrameWidth, kFrameHeight)),
       dialogs_(dialogs) {
     Pic_B0 = new TexturePanel(this, QRect(0, 0, kPanelWidth, kPanelHeight), false);
-    MakeText(Pic_B0, QRect(16, 8, 390, 18), QStringLiteral("ﾌｧｲﾙﾊﾟﾀｰﾝを曜日・時刻で設定変更（起動時）"));
+    MakeText(Pic_B0, QRect(16, 8, 390, 18), tr("ﾌｧｲﾙﾊﾟﾀｰﾝを曜日・時刻で設定変更（起動時）"));
     BuildModeRow();
     BuildDayFrame();
     BuildHourFrame();
     BuildGroupFrame();
     OkButton = MakeFaceButton(Pic_B0, QRect(208, 344, 93, 17), QStringLiteral("OK"));
-    CancelButton = MakeFaceButton(Pic_B0, QRect(308, 344, 93, 17), QStringLiteral("ｷｬﾝｾﾙ"));
+    CancelButton = MakeFaceButton(Pic_B0, QRect(308, 344, 93, 17), tr("ｷｬﾝｾﾙ"));
     ConnectFace(OkButton, true);
     ConnectFace(CancelButton, false);
 
@@ -51,8 +51,7 @@ Tavrelle_T::Tavrelle_T(QWidget* parent, SystemDialogs* dialogs)
 void Tavrelle_T::BuildModeRow() {
     const int modeX[4] = {16, 92, 184, 276};
     const int captionWidth[4] = {58, 74, 74, 120};
-    const QString captions[4] = {QStringLiteral("設定なし"), QStringLiteral("曜日で変更"), QStringLiteral("時刻で変更"),
-                                 QStringLiteral("曜日と時刻で変更")};
+    const QString captions[4] = {tr("設定なし"), tr("曜日で変更"), tr("時刻で変更"), tr("曜日と時刻で変更")};
     for (int m = 0; m < 4; ++m) {
         Img_1[m] = MakePicture(Pic_B0, QRect(modeX[m], 36, kSelectorSize, kSelectorSize), SelectorPicture(false));
         lbl_1[m] = MakeText(Pic_B0, QRect(modeX[m] + 17, 32, captionWidth[m], 21), captions[m]);
@@ -63,14 +62,14 @@ void Tavrelle_T::BuildModeRow() {
 
 void Tavrelle_T::BuildDayFrame() {
     Pic_B[1] = new TexturePanel(Pic_B0, QRect(12, 64, 137, 201), true);
-    MakeHeading(Pic_B[1], QRect(6, 4, 125, 21), QStringLiteral("曜日で設定"));
+    MakeHeading(Pic_B[1], QRect(6, 4, 125, 21), tr("曜日で設定"));
     List_1 = MakeList(Pic_B[1], QRect(12, 28, 109, 160));
     connect(List_1, &QListWidget::itemClicked, this, [this](QListWidgetItem*) { DayRowClicked(); });
 }
 
 void Tavrelle_T::BuildHourFrame() {
     Pic_B[2] = new TexturePanel(Pic_B0, QRect(156, 64, 249, 201), true);
-    MakeHeading(Pic_B[2], QRect(6, 4, 237, 21), QStringLiteral("時刻で設定"));
+    MakeHeading(Pic_B[2], QRect(6, 4, 237, 21), tr("時刻で設定"));
     for (int k = 0; k < 2; ++k) {
         List_2[k] = MakeList(Pic_B[2], QRect(12 + 112 * k, 28, 109, 160));
         connect(List_2[k], &QListWidget::itemClicked, this, [this, k](QListWidgetItem*) { HourRowClicked(k); });
@@ -79,7 +78,7 @@ void Tavrelle_T::BuildHourFrame() {
 
 void Tavrelle_T::BuildGroupFrame() {
     Pic_B[3] = new TexturePanel(Pic_B0, QRect(12, 272, 393, 57), true);
-    MakeHeading(Pic_B[3], QRect(6, 5, 381, 21), QStringLiteral("選択できるｸﾞﾙｰﾌﾟ"));
+    MakeHeading(Pic_B[3], QRect(6, 5, 381, 21), tr("選択できるｸﾞﾙｰﾌﾟ"));
     QFont digitFont = font();
     digitFont.setBold(true);
     for (int n = 0; n <= kClearLabel; ++n) {
@@ -87,8 +86,7 @@ void Tavrelle_T::BuildGroupFrame() {
         Img_Group[n] = new QLabel(Pic_B[3]);
         Img_Group[n]->setGeometry(place);
         Img_Group[n]->setPixmap(GroupPicture(place.size(), false));
-        lbl_Group[n] =
-            MakeText(Pic_B[3], place, n < kClearLabel ? QString::number(n) : QStringLiteral("ｸﾘｱ"), Qt::AlignCenter);
+        lbl_Group[n] = MakeText(Pic_B[3], place, n < kClearLabel ? QString::number(n) : tr("ｸﾘｱ"), Qt::AlignCenter);
         lbl_Group[n]->setFont(digitFont);
         connect(lbl_Group[n], &PressLabel::pressed, this,
                 [this, n](QPoint) { Img_Group[n]->setPixmap(GroupPicture(Img_Group[n]->size(), true)); });

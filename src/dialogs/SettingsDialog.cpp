@@ -26,7 +26,6 @@
 #include "dialogs/ScheduleDialog.h"
 #include "dialogs/SystemDialogs.h"
 #include "pictures/PictureLoader.h"
-#include "startup/Entry.h"
 #include "startup/SharedState.h"
 #include "startup/WindowHelpers.h"
 #include "storage/PictureListFile.h"
@@ -120,7 +119,7 @@ struct ThumbnailLoad {
 };
 
 Tavrelle_P::Tavrelle_P(SystemDialogs* dialogs, std::function<void(QWidget*)> openSchedule)
-    : DialogFrame(nullptr, Qt::Dialog | Qt::FramelessWindowHint, QString::fromUtf8(kSettingsWindowTitle),
+    : DialogFrame(nullptr, Qt::Dialog | Qt::FramelessWindowHint, tr(kSettingsWindowTitle),
                   QSize(kPanelWidth, kPanelHeight + kTitleHeight)),
       dialogs_(dialogs ? dialogs : &DesktopDialogs()),
       openSchedule_(std::move(openSchedule)) {
@@ -205,7 +204,7 @@ void Tavrelle_P::BuildTitleStrip() {
     });
     connect(title, &PressLabel::anyButtonReleased, this, [this] { dragging_ = false; });
 
-    auto* caption = MakeText(this, QRect(12, 2, 300, 16), QString::fromUtf8(kSettingsWindowTitle));
+    auto* caption = MakeText(this, QRect(12, 2, 300, 16), tr(kSettingsWindowTitle));
     QPalette pal = caption->palette();
     pal.setColor(QPalette::WindowText, Qt::white);
     caption->setPalette(pal);
@@ -223,7 +222,7 @@ void Tavrelle_P::BuildTitleStrip() {
 
 void Tavrelle_P::BuildGroupBar() {
     Pic_C[0] = new TexturePanel(Pic_B, QRect(12, 8, 549, 33), true);
-    Img_H[0] = MakeHeading(Pic_C[0], QRect(6, 6, 84, 21), QStringLiteral("ｸﾞﾙｰﾌﾟ"));
+    Img_H[0] = MakeHeading(Pic_C[0], QRect(6, 6, 84, 21), tr("ｸﾞﾙｰﾌﾟ"));
     QFont digitFont = font();
     digitFont.setBold(true);
     digitFont.setPixelSize(14);
@@ -238,7 +237,7 @@ void Tavrelle_P::BuildGroupBar() {
 
 void Tavrelle_P::BuildPictureFrame() {
     QWidget* f = Pic_C[1] = new TexturePanel(Pic_B, QRect(12, 48, 429, 277), true);
-    Img_H[1] = MakeHeading(f, QRect(6, 6, 84, 21), QStringLiteral("画像ﾌｧｲﾙ"));
+    Img_H[1] = MakeHeading(f, QRect(6, 6, 84, 21), tr("画像ﾌｧｲﾙ"));
     lbl_Kensu = MakeText(f, QRect(98, 6, 100, 21), QString());
 
     List_1 = new QListWidget(f);
@@ -266,14 +265,14 @@ void Tavrelle_P::BuildPictureFrame() {
     F_Size = MakeText(f, QRect(292, 123, 131, 16), QString(), Qt::AlignCenter);
 
     const QRect commands(296, 141, 123, 19);
-    Cmd[kAddFile] = MakeFaceButton(f, commands, QStringLiteral("１件追加"));
-    Cmd[kAddFolder] = MakeFaceButton(f, commands.translated(0, 20), QStringLiteral("ﾌｫﾙﾀﾞで追加"));
-    Cmd[kDelete] = MakeFaceButton(f, commands.translated(0, 40), QStringLiteral("ﾘｽﾄから削除"));
-    Cmd[kClear] = MakeFaceButton(f, commands.translated(0, 60), QStringLiteral("全部ｸﾘｱ"));
+    Cmd[kAddFile] = MakeFaceButton(f, commands, tr("１件追加"));
+    Cmd[kAddFolder] = MakeFaceButton(f, commands.translated(0, 20), tr("ﾌｫﾙﾀﾞで追加"));
+    Cmd[kDelete] = MakeFaceButton(f, commands.translated(0, 40), tr("ﾘｽﾄから削除"));
+    Cmd[kClear] = MakeFaceButton(f, commands.translated(0, 60), tr("全部ｸﾘｱ"));
     Cmd[kDelete].SetVisible(false);
     for (int i : {kAddFile, kAddFolder, kDelete, kClear}) ConnectCommand(i);
 
-    Img_H[2] = MakeHeading(f, QRect(6, 194, 84, 21), QStringLiteral("ﾌﾟﾚﾋﾞｭｰ"));
+    Img_H[2] = MakeHeading(f, QRect(6, 194, 84, 21), tr("ﾌﾟﾚﾋﾞｭｰ"));
     Pre = MakeSelector(f, {{98, 194}, {150, 194}}, {QStringLiteral("Off"), QStringLiteral("On")}, {30, 30});
     Pre.Write = [](std::int16_t v) { Current.PicturePreview = v; };
     Pre.After = [this](int i) {
@@ -284,15 +283,15 @@ void Tavrelle_P::BuildPictureFrame() {
     };
     ConnectSelector(Pre);
 
-    Img_H[3] = MakeHeading(f, QRect(6, 222, 84, 21), QStringLiteral("画面の大きさ"));
-    PicSize = MakeSelector(
-        f, {{98, 222}, {176, 222}, {254, 222}, {340, 222}},
-        {QStringLiteral("640*480"), QStringLiteral("800*600"), QStringLiteral("1024*768"), QStringLiteral("ﾌﾙｽｸﾘｰﾝ")},
-        {58, 58, 66, 66});
+    Img_H[3] = MakeHeading(f, QRect(6, 222, 84, 21), tr("画面の大きさ"));
+    PicSize =
+        MakeSelector(f, {{98, 222}, {176, 222}, {254, 222}, {340, 222}},
+                     {QStringLiteral("640*480"), QStringLiteral("800*600"), QStringLiteral("1024*768"), tr("ﾌﾙｽｸﾘｰﾝ")},
+                     {58, 58, 66, 66});
     PicSize.Write = [](std::int16_t v) { Current.AreaSize = v; };
     ConnectSelector(PicSize);
 
-    MakeText(f, QRect(8, 250, 200, 21), QStringLiteral("指定のｻｲｽﾞに実画像を合わせる"));
+    MakeText(f, QRect(8, 250, 200, 21), tr("指定のｻｲｽﾞに実画像を合わせる"));
     FitG = MakeSelector(f, {{212, 250}, {264, 250}}, {QStringLiteral("Off"), QStringLiteral("On")}, {30, 30});
     FitG.Write = [](std::int16_t v) { Current.FitMode = v; };
     ConnectSelector(FitG);
@@ -300,19 +299,19 @@ void Tavrelle_P::BuildPictureFrame() {
 
 void Tavrelle_P::BuildOptionFrame() {
     QWidget* f = Pic_C[2] = new TexturePanel(Pic_B, QRect(448, 48, 113, 277), true);
-    const QStringList order = {QStringLiteral("順次"), QStringLiteral("ﾗﾝﾀﾞﾑ")};
+    const QStringList order = {tr("順次"), tr("ﾗﾝﾀﾞﾑ")};
 
-    Img_H[4] = MakeHeading(f, QRect(6, 6, 101, 21), QStringLiteral("画像転換"));
+    Img_H[4] = MakeHeading(f, QRect(6, 6, 101, 21), tr("画像転換"));
     Kind = MakeSelector(f, {{8, 30}, {54, 30}}, order, {28, 40});
     Kind.Write = [](std::int16_t v) { Current.EffectOrder = v; };
     ConnectSelector(Kind);
 
-    Img_H[5] = MakeHeading(f, QRect(6, 56, 101, 21), QStringLiteral("画像表示"));
+    Img_H[5] = MakeHeading(f, QRect(6, 56, 101, 21), tr("画像表示"));
     KindDisp = MakeSelector(f, {{8, 80}, {54, 80}}, order, {28, 40});
     KindDisp.Write = [](std::int16_t v) { Current.PictureOrder = v; };
     ConnectSelector(KindDisp);
 
-    Img_H[6] = MakeHeading(f, QRect(6, 106, 101, 21), QStringLiteral("ｲﾝﾀｰﾊﾞﾙ"));
+    Img_H[6] = MakeHeading(f, QRect(6, 106, 101, 21), tr("ｲﾝﾀｰﾊﾞﾙ"));
     // The bar runs from -10 at the top to 0 at the bottom, so its upper arrow
     // (which lowers a scroll bar's value) raises the interval.
     Intval = new QScrollBar(Qt::Vertical, f);
@@ -321,11 +320,11 @@ void Tavrelle_P::BuildOptionFrame() {
     Intval->setSingleStep(1);
     Intval->setPageStep(1);
     lbl_Time = MakeText(f, QRect(38, 140, 30, 18), QStringLiteral("0"), Qt::AlignRight | Qt::AlignVCenter);
-    MakeText(f, QRect(72, 140, 20, 18), QStringLiteral("秒"));
+    MakeText(f, QRect(72, 140, 20, 18), tr("秒"));
     connect(Intval, &QScrollBar::valueChanged, this,
             [this](int) { lbl_Time->setText(QString::number(IntervalValue())); });
 
-    Img_H[7] = MakeHeading(f, QRect(6, 174, 101, 21), QStringLiteral("背景色"));
+    Img_H[7] = MakeHeading(f, QRect(6, 174, 101, 21), tr("背景色"));
     lbl_C = new QLabel(f);
     lbl_C->setGeometry(10, 199, 58, 19);
     lbl_C->setAutoFillBackground(true);
@@ -333,14 +332,14 @@ void Tavrelle_P::BuildOptionFrame() {
     Cmd[kChooseColour] = MakeFaceButton(f, QRect(74, 199, 32, 19), QStringLiteral("..."));
     ConnectCommand(kChooseColour);
 
-    Img_H[8] = MakeHeading(f, QRect(6, 226, 101, 21), QStringLiteral("移動速度"));
+    Img_H[8] = MakeHeading(f, QRect(6, 226, 101, 21), tr("移動速度"));
     lbl_Slide = MakeText(f, QRect(76, 226, 28, 21), QString(), Qt::AlignRight | Qt::AlignVCenter);
     {
         QPalette pal = lbl_Slide->palette();
         pal.setColor(QPalette::WindowText, HeadingTextColour());
         lbl_Slide->setPalette(pal);
     }
-    MakeText(f, QRect(6, 252, 14, 16), QStringLiteral("遅"));
+    MakeText(f, QRect(6, 252, 14, 16), tr("遅"));
     Slide = new QScrollBar(Qt::Horizontal, f);
     Slide->setGeometry(22, 252, 70, 16);
     Slide->setRange(1, 24);
@@ -348,19 +347,18 @@ void Tavrelle_P::BuildOptionFrame() {
     Slide->setPageStep(1);
     // The label follows only a released thumb.
     Slide->setTracking(false);
-    MakeText(f, QRect(95, 252, 14, 16), QStringLiteral("速"));
+    MakeText(f, QRect(95, 252, 14, 16), tr("速"));
     connect(Slide, &QScrollBar::valueChanged, this, [this](int v) { lbl_Slide->setText(QString::number(v)); });
 }
 
 void Tavrelle_P::BuildMusicFrame() {
     QWidget* f = Pic_C[3] = new TexturePanel(Pic_B, QRect(12, 332, 549, 81), true);
-    Img_H[9] = MakeHeading(f, QRect(6, 6, 70, 21), QStringLiteral("BGM"));
-    Bgm = MakeSelector(f, {{84, 6}, {136, 6}, {204, 6}},
-                       {QStringLiteral("なし"), QStringLiteral("音楽CD"), QStringLiteral("MP3、WAV")}, {32, 48, 70});
+    Img_H[9] = MakeHeading(f, QRect(6, 6, 70, 21), tr("BGM"));
+    Bgm = MakeSelector(f, {{84, 6}, {136, 6}, {204, 6}}, {tr("なし"), tr("音楽CD"), tr("MP3、WAV")}, {32, 48, 70});
     Bgm.Write = [](std::int16_t v) { Current.MusicMode = v; };
     ConnectSelector(Bgm);
 
-    MakeText(f, QRect(300, 6, 80, 21), QStringLiteral("曲目をﾘﾋﾟｰﾄ"));
+    MakeText(f, QRect(300, 6, 80, 21), tr("曲目をﾘﾋﾟｰﾄ"));
     BGM_Repeat = new QComboBox(f);
     BGM_Repeat->setGeometry(382, 6, 60, 21);
     BGM_Repeat->setEditable(true);
@@ -379,15 +377,15 @@ void Tavrelle_P::BuildMusicFrame() {
     Cmd[kChooseMusic] = MakeFaceButton(f, QRect(506, 31, 36, 19), QStringLiteral("..."));
     ConnectCommand(kChooseMusic);
 
-    Img_H[10] = MakeHeading(f, QRect(6, 55, 70, 21), QStringLiteral("半透明"));
-    MakeText(f, QRect(84, 55, 46, 21), QStringLiteral("透明度"));
-    MakeText(f, QRect(132, 55, 14, 21), QStringLiteral("大"));
+    Img_H[10] = MakeHeading(f, QRect(6, 55, 70, 21), tr("半透明"));
+    MakeText(f, QRect(84, 55, 46, 21), tr("透明度"));
+    MakeText(f, QRect(132, 55, 14, 21), tr("大"));
     HS_Trans = new QScrollBar(Qt::Horizontal, f);
     HS_Trans->setGeometry(148, 58, 300, 16);
     HS_Trans->setRange(1, 255);
     HS_Trans->setSingleStep(1);
     HS_Trans->setPageStep(1);
-    MakeText(f, QRect(452, 55, 14, 21), QStringLiteral("小"));
+    MakeText(f, QRect(452, 55, 14, 21), tr("小"));
     lbl_Trans = MakeText(f, QRect(470, 55, 36, 21), QString(), Qt::AlignRight | Qt::AlignVCenter);
     connect(HS_Trans, &QScrollBar::valueChanged, this, [this](int v) { lbl_Trans->setText(QString::number(v)); });
 }
@@ -397,10 +395,10 @@ void Tavrelle_P::BuildBottomRow() {
     Lock = MakeSelector(Pic_B, {{78, 432}, {122, 432}}, {QStringLiteral("Off"), QStringLiteral("On")}, {26, 26});
     Lock.Write = [](std::int16_t v) { SaverSettings.MouseLock = v; };
     ConnectSelector(Lock);
-    Cmd[kSchedule] = MakeFaceButton(Pic_B, QRect(176, 432, 124, 21), QStringLiteral("曜日・時刻で設定..."));
+    Cmd[kSchedule] = MakeFaceButton(Pic_B, QRect(176, 432, 124, 21), tr("曜日・時刻で設定..."));
     MakeText(Pic_B, QRect(304, 432, 58, 21), QStringLiteral("Ver 1.0"), Qt::AlignCenter);
-    Cmd[kSave] = MakeFaceButton(Pic_B, QRect(364, 432, 93, 21), QStringLiteral("設定"));
-    Cmd[kCancel] = MakeFaceButton(Pic_B, QRect(468, 432, 93, 21), QStringLiteral("ｷｬﾝｾﾙ"));
+    Cmd[kSave] = MakeFaceButton(Pic_B, QRect(364, 432, 93, 21), tr("設定"));
+    Cmd[kCancel] = MakeFaceButton(Pic_B, QRect(468, 432, 93, 21), tr("ｷｬﾝｾﾙ"));
     ConnectCommand(kSchedule);
     ConnectCommand(kSave);
     ConnectCommand(kCancel);
@@ -593,10 +591,9 @@ void Tavrelle_P::AddPictureFile() {
     }
     QStringList patterns;
     for (const char* pattern : kPicturePatterns) patterns << QString::fromLatin1(pattern);
-    const auto chosen =
-        FromBuffer(dialogs_->OpenFile(this, QStringLiteral("画像ﾌｧｲﾙ (bmp gif jpg wmf png webp tif heic avif)"),
-                                      patterns, QStringLiteral("ﾌｧｲﾙを開く")),
-                   kFileBufferChars);
+    const auto chosen = FromBuffer(
+        dialogs_->OpenFile(this, tr("画像ﾌｧｲﾙ (bmp gif jpg wmf png webp tif heic avif)"), patterns, tr("ﾌｧｲﾙを開く")),
+        kFileBufferChars);
     if (chosen) List_1->addItem(MakeListItem(*chosen));
     Cmd[kDelete].SetVisible(false);
     UpdateCountLabel(false);
@@ -609,8 +606,7 @@ void Tavrelle_P::AddPictureFolder() {
         return;
     }
     const auto folder =
-        FromBuffer(dialogs_->BrowseFolder(
-                       this, QStringLiteral("フォルダーをクリックして選択状態にしてから ＯＫ を押してください")),
+        FromBuffer(dialogs_->BrowseFolder(this, tr("フォルダーをクリックして選択状態にしてから ＯＫ を押してください")),
                    kFolderBufferChars);
     if (folder) {
         FolderScanHooks hooks;
@@ -728,8 +724,8 @@ void Tavrelle_P::ChooseBackColor() {
 
 void Tavrelle_P::ChooseMusicFile() {
     const auto chosen =
-        FromBuffer(dialogs_->OpenFile(this, QStringLiteral("BGMﾌｧｲﾙ (MP3 WAV)"),
-                                      {QStringLiteral("*.MP3"), QStringLiteral("*.WAV")}, QStringLiteral("ﾌｧｲﾙを開く")),
+        FromBuffer(dialogs_->OpenFile(this, tr("BGMﾌｧｲﾙ (MP3 WAV)"), {QStringLiteral("*.MP3"), QStringLiteral("*.WAV")},
+                                      tr("ﾌｧｲﾙを開く")),
                    kFileBufferChars);
     if (!chosen) return;
     lbl_Fname->setText(QString::fromStdString(*chosen));

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QtGlobal>
 
 #include <array>
 #include <cstdint>
@@ -32,6 +33,10 @@ struct DecodedPicture;
 struct ThumbnailLoad;
 
 class SystemDialogs;
+
+// The dialog's caption, by which a running copy is found (in every language
+// the program speaks).
+inline constexpr const char* kSettingsWindowTitle = QT_TRANSLATE_NOOP("tav::Tavrelle_P", "Tavrelleの設定");
 
 // One row of option pictures with their clickable captions.
 struct OptionSelector {

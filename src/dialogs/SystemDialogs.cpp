@@ -56,10 +56,11 @@ SystemDialogs& DesktopDialogs() {
 }
 
 QString WriteFailureText(const std::string& file) {
-    return QStringLiteral("ﾌｧｲﾙを書き込めませんでした。\n") + QString::fromStdString(file.empty() ? DataFolder : file);
+    return QCoreApplication::translate("Dialogs", "ﾌｧｲﾙを書き込めませんでした。") + QLatin1Char('\n') +
+           QString::fromStdString(file.empty() ? DataFolder : file);
 }
 
-QString ListFullText() { return QStringLiteral("画像ﾌｧｲﾙは 32767 件までしか登録できません。"); }
+QString ListFullText() { return QCoreApplication::translate("Dialogs", "画像ﾌｧｲﾙは 32767 件までしか登録できません。"); }
 
 void ReportWriteFailure(SystemDialogs* dialogs, QWidget* owner, const std::string& file) {
     (dialogs ? dialogs : &DesktopDialogs())->ShowMessage(owner, QStringLiteral("Tavrelle"), WriteFailureText(file));

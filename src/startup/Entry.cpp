@@ -20,6 +20,7 @@
 #include "dialogs/SettingsDialog.h"
 #include "engine/ShowWindow.h"
 #include "startup/InstanceLock.h"
+#include "startup/Language.h"
 #include "startup/PreviewWindow.h"
 #include "startup/SharedState.h"
 #include "storage/AtomicFile.h"
@@ -43,7 +44,14 @@ void ShowWarningBox(const std::string& text) {
     box.exec();
 }
 
-bool ProgramWindowOpen() { return TopLevelWindowTitled({kSaverWindowTitle, kSettingsWindowTitle}); }
+// A copy may run in the other language: its settings dialog is found by
+// either caption.
+bool ProgramWindowOpen() {
+    std::vector<std::string> titles{kSaverWindowTitle};
+    for (const QString& caption : EveryTranslation("tav::Tavrelle_P", kSettingsWindowTitle))
+        titles.push_back(caption.toStdString());
+    return TopLevelWindowTitled(titles);
+}
 
 // Qt's own options, which it takes out of the command line when it starts:
 // those followed by a value, and those that stand alone.
@@ -105,7 +113,8 @@ std::optional<std::string> UnreachableDisplay(const ToolkitSplit& split) {
     const char* fromEnvironment = std::getenv("DISPLAY");
     const std::string name = split.Display ? *split.Display : std::string(fromEnvironment ? fromEnvironment : "");
     if (X11DisplayReachable(name)) return std::nullopt;
-    return name.empty() ? std::string("(DISPLAY is not set)") : "\"" + name + "\"";
+    if (name.empty()) return Translated("Entry", "(DISPLAY が設定されていません)").toStdString();
+    return "\"" + name + "\"";
 }
 
 // Without a display the modes that only end still end quietly; the others
@@ -113,7 +122,8 @@ std::optional<std::string> UnreachableDisplay(const ToolkitSplit& split) {
 int EndWithoutDisplay(const ToolkitSplit& split, const std::string& display) {
     const RunMode mode = ParseCommandLine(JoinWithBlanks(split.Arguments)).Mode;
     if (mode == RunMode::Password || mode == RunMode::Quit) return 0;
-    std::fprintf(stderr, "tavrelle: cannot open the X display %s\n", display.c_str());
+    const QString message = Translated("Entry", "tavrelle: X ディスプレイ %1 を開けません");
+    std::fprintf(stderr, "%s\n", message.arg(QString::fromStdString(display)).toUtf8().constData());
     return 1;
 }
 
@@ -121,7 +131,8 @@ int EndWithoutDisplay(const ToolkitSplit& split, const std::string& display) {
 int StartSlideShow(const EntryEnvironment& environment) {
     const ClockReading now = environment.Clock ? environment.Clock() : ReadLocalClock();
     RunList run = ChooseRunList(now, SaverSettings.CurrentGroup);
-    auto warn = [&](const char* text) {
+    auto warn = [&](const char* source) {
+        const std::string text = Translated("Entry", source).toStdString();
         if (environment.ShowWarning)
             environment.ShowWarning(text);
         else
@@ -203,22 +214,25 @@ InformationRequest ParseInformationRequest(int argc, char** argv) {
 }
 
 std::string UsageText() {
-    return "Usage: tavrelle [/s | /c | /p WINDOW | /a]\n"
-           "A picture slide-show screen saver for X11.\n"
-           "\n"
-           "  /s, -s or nothing  the slide show: full screen, or inside the window a\n"
-           "                     screen saver gives in $XSCREENSAVER_WINDOW or after\n"
-           "                     --window-id\n"
-           "  /c                 the settings dialog: pictures, music and schedule\n"
-           "  /p WINDOW          a still preview inside the X window WINDOW (a decimal\n"
-           "                     or 0x hexadecimal id)\n"
-           "  /a                 nothing: the desktop's screen locker owns the password\n"
-           "  --help             print this help and end\n"
-           "  --version          print the version and end\n"
-           "\n"
-           "Only the second character of the command line chooses the run mode; any\n"
-           "other command line ends at once. Settings and picture lists live in\n"
-           "$XDG_DATA_HOME/Tavrelle (~/.local/share/Tavrelle). See tavrelle(1).\n";
+    return Translated("Entry",
+                      "使い方: tavrelle [/s | /c | /p ウィンドウ | /a]\n"
+                      "X11 の画像スライドショー・スクリーンセーバーです。\n"
+                      "\n"
+                      "  /s、-s、指定なし  スライドショー: 全画面で、またはスクリーンセーバーが\n"
+                      "                    $XSCREENSAVER_WINDOW か --window-id で渡すウィンドウの中で\n"
+                      "  /c                設定ダイアログ: 画像、音楽、スケジュール\n"
+                      "  /p ウィンドウ     X ウィンドウの中に静止画のプレビュー (ウィンドウは10進数\n"
+                      "                    または 0x で始まる16進数の ID)\n"
+                      "  /a                何もしません: パスワードはデスクトップの画面ロックが扱います\n"
+                      "  --help            この説明を表示して終了\n"
+                      "  --version         バージョンを表示して終了\n"
+                      "\n"
+                      "実行モードを選ぶのはコマンドラインの2文字目だけで、それ以外のコマンドラインは\n"
+                      "すぐに終了します。設定と画像リストは $XDG_DATA_HOME/Tavrelle\n"
+                      "(~/.local/share/Tavrelle) にあります。表示はデスクトップの言語に従い\n"
+                      "(日本語、それ以外は英語)、TAVRELLE_LANG=ja または en で選べます。\n"
+                      "詳しくは tavrelle(1) を見てください。\n")
+        .toStdString();
 }
 
 // The version comes from the build (the project version), so the program,
@@ -234,6 +248,10 @@ void PrepareDataFolder() {
 }
 
 int RunEntry(int argc, char** argv, const EntryEnvironment& environment) {
+    // Chosen once, before anything is said, and again once Qt has started
+    // (its dialogs take their texts from the application).
+    const UiLanguage language = LanguageFromEnvironment();
+    UseLanguage(language);
     // Answered before Qt starts, which would need a display and would end a
     // second copy's run before anything is printed.
     switch (ParseInformationRequest(argc, argv)) {
@@ -251,6 +269,7 @@ int RunEntry(int argc, char** argv, const EntryEnvironment& environment) {
             return EndWithoutDisplay(split, *display);
         application = std::make_unique<QApplication>(qtArgc, argv);
     }
+    UseLanguage(language);
 
     const Invocation invocation = ParseCommandLine(JoinCommandLine(qtArgc, argv));
     // A desktop screen saver starts one copy per monitor, each in a window it

@@ -21,6 +21,8 @@
 // not start with a number gives 0.
 #pragma once
 
+#include <QtGlobal>
+
 #include <functional>
 #include <string>
 
@@ -55,19 +57,20 @@ struct EntryEnvironment {
     std::function<int()> SlideShow;
 };
 
-// The two messages of the slide-show start.
-inline constexpr const char* kNoPicturesMessage = "画像ﾌｧｲﾙを設定して下さい。";
-inline constexpr const char* kTooFewPicturesMessage = "画像ﾌｧｲﾙは最低２つ以上必要です。";
-// Titles of the program's windows that mark a running copy.
+// The two messages of the slide-show start, as marked texts of the context
+// "Entry" (shown through Translated).
+inline constexpr const char* kNoPicturesMessage = QT_TRANSLATE_NOOP("Entry", "画像ﾌｧｲﾙを設定して下さい。");
+inline constexpr const char* kTooFewPicturesMessage = QT_TRANSLATE_NOOP("Entry", "画像ﾌｧｲﾙは最低２つ以上必要です。");
+// Title of the saver window, which marks a running copy like the settings
+// dialog's caption (kSettingsWindowTitle) in either language.
 inline constexpr const char* kSaverWindowTitle = "Tavrelle_Main";
-inline constexpr const char* kSettingsWindowTitle = "Tavrelleの設定";
 
 // "--help" and "--version" as the whole command line ask for the usage or the
 // version on standard output; every other line keeps its run mode, so
 // "--helpme" or "--help x" still end at once like any unknown switch.
 enum class InformationRequest { None, Usage, Version };
 InformationRequest ParseInformationRequest(int argc, char** argv);
-std::string UsageText();
+std::string UsageText();    // in the language of the user interface
 std::string VersionText();  // "tavrelle 1.0.0" and a newline
 
 // Creates the QApplication when none exists yet and runs the entry routine.

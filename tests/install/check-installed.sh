@@ -56,14 +56,17 @@ for size in 48 128; do
 done
 grep -q "Tavrelle $version" <(zcat "$root/share/man/man1/tavrelle.1.gz") || fail "manual page lacks version $version"
 
-# --help and --version need no display; each line: arguments, exit status, expected standard output.
+# --help and --version need no display; each line: the desktop's language,
+# arguments, exit status, expected first line of standard output.
 cases=(
-    "--help|0|Usage: tavrelle [/s | /c | /p WINDOW | /a]"
-    "--version|0|tavrelle $version"
+    "en_US.UTF-8|--help|0|Usage: tavrelle [/s | /c | /p WINDOW | /a]"
+    "ja_JP.UTF-8|--help|0|使い方: tavrelle [/s | /c | /p ウィンドウ | /a]"
+    "C.UTF-8|--version|0|tavrelle $version"
 )
 for c in "${cases[@]}"; do
-    IFS='|' read -r args want_status want_first <<<"$c"
-    out=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= "$root/bin/tavrelle" $args 2>"$stage/err")
+    IFS='|' read -r lang args want_status want_first <<<"$c"
+    out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u TAVRELLE_LANG -u LANGUAGE -u LC_ALL -u LC_MESSAGES LANG="$lang" \
+        QT_QPA_PLATFORM= "$root/bin/tavrelle" $args 2>"$stage/err")
     status=$?
     [ $status -eq "$want_status" ] || fail "tavrelle $args: exit $status, expected $want_status"
     [ "$(head -n1 <<<"$out")" = "$want_first" ] || fail "tavrelle $args printed: $(head -n1 <<<"$out")"
