@@ -24,14 +24,19 @@ extern "C" {
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 
 #include "effects/RecordingHost.h"
 #include "render/Crc32.h"
 #include "render/FrameWriter.h"
 #include "render/RenderOptions.h"
+#include "startup/SharedState.h"
+#include "storage/Settings.h"
 #include "support/effect_harness.h"
+#include "support/storage_temp_folder.h"
 #include "support/xvfb_session.h"
 #include "testmedia/PictureWriters.h"
+#include "testmedia/SoundWriters.h"
 #include "testmedia/TempFolder.h"
 
 namespace tav {
@@ -234,6 +239,7 @@ struct Decoded {
 };
 
 Decoded DecodeVideo(const std::string& path, bool checksums) {
+    av_log_set_level(AV_LOG_ERROR);
     Decoded d;
     AVFormatContext* in = nullptr;
     if (avformat_open_input(&in, path.c_str(), nullptr, nullptr) < 0) return d.error = "cannot open " + path, d;
@@ -463,6 +469,114 @@ TEST(RenderVideo, BadOutputsEndWithOneLineAndLeaveNoFile) {
         EXPECT_EQ(Joined(FilesIn(locked)), "");
     }
     std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
+}
+
+// The time a transition takes in a video at `fps`, in steps of 1 / (1000 fps) s:
+// each frame its sleeps, or one video frame (1000 steps) when it has none.
+long long TransitionSteps(const QJsonObject& stats, int fps) {
+    long long steps = stats["lead_sleep_ms"].toInteger() * fps;
+    for (const QJsonValue& ms : stats["frame_sleep_ms"].toArray())
+        steps += ms.toInteger() > 0 ? ms.toInteger() * fps : 1000;
+    return steps;
+}
+
+// The files of a folder with their bytes, to see that nothing changed.
+std::map<std::string, std::string> Snapshot(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) {
+        std::ifstream f(e.path(), std::ios::binary);
+        files[e.path().filename().string()] = std::string(std::istreambuf_iterator<char>(f), {});
+    }
+    return files;
+}
+
+// The group's pictures, interval, speed, area colour and music make the video:
+// the first picture, a transition to each next one, and the last picture
+// standing until the slide timer's next tick, with the music looped under it
+// all. The data folder is read and never written.
+TEST(RenderGroup, AGroupBecomesAVideoOfItsSlidesWithItsMusic) {
+    test::StorageTempFolder store;
+    store.CreateData();
+    const std::string root = store.Root();
+    std::vector<std::string> pictures;
+    for (QRgb colour : {qRgb(200, 0, 0), qRgb(0, 0, 200), qRgb(0, 180, 0)}) {
+        QImage image(40, 30, QImage::Format_RGB32);
+        image.fill(colour);
+        pictures.push_back(root + "/picture" + std::to_string(pictures.size()) + ".png");
+        ASSERT_TRUE(pw::SaveBytes(pictures.back(), pw::WritePng(image)));
+    }
+    const std::string wav = root + "/tone.wav";
+    ASSERT_TRUE(test::WriteToneWav(wav, 440, 0.7));  // shorter than the video: it is looped
+    const std::string mp3 = root + "/tone.mp3";
+    const bool haveMp3 = test::EncodeMp3(wav, mp3);
+
+    // Group 2 plays the WAV file, group 4 the MP3 file; group 3 has one picture.
+    for (int n : {2, 4}) {
+        SaverSettings.CurrentGroup = static_cast<std::int16_t>(n);
+        GroupSettings& g = SaverSettings.Groups[n];
+        g.IntervalSeconds = 1;
+        g.EffectSpeed = 24;
+        g.MusicMode = 2;
+        g.MusicFile = n == 2 || !haveMp3 ? wav : mp3;
+        ASSERT_TRUE(SaveAllSettings(pictures));
+    }
+    SaverSettings.CurrentGroup = 3;
+    ASSERT_TRUE(SaveAllSettings({pictures[0]}));
+    const auto before = Snapshot(store.Data());
+    const QByteArray oldData = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(root));
+
+    // Effects 1 and 2 run in plain order at the group's speed.
+    long long steps[3] = {};
+    for (int effect : {1, 2}) {
+        const ToolRun r =
+            Render({"--effect", QString::number(effect), "--size", "160x120", "--speed", "24", "--stats", "--timing"});
+        ASSERT_EQ(r.status, 0);
+        steps[effect] = TransitionSteps(QJsonDocument::fromJson(r.out).object(), 30);
+    }
+    // The first picture stands one video frame; the slide timer starts when
+    // the first transition ends and ticks once a second from then.
+    const long long second = 1000 * 30, firstEnd = 1000 + steps[1];
+    const long long secondEnd = firstEnd + second + steps[2];
+    const long long end = firstEnd + (secondEnd - firstEnd + second - 1) / second * second;
+    const double seconds = std::ceil(end / 1000.0) / 30;
+
+    struct Case {
+        const char* group;
+        const char* name;
+        const char* videoCodec;
+        const char* audioCodec;
+    } cases[] = {{"2", "group.mp4", "h264", "aac"}, {"4", "group.webm", "vp9", "opus"}};
+    if (!haveMp3) std::printf("the MP3 sound track is made from a WAV file: lame is not installed\n");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string video = root + "/" + c.name;
+        const ToolRun r = Render({"--group", c.group, "--size", "160x120", "--video", QString::fromStdString(video)});
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        const Decoded d = DecodeVideo(video, false);
+        EXPECT_EQ(d.videoCodec, c.videoCodec);
+        EXPECT_EQ(d.audioCodec, c.audioCodec);
+        EXPECT_EQ(d.width, 160);
+        EXPECT_EQ(d.height, 120);
+        EXPECT_NEAR(d.videoSeconds, seconds, 1 / 30.0);
+        ASSERT_GT(d.sampleRate, 0);
+        EXPECT_NEAR(static_cast<double>(d.audioSamples) / d.sampleRate, seconds, 1 / 30.0);
+    }
+
+    // A group that cannot be shown gives one line and no file; a data folder
+    // that is not there is not made.
+    for (const auto& [group, home] : {std::pair{"3", root}, std::pair{"5", root}, std::pair{"2", root + "/nothing"}}) {
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(home));
+        const std::string video = root + "/bad.mp4";
+        const ToolRun r = Render({"--group", group, "--video", QString::fromStdString(video)});
+        EXPECT_EQ(r.status, 1) << group << " " << home;
+        EXPECT_TRUE(r.err.contains("a slide show needs two")) << r.err.toStdString();
+        EXPECT_FALSE(std::filesystem::exists(video));
+    }
+    EXPECT_FALSE(std::filesystem::exists(root + "/nothing"));
+    qputenv("XDG_DATA_HOME", oldData);
+    // Every data file is as it was, byte for byte, and no new one was made.
+    EXPECT_TRUE(Snapshot(store.Data()) == before);
 }
 
 TEST(RenderOptions, BackColourIsReadAsRrggbbAndStoredAsColorref) {

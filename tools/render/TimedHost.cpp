@@ -15,4 +15,8 @@ void TimedHost::Sleep(int ms) {
     if (clock_) clock_->Pass(ms);
 }
 
+void TimedHost::BeginTransition() {
+    if (onTransition) onTransition();
+}
+
 }  // namespace tav

@@ -17,6 +17,7 @@ public:
 
     void Refresh() override;
     void Sleep(int ms) override;
+    void BeginTransition() override;
 
     // Sleeps before the first frame, and after each frame until the next.
     long long leadSleepMs = 0;
@@ -24,6 +25,8 @@ public:
     // Called after every frame has gone to the clock; it may throw to
     // abandon the transition.
     std::function<void()> afterFrame;
+    // Called as each transition begins, with the slots filled.
+    std::function<void()> onTransition;
 
 private:
     VideoClock* clock_;

@@ -9,7 +9,7 @@ constexpr long long kStepsPerVideoFrame = 1000;
 }
 
 void VideoClock::AdvanceTo(long long t) {
-    while (nextSample_ * kStepsPerVideoFrame < t) {
+    while (showing_ && origin_ + nextSample_ * kStepsPerVideoFrame < t) {
         if (sent_) {
             sink_.Repeat();
         } else {
@@ -22,6 +22,7 @@ void VideoClock::AdvanceTo(long long t) {
 }
 
 void VideoClock::Start(const Bitmap& picture) {
+    if (!showing_) origin_ = now_;
     current_ = picture;
     showing_ = true;
     sent_ = false;
@@ -30,6 +31,7 @@ void VideoClock::Start(const Bitmap& picture) {
 
 void VideoClock::Present(const Bitmap& frame) {
     if (showing_ && !timePassed_) AdvanceTo(now_ + kStepsPerVideoFrame);
+    if (!showing_) origin_ = now_;
     current_ = frame;
     showing_ = true;
     sent_ = false;
@@ -37,8 +39,12 @@ void VideoClock::Present(const Bitmap& frame) {
 }
 
 void VideoClock::Pass(long long ms) {
-    if (!showing_ || ms <= 0) return;
-    AdvanceTo(now_ + ms * fps_);
+    if (ms > 0) PassTo(now_ + ms * fps_);
+}
+
+void VideoClock::PassTo(long long steps) {
+    if (steps <= now_) return;
+    AdvanceTo(steps);
     timePassed_ = true;
 }
 
@@ -49,7 +55,7 @@ void VideoClock::Finish() {
     } else if (!sent_) {
         // The last frame lasted less than the gap between two video frames;
         // it is still seen, since it is the picture the video leaves.
-        AdvanceTo(nextSample_ * kStepsPerVideoFrame + 1);
+        AdvanceTo(origin_ + nextSample_ * kStepsPerVideoFrame + 1);
     }
     showing_ = false;
 }

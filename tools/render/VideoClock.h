@@ -35,13 +35,15 @@ public:
     // The display shows `frame` from now on (one Refresh of the effect host).
     void Present(const Bitmap& frame);
     // Time passes with the display unchanged: a sleep, or the wait for the
-    // next slide. Time before anything is shown is not part of the video.
+    // next slide. The video begins with the first picture shown; time before
+    // it is counted but not part of the video.
     void Pass(long long ms);
+    // Time passes up to `steps` since the clock was made.
+    void PassTo(long long steps);
     // Ends the video.
     void Finish();
 
-    // Now, in milliseconds since the video began (exact to 1 / fps ms).
-    double NowMs() const { return static_cast<double>(now_) / fps_; }
+    // Now, in steps since the clock was made.
     long long NowSteps() const { return now_; }
     long long StepsPerMs() const { return fps_; }
     // Video frames handed to the sink so far.
@@ -53,6 +55,7 @@ private:
     const int fps_;
     FrameSink& sink_;
     long long now_ = 0;
+    long long origin_ = 0;  // when the first picture was shown
     long long nextSample_ = 0;
     Bitmap current_;
     bool showing_ = false;    // something is on the display

@@ -20,6 +20,7 @@ extern "C" {
 #include "effects/EffectTable.h"
 #include "render/Crc32.h"
 #include "render/FrameWriter.h"
+#include "render/GroupVideo.h"
 #include "render/OutputFile.h"
 #include "render/Progress.h"
 #include "render/RenderOptions.h"
@@ -155,6 +156,7 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     switch (options->mode) {
     case tav::RenderMode::Transition: return tav::RenderTransition(*options);
+    case tav::RenderMode::Group: return tav::RenderGroup(*options);
     default: return tav::Failure("not built yet");
     }
 }
