@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -46,7 +47,7 @@ struct ShowFixture : ::testing::Test {
     FakeTimers timers;
     CurrentValues values;
     PictureListData list;
-    static constexpr Pixel kColours[] = {0xFF0000, 0x00FF00, 0x0000FF};
+    static constexpr Pixel kColours[] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00};
 
     void SetUp() override {
         values.AreaWidth = 64;
@@ -65,7 +66,7 @@ struct ShowFixture : ::testing::Test {
     // Which picture (1-based) the display shows at its centre, 0 for none.
     int Shown() {
         const Pixel p = host.Display().bitmap().pixel(32, 24);
-        for (int i = 0; i < 3; ++i)
+        for (int i = 0; i < static_cast<int>(std::size(kColours)); ++i)
             if (p == kColours[i]) return i + 1;
         return 0;
     }
@@ -171,6 +172,61 @@ TEST_F(ShowFixture, TwoPicturesInListOrderAlternateAndEffectsCountUp) {
     }
     EXPECT_EQ(indices, (std::vector<int>{2, 1, 2, 1, 2}));
     EXPECT_EQ(effects, (std::vector<int>{1, 2, 3, 4, 5}));
+}
+
+// A show started from the state an earlier one reported goes on where that
+// one stopped: the picture it would have shown next comes first, and neither
+// the pictures nor the effects of the unfinished cycle come round again.
+TEST_F(ShowFixture, AResumedShowGoesOnWhereTheLastOneStopped) {
+    UsePictures(4);
+    for (const std::int16_t order : {0, 1}) {
+        SCOPED_TRACE(order == 0 ? "list order" : "random order");
+        values.PictureOrder = values.EffectOrder = order;
+        std::vector<ResumeState> reports;
+        std::vector<int> shownBefore;
+        int effectBefore = 0;
+        {
+            SlideShow show(host, timers, values, list);
+            show.SetProgressNotice([&](const ResumeState& state) { reports.push_back(state); });
+            show.Prepare();
+            show.Begin();
+            ASSERT_TRUE(TickUntil(show, [&] { return show.FirstPictureShown(); }));
+            shownBefore.push_back(show.CurrentIndex());
+            ASSERT_TRUE(TickUntil(show, [&] { return show.TransitionCount() == 1; }));
+            shownBefore.push_back(show.CurrentIndex());
+            effectBefore = host.EffectNumber;
+            ASSERT_TRUE(LoadersReturn());
+        }
+        ASSERT_EQ(reports.size(), 2u) << "one report per slide";
+        const ResumeState last = reports.back();
+        EXPECT_EQ(last.EffectNumber, effectBefore);
+
+        host.EffectNumber = 0;  // a new process starts from nothing
+        SlideShow show(host, timers, values, list);
+        show.ResumeFrom(last);
+        show.Prepare();
+        show.Begin();
+        ASSERT_TRUE(TickUntil(show, [&] { return show.FirstPictureShown(); }));
+        const int first = show.CurrentIndex();
+        EXPECT_EQ(first, last.NextPicture);
+        ASSERT_TRUE(TickUntil(show, [&] { return show.TransitionCount() == 1; }));
+        const int second = show.CurrentIndex();
+        if (order == 0) {
+            EXPECT_EQ(shownBefore, (std::vector<int>{1, 2}));
+            EXPECT_EQ(first, 3);
+            EXPECT_EQ(second, 4);
+            EXPECT_EQ(host.EffectNumber, effectBefore + 1);
+        } else {
+            // Four pictures: the earlier show drew three, so the fourth is the one left.
+            std::vector<int> all = shownBefore;
+            all.push_back(first);
+            all.push_back(second);
+            std::sort(all.begin(), all.end());
+            EXPECT_EQ(all, (std::vector<int>{1, 2, 3, 4})) << "a picture came round again within its cycle";
+            EXPECT_NE(host.EffectNumber, effectBefore) << "an effect came round again within its cycle";
+        }
+        ASSERT_TRUE(LoadersReturn());
+    }
 }
 
 TEST_F(ShowFixture, SlideIntervalIsSecondsOrOneMillisecond) {

@@ -86,6 +86,10 @@ protected:
     int Run(const std::string& line) {
         EntryEnvironment environment;
         environment.ShowWarning = [this](const std::string& text) { warnings.push_back(text); };
+        environment.LentWindowWarning = [this](unsigned long window, const std::string& text) {
+            calls.push_back("message in " + std::to_string(window) + ": " + text);
+            return 0;
+        };
         environment.Clock = [this] { return now; };
         environment.AnotherCopyRunning = [this] { return anotherCopy; };
         environment.Preview = [this](unsigned long id) {
@@ -311,6 +315,96 @@ TEST_F(EntryRun, TwoPicturesStartTheShowWithTheListLoaded) {
     EXPECT_EQ(PictureList.Entry(1), "/a.jpg");
     EXPECT_EQ(PictureList.Entry(2), "/b.gif");
     EXPECT_EQ(PictureList.Entry(3), "");
+}
+
+// Inside a window a desktop saver lends, the start's messages are drawn in
+// that window and no box opens; a show of its own keeps the box.
+TEST_F(EntryRun, InALentWindowTheMessagesGoIntoThatWindow) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> list;
+        const char* window;  // XSCREENSAVER_WINDOW, or nullptr
+        std::vector<std::string> calls, warnings;
+    };
+    const std::string none = kNoPicturesMessage, one = kTooFewPicturesMessage;
+    const Case cases[] = {
+        {"no pictures, lent", {}, "0x2a", {"message in 42: " + none}, {}},
+        {"one picture, lent", {"/a.jpg"}, "42", {"message in 42: " + one}, {}},
+        {"no pictures, own window", {}, nullptr, {}, {none}},
+        {"two pictures, lent", {"/a.jpg", "/b.jpg"}, "42", {"show"}, {}},
+    };
+    const char* saved = std::getenv("XSCREENSAVER_WINDOW");
+    const std::string savedValue = saved ? saved : "";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        folder.CreateData();
+        WritePictureListFile(folder.File("Tavrelle_0.rdm"), c.list);
+        c.window ? ::setenv("XSCREENSAVER_WINDOW", c.window, 1) : ::unsetenv("XSCREENSAVER_WINDOW");
+        calls.clear();
+        warnings.clear();
+        EXPECT_EQ(Run("-s"), 0);
+        EXPECT_EQ(calls, c.calls);
+        EXPECT_EQ(warnings, c.warnings);
+    }
+    saved ? ::setenv("XSCREENSAVER_WINDOW", savedValue.c_str(), 1) : ::unsetenv("XSCREENSAVER_WINDOW");
+}
+
+// A desktop saver that starts the program without XDG_RUNTIME_DIR: the
+// session's folder is taken only when it is a folder of this user that
+// nobody else may enter.
+TEST(RuntimeFolder, TheSessionsFolderIsTakenOnlyWhenItIsPrivatelyOurs) {
+    StorageTempFolder folder;
+    const std::string base = folder.Root() + "/run/user";
+    const std::string own = base + "/" + std::to_string(::geteuid());
+    const char* saved = std::getenv("XDG_RUNTIME_DIR");
+    const std::string savedValue = saved ? saved : "";
+    enum Kind { Private, Open, Link, File, Missing, Foreign };
+    struct Case {
+        const char* name;
+        Kind kind;
+        const char* already;  // XDG_RUNTIME_DIR before, or nullptr
+        bool taken;
+    };
+    const Case cases[] = {
+        {"private folder", Private, nullptr, true},
+        {"set but empty", Private, "", true},
+        {"already set", Private, "/elsewhere", false},
+        {"others may enter", Open, nullptr, false},
+        {"a link to a private folder", Link, nullptr, false},
+        {"a file", File, nullptr, false},
+        {"missing", Missing, nullptr, false},
+        {"another user's folder", Foreign, nullptr, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.kind == Foreign && ::geteuid() != 0) continue;  // only root can give a folder away
+        std::filesystem::remove_all(folder.Root() + "/run");
+        std::filesystem::create_directories(base);
+        switch (c.kind) {
+        case Private:
+        case Open:
+        case Foreign:
+            std::filesystem::create_directory(own);
+            ::chmod(own.c_str(), c.kind == Open ? 0755 : 0700);
+            if (c.kind == Foreign) {
+                ASSERT_EQ(::chown(own.c_str(), 4321, 4321), 0);
+            }
+            break;
+        case Link:
+            std::filesystem::create_directory(base + "/real");
+            ::chmod((base + "/real").c_str(), 0700);
+            std::filesystem::create_directory_symlink(base + "/real", own);
+            break;
+        case File: test::WriteText(own, ""); break;
+        case Missing: break;
+        }
+        c.already ? ::setenv("XDG_RUNTIME_DIR", c.already, 1) : ::unsetenv("XDG_RUNTIME_DIR");
+        EXPECT_EQ(AdoptSessionRuntimeFolder(base), c.taken ? own : "");
+        const char* now = std::getenv("XDG_RUNTIME_DIR");
+        const std::string want = c.taken ? own : (c.already ? c.already : "(unset)");
+        EXPECT_EQ(now ? std::string(now) : "(unset)", want);
+    }
+    saved ? ::setenv("XDG_RUNTIME_DIR", savedValue.c_str(), 1) : ::unsetenv("XDG_RUNTIME_DIR");
 }
 
 TEST_F(EntryRun, AScheduledGroupShowsItsOwnPicturesAndSettings) {

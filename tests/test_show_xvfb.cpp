@@ -85,6 +85,7 @@ struct ShowData {
     std::map<std::string, std::string> Env(const XvfbSession& x) const {
         return {{"DISPLAY", x.name()},
                 {"XDG_DATA_HOME", home.Path()},
+                {"XDG_STATE_HOME", home.File("state")},
                 {"QT_QPA_PLATFORM", "xcb"},
                 {"SDL_AUDIODRIVER", "dummy"}};
     }
@@ -397,6 +398,111 @@ TEST_F(ShowOnX, ALentWindowSmallerThanTheAreaShowsTheWholeAreaShrunk) {
         x.DestroyWindow(host);
         EXPECT_TRUE(show.WaitExit(10s).has_value()) << "the show ends with its window";
     }
+}
+
+// Pixels of the image that are neither the background nor black, and the box around them.
+struct Drawn {
+    int count = 0;
+    QRect box;
+};
+Drawn DrawnOn(const QImage& image, unsigned background) {
+    Drawn drawn;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const unsigned p = image.pixel(x, y) & 0xFFFFFFu;
+            if (p == background || p == 0) continue;
+            ++drawn.count;
+            drawn.box |= QRect(x, y, 1, 1);
+        }
+    return drawn;
+}
+
+// Without pictures to show, a lent window gets the message drawn inside it,
+// centred on the group's background colour, and no window of its own opens;
+// the process stays until the window goes and ends with it.
+TEST_F(ShowOnX, WithoutPicturesTheMessageIsDrawnInsideTheLentWindowUntilItGoes) {
+    const struct Case {
+        const char* name;
+        std::vector<std::string> list;
+    } cases[] = {{"no pictures", {}}, {"one picture", {data.Path("pic1.bmp")}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WritePictureListFile((data.folder + "/Tavrelle_0.rdm").toStdString(), c.list);
+        const unsigned long host = x.CreateWindow(0, 0, 320, 200);
+        const int windowsBefore = x.ViewableTopLevelWindows();
+        auto env = data.Env(x);
+        env["XSCREENSAVER_WINDOW"] = std::to_string(host);
+        Process show({ProgramPath("tavrelle"), "-s"}, env);
+        ASSERT_TRUE(WaitForPixel(x, 2, 2, {0x404040}, 20s, host)) << "nothing drawn in the window";
+        // The text comes with the same paint as the background, or right after it.
+        Drawn text;
+        const auto end = std::chrono::steady_clock::now() + 5s;
+        while (text.count < 300 && std::chrono::steady_clock::now() < end)
+            text = DrawnOn(x.Grab(0, 0, 320, 200), 0x404040);
+        EXPECT_GE(text.count, 300) << "too little text in the window";
+        EXPECT_NEAR(text.box.center().x(), 160, 20) << "the text is not centred across";
+        EXPECT_NEAR(text.box.center().y(), 100, 20) << "the text is not centred down";
+        EXPECT_GE(text.box.height(), 40) << "the hint is not under the message";
+        EXPECT_EQ(x.ViewableTopLevelWindows(), windowsBefore) << "another window opened";
+        if (const char* dir = std::getenv("TAVRELLE_SCREENSHOT_DIR"))
+            x.Grab(0, 0, 320, 200)
+                .save(QString::fromStdString(std::string(dir) + "/message-" + (c.list.empty() ? "none" : "one") +
+                                             ".png"));
+        EXPECT_TRUE(show.Running()) << "the process did not wait for its window to go";
+        x.DestroyWindow(host);
+        EXPECT_EQ(show.WaitExit(1s), 0) << "the process outlives its window";
+    }
+}
+
+// The colour at the middle of the window once a picture is there.
+unsigned FirstPicture(XvfbSession& x, int px, int py, unsigned long window, std::initializer_list<unsigned> pictures) {
+    const auto end = std::chrono::steady_clock::now() + 20s;
+    while (std::chrono::steady_clock::now() < end) {
+        const unsigned p = x.Pixel(px, py, window);
+        for (unsigned c : pictures)
+            if (p == c) return p;
+        std::this_thread::sleep_for(5ms);
+    }
+    return 0;
+}
+
+// A desktop saver restarts its program at every activation: in a lent window
+// the show goes on where it stopped, while a show of its own starts at
+// picture 1 every time.
+TEST_F(ShowOnX, ALentWindowGoesOnWhereTheLastShowStoppedAndAShowOfItsOwnStartsAtOne) {
+    constexpr unsigned kBlue = 0x2040E0;
+    const std::string blue = data.Path("pic3.bmp");
+    pw::SaveFlatPicture(blue, 160, 120, 0xFF000000u | kBlue);
+    WritePictureListFile((data.folder + "/Tavrelle_0.rdm").toStdString(),
+                         {data.Path("pic1.bmp"), data.Path("pic2.bmp"), blue});
+    const std::string state = data.home.File("state/tavrelle/resume-0");
+    {
+        const unsigned long host = x.CreateWindow(0, 0, 800, 600);
+        auto env = data.Env(x);
+        env["XSCREENSAVER_WINDOW"] = std::to_string(host);
+        Process show({ProgramPath("tavrelle"), "-s"}, env);
+        EXPECT_EQ(FirstPicture(x, 400, 300, host, {kRed, kGreen, kBlue}), kRed) << "the first show starts at picture 1";
+        // The first slide ends with picture 2 on the screen, picture 3 to come.
+        const auto end = std::chrono::steady_clock::now() + 20s;
+        while (Bytes(state).find("next 3\n") == std::string::npos && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(20ms);
+        ASSERT_NE(Bytes(state).find("next 3\n"), std::string::npos) << Bytes(state);
+        x.DestroyWindow(host);
+        EXPECT_TRUE(show.WaitExit(10s).has_value());
+    }
+    {
+        const unsigned long host = x.CreateWindow(0, 0, 800, 600);
+        auto env = data.Env(x);
+        env["XSCREENSAVER_WINDOW"] = std::to_string(host);
+        Process show({ProgramPath("tavrelle"), "-s"}, env);
+        EXPECT_EQ(FirstPicture(x, 400, 300, host, {kRed, kGreen, kBlue}), kBlue) << "the next show starts afresh";
+        x.DestroyWindow(host);
+        EXPECT_TRUE(show.WaitExit(10s).has_value());
+    }
+    Process own({ProgramPath("tavrelle"), "/s"}, data.Env(x));
+    EXPECT_EQ(FirstPicture(x, 400, 300, 0, {kRed, kGreen, kBlue}), kRed) << "a show of its own starts at picture 1";
+    RunCommand({"xdotool", "key", "a"}, {{"DISPLAY", x.name()}});
+    EXPECT_EQ(own.WaitExit(10s), 0);
 }
 
 TEST_F(ShowOnX, OpacityOutsideTheByteRangeIsHeldAtItsEnds) {

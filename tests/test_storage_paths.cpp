@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "startup/SharedState.h"
+#include "storage/ResumeState.h"
 #include "support/storage_temp_folder.h"
 
 namespace tav {
@@ -79,6 +80,80 @@ TEST(PathRoutines, FilesFoldersAndTheTrailingSeparator) {
     EXPECT_EQ(AddBackslash("/a/b/"), "/a/b/");
     EXPECT_EQ(AddBackslash(""), "/");
     EXPECT_TRUE(IsWindowsNT());
+}
+
+// Where a show stopped: read back as written, and every file that is not a
+// whole state of this very list counts as none.
+TEST(ResumeState, ReadsBackOnlyAWholeStateOfTheSameList) {
+    test::StorageTempFolder folder;
+    ScopedEnv state("XDG_STATE_HOME", folder.Root().c_str());
+    EXPECT_EQ(ResumeStatePath(3), folder.Root() + "/tavrelle/resume-3");
+    const std::vector<std::string> list = {"/p/a.jpg", "/p/b.jpg", "/p/c.jpg"};
+    constexpr int kEffects = 5;
+    ResumeState saved;
+    saved.NextPicture = 2;
+    saved.EffectNumber = 4;
+    saved.PictureBag = {true, true, false};
+    saved.EffectBag = {false, true, false, false, true};
+    const std::string good = ResumeStateText(list, saved);
+    // Replaces the first occurrence of `from` in the good text.
+    auto edited = [&](const std::string& from, const std::string& to) {
+        std::string text = good;
+        const std::size_t at = text.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        return at == std::string::npos ? text : text.replace(at, from.size(), to);
+    };
+    struct Case {
+        const char* name;
+        std::string text;
+        std::vector<std::string> list;
+        bool resumes;
+    };
+    const Case cases[] = {
+        {"as written", good, list, true},
+        {"empty bags", ResumeStateText(list, ResumeState{2, 4, {}, {}}), list, true},
+        {"a picture changed", good, {"/p/a.jpg", "/p/x.jpg", "/p/c.jpg"}, false},
+        {"a picture added", good, {"/p/a.jpg", "/p/b.jpg", "/p/c.jpg", "/p/d.jpg"}, false},
+        {"pictures swapped", good, {"/p/b.jpg", "/p/a.jpg", "/p/c.jpg"}, false},
+        {"next beyond the list", edited("next 2", "next 4"), list, false},
+        {"next 0", edited("next 2", "next 0"), list, false},
+        {"effect beyond the table", edited("effect 4", "effect 6"), list, false},
+        {"negative effect", edited("effect 4", "effect -1"), list, false},
+        {"picture bag of another size", edited("110", "1100"), list, false},
+        {"picture bag all drawn", edited("110", "111"), list, false},
+        {"not a bag", edited("110", "1x0"), list, false},
+        {"another version", edited("resume 1", "resume 2"), list, false},
+        {"cut short", good.substr(0, good.size() / 2), list, false},
+        {"something after it", good + "more 1\n", list, false},
+        {"empty", "", list, false},
+    };
+    for (const Case& c : cases) {
+        const auto read = ParseResumeState(c.text, c.list, kEffects);
+        EXPECT_EQ(read.has_value(), c.resumes) << c.name << ":\n" << c.text;
+        if (read && std::string(c.name) == "as written") {
+            EXPECT_EQ(*read, saved);
+        }
+    }
+
+    // The file itself: written where it belongs, and one that cannot be read is none.
+    EXPECT_FALSE(ReadResumeState(3, list, kEffects)) << "no file yet";
+    ASSERT_TRUE(WriteResumeState(3, list, saved));
+    EXPECT_EQ(ReadResumeState(3, list, kEffects), saved);
+    EXPECT_EQ(std::filesystem::status(folder.Root() + "/tavrelle").permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_all);
+    EXPECT_FALSE(ReadResumeState(4, list, kEffects)) << "another group";
+    std::filesystem::remove(ResumeStatePath(3));
+    ASSERT_EQ(::mkfifo(ResumeStatePath(3).c_str(), 0600), 0);
+    EXPECT_FALSE(ReadResumeState(3, list, kEffects)) << "a pipe under the name";
+    EXPECT_FALSE(WriteResumeState(3, list, saved)) << "a pipe is not replaced";
+    std::filesystem::remove(ResumeStatePath(3));
+
+    // Without XDG_STATE_HOME (or with a relative one) the state lives in the home folder.
+    ScopedEnv home("HOME", "/home/ann");
+    for (const char* xdg : {static_cast<const char*>(nullptr), "", "relative"}) {
+        ScopedEnv unset("XDG_STATE_HOME", xdg);
+        EXPECT_EQ(ResumeStatePath(0), "/home/ann/.local/state/tavrelle/resume-0") << (xdg ? xdg : "(unset)");
+    }
 }
 
 TEST(PictureListData, EntriesAreNumberedFromOne) {

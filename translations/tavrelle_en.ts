@@ -80,6 +80,10 @@ chooses one. See tavrelle(1).
         <source>画像ﾌｧｲﾙは最低２つ以上必要です。</source>
         <translation>At least two pictures are needed.</translation>
     </message>
+    <message>
+        <source>画像はメニューの「Tavrelleの設定」か tavrelle /c で選べます。</source>
+        <translation>Choose them with “Tavrelle settings” in the menu, or with tavrelle /c.</translation>
+    </message>
 </context>
 <context>
     <name>Schedule</name>

@@ -26,4 +26,22 @@ int ShuffleBag::Draw(int size) {
     return result;
 }
 
+std::vector<bool> ShuffleBag::Drawn() const {
+    if (empty_) return {};
+    return std::vector<bool>(used_.begin() + 1, used_.end());
+}
+
+void ShuffleBag::Restore(const std::vector<bool>& drawn, int size) {
+    empty_ = true;
+    if (size < 1 || static_cast<int>(drawn.size()) != size) return;
+    used_.assign(size + 1, 0);
+    remaining_ = size;
+    for (int i = 1; i <= size; ++i)
+        if (drawn[i - 1]) {
+            used_[i] = 1;
+            --remaining_;
+        }
+    empty_ = remaining_ <= 0;
+}
+
 }  // namespace tav

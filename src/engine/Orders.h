@@ -15,6 +15,11 @@ public:
     void MarkEmpty() { empty_ = true; }
     bool IsEmpty() const { return empty_; }
     int Remaining() const { return remaining_; }
+    // The cycle in progress: entry i - 1 is true when entry i has been drawn;
+    // empty when the bag is empty. Restore takes such a cycle back for a bag
+    // of `size` entries, and empties the bag when it does not fit.
+    std::vector<bool> Drawn() const;
+    void Restore(const std::vector<bool>& drawn, int size);
 
 private:
     std::vector<std::int16_t> used_;  // entries 1 ... size; 1 = drawn in this cycle

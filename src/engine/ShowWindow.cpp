@@ -30,6 +30,7 @@
 
 #include "base/Colour.h"
 #include "base/Text.h"
+#include "effects/EffectTable.h"
 #include "engine/VirtualKeys.h"
 #include "music/BackgroundMusic.h"
 #include "platform/Random.h"
@@ -37,6 +38,7 @@
 #include "startup/InstanceLock.h"
 #include "startup/SharedState.h"
 #include "startup/WindowHelpers.h"
+#include "storage/ResumeState.h"
 #include "x11/ForeignWindow.h"
 
 namespace tav {
@@ -212,6 +214,14 @@ Tavrelle_S::Tavrelle_S(SaverOptions options)
     timer1_.setInterval(1000);
     connect(&timer3_, &QTimer::timeout, this, [this] { OnSlideTimer(); });
     WatchComposedPictures();
+    if (options_.resumeGroup >= 0) {
+        const int group = options_.resumeGroup;
+        if (const auto state = ReadResumeState(group, PictureList.Entries(), kEffectCount)) show_.ResumeFrom(*state);
+        show_.SetProgressNotice([group](const ResumeState& state) {
+            // A state that cannot be written only means the next show starts afresh.
+            WriteResumeState(group, PictureList.Entries(), state);
+        });
+    }
     connect(&timer2_, &QTimer::timeout, this, [this] { show_.PollCd(); });
     connect(&timer1_, &QTimer::timeout, this, [this] { show_.RestartMp3(); });
 }
@@ -427,7 +437,7 @@ unsigned long SaverHostWindow() {
     return 0;
 }
 
-int RunSlideShow() {
+int RunSlideShow(int group) {
     const QStringList args = QCoreApplication::arguments();
     std::vector<std::string> words;
     for (int i = 1; i < args.size(); ++i) words.push_back(args[i].toStdString());
@@ -454,6 +464,7 @@ int RunSlideShow() {
         music = InstanceLock::TryTake(DataFolder, "music");
         if (!music) Current.MusicMode = 0;
     }
+    if (options.hostWindow != 0) options.resumeGroup = group;
     options.endProcessOnExit = true;
     EndOnSignals();
 

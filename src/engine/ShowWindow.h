@@ -78,6 +78,9 @@ struct SaverOptions {
     // returning to the event loop: nothing else is left to do, and a worker
     // still composing a picture is not waited for.
     bool endProcessOnExit = false;
+    // The group whose show goes on where it stopped last time, and records
+    // where it stands after every slide; -1 starts at the list's start.
+    int resumeGroup = -1;
 };
 
 class Tavrelle_S : public QWidget, private ShowTimers {
@@ -141,7 +144,10 @@ private:
 // until the show ends. Returns the process exit status. Called by the entry
 // routine with a QApplication created, the settings loaded, the run's group
 // selected (SelectGroup) and PictureList holding at least two entries.
-int RunSlideShow();
+// In a window a desktop saver lends, the show of `group` goes on where it
+// stopped the last time (the saver restarts it at every activation); a show
+// of its own always starts at the list's start.
+int RunSlideShow(int group);
 
 // The window a desktop screen saver lends the show: $XSCREENSAVER_WINDOW, or
 // the number after "-window-id" on the command line; 0 when there is none.

@@ -40,6 +40,11 @@ void SlideShow::StartNext() {
     next_ = PictureJob::Start(compose_, list_.Entry(nextIndex_), Params(), composedNotice_);
 }
 
+void SlideShow::ReportProgress() {
+    if (progressNotice_)
+        progressNotice_(ResumeState{nextIndex_, host_.EffectNumber, pictureBag_.Drawn(), effectBag_.Drawn()});
+}
+
 void SlideShow::RetryLater(bool on) {
     if (on == waiting_) return;
     waiting_ = on;
@@ -66,10 +71,21 @@ void SlideShow::Prepare() {
     // the start waits for, and the surfaces are made meanwhile.
     pictureBag_.MarkEmpty();
     effectBag_.MarkEmpty();
-    // The first picture is the one before the first pick, so that StartNext
-    // picks it: entry 1, or the first draw of the picture bag.
-    currentIndex_ = values_.PictureOrder == 1 ? 0 : list_.Count();
-    StartNext();
+    if (resume_) {
+        pictureBag_.Restore(resume_->PictureBag, list_.Count());
+        effectBag_.Restore(resume_->EffectBag, kEffectCount);
+        host_.EffectNumber = static_cast<std::int16_t>(resume_->EffectNumber);
+        // The picture the earlier show would have shown next comes first;
+        // the bags already count it as drawn.
+        currentIndex_ = resume_->NextPicture;
+        nextIndex_ = resume_->NextPicture;
+        next_ = PictureJob::Start(compose_, list_.Entry(nextIndex_), Params(), composedNotice_);
+    } else {
+        // The first picture is the one before the first pick, so that
+        // StartNext picks it: entry 1, or the first draw of the picture bag.
+        currentIndex_ = values_.PictureOrder == 1 ? 0 : list_.Count();
+        StartNext();
+    }
 
     SlideSurfaces& s = host_.surfaces();
     const Pixel back = ColorrefToPixel(static_cast<Colorref>(values_.BackColor));
@@ -156,6 +172,7 @@ void SlideShow::Tick() {
         BitBlt(s.Display, 0, 0, values_.AreaWidth, values_.AreaHeight, s.Incoming(), 0, 0, SRCCOPY);
         host_.Refresh();
         StartNext();
+        ReportProgress();
         RetryLater(true);
         return;
     }
@@ -176,6 +193,7 @@ void SlideShow::Tick() {
         Transition();
     }
     StartNext();
+    ReportProgress();
 }
 
 void SlideShow::PollCd() {

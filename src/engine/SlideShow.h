@@ -7,11 +7,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "effects/EffectHost.h"
 #include "engine/Orders.h"
 #include "startup/SharedState.h"
+#include "storage/ResumeState.h"
 #include "surfaces/Composition.h"
 #include "surfaces/PictureJobs.h"
 
@@ -60,6 +62,12 @@ public:
     // window can tick at once when a slide is waiting for it. It may run after
     // the show is gone, and must be safe to call from any thread.
     void SetComposedNotice(std::function<void()> notice) { composedNotice_ = std::move(notice); }
+    // Before Prepare: start where an earlier show stopped, with its next
+    // picture, its effect and its bags, instead of at the list's start.
+    void ResumeFrom(const ResumeState& state) { resume_ = state; }
+    // Called once per slide, when its picture is on the screen and the next
+    // one is chosen, with what a later show would resume from.
+    void SetProgressNotice(std::function<void(const ResumeState&)> notice) { progressNotice_ = std::move(notice); }
     // A slide is due and its picture not composed yet.
     bool Waiting() const { return waiting_; }
     // Timer2 and Timer1.
@@ -88,6 +96,7 @@ private:
     // nullptr while it is still worth waiting for.
     BitmapPtr TakeNext();
     void RetryLater(bool on);
+    void ReportProgress();
 
     EffectHost& host_;
     ShowTimers& timers_;
@@ -97,6 +106,8 @@ private:
     ShuffleBag effectBag_;
     ComposeFunction compose_;
     std::function<void()> composedNotice_;
+    std::optional<ResumeState> resume_;
+    std::function<void(const ResumeState&)> progressNotice_;
     int currentIndex_ = 1;
     // The next slide is composed on a worker thread while the current one
     // shows, so a tick only swaps it in and input never waits on a decoder.

@@ -1,5 +1,8 @@
 #include "startup/Entry.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QMessageBox>
 #include <algorithm>
@@ -16,11 +19,13 @@
 #include <system_error>
 #include <vector>
 
+#include "base/Colour.h"
 #include "base/Text.h"
 #include "dialogs/SettingsDialog.h"
 #include "engine/ShowWindow.h"
 #include "startup/InstanceLock.h"
 #include "startup/Language.h"
+#include "startup/LentWindowMessage.h"
 #include "startup/PreviewWindow.h"
 #include "startup/SharedState.h"
 #include "storage/AtomicFile.h"
@@ -128,28 +133,32 @@ int EndWithoutDisplay(const ToolkitSplit& split, const std::string& display) {
 }
 
 // The slide-show start: choose the group and its list, then hand over.
-int StartSlideShow(const EntryEnvironment& environment) {
+// lentWindow: the window a desktop saver lent the show, or 0.
+int StartSlideShow(const EntryEnvironment& environment, unsigned long lentWindow) {
     const ClockReading now = environment.Clock ? environment.Clock() : ReadLocalClock();
     RunList run = ChooseRunList(now, SaverSettings.CurrentGroup);
+    // A scheduled group shows with its own settings, not the default group's.
+    SelectGroup(run.Group);
     auto warn = [&](const char* source) {
         const std::string text = Translated("Entry", source).toStdString();
+        // A box would open beside the saver's window, where nobody sees it;
+        // inside that window the message stays until the saver is done.
+        if (lentWindow != 0)
+            return environment.LentWindowWarning
+                       ? environment.LentWindowWarning(lentWindow, text)
+                       : RunLentWindowMessage(lentWindow, QString::fromStdString(text),
+                                              Translated("Entry", kChoosePicturesHint),
+                                              ColorFromColorref(static_cast<Colorref>(Current.BackColor)));
         if (environment.ShowWarning)
             environment.ShowWarning(text);
         else
             ShowWarningBox(text);
+        return 0;
     };
-    if (run.Pictures.empty()) {
-        warn(kNoPicturesMessage);
-        return 0;
-    }
+    if (run.Pictures.empty()) return warn(kNoPicturesMessage);
     PictureList.Assign(std::move(run.Pictures));
-    if (PictureList.Count() <= 1) {
-        warn(kTooFewPicturesMessage);
-        return 0;
-    }
-    // A scheduled group shows with its own settings, not the default group's.
-    SelectGroup(run.Group);
-    return environment.SlideShow ? environment.SlideShow() : RunSlideShow();
+    if (PictureList.Count() <= 1) return warn(kTooFewPicturesMessage);
+    return environment.SlideShow ? environment.SlideShow() : RunSlideShow(run.Group);
 }
 
 }  // namespace
@@ -247,6 +256,34 @@ void PrepareDataFolder() {
     }
 }
 
+namespace {
+
+QtMessageHandler g_toolkitMessages = nullptr;
+
+// Without a runtime folder of the session the toolkit makes one of its own and
+// says so on every start, which under a desktop saver lands in its log each
+// time the saver starts us. That case is expected, so that one message is
+// dropped; every other goes where it went before.
+void DropMissingRuntimeFolderNote(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtWarningMsg && text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"))) return;
+    if (g_toolkitMessages) g_toolkitMessages(type, context, text);
+}
+
+}  // namespace
+
+std::string AdoptSessionRuntimeFolder(const std::string& base) {
+    if (const char* set = std::getenv("XDG_RUNTIME_DIR"); set && *set) return {};
+    const std::string folder = base + "/" + std::to_string(::geteuid());
+    struct stat st {};
+    // lstat: a link planted under the name could lead anywhere. The toolkit
+    // warns about a runtime folder others may enter, and so would not use it.
+    if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid() ||
+        (st.st_mode & 077) != 0)
+        return {};
+    ::setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+    return folder;
+}
+
 int RunEntry(int argc, char** argv, const EntryEnvironment& environment) {
     // Chosen once, before anything is said, and again once Qt has started
     // (its dialogs take their texts from the application).
@@ -259,6 +296,9 @@ int RunEntry(int argc, char** argv, const EntryEnvironment& environment) {
     case InformationRequest::Version: std::cout << VersionText() << std::flush; return 0;
     case InformationRequest::None: break;
     }
+    // Before Qt starts, which would warn about a missing runtime folder.
+    if (AdoptSessionRuntimeFolder().empty() && !std::getenv("XDG_RUNTIME_DIR") && !g_toolkitMessages)
+        g_toolkitMessages = qInstallMessageHandler(&DropMissingRuntimeFolderNote);
     // Qt takes its own options (-display, -platform, ...) out of argv, so it
     // is created before the command line is read.
     int qtArgc = argc;
@@ -274,8 +314,8 @@ int RunEntry(int argc, char** argv, const EntryEnvironment& environment) {
     const Invocation invocation = ParseCommandLine(JoinCommandLine(qtArgc, argv));
     // A desktop screen saver starts one copy per monitor, each in a window it
     // lends; those copies belong together, every other start stays alone.
-    const bool lentWindow = invocation.Switch == 'S' && SaverHostWindow() != 0;
-    if (!lentWindow) {
+    const unsigned long lentWindow = invocation.Switch == 'S' ? SaverHostWindow() : 0;
+    if (lentWindow == 0) {
         const bool anotherCopy =
             environment.AnotherCopyRunning ? environment.AnotherCopyRunning() : ProgramWindowOpen();
         if (anotherCopy) return 0;
@@ -289,7 +329,7 @@ int RunEntry(int argc, char** argv, const EntryEnvironment& environment) {
     // built its dialog; two copies started together would both pass that
     // test. The lock is taken before anything is read, and held until the end.
     std::optional<InstanceLock> lock;
-    if (!lentWindow && (invocation.Mode == RunMode::SlideShow || invocation.Mode == RunMode::Settings)) {
+    if (lentWindow == 0 && (invocation.Mode == RunMode::SlideShow || invocation.Mode == RunMode::Settings)) {
         lock = InstanceLock::TryTake(DataFolder);
         if (!lock) return 0;
     }
@@ -301,7 +341,7 @@ int RunEntry(int argc, char** argv, const EntryEnvironment& environment) {
     case RunMode::Settings:
         QCoreApplication::processEvents();
         return environment.SettingsDialog ? environment.SettingsDialog() : RunSettingsDialog();
-    case RunMode::SlideShow: return StartSlideShow(environment);
+    case RunMode::SlideShow: return StartSlideShow(environment, lentWindow);
     // Passwords belong to the desktop's locker here (IsWindowsNT), so the
     // password switch ends like an unknown one.
     case RunMode::Password:

@@ -46,10 +46,12 @@ unsigned long ParseWindowId(const std::string& text);
 
 // Everything the entry routine takes from outside, so tests can run it
 // in-process. Empty functions take the real ones: QMessageBox warnings titled
-// "Tavrelle", the local clock, the X11 window search, and the hand-overs
-// RunPreview, RunSettingsDialog and RunSlideShow.
+// "Tavrelle", the same messages drawn inside a lent window
+// (RunLentWindowMessage), the local clock, the X11 window search, and the
+// hand-overs RunPreview, RunSettingsDialog and RunSlideShow.
 struct EntryEnvironment {
     std::function<void(const std::string& text)> ShowWarning;
+    std::function<int(unsigned long window, const std::string& text)> LentWindowWarning;
     ClockFunction Clock;
     std::function<bool()> AnotherCopyRunning;
     std::function<int(unsigned long windowId)> Preview;
@@ -61,6 +63,10 @@ struct EntryEnvironment {
 // "Entry" (shown through Translated).
 inline constexpr const char* kNoPicturesMessage = QT_TRANSLATE_NOOP("Entry", "画像ﾌｧｲﾙを設定して下さい。");
 inline constexpr const char* kTooFewPicturesMessage = QT_TRANSLATE_NOOP("Entry", "画像ﾌｧｲﾙは最低２つ以上必要です。");
+// Under either message inside a lent window, where no button leads anywhere:
+// how to choose the pictures.
+inline constexpr const char* kChoosePicturesHint =
+    QT_TRANSLATE_NOOP("Entry", "画像はメニューの「Tavrelleの設定」か tavrelle /c で選べます。");
 // Title of the saver window, which marks a running copy like the settings
 // dialog's caption (kSettingsWindowTitle) in either language.
 inline constexpr const char* kSaverWindowTitle = "Tavrelle_Main";
@@ -72,6 +78,13 @@ enum class InformationRequest { None, Usage, Version };
 InformationRequest ParseInformationRequest(int argc, char** argv);
 std::string UsageText();    // in the language of the user interface
 std::string VersionText();  // "tavrelle 1.0.0" and a newline
+
+// Some desktop savers start their programs without $XDG_RUNTIME_DIR. When it
+// is unset or empty, it is set to <base>/<uid> if that is a folder (not a
+// link) of this user that nobody else may enter, as a session's runtime
+// folder is; otherwise it stays unset and the locks use the data folder.
+// Returns the folder set, or an empty text when nothing was set.
+std::string AdoptSessionRuntimeFolder(const std::string& base = "/run/user");
 
 // Creates the QApplication when none exists yet and runs the entry routine.
 // Returns the process exit status (0 also for every quiet end).

@@ -203,6 +203,20 @@ bool XvfbSession::ShowsWindowTitled(const std::string& title) {
     return found;
 }
 
+int XvfbSession::ViewableTopLevelWindows() {
+    Display* d = D(display_);
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return 0;
+    int viewable = 0;
+    for (unsigned i = 0; i < count; ++i) {
+        XWindowAttributes a;
+        if (XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable) ++viewable;
+    }
+    if (children) XFree(children);
+    return viewable;
+}
+
 std::optional<unsigned long> XvfbSession::TopLevelCardinal(const std::string& property) {
     Display* d = D(display_);
     const Atom atom = XInternAtom(d, property.c_str(), False);

@@ -43,6 +43,8 @@ public:
     void SavePng(const std::string& path);
     // Whether a top-level window of that title is mapped and viewable.
     bool ShowsWindowTitled(const std::string& title);
+    // How many top-level windows are mapped and viewable.
+    int ViewableTopLevelWindows();
     // A 32-bit property of the first top-level window that has it.
     std::optional<unsigned long> TopLevelCardinal(const std::string& property);
     // A part of the screen as 0xFFRRGGBB pixels; a null image when it cannot be read.
