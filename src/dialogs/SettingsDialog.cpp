@@ -61,6 +61,7 @@ const QColor kThumbnailGrey(196, 202, 212);
 constexpr std::chrono::milliseconds kThumbnailWait{250};
 // How often the dialog looks whether such a picture has come in.
 constexpr std::chrono::milliseconds kThumbnailPoll{100};
+constexpr std::size_t kMaxThumbnailReads = 4;
 
 }  // namespace
 
@@ -80,6 +81,8 @@ struct ThumbnailLoad {
 
     // Reads path's thumbnail, waiting at most kThumbnailWait. A file whose
     // previous read has not returned is not read again: its read is shared.
+    // Only a few reads run at once, so arrows held down over a list on a
+    // share that stopped answering leave few threads behind.
     static std::shared_ptr<ThumbnailLoad> Start(const std::string& path) {
         // Never destroyed: a read that returns while the process ends still finds them.
         static std::mutex* const runningMutex = new std::mutex;
@@ -87,8 +90,14 @@ struct ThumbnailLoad {
         std::shared_ptr<ThumbnailLoad> load;
         {
             std::lock_guard lock(*runningMutex);
-            load = (*running)[path].lock();
-            if (!load) {
+            if (const auto found = running->find(path); found != running->end()) load = found->second.lock();
+            if (!load && running->size() >= kMaxThumbnailReads) {
+                // So many reads are stuck that this one would most likely
+                // join them: the empty box, without asking the file.
+                load = std::make_shared<ThumbnailLoad>();
+                load->path = path;
+                load->ready = true;
+            } else if (!load) {
                 load = std::make_shared<ThumbnailLoad>();
                 load->path = path;
                 (*running)[path] = load;
