@@ -26,12 +26,17 @@ extern "C" {
 #include <iterator>
 #include <map>
 
+#include "effects/Dispatch.h"
 #include "effects/RecordingHost.h"
 #include "render/Crc32.h"
 #include "render/FrameWriter.h"
+#include "render/Gallery.h"
 #include "render/RenderOptions.h"
+#include "render/TestCards.h"
+#include "render/TimedHost.h"
 #include "startup/SharedState.h"
 #include "storage/Settings.h"
+#include "support/application.h"
 #include "support/effect_harness.h"
 #include "support/storage_temp_folder.h"
 #include "support/xvfb_session.h"
@@ -305,7 +310,7 @@ Decoded DecodeVideo(const std::string& path, bool checksums) {
 }
 
 // The frames of an animated WebP file and its length in milliseconds, read
-// from its ANMF chunks.
+// from its chunks.
 struct WebpAnimation {
     int frames = 0;
     long long durationMs = 0;
@@ -329,6 +334,8 @@ WebpAnimation ReadWebp(const std::string& path) {
             ++a.frames;
             a.durationMs += u(at + 8 + 12, 3);
         }
+        // A single picture is stored still, without a frame chunk.
+        if (bytes.compare(at, 4, "VP8 ") == 0 || bytes.compare(at, 4, "VP8L") == 0) ++a.frames;
         at += 8 + size + (size & 1);
     }
     a.valid = true;
@@ -577,6 +584,60 @@ TEST(RenderGroup, AGroupBecomesAVideoOfItsSlidesWithItsMusic) {
     qputenv("XDG_DATA_HOME", oldData);
     // Every data file is as it was, byte for byte, and no new one was made.
     EXPECT_TRUE(Snapshot(store.Data()) == before);
+}
+
+// The gallery lists every effect with its picture, and each picture holds one
+// frame for every change the video would show. Flat pictures keep every
+// change far above what the lossy encoder takes for "the same".
+TEST(RenderGallery, EveryEffectHasItsPictureWithOneFramePerChange) {
+    test::EnsureApplication();
+    test::TempFolder dir;
+    const std::string from = dir.File("red.png"), to = dir.File("blue.png");
+    QImage red(48, 36, QImage::Format_RGB32), blue(48, 36, QImage::Format_RGB32);
+    red.fill(qRgb(200, 0, 0));
+    blue.fill(qRgb(0, 0, 200));
+    ASSERT_TRUE(pw::SaveBytes(from, pw::WritePng(red)));
+    ASSERT_TRUE(pw::SaveBytes(to, pw::WritePng(blue)));
+    const std::string gallery = dir.File("gallery");
+    const ToolRun r = Render({"--gallery", QString::fromStdString(gallery), "--size", "48x36", "--from",
+                              QString::fromStdString(from), "--to", QString::fromStdString(to), "--seed", "1"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+
+    std::ifstream indexFile(gallery + "/index.html");
+    const std::string index((std::istreambuf_iterator<char>(indexFile)), std::istreambuf_iterator<char>());
+    int listed = 0;
+    for (std::size_t at = index.find("<figure"); at != std::string::npos; at = index.find("<figure", at + 1)) ++listed;
+    EXPECT_EQ(listed, 143);
+    EXPECT_EQ(FilesIn(gallery).size(), 144u) << Joined(FilesIn(gallery));
+
+    const Bitmap outgoing = PictureOrCard(from, 48, 36, 0, true);
+    const Bitmap incoming = PictureOrCard(to, 48, 36, 0, false);
+    for (int effect = 1; effect <= 143; ++effect) {
+        const std::string name = GalleryFileName(effect);
+        EXPECT_NE(index.find("<img src=\"" + name + "\""), std::string::npos) << name;
+        EXPECT_NE(index.find(">" + std::to_string(effect) + ": "), std::string::npos) << effect;
+        SlideSurfaces surfaces;
+        TimedHost host(surfaces, nullptr);
+        std::vector<std::uint32_t> crcs;
+        host.onFrame = [&](int, const Bitmap& frame) { crcs.push_back(FrameCrc32(frame)); };
+        PrepareTransition(host, 48, 36, 0, 2, outgoing, incoming);
+        const std::uint32_t outgoingCrc = FrameCrc32(host.Display().bitmap());
+        host.EffectNumber = static_cast<std::int16_t>(effect);
+        SeedRandom(1);
+        RunTransition(host);
+        QJsonArray sleeps;
+        for (long long ms : host.frameSleepMs) sleeps.append(ms);
+        int changes = 0;
+        std::uint32_t last = 0;
+        for (int shown : ExpectedVideo(host.leadSleepMs, sleeps, 30)) {
+            const std::uint32_t crc = shown < 0 ? outgoingCrc : crcs[shown];
+            changes += changes == 0 || crc != last;
+            last = crc;
+        }
+        const WebpAnimation a = ReadWebp(gallery + "/" + name);
+        ASSERT_TRUE(a.valid) << name;
+        EXPECT_EQ(a.frames, changes) << name;
+    }
 }
 
 TEST(RenderOptions, BackColourIsReadAsRrggbbAndStoredAsColorref) {

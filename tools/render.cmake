@@ -22,7 +22,9 @@ add_library(tavrelle_render_lib STATIC
   ${CMAKE_CURRENT_LIST_DIR}/render/GifPalette.cpp
   ${CMAKE_CURRENT_LIST_DIR}/render/WebpEncoder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/render/GroupData.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/render/GroupVideo.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/render/GroupVideo.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/render/EffectDescriptions.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/render/Gallery.cpp)
 target_include_directories(tavrelle_render_lib PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(tavrelle_render_lib PUBLIC tavrelle_core ZLIB::ZLIB PkgConfig::LIBDEFLATE Threads::Threads
   PkgConfig::FFMPEG PkgConfig::WEBPANIM)

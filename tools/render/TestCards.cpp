@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "surfaces/Composition.h"
+
 namespace tav {
 
 Bitmap SunsetCard(int w, int h) {
@@ -33,6 +35,13 @@ Bitmap RingsCard(int w, int h) {
             b.setPixel(x, y, (r << 16) | (g << 8) | std::min(255, bl));
         }
     return b;
+}
+
+Bitmap PictureOrCard(const std::string& path, int w, int h, Colorref backColor, bool outgoing) {
+    if (path.empty()) return outgoing ? SunsetCard(w, h) : RingsCard(w, h);
+    SlideSurfaces s;
+    ComposeSlide(s, path, {w, h, 1, backColor});
+    return s.Incoming().bitmap();
 }
 
 }  // namespace tav

@@ -1,5 +1,6 @@
 #include "render/VideoOutput.h"
 
+#include <algorithm>
 #include <ctime>
 
 #include "render/FfmpegEncoder.h"
@@ -9,9 +10,11 @@ namespace tav {
 
 namespace {
 
-// Frames waiting for the encoder: enough to keep it busy while the next is
-// drawn, few enough that a 1080p video stays small in memory.
-constexpr std::size_t kQueued = 3;
+// Frames waiting for the encoder: at least enough to keep it busy while the
+// next is drawn, and as many as fit in a few megabytes, so a 1080p video
+// stays small in memory and small pictures are drawn far ahead.
+constexpr std::size_t kQueuedFrames = 3;
+constexpr std::size_t kQueuedBytes = 32u << 20;
 
 double ThreadCpuSeconds() {
     timespec t{};
@@ -46,6 +49,7 @@ std::optional<Container> ContainerOf(const std::string& path, std::string& error
 VideoOutput::~VideoOutput() { Abandon(); }
 
 bool VideoOutput::Open(VideoSettings settings, std::string& error) {
+    limit_ = std::max(kQueuedFrames, kQueuedBytes / (static_cast<std::size_t>(settings.width) * settings.height * 4));
     if (!file_.Create(settings.name, error)) return false;
     settings.file = file_.TempPath();
     encoder_ =
@@ -60,7 +64,7 @@ bool VideoOutput::Open(VideoSettings settings, std::string& error) {
 
 void VideoOutput::Push(Item item) {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return queue_.size() < kQueued || failed_; });
+    changed_.wait(lock, [this] { return queue_.size() < limit_ || failed_; });
     if (failed_) return;
     queue_.push_back(std::move(item));
     changed_.notify_all();

@@ -58,6 +58,7 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Item> queue_;
+    std::size_t limit_ = 3;
     bool busy_ = false;
     bool closing_ = false;
     bool failed_ = false;

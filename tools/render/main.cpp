@@ -20,6 +20,7 @@ extern "C" {
 #include "effects/EffectTable.h"
 #include "render/Crc32.h"
 #include "render/FrameWriter.h"
+#include "render/Gallery.h"
 #include "render/GroupVideo.h"
 #include "render/OutputFile.h"
 #include "render/Progress.h"
@@ -39,13 +40,6 @@ struct EncodingFailed {};
 int Failure(const std::string& message) {
     std::fprintf(stderr, "tavrelle-render: %s\n", message.c_str());
     return 1;
-}
-
-Bitmap Compose(const std::string& path, const RenderOptions& o, bool outgoing) {
-    if (path.empty()) return outgoing ? SunsetCard(o.width, o.height) : RingsCard(o.width, o.height);
-    SlideSurfaces s;
-    ComposeSlide(s, path, {o.width, o.height, 1, o.backColor});
-    return s.Incoming().bitmap();
 }
 
 int List() {
@@ -91,8 +85,8 @@ int RenderTransition(const RenderOptions& o) {
         std::fprintf(stderr, "tavrelle-render: cannot create %s\n", o.framesDir.c_str());
         return 2;
     }
-    const Bitmap outgoing = Compose(o.from, o, true);
-    const Bitmap incoming = Compose(o.to, o, false);
+    const Bitmap outgoing = PictureOrCard(o.from, o.width, o.height, o.backColor, true);
+    const Bitmap incoming = PictureOrCard(o.to, o.width, o.height, o.backColor, false);
 
     std::optional<VideoClock> clock;
     if (video) clock.emplace(o.fps, *video);
@@ -157,6 +151,8 @@ int main(int argc, char** argv) {
     switch (options->mode) {
     case tav::RenderMode::Transition: return tav::RenderTransition(*options);
     case tav::RenderMode::Group: return tav::RenderGroup(*options);
-    default: return tav::Failure("not built yet");
+    case tav::RenderMode::Gallery: return tav::RenderGallery(*options);
+    case tav::RenderMode::List: break;
     }
+    return 0;
 }
