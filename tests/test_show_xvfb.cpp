@@ -631,11 +631,9 @@ TEST(XConnection, AServerThatGoesAwayEndsNothingAndTheNextOneIsReached) {
     oldDisplay ? ::setenv("DISPLAY", oldDisplay->c_str(), 1) : ::unsetenv("DISPLAY");
 }
 
-// On a screen with a device pixel ratio of 2 the picture area still covers
-// 640 × 480 device pixels and shows the picture's own pixels, not a resampling.
-TEST(ShowOnHiDpi, DrawsThePictureAreaPixelForPixelInDevicePixels) {
-    XvfbSession x{1600, 1200};
-    if (!x.ok()) GTEST_SKIP() << "Xvfb is not installed";
+// The picture area covers 640 × 480 device pixels and shows the picture's
+// own pixels, not a resampling.
+void DrawsPixelForPixel(XvfbSession& x, const char* scale) {
     ShowData data;
     // A picture of the area's size whose neighbouring pixels all differ.
     QImage picture(640, 480, QImage::Format_RGB32);
@@ -645,7 +643,7 @@ TEST(ShowOnHiDpi, DrawsThePictureAreaPixelForPixelInDevicePixels) {
     picture.save(path, "BMP");
     WritePictureListFile((data.folder + "/Tavrelle_0.rdm").toStdString(), {path.toStdString(), path.toStdString()});
     auto env = data.Env(x);
-    env["QT_SCALE_FACTOR"] = "2";
+    env["QT_SCALE_FACTOR"] = scale;
     Process show({ProgramPath("tavrelle"), "/s"}, env);
     const int left = (1600 - 640) / 2, top = (1200 - 480) / 2;
     // The first transition moves the picture about; once it is over the area must show it exactly.
@@ -663,6 +661,25 @@ TEST(ShowOnHiDpi, DrawsThePictureAreaPixelForPixelInDevicePixels) {
     EXPECT_EQ(differing, 0) << "pixels of the area that differ from the picture";
     EXPECT_EQ(shown.pixel(0, 0), 0xFF404040u) << "the area reaches past 640 × 480 device pixels";
     EXPECT_EQ(shown.pixel(641, 481), 0xFF404040u) << "the area reaches past 640 × 480 device pixels";
+}
+
+// Pixel for pixel on a screen with a device pixel ratio of 2, and on a
+// server without shared memory (as over the network), where every frame
+// travels in the requests.
+struct ExactCase {
+    const char* what;
+    const char* scale;
+    std::vector<std::string> serverOptions;
+};
+
+TEST(ShowOnHiDpi, DrawsThePictureAreaPixelForPixelInDevicePixels) {
+    for (const ExactCase& c :
+         {ExactCase{"scale 2", "2", {}}, ExactCase{"scale 1 without shared memory", "1", {"-extension", "MIT-SHM"}}}) {
+        SCOPED_TRACE(c.what);
+        XvfbSession x{1600, 1200, c.serverOptions};
+        if (!x.ok()) GTEST_SKIP() << "Xvfb is not installed";
+        DrawsPixelForPixel(x, c.scale);
+    }
 }
 
 // A desktop saver with two monitors starts two copies, each in its own window.

@@ -4,8 +4,9 @@ namespace tav {
 
 void RecordingHost::Refresh() {
     ++frames;
-    if (keepFrames) frameCopies.push_back(Display().bitmap());
-    if (onFrame) onFrame(frames, Display().bitmap());
+    // Looking at the frame changes nothing of it, also for a display that tracks its changes.
+    if (keepFrames) frameCopies.push_back(Display().target());
+    if (onFrame) onFrame(frames, Display().target());
 }
 
 void RecordingHost::resetCounters() {

@@ -1,6 +1,7 @@
 // The saver window, class Tavrelle_S.
 #include "engine/ShowWindow.h"
 
+#include <QtGui/qguiapplication_platform.h>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QElapsedTimer>
@@ -90,7 +91,22 @@ DisplayArea::DisplayArea(Tavrelle_S* owner, const Bitmap& surface) : QWidget(own
     setMouseTracking(true);
 }
 
+void DisplayArea::PresentDirectly(bool on) {
+    // Qt neither paints this window nor flushes its back buffer over it: the
+    // window's images are all it shows.
+    if (on) setAttribute(Qt::WA_NativeWindow);
+    setAttribute(Qt::WA_PaintOnScreen, on);
+    direct_ = on;
+    if (on) winId();
+}
+
+QPaintEngine* DisplayArea::paintEngine() const { return direct_ ? nullptr : QWidget::paintEngine(); }
+
 void DisplayArea::paintEvent(QPaintEvent* event) {
+    if (direct_) {
+        owner_->RepaintDisplay(event->rect());
+        return;
+    }
     if (surface_.empty()) return;
     // Wraps the display surface without copying: pixels are 0x00RRGGBB, which
     // RGB32 reads as opaque colours.
@@ -124,11 +140,16 @@ void QtEffectHost::Refresh() {
     if (window_.Ended()) throw ShowEnded{};
     ++frames;
     window_.PresentChanges();
+    justPresented_ = true;
 }
 
 void QtEffectHost::DoEvents() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     if (window_.Ended()) throw ShowEnded{};
+    // Right after a frame the usual sleep follows, by whose end the server
+    // has read the frame and the drawing can stay in the same image.
+    window_.BeforeDrawing(!justPresented_);
+    justPresented_ = false;
 }
 
 void QtEffectHost::BeginTransition() {
@@ -152,6 +173,8 @@ void QtEffectHost::Sleep(int ms) {
         window_.WaitUntil(clock_, deadline_);
     }
     if (window_.Ended()) throw ShowEnded{};
+    window_.BeforeDrawing(true);
+    justPresented_ = false;
 }
 
 void QtEffectHost::ShowDirect() {
@@ -163,10 +186,58 @@ void QtEffectHost::ShowDirect() {
     if (!directClock_.isValid() || directClock_.elapsed() >= 8) {
         window_.PresentChanges();
         directClock_.restart();
+        justPresented_ = true;
     }
 }
 
+void Tavrelle_S::OpenPresenter() {
+    presenter_.reset();
+    const Bitmap& surface = surfaces_.Display.target();
+    const qreal dpr = display_->devicePixelRatioF();
+    // A display shrunk to fit a lent window stays on its own path, through
+    // Qt, which scales it.
+    const bool pixelForPixel = display_->Scale() <= 0 && !surface.empty() &&
+                               std::lround(display_->width() * dpr) >= surface.width() &&
+                               std::lround(display_->height() * dpr) >= surface.height();
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    std::unique_ptr<FrameSink> sink;
+    if (pixelForPixel && x11 && x11->connection()) {
+        if (!display_->Direct()) display_->PresentDirectly(true);
+        sink = OpenWindowImages(x11->connection(), static_cast<std::uint32_t>(display_->winId()), surface.width(),
+                                surface.height());
+    }
+    if (sink) {
+        presenter_ = std::make_unique<FramePresenter>(surfaces_.Display, std::move(sink));
+    } else if (display_->Direct()) {
+        display_->PresentDirectly(false);
+        display_->update();
+    }
+}
+
+void Tavrelle_S::RepaintDisplay(const QRect& area) {
+    if (!presenter_ || !presenter_->Serves()) OpenPresenter();
+    if (!presenter_) return;
+    const qreal dpr = display_->devicePixelRatioF();
+    presenter_->Repaint({static_cast<int>(std::floor(area.left() * dpr)),
+                         static_cast<int>(std::floor(area.top() * dpr)),
+                         static_cast<int>(std::ceil((area.right() + 1) * dpr)),
+                         static_cast<int>(std::ceil((area.bottom() + 1) * dpr))});
+}
+
+void Tavrelle_S::BeforeDrawing(bool mayMove) {
+    if (presenter_) presenter_->BeforeDrawing(mayMove);
+}
+
+long long Tavrelle_S::ImageMoves() const { return presenter_ ? presenter_->moves : 0; }
+
 void Tavrelle_S::PresentChanges() {
+    if (display_->Direct()) {
+        if (!presenter_ || !presenter_->Serves()) OpenPresenter();
+        if (presenter_) {
+            presenter_->Present();
+            return;
+        }
+    }
     // Only what the frame changed goes to the screen: most transitions touch a
     // strip or a few blocks per frame, and a whole full-HD frame costs more
     // than a frame's sleep on a slow X server.
@@ -258,6 +329,8 @@ void Tavrelle_S::CentreDisplay() {
                                       static_cast<int>(std::ceil(Current.AreaHeight / dpr)));
     display_->resize(logical);
     display_->move((width() - logical.width()) / 2, (height() - logical.height()) / 2);
+    // Scaled or not, the display is presented the way that fits it now.
+    if (display_->Direct()) OpenPresenter();
 }
 
 void Tavrelle_S::Start() {
@@ -276,6 +349,7 @@ void Tavrelle_S::Start() {
         CentreDisplay();
 
         show();
+        OpenPresenter();
         // A hand-edited opacity outside 0 ... 255 would wrap around as an 8-bit
         // value (256 gives an invisible window); it is held at the nearer end,
         // and the file keeps what was written.

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "effects/EffectHost.h"
+#include "engine/FramePresenter.h"
 #include "engine/InputWatch.h"
 #include "engine/MonitorCovers.h"
 #include "engine/SlideShow.h"
@@ -22,7 +23,9 @@ namespace tav {
 
 class Tavrelle_S;
 
-// The picture area. It only presents the finished display surface.
+// The picture area. It only presents the finished display surface: through
+// Qt, or, once the window's images took the surface over, by the window's
+// own puts (it then has a window of its own that Qt does not paint).
 class DisplayArea : public QWidget {
 public:
     DisplayArea(Tavrelle_S* owner, const Bitmap& surface);
@@ -31,6 +34,10 @@ public:
     // pixel for pixel. The surface itself keeps the area's size.
     void SetScaled(double factor) { scale_ = factor; }
     double Scale() const { return scale_; }
+    // On: the window's own puts show the display; off: Qt paints it.
+    void PresentDirectly(bool on);
+    bool Direct() const { return direct_; }
+    QPaintEngine* paintEngine() const override;
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -41,6 +48,7 @@ private:
     Tavrelle_S* owner_;
     const Bitmap& surface_;
     double scale_ = 0;
+    bool direct_ = false;
 };
 
 // The show's effect host: frames are painted at once, input runs between
@@ -63,6 +71,7 @@ public:
 
 private:
     Tavrelle_S& window_;
+    bool justPresented_ = false;  // nothing but input has run since the last frame went out
     QElapsedTimer clock_;
     qint64 deadline_ = 0;  // nanoseconds on clock_: the transition's start plus its sleeps so far
     QElapsedTimer directClock_;
@@ -99,6 +108,12 @@ public:
     DisplayArea* Display() { return display_; }
     // Repaints the part of the display changed since the last frame.
     void PresentChanges();
+    // Sends the area of the display (in its widget's coordinates) again.
+    void RepaintDisplay(const QRect& area);
+    // The drawing of the next frame is about to begin; see FramePresenter.
+    void BeforeDrawing(bool mayMove);
+    // How often the drawing moved to the other image, for the measuring tool.
+    long long ImageMoves() const;
     QtEffectHost& effectHost() { return host_; }
     const SlideShow& slideShow() const { return show_; }
     // Lets input run until the deadline of `clock` (nanoseconds) or the end of the show.
@@ -125,6 +140,8 @@ private:
     void CentreDisplay();
     void OnSlideTimer();
     void WatchComposedPictures();
+    // Lets the display draw straight into the window's images where it can.
+    void OpenPresenter();
 
     SaverOptions options_;
     SlideSurfaces surfaces_;
@@ -132,6 +149,7 @@ private:
     SlideShow show_;
     InputWatch input_;
     DisplayArea* display_ = nullptr;
+    std::unique_ptr<FramePresenter> presenter_;
     MonitorCovers covers_;
     QTimer timer1_, timer2_, timer3_;
     ForeignEmbedding embedding_;

@@ -14,12 +14,63 @@ namespace tav {
 
 Bitmap::Bitmap(int width, int height, Pixel fill) { resize(width, height, fill); }
 
-void Bitmap::fill(Pixel p) { std::fill(pixels_.begin(), pixels_.end(), p); }
+Bitmap::Bitmap(const Bitmap& other)
+    : width_(other.width_),
+      height_(other.height_),
+      pixels_(other.data_, other.data_ + other.size()),
+      data_(pixels_.data()) {}
+
+Bitmap& Bitmap::operator=(const Bitmap& other) {
+    if (this != &other) {
+        pixels_.assign(other.data_, other.data_ + other.size());
+        width_ = other.width_;
+        height_ = other.height_;
+        data_ = pixels_.data();
+    }
+    return *this;
+}
+
+Bitmap::Bitmap(Bitmap&& other) noexcept
+    : width_(std::exchange(other.width_, 0)),
+      height_(std::exchange(other.height_, 0)),
+      pixels_(std::move(other.pixels_)),
+      data_(std::exchange(other.data_, nullptr)) {
+    other.pixels_.clear();
+}
+
+Bitmap& Bitmap::operator=(Bitmap&& other) noexcept {
+    if (this != &other) {
+        width_ = std::exchange(other.width_, 0);
+        height_ = std::exchange(other.height_, 0);
+        pixels_ = std::move(other.pixels_);
+        other.pixels_.clear();
+        data_ = std::exchange(other.data_, nullptr);
+    }
+    return *this;
+}
+
+bool Bitmap::operator==(const Bitmap& other) const {
+    return width_ == other.width_ && height_ == other.height_ && std::equal(data_, data_ + size(), other.data_);
+}
+
+void Bitmap::fill(Pixel p) { std::fill(data_, data_ + size(), p); }
 
 void Bitmap::resize(int width, int height, Pixel fill) {
     width_ = std::max(0, width);
     height_ = std::max(0, height);
-    pixels_.assign(static_cast<std::size_t>(width_) * height_, fill);
+    pixels_.assign(size(), fill);
+    data_ = pixels_.data();
+}
+
+void Bitmap::UseMemory(Pixel* memory) {
+    if (memory) {
+        // The own pixels are let go: a full-screen display is 8 MB.
+        pixels_ = {};
+        data_ = memory;
+    } else if (data_ != pixels_.data() || pixels_.size() != size()) {
+        pixels_.assign(data_, data_ + size());
+        data_ = pixels_.data();
+    }
 }
 
 BitmapHeader GetObjectHeader(const Bitmap& bitmap) {

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "base/Colour.h"
@@ -41,28 +42,43 @@ class Bitmap {
 public:
     Bitmap() = default;
     Bitmap(int width, int height, Pixel fill = 0);
+    // A copy always owns its pixels, whatever memory the original draws into.
+    Bitmap(const Bitmap& other);
+    Bitmap& operator=(const Bitmap& other);
+    Bitmap(Bitmap&& other) noexcept;
+    Bitmap& operator=(Bitmap&& other) noexcept;
 
     int width() const { return width_; }
     int height() const { return height_; }
     bool empty() const { return width_ <= 0 || height_ <= 0; }
 
-    Pixel* row(int y) { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
-    const Pixel* row(int y) const { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
+    Pixel* row(int y) { return data_ + static_cast<std::size_t>(y) * width_; }
+    const Pixel* row(int y) const { return data_ + static_cast<std::size_t>(y) * width_; }
     Pixel pixel(int x, int y) const { return row(y)[x]; }
     void setPixel(int x, int y, Pixel p) { row(y)[x] = p; }
-    std::vector<Pixel>& pixels() { return pixels_; }
-    const std::vector<Pixel>& pixels() const { return pixels_; }
+    std::span<Pixel> pixels() { return {data_, size()}; }
+    std::span<const Pixel> pixels() const { return {data_, size()}; }
 
     void fill(Pixel p);
-    // Changes the size; the contents become `fill` everywhere.
+    // Changes the size; the contents become `fill` everywhere, in memory of its own.
     void resize(int width, int height, Pixel fill = 0);
 
-    bool operator==(const Bitmap& other) const = default;
+    // Draws from now on into `memory` (width × height pixels, rows packed,
+    // owned by the caller and outliving this use), such as an image the X
+    // server reads; nullptr goes back to memory of its own. The contents are
+    // whatever that memory holds: the caller moves them over first.
+    void UseMemory(Pixel* memory);
+    const Pixel* memory() const { return data_; }
+
+    bool operator==(const Bitmap& other) const;
 
 private:
+    std::size_t size() const { return static_cast<std::size_t>(width_) * height_; }
+
     int width_ = 0;
     int height_ = 0;
     std::vector<Pixel> pixels_;
+    Pixel* data_ = nullptr;  // pixels_.data(), or the memory given to UseMemory
 };
 
 using BitmapPtr = std::shared_ptr<Bitmap>;

@@ -95,9 +95,12 @@ bool XvfbSession::Connect(const std::vector<std::string>& serverCommand) {
     return display_ != nullptr;
 }
 
-XvfbSession::XvfbSession(int width, int height) {
+XvfbSession::XvfbSession(int width, int height, const std::vector<std::string>& serverOptions) {
     if (!HaveProgram("Xvfb")) return;
-    Connect({"Xvfb", "-screen", "0", std::to_string(width) + "x" + std::to_string(height) + "x24", "-nolisten", "tcp"});
+    std::vector<std::string> command{
+        "Xvfb", "-screen", "0", std::to_string(width) + "x" + std::to_string(height) + "x24", "-nolisten", "tcp"};
+    command.insert(command.end(), serverOptions.begin(), serverOptions.end());
+    Connect(command);
 }
 
 XvfbSession::XvfbSession(const std::vector<MonitorSize>& monitors) : monitors_(monitors) {

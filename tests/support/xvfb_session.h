@@ -24,7 +24,8 @@ struct MonitorSize {
 class XvfbSession {
 public:
     // Starts Xvfb with one screen of the given size; ok() is false when Xvfb is missing.
-    XvfbSession(int width, int height);
+    // `serverOptions` go to Xvfb as well (such as "-extension", "MIT-SHM").
+    XvfbSession(int width, int height, const std::vector<std::string>& serverOptions = {});
     // Starts Xorg with its dummy video driver, one output per monitor, side by
     // side from the left and the first one primary: Xvfb keeps no RandR
     // monitors, so Qt would see one screen there. Sizes must be common modes
