@@ -204,20 +204,19 @@ bool WindowGone(XvfbSession& x, std::chrono::milliseconds limit) {
 
 // A picture on a share that stopped answering at its lookup, its open or its
 // read: the loader stuck on it keeps the process in the kernel, yet a key, a
-// click or SIGTERM takes the window off the screen at once, and the process
-// ends as soon as the share answers.
+// click, SIGTERM or even SIGKILL (which no handler sees) takes the window off
+// the screen at once, and the process ends as soon as the share answers.
 TEST_F(ShowOnX, APictureThatNeverAnswersHoldsNeitherTheWindowNorItsEnd) {
     using Stall = StallingFileSystem::Stall;
     struct Case {
         const char* name;
         Stall stall;
-        const char* end;  // "key", "click" or "term"
+        const char* end;  // "key", "click", "term" or "kill"
     };
     const Case cases[] = {
-        {"lookup, key", Stall::Lookup, "key"},
-        {"open, click", Stall::Open, "click"},
-        {"read, key", Stall::Read, "key"},
-        {"read, SIGTERM", Stall::Read, "term"},
+        {"lookup, key", Stall::Lookup, "key"},  {"open, click", Stall::Open, "click"},
+        {"read, key", Stall::Read, "key"},      {"read, SIGTERM", Stall::Read, "term"},
+        {"open, SIGKILL", Stall::Open, "kill"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -230,8 +229,8 @@ TEST_F(ShowOnX, APictureThatNeverAnswersHoldsNeitherTheWindowNorItsEnd) {
         EXPECT_GT(share.fs.Held(), 0) << "the loader reached the stalled file";
         const std::string dataFolder = data.folder.toStdString();
         EXPECT_FALSE(InstanceLock::TryTake(dataFolder).has_value()) << "the running show holds the lock";
-        if (std::string(c.end) == "term")
-            show.Signal(SIGTERM);
+        if (std::string(c.end) == "term" || std::string(c.end) == "kill")
+            show.Signal(std::string(c.end) == "term" ? SIGTERM : SIGKILL);
         else
             RunCommand(
                 {"xdotool", std::string(c.end) == "key" ? "key" : "click", std::string(c.end) == "key" ? "a" : "1"},
@@ -258,12 +257,14 @@ TEST_F(ShowOnX, AMusicFileThatNeverAnswersHoldsNeitherTheShowNorItsEnd) {
         const char* name;
         const char* file;
         Stall stall;
+        bool kill = false;  // ended by SIGKILL rather than a key
     };
     const Case cases[] = {
         {"MP3, lookup", "song.mp3", Stall::Lookup},
         {"MP3, read", "song.mp3", Stall::Read},
         {"WAV, open", "tone.wav", Stall::Open},
         {"WAV, read", "tone.wav", Stall::Read},
+        {"WAV, read, SIGKILL", "tone.wav", Stall::Read, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -273,10 +274,14 @@ TEST_F(ShowOnX, AMusicFileThatNeverAnswersHoldsNeitherTheShowNorItsEnd) {
         music.PlayMusic(share.fs.Path(c.file));
         Process show({ProgramPath("tavrelle"), "/s"}, music.Env(x));
         EXPECT_TRUE(WaitForPixel(x, 400, 300, {kRed, kGreen}, 10s)) << "no picture while the music does not answer";
-        RunCommand({"xdotool", "key", "a"}, {{"DISPLAY", x.name()}});
+        if (c.kill)
+            show.Signal(SIGKILL);
+        else
+            RunCommand({"xdotool", "key", "a"}, {{"DISPLAY", x.name()}});
         EXPECT_TRUE(WindowGone(x, 2s));
         share.fs.Release();
-        EXPECT_EQ(show.WaitExit(5s), 0);
+        const auto status = show.WaitExit(5s);
+        EXPECT_TRUE(c.kill ? status.has_value() : status == 0);
     }
 }
 

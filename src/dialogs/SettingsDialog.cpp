@@ -26,6 +26,7 @@
 #include "dialogs/ScheduleDialog.h"
 #include "dialogs/SystemDialogs.h"
 #include "pictures/PictureLoader.h"
+#include "platform/WorkerDescriptors.h"
 #include "startup/SharedState.h"
 #include "startup/WindowHelpers.h"
 #include "storage/PictureListFile.h"
@@ -103,6 +104,7 @@ struct ThumbnailLoad {
                 (*running)[path] = load;
                 try {
                     std::thread([load] {
+                        LeaveSharedDescriptors();
                         DecodedPicture picture = LoadPictureFile(
                             load->path, [](QSize natural) { return ThumbnailSize(natural.width(), natural.height()); },
                             kThumbnailGrey.rgb());

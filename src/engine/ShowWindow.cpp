@@ -35,6 +35,7 @@
 #include "engine/VirtualKeys.h"
 #include "music/BackgroundMusic.h"
 #include "platform/Random.h"
+#include "platform/WorkerDescriptors.h"
 #include "startup/Entry.h"
 #include "startup/InstanceLock.h"
 #include "startup/SharedState.h"
@@ -404,6 +405,8 @@ void Tavrelle_S::WatchComposedPictures() {
         bell->Quiet();
         if (show_.Waiting()) OnSlideTimer();
     });
+    // The loaders ring it from descriptor tables of their own.
+    KeepDescriptorInWorkers(bell->fd);
     show_.SetComposedNotice([bell] { bell->Ring(); });
 }
 

@@ -1,5 +1,7 @@
 #include "surfaces/PictureJobs.h"
 
+#include "platform/WorkerDescriptors.h"
+
 #include <algorithm>
 #include <mutex>
 #include <system_error>
@@ -61,6 +63,8 @@ std::shared_ptr<PictureJob> PictureJob::Start(const ComposeFunction& compose, co
         // The thread owns a share of the job, so the job outlives a show that
         // has stopped waiting for it.
         std::thread([job, compose, path, params, composed] {
+            // Stuck or not, this thread keeps no descriptor of the window's.
+            LeaveSharedDescriptors();
             BitmapPtr slide;
             try {
                 slide = compose(path, params);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "music/mci/SoundOutput.h"
+#include "platform/WorkerDescriptors.h"
 
 namespace tav::sound {
 
@@ -270,6 +271,8 @@ struct WavStream::Shared : MixSource {
 };
 
 void WavStream::Shared::Read(const std::string& path, bool loop) {
+    // Stuck or not, this thread keeps no descriptor of the window's.
+    LeaveSharedDescriptors();
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     struct stat st {};
     WavFormat f;
