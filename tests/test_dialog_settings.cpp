@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QDir>
 #include <QListWidget>
 #include <QScrollBar>
 #include <QTest>
@@ -217,6 +218,38 @@ TEST_F(SettingsDialog, FolderCommandAddsInAttributeAndPatternOrderKeepingDuplica
     EXPECT_EQ(d->lbl_Kensu->text(), CountCaption(4));
     EXPECT_EQ(dialogs.FolderInstructions.at(0),
               QStringLiteral("フォルダーをクリックして選択状態にしてから ＯＫ を押してください"));
+}
+
+// The folder chooser opens in the desktop's pictures folder (named by the
+// desktop's own language) while the list is empty, and beside the last
+// picture of the list afterwards.
+TEST_F(SettingsDialog, FolderChooserStartsInThePicturesFolderThenBesideTheLastPicture) {
+    const std::string config = folder.Root() + "/config";
+    std::filesystem::create_directories(config);
+    const char* saved = std::getenv("XDG_CONFIG_HOME");
+    const std::string savedValue = saved ? saved : "";
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    const QString pictures = folder.Root().c_str() + QStringLiteral("/写真");
+    test::WriteText(config + "/user-dirs.dirs", "XDG_PICTURES_DIR=\"" + pictures.toStdString() + "\"\n");
+
+    auto d = Open();
+    d->AddPictureFolder();
+    std::filesystem::create_directories(pictures.toStdString());
+    d->AddPictureFolder();
+    dialogs.Files.push_back("/photos/2024/summer/a.jpg");
+    d->AddPictureFile();
+    d->AddPictureFolder();
+    dialogs.Files.push_back("bare.jpg");
+    d->AddPictureFile();
+    d->AddPictureFolder();
+    EXPECT_EQ(dialogs.FolderStarts,
+              (std::vector<QString>{QDir::homePath(), pictures, QStringLiteral("/photos/2024/summer"), pictures}))
+        << "a missing pictures folder starts at home";
+
+    if (saved)
+        ::setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
 }
 
 // A list longer than a show plays is shown and saved whole; the add commands

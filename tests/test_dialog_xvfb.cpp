@@ -5,6 +5,9 @@
 
 #include <QDir>
 
+#include <map>
+#include <optional>
+
 #include <thread>
 
 #include "support/storage_temp_folder.h"
@@ -125,6 +128,108 @@ TEST(SettingsDialogOnX, ScalesAsAWholeWithSharpPicturesOnHiDpi) {
         EXPECT_GT(Differing(two, one.scaled(two.size(), Qt::IgnoreAspectRatio, mode)), 500)
             << "the title picture is the scale-1 one enlarged "
             << (mode == Qt::FastTransformation ? "pixel by pixel" : "smoothly");
+}
+
+// A window of the title once it is up, the outline of its opening animation
+// has gone and its picture has stopped changing: its place on the screen, or
+// nothing.
+std::optional<QRect> SettledWindow(XvfbSession& x, const std::string& title) {
+    const auto end = std::chrono::steady_clock::now() + 30s;
+    QImage last;
+    while (std::chrono::steady_clock::now() < end) {
+        const std::optional<QRect> place = x.WindowTitled(title);
+        if (place && x.ViewablePopups() == 0) {
+            const QImage now = x.Grab(place->x(), place->y(), place->width(), place->height());
+            if (!now.isNull() && now == last) return place;
+            last = now;
+        } else {
+            last = QImage();
+        }
+        std::this_thread::sleep_for(100ms);
+    }
+    return std::nullopt;
+}
+
+void ClickOn(const XvfbSession& x, const QRect& window, int windowX, int windowY) {
+    RunCommand({"xdotool", "mousemove", std::to_string(window.x() + windowX), std::to_string(window.y() + windowY),
+                "click", "1"},
+               {{"DISPLAY", x.name()}});
+}
+
+// The program started on a desktop of each language shows that language in
+// its windows: the settings dialog, the schedule dialog and the folder
+// chooser it opens, and the message of a show without pictures. With
+// TAVRELLE_SCREENSHOT_DIR set, each is written there as <window>-<language>.png.
+TEST(DialogsOnX, FollowTheDesktopsLanguage) {
+    if (!HaveProgram("xdotool")) GTEST_SKIP() << "xdotool is not installed";
+    struct Desktop {
+        const char* lang;
+        const char* tag;
+        const char* settings;
+        const char* otherSettings;
+        const char* schedule;
+        const char* folder;
+    };
+    const Desktop desktops[] = {
+        {"ja_JP.UTF-8", "ja", "Tavrelleの設定", "Tavrelle Settings", "曜日・時刻で設定",
+         "フォルダーをクリックして選択状態にしてから ＯＫ を押してください"},
+        {"en_US.UTF-8", "en", "Tavrelle Settings", "Tavrelleの設定", "Schedule",
+         "Click a folder to select it, then press OK"},
+    };
+    const char* shots = std::getenv("TAVRELLE_SCREENSHOT_DIR");
+    for (const Desktop& desktop : desktops) {
+        SCOPED_TRACE(desktop.lang);
+        XvfbSession x{kScreenW, kScreenH};
+        if (!x.ok()) GTEST_SKIP() << "Xvfb is not installed";
+        auto shoot = [&](const std::string& name) {
+            if (shots) x.SavePng(std::string(shots) + "/" + name + "-" + desktop.tag + ".png");
+        };
+        TempFolder home;
+        // Only LANG speaks: the override and the variables before it are empty.
+        const std::map<std::string, std::string> env = {{"DISPLAY", x.name()},
+                                                        {"XDG_DATA_HOME", home.Path()},
+                                                        {"QT_QPA_PLATFORM", "xcb"},
+                                                        {"LANG", desktop.lang},
+                                                        {"TAVRELLE_LANG", ""},
+                                                        {"LANGUAGE", ""},
+                                                        {"LC_ALL", ""},
+                                                        {"LC_MESSAGES", ""}};
+        RunCommand({"xdotool", "mousemove", "400", "300"}, {{"DISPLAY", x.name()}});
+        {
+            Process dialog({ProgramPath("tavrelle"), "/c"}, env);
+            const std::optional<QRect> settings = SettledWindow(x, desktop.settings);
+            ASSERT_TRUE(settings) << "no window titled " << desktop.settings;
+            EXPECT_FALSE(x.ShowsWindowTitled(desktop.otherSettings));
+            shoot("settings");
+
+            ClickOn(x, *settings, 238, 462);  // the schedule command
+            std::optional<QRect> schedule = SettledWindow(x, desktop.schedule);
+            ASSERT_TRUE(schedule) << "no window titled " << desktop.schedule;
+            // The three modes; in the third a weekday shows its hours.
+            const int modeX[3] = {92, 184, 276};
+            for (int mode = 1; mode <= 3; ++mode) {
+                ClickOn(x, *schedule, modeX[mode - 1] + 6, 42);
+                if (mode == 3) ClickOn(x, *schedule, 50, 100);
+                schedule = SettledWindow(x, desktop.schedule);
+                ASSERT_TRUE(schedule);
+                shoot("schedule-mode" + std::to_string(mode));
+            }
+            ClickOn(x, *schedule, 354, 352);  // its cancel button
+            const auto closed = std::chrono::steady_clock::now() + 30s;
+            while (x.ShowsWindowTitled(desktop.schedule) && std::chrono::steady_clock::now() < closed)
+                std::this_thread::sleep_for(50ms);
+
+            ClickOn(x, *settings, 368, 238);  // the folder command
+            ASSERT_TRUE(SettledWindow(x, desktop.folder)) << "no folder chooser titled " << desktop.folder;
+            shoot("folder");
+        }
+        {
+            // A first start has no pictures: the show says so in a message box.
+            Process show({ProgramPath("tavrelle"), "/s"}, env);
+            ASSERT_TRUE(SettledWindow(x, "Tavrelle")) << "no message box";
+            shoot("message");
+        }
+    }
 }
 
 }  // namespace

@@ -4,10 +4,13 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCursor>
+#include <QDir>
+#include <QFile>
 #include <QListWidget>
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <algorithm>
@@ -617,7 +620,8 @@ void Tavrelle_P::AddPictureFolder() {
         return;
     }
     const auto folder =
-        FromBuffer(dialogs_->BrowseFolder(this, tr("フォルダーをクリックして選択状態にしてから ＯＫ を押してください")),
+        FromBuffer(dialogs_->BrowseFolder(this, tr("フォルダーをクリックして選択状態にしてから ＯＫ を押してください"),
+                                          FolderChooserStart()),
                    kFolderBufferChars);
     if (folder) {
         FolderScanHooks hooks;
@@ -637,6 +641,20 @@ void Tavrelle_P::AddPictureFolder() {
     }
     Cmd[kDelete].SetVisible(false);
     UpdateCountLabel(false);
+}
+
+QString Tavrelle_P::FolderChooserStart() const {
+    std::string folder;
+    if (List_1->count() > 0)
+        folder = GetFolderOfPath(List_1->item(List_1->count() - 1)->data(Qt::UserRole).toByteArray().toStdString());
+    if (folder.empty()) {
+        // A bare name, with no folder, starts there too. A desktop that made
+        // no pictures folder starts in the home folder, not beside a name
+        // that cannot be chosen.
+        const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+        return QDir(pictures).exists() ? pictures : QDir::homePath();
+    }
+    return QFile::decodeName(QByteArray::fromStdString(folder));
 }
 
 void Tavrelle_P::DeleteSelectedEntry() {

@@ -79,6 +79,9 @@ public:
     void ShowGroupSettings();
     void AddPictureFile();
     void AddPictureFolder();
+    // Where the folder chooser opens: the user's pictures folder while the
+    // list is empty, else the folder of the list's last picture.
+    QString FolderChooserStart() const;
     void DeleteSelectedEntry();
     void ClearList();
     void ShowThumbnail();

@@ -28,8 +28,14 @@ public:
         return chosen.toStdString();
     }
 
-    std::optional<std::string> BrowseFolder(QWidget* owner, const QString& instruction) override {
-        const QString chosen = QFileDialog::getExistingDirectory(owner, instruction);
+    std::optional<std::string> BrowseFolder(QWidget* owner, const QString& instruction,
+                                            const QString& startFolder) override {
+        QFileDialog chooser(owner, instruction, startFolder);
+        chooser.setFileMode(QFileDialog::Directory);
+        chooser.setOption(QFileDialog::ShowDirsOnly);
+        chooser.setLabelText(QFileDialog::Accept, QStringLiteral("OK"));
+        if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return std::nullopt;
+        const QString chosen = chooser.selectedFiles().front();
         if (chosen.isEmpty()) return std::nullopt;
         return chosen.toStdString();
     }

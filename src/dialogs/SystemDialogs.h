@@ -22,8 +22,11 @@ public:
     // which match regardless of case.
     virtual std::optional<std::string> OpenFile(QWidget* owner, const QString& filterName, const QStringList& patterns,
                                                 const QString& title) = 0;
-    // A folder chosen by the user, or nothing when cancelled.
-    virtual std::optional<std::string> BrowseFolder(QWidget* owner, const QString& instruction) = 0;
+    // A folder chosen by the user, or nothing when cancelled. The chooser
+    // opens in startFolder and its accept button reads "OK", as the
+    // instruction says.
+    virtual std::optional<std::string> BrowseFolder(QWidget* owner, const QString& instruction,
+                                                    const QString& startFolder) = 0;
     // A colour (COLORREF 0x00BBGGRR), or nothing when cancelled. customColours
     // fill the dialog's sixteen custom-colour places in order.
     virtual std::optional<std::int32_t> ChooseColour(QWidget* owner, std::int32_t initial,

@@ -18,8 +18,10 @@ std::optional<std::string> ScriptedDialogs::OpenFile(QWidget*, const QString& fi
     return Take(Files);
 }
 
-std::optional<std::string> ScriptedDialogs::BrowseFolder(QWidget*, const QString& instruction) {
+std::optional<std::string> ScriptedDialogs::BrowseFolder(QWidget*, const QString& instruction,
+                                                         const QString& startFolder) {
     FolderInstructions.push_back(instruction);
+    FolderStarts.push_back(startFolder);
     return Take(Folders);
 }
 

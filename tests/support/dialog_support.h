@@ -30,12 +30,13 @@ public:
     };
     std::vector<FileRequest> FileRequests;
     std::vector<QString> FolderInstructions;
+    std::vector<QString> FolderStarts;
     std::vector<std::array<std::int32_t, 16>> ColourRequests;
     std::vector<QString> Messages;
 
     std::optional<std::string> OpenFile(QWidget*, const QString& filterName, const QStringList& patterns,
                                         const QString& title) override;
-    std::optional<std::string> BrowseFolder(QWidget*, const QString& instruction) override;
+    std::optional<std::string> BrowseFolder(QWidget*, const QString& instruction, const QString& startFolder) override;
     std::optional<std::int32_t> ChooseColour(QWidget*, std::int32_t,
                                              const std::array<std::int32_t, 16>& customColours) override;
     void ShowMessage(QWidget*, const QString&, const QString& text) override;

@@ -188,19 +188,46 @@ void XvfbSession::SavePng(const std::string& path) {
     Grab(0, 0, a.width, a.height).save(QString::fromStdString(path));
 }
 
-bool XvfbSession::ShowsWindowTitled(const std::string& title) {
+bool XvfbSession::ShowsWindowTitled(const std::string& title) { return WindowTitled(title).has_value(); }
+
+int XvfbSession::ViewablePopups() {
     Display* d = D(display_);
     Window root = 0, parent = 0, *children = nullptr;
     unsigned count = 0;
-    if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return false;
-    bool found = false;
+    if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return 0;
+    int popups = 0;
+    for (unsigned i = 0; i < count; ++i) {
+        XWindowAttributes a;
+        popups += XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable && a.override_redirect;
+    }
+    if (children) XFree(children);
+    return popups;
+}
+
+std::optional<QRect> XvfbSession::WindowTitled(const std::string& title) {
+    Display* d = D(display_);
+    const Atom netName = XInternAtom(d, "_NET_WM_NAME", False), utf8 = XInternAtom(d, "UTF8_STRING", False);
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return std::nullopt;
+    std::optional<QRect> found;
     for (unsigned i = 0; i < count && !found; ++i) {
         XWindowAttributes a;
-        char* name = nullptr;
-        if (XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable &&
-            XFetchName(d, children[i], &name) && name)
-            found = title == name;
-        if (name) XFree(name);
+        if (!XGetWindowAttributes(d, children[i], &a) || a.map_state != IsViewable) continue;
+        std::string name;
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(d, children[i], netName, 0, 1024, False, utf8, &type, &format, &items, &after, &data) ==
+                Success &&
+            data && format == 8)
+            name.assign(reinterpret_cast<const char*>(data), items);
+        if (data) XFree(data);
+        char* plain = nullptr;
+        if (name.empty() && XFetchName(d, children[i], &plain) && plain) name = plain;
+        if (plain) XFree(plain);
+        if (name == title) found = QRect(a.x, a.y, a.width, a.height);
     }
     if (children) XFree(children);
     return found;

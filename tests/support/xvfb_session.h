@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <QImage>
+#include <QRect>
 
 #include <chrono>
 #include <map>
@@ -46,6 +47,11 @@ public:
     bool ShowsWindowTitled(const std::string& title);
     // How many top-level windows are mapped and viewable.
     int ViewableTopLevelWindows();
+    // The place on the screen of such a window (title from _NET_WM_NAME, else WM_NAME).
+    std::optional<QRect> WindowTitled(const std::string& title);
+    // Viewable top-level windows that bypass the window manager: menus,
+    // tooltips, the outline of an opening animation.
+    int ViewablePopups();
     // A 32-bit property of the first top-level window that has it.
     std::optional<unsigned long> TopLevelCardinal(const std::string& property);
     // A part of the screen as 0xFFRRGGBB pixels; a null image when it cannot be read.
