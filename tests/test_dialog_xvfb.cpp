@@ -171,9 +171,9 @@ TEST(DialogsOnX, FollowTheDesktopsLanguage) {
         const char* folder;
     };
     const Desktop desktops[] = {
-        {"ja_JP.UTF-8", "ja", "Tavrelleの設定", "Tavrelle Settings", "曜日・時刻で設定",
+        {"ja_JP.UTF-8", "ja", "Tavrelleの設定", "Tavrelle settings", "曜日・時刻で設定",
          "フォルダーをクリックして選択状態にしてから ＯＫ を押してください"},
-        {"en_US.UTF-8", "en", "Tavrelle Settings", "Tavrelleの設定", "Schedule",
+        {"en_US.UTF-8", "en", "Tavrelle settings", "Tavrelleの設定", "Schedule",
          "Click a folder to select it, then press OK"},
     };
     const char* shots = std::getenv("TAVRELLE_SCREENSHOT_DIR");

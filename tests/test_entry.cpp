@@ -175,7 +175,7 @@ TEST(Language, EnglishTranslatesTheProgramAndQtsOwnTextsStayEnglish) {
     EXPECT_TRUE(UsageText().starts_with("使い方: tavrelle")) << UsageText();
     // A running settings dialog is known by its caption in either language.
     EXPECT_EQ(EveryTranslation("tav::Tavrelle_P", kSettingsWindowTitle),
-              QStringList({QStringLiteral("Tavrelleの設定"), QStringLiteral("Tavrelle Settings")}));
+              QStringList({QStringLiteral("Tavrelleの設定"), QStringLiteral("Tavrelle settings")}));
 }
 
 TEST(InstanceLockFile, OnlyOurOwnRegularFileInTheRuntimeFolderCounts) {

@@ -114,7 +114,7 @@ TEST_F(SecondCopy, EndsAtOnceWhileAWindowOfARunningCopyExists) {
         bool nested;
     };
     for (const Case c : {Case{"Tavrelle_Main", false, false}, Case{"Tavrelleの設定", true, false},
-                         Case{"Tavrelleの設定", true, true}, Case{"Tavrelle Settings", false, true}}) {
+                         Case{"Tavrelleの設定", true, true}, Case{"Tavrelle settings", false, true}}) {
         SCOPED_TRACE(c.title);
         const Window w = MakeWindow(c.title, c.utf8Only, c.nested);
         ASSERT_TRUE(WindowOnDisplay(c.title));

@@ -61,14 +61,14 @@ A picture slide-show screen saver for X11.
   /c                 the settings dialog: pictures, music and schedule
   /p WINDOW          a still preview inside the X window WINDOW (a decimal
                      or 0x hexadecimal id)
-  /a                 nothing: the desktop's screen locker owns the password
+  /a                 nothing: the desktop&apos;s screen locker owns the password
   --help             print this help and end
   --version          print the version and end
 
 Only the second character of the command line chooses the run mode; any
 other command line ends at once. Settings and picture lists live in
 $XDG_DATA_HOME/Tavrelle (~/.local/share/Tavrelle). The texts follow the
-desktop's language (Japanese, else English); TAVRELLE_LANG=ja or en
+desktop&apos;s language (Japanese, else English); TAVRELLE_LANG=ja or en
 chooses one. See tavrelle(1).
 </translation>
     </message>
@@ -303,7 +303,7 @@ chooses one. See tavrelle(1).
     </message>
     <message>
         <source>Tavrelleの設定</source>
-        <translation>Tavrelle Settings</translation>
+        <translation>Tavrelle settings</translation>
     </message>
 </context>
 <context>
