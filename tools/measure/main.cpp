@@ -464,13 +464,16 @@ int Gone(const std::string& program, const std::string& stallName, const std::st
         else if (end == "click")
             x.Click();
         else if (end == "move")
-            for (int step = 0; step < 4; ++step) x.MovePointer(25, 25);
+            // To and fro, so the pointer moves wherever it stands.
+            for (int step = 0; step < 4; ++step) x.MovePointer(step % 2 ? -30 : 30, step % 2 ? -30 : 30);
         else
             x.TypeKey('a');
-        if (window && x.WaitGone(window, kWaitGoneMs))
+        if (window && x.WaitGone(window, kWaitGoneMs)) {
             gone.Add(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
-        else
+        } else {
             ++missed;
+            kill(pid, SIGKILL);  // a show the end did not reach must not hold the next run
+        }
         // A thread asleep in the kernel on the stalled file keeps the process
         // until the share answers, whatever ended it.
         std::this_thread::sleep_until(t0 + std::chrono::milliseconds(500));
