@@ -23,6 +23,7 @@ TEST_PACKAGES=(
   lintian desktop-file-utils libxml2-utils man-db
   xscreensaver mate-screensaver
   clang libclang-rt-14-dev
+  feh xscreensaver-gl webp netpbm libvips-tools valgrind time
 )
 
 case "$SET" in

@@ -232,6 +232,8 @@ void Tavrelle_S::BeforeDrawing(bool mayMove) {
 long long Tavrelle_S::ImageMoves() const { return presenter_ ? presenter_->moves : 0; }
 
 void Tavrelle_S::PresentChanges() {
+    if (const DC::DirtyRect& d = surfaces_.Display.dirty; !d.empty())
+        host_.changedPixels += static_cast<long long>(d.x1 - d.x0) * (d.y1 - d.y0);
     if (display_->Direct()) {
         if (!presenter_ || !presenter_->Serves()) OpenPresenter();
         if (presenter_) {

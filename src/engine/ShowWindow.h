@@ -68,6 +68,8 @@ public:
     // Paints straight to the window so far, for the same: each is a change the
     // eye sees, like a frame, though they reach the screen gathered.
     long long directPaints = 0;
+    // Pixels of the display presented as changed so far, for the same.
+    long long changedPixels = 0;
 
 private:
     Tavrelle_S& window_;

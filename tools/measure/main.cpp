@@ -8,8 +8,12 @@
 //                                     process; with big, while a 50-megapixel photo is being
 //                                     composed; with pipe, while every other picture is a pipe
 //                                     that never delivers
-//   tavrelle-measure first TAVRELLE   start to the first picture on screen, against
-//                                     feh --fullscreen with the same 13-megapixel photo
+//   tavrelle-measure first TAVRELLE [PICTURE]  start to the first picture on screen, against
+//                                     feh --fullscreen with the same 13-megapixel photo (or
+//                                     with PICTURE, such as a phone's photo)
+//   tavrelle-measure minute [SECONDS] CPU per minute of the standalone show against the floor
+//                                     of the bytes its frames change, and against feh's slide
+//                                     show and glslideshow on the same photos
 //   tavrelle-measure idle TAVRELLE    CPU while a 10-second interval passes, and peak memory
 //   tavrelle-measure gone TAVRELLE none|lookup|open|read key|click|move|term|kill [RUNS]
 //                                     with the first picture on a file system whose lookup,
@@ -58,6 +62,7 @@
 #include <vector>
 
 #include "engine/ShowWindow.h"
+#include "measure/ShowCost.h"
 #include "measure/XClient.h"
 #include "startup/SharedState.h"
 #include "storage/IniFile.h"
@@ -773,7 +778,9 @@ int main(int argc, char** argv) {
     if (mode == "table")
         return tav::Table(tav::SelfPath(), argc > 2 ? std::atoi(argv[2]) : 1, argc > 3 ? std::atoi(argv[3]) : 143);
     if (mode == "exit" && argc > 2) return tav::Exit(argv[2], argc > 3 ? argv[3] : "");
+    if (mode == "first" && argc > 3) return tav::FirstOfFile(argv[2], argv[3]);
     if (mode == "first" && argc > 2) return tav::First(argv[2]);
+    if (mode == "minute") return tav::ShowMinute(argc, argv, argc > 2 ? std::atoi(argv[2]) : 60);
     if (mode == "idle" && argc > 2) return tav::Idle(argv[2]);
     if (mode == "gone" && argc > 4) return tav::Gone(argv[2], argv[3], argv[4], argc > 5 ? std::atoi(argv[5]) : 20);
     if (mode == "music" && argc > 2) return tav::Music(argv[2]);
@@ -781,10 +788,10 @@ int main(int argc, char** argv) {
     if (mode == "compose-child" && argc > 4)
         return tav::ComposeToStdout(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
     if (mode == "handover") return tav::Handover(tav::SelfPath());
-    std::fprintf(
-        stderr,
-        "usage: tavrelle-measure transition N | table [FIRST LAST] | exit TAVRELLE [big|pipe] | first "
-        "TAVRELLE | idle TAVRELLE | gone TAVRELLE none|lookup|open|read key|click|move|term|kill [RUNS] | music "
-        "TAVRELLE | soak TAVRELLE SECONDS | handover\n");
+    std::fprintf(stderr,
+                 "usage: tavrelle-measure transition N | table [FIRST LAST] | exit TAVRELLE [big|pipe] | first "
+                 "TAVRELLE [PICTURE] | minute [SECONDS] | idle TAVRELLE | gone TAVRELLE none|lookup|open|read "
+                 "key|click|move|term|kill [RUNS] | music "
+                 "TAVRELLE | soak TAVRELLE SECONDS | handover\n");
     return 2;
 }

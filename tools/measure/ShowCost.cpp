@@ -1,0 +1,422 @@
+#include "measure/ShowCost.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QImageReader>
+#include <QTemporaryDir>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "engine/ShowWindow.h"
+#include "startup/SharedState.h"
+#include "storage/PictureListFile.h"
+#include "storage/Settings.h"
+#include "storage/SettingsRecord.h"
+#include "testmedia/PictureWriters.h"
+
+extern char** environ;
+
+namespace tav {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+// A photo-like picture: gradients, fine grain everywhere (so the decoder has
+// work on every block) and a few soft shapes, different for each `k`.
+QImage Photo(int w, int h, int k) {
+    QImage img(w, h, QImage::Format_RGB32);
+    std::mt19937 grain(static_cast<unsigned>(k) + 7);
+    const double hue = k * 0.7;
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const int n = static_cast<int>(grain() & 31) - 16;
+            const double fx = double(x) / w, fy = double(y) / h;
+            const double wave = std::sin(fx * 9 + hue) * std::cos(fy * 7 - hue);
+            row[x] = qRgb(std::clamp(int(120 + 90 * fx + 40 * wave) + n, 0, 255),
+                          std::clamp(int(80 + 120 * fy - 30 * wave) + n, 0, 255),
+                          std::clamp(int(100 + 80 * std::sin(hue + fx * 3)) + n, 0, 255));
+        }
+    }
+    return img;
+}
+
+std::vector<std::string> WritePhotos(const QString& dir, int count, int w, int h) {
+    std::vector<std::string> paths;
+    for (int k = 0; k < count; ++k) {
+        const std::string path = (dir + QString("/photo%1.jpg").arg(k)).toStdString();
+        pw::SaveBytes(path, pw::WriteJpeg(Photo(w, h, k), 90));
+        paths.push_back(path);
+    }
+    return paths;
+}
+
+void WriteShowData(const QString& home, int interval, int speed, const std::vector<std::string>& pictures) {
+    const QString folder = home + "/Tavrelle";
+    QDir().mkpath(folder);
+    SaverSettingsData s;
+    s.Groups[0].AreaSize = 3;
+    s.Groups[0].IntervalSeconds = static_cast<std::int16_t>(interval);
+    s.Groups[0].EffectSpeed = static_cast<std::int16_t>(speed);
+    s.Groups[0].Opacity = 255;
+    WriteSettingsRecord((folder + "/Tavrelle_S.rdm").toStdString(), s);
+    WritePictureListFile((folder + "/Tavrelle_0.rdm").toStdString(), pictures);
+}
+
+double ProcessCpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+double ThreadCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec + t.tv_nsec / 1e9;
+}
+
+double ServerCpuSeconds() {
+    const char* pid = std::getenv("TAVRELLE_SERVER_PID");
+    if (!pid) return 0;
+    std::ifstream f(std::string("/proc/") + pid + "/stat");
+    std::string s((std::istreambuf_iterator<char>(f)), {});
+    const auto close = s.rfind(')');
+    if (close == std::string::npos) return 0;
+    std::istringstream in(s.substr(close + 2));
+    std::string field;
+    long long ticks = 0;
+    for (int i = 3; i <= 15 && in >> field; ++i)
+        if (i == 14 || i == 15) ticks += std::stoll(field);
+    return double(ticks) / sysconf(_SC_CLK_TCK);
+}
+
+std::string PeakMemory(pid_t pid) {
+    std::ifstream f("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(f, line))
+        if (line.rfind("VmHWM:", 0) == 0) {
+            line.erase(0, line.find_first_not_of(" \t", 6));
+            return line;
+        }
+    return "?";
+}
+
+// Bytes per second memcpy moves here between two full-HD frames: the median of many copies.
+double MemcpyRate() {
+    const std::size_t bytes = 1920u * 1080u * 4u;
+    std::vector<char> a(bytes, 1), b(bytes, 2);
+    std::vector<double> times;
+    for (int i = 0; i < 41; ++i) {
+        const auto t0 = Clock::now();
+        std::memcpy(i % 2 ? a.data() : b.data(), i % 2 ? b.data() : a.data(), bytes);
+        times.push_back(Seconds(Clock::now() - t0));
+    }
+    std::sort(times.begin(), times.end());
+    return bytes / times[times.size() / 2];
+}
+
+pid_t Spawn(std::vector<std::string> args, const std::vector<std::string>& extraEnv) {
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) env.emplace_back(*e);
+    env.insert(env.end(), extraEnv.begin(), extraEnv.end());
+    std::vector<char*> argv, envp;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    for (auto& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0) return -1;
+    return pid;
+}
+
+// Ends a program politely, then for certain; its CPU, with the helpers it
+// started and waited for, in seconds.
+double StopAndCount(pid_t pid) {
+    kill(pid, SIGTERM);
+    int status = 0;
+    rusage u{};
+    for (int i = 0; i < 300; ++i) {
+        if (wait4(pid, &status, WNOHANG, &u) == pid)
+            return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    kill(pid, SIGKILL);
+    wait4(pid, &status, 0, &u);
+    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+struct Cost {
+    double cpu = 0, server = 0, wall = 0;
+    std::string peak;
+    double perMinute(double v) const { return wall > 0 ? v * 60 / wall : 0; }
+};
+
+Cost RunPeer(std::vector<std::string> args, const std::vector<std::string>& env, int seconds) {
+    Cost c;
+    const double server0 = ServerCpuSeconds();
+    const auto t0 = Clock::now();
+    const pid_t pid = Spawn(std::move(args), env);
+    if (pid <= 0) return c;
+    std::this_thread::sleep_for(std::chrono::seconds(seconds));
+    c.peak = PeakMemory(pid);
+    c.cpu = StopAndCount(pid);
+    c.wall = Seconds(Clock::now() - t0);
+    c.server = ServerCpuSeconds() - server0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    return c;
+}
+
+std::string Which(const std::vector<std::string>& candidates) {
+    for (const std::string& c : candidates) {
+        if (c.find('/') != std::string::npos) {
+            if (access(c.c_str(), X_OK) == 0) return c;
+            continue;
+        }
+        for (const char* dir : {"/usr/bin/", "/usr/local/bin/"})
+            if (access((dir + c).c_str(), X_OK) == 0) return dir + c;
+    }
+    return {};
+}
+
+}  // namespace
+
+int ShowMinute(int argc, char** argv, int seconds) {
+    QApplication app(argc, argv);
+    QTemporaryDir home;
+    const std::vector<std::string> photos = WritePhotos(home.path(), 8, 3000, 2000);
+    WriteShowData(home.path(), 1, 2, photos);
+    SetDataFolderOverride((home.path() + "/Tavrelle").toStdString());
+    DataFolder = DataFolderLocation();
+    LoadSettings();
+    SelectGroup(0);
+    PictureList.Assign(ReadPictureListFile(DataFile(PictureListFileName(0))));
+    const double rate = MemcpyRate();
+
+    Tavrelle_S window(SaverOptions{'S', 0});
+    window.Start();
+    // The figure is of the show running, not of its start: it begins once the first transition is over.
+    while (window.slideShow().TransitionCount() == 0 && !window.Ended())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    const QtEffectHost& host = window.effectHost();
+    const double cpu0 = ProcessCpuSeconds(), thread0 = ThreadCpuSeconds(), server0 = ServerCpuSeconds();
+    const long long frames0 = host.frames + host.directPaints, pixels0 = host.changedPixels;
+    const int transitions0 = window.slideShow().TransitionCount();
+    const int firstEffect = host.EffectNumber;
+    const auto t0 = Clock::now();
+    while (Seconds(Clock::now() - t0) < seconds && !window.Ended())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    Cost show;
+    show.wall = Seconds(Clock::now() - t0);
+    show.cpu = ProcessCpuSeconds() - cpu0;
+    const double drawing = ThreadCpuSeconds() - thread0;
+    show.server = ServerCpuSeconds() - server0;
+    show.peak = PeakMemory(getpid());
+    const long long frames = host.frames + host.directPaints - frames0;
+    const double changedBytes = double(host.changedPixels - pixels0) * 4;
+    const double floor = changedBytes / rate;
+    const int transitions = window.slideShow().TransitionCount() - transitions0;
+    window.ExitShow();
+
+    std::printf(
+        "A minute of the show at %dx%d (eight 3000x2000 JPEGs, interval 1 s, speed 2, numeric order; "
+        "measured over %.1f s from the end of the first transition, effects %d to %d, %d transitions, "
+        "%lld frames):\n",
+        Current.AreaWidth, Current.AreaHeight, show.wall, firstEffect + 1, host.EffectNumber, transitions, frames);
+    std::printf(
+        "  show CPU %.2f s per minute (drawing thread %.2f s: drawing and presenting; other threads "
+        "%.2f s: composing pictures ahead), X server %.2f s per minute, peak memory %s\n",
+        show.perMinute(show.cpu), show.perMinute(drawing), show.perMinute(show.cpu - drawing),
+        show.perMinute(show.server), show.peak.c_str());
+    std::printf(
+        "  floor: %.1f MB changed per minute at memcpy's %.2f GB/s = %.3f s per minute; "
+        "show CPU / floor = %.1f\n",
+        show.perMinute(changedBytes) / 1e6, rate / 1e9, show.perMinute(floor), floor > 0 ? show.cpu / floor : 0.0);
+    std::fflush(stdout);
+
+    std::vector<std::string> peerEnv{"HOME=" + home.path().toStdString()};
+    if (const std::string feh = Which({"feh"}); !feh.empty()) {
+        std::vector<std::string> args{feh, "--fullscreen", "--hide-pointer", "--slideshow-delay", "1"};
+        args.insert(args.end(), photos.begin(), photos.end());
+        const Cost c = RunPeer(args, peerEnv, seconds);
+        std::printf(
+            "  feh --fullscreen --slideshow-delay 1, same photos: CPU %.2f s per minute (%.2fx the show), "
+            "X server %.2f s per minute, peak memory %s\n",
+            c.perMinute(c.cpu), show.cpu > 0 ? c.perMinute(c.cpu) / show.perMinute(show.cpu) : 0.0,
+            c.perMinute(c.server), c.peak.c_str());
+    } else {
+        std::printf("  feh is not installed\n");
+    }
+    if (const std::string gl = Which({"/usr/libexec/xscreensaver/glslideshow", "/usr/lib/xscreensaver/glslideshow"});
+        !gl.empty()) {
+        // Its pictures come through xscreensaver-getimage, which reads the folder from ~/.xscreensaver.
+        std::ofstream((home.path() + "/.xscreensaver").toStdString())
+            << "imageDirectory: " << home.path().toStdString() << "\ngrabDesktopImages: False\n"
+            << "chooseRandomImages: True\n";
+        const Cost c = RunPeer({gl, "-root"}, peerEnv, seconds);
+        std::printf(
+            "  glslideshow -root (its defaults, software GL), same photos: CPU %.2f s per minute (%.2fx the "
+            "show), X server %.2f s per minute, peak memory %s\n",
+            c.perMinute(c.cpu), show.cpu > 0 ? c.perMinute(c.cpu) / show.perMinute(show.cpu) : 0.0,
+            c.perMinute(c.server), c.peak.c_str());
+    } else {
+        std::printf("  glslideshow is not installed\n");
+    }
+    std::fflush(nullptr);
+    // A picture may still be composing on a worker; as in the program, it is not waited for.
+    ::_exit(0);
+}
+
+namespace {
+
+// Mean colour of a square of the screen (or of an image), as three channel values.
+struct Mean {
+    double r = 0, g = 0, b = 0;
+    bool near(const Mean& o, double tolerance) const {
+        return std::abs(r - o.r) <= tolerance && std::abs(g - o.g) <= tolerance && std::abs(b - o.b) <= tolerance;
+    }
+};
+
+constexpr int kPatch = 15;
+
+Mean ImageMean(const QImage& img, int cx, int cy) {
+    Mean m;
+    int n = 0;
+    for (int y = cy - kPatch / 2; y <= cy + kPatch / 2; ++y)
+        for (int x = cx - kPatch / 2; x <= cx + kPatch / 2; ++x) {
+            if (x < 0 || y < 0 || x >= img.width() || y >= img.height()) continue;
+            const QRgb p = img.pixel(x, y);
+            m.r += qRed(p), m.g += qGreen(p), m.b += qBlue(p), ++n;
+        }
+    if (n) m.r /= n, m.g /= n, m.b /= n;
+    return m;
+}
+
+class ScreenReader {
+public:
+    ScreenReader() : c_(xcb_connect(nullptr, nullptr)) {
+        if (xcb_connection_has_error(c_)) return;
+        const xcb_screen_t* s = xcb_setup_roots_iterator(xcb_get_setup(c_)).data;
+        root_ = s->root;
+        width = s->width_in_pixels;
+        height = s->height_in_pixels;
+    }
+    ~ScreenReader() { xcb_disconnect(c_); }
+    bool ok() const { return root_ != 0; }
+    // The squares around the points, read in one round trip.
+    std::vector<Mean> Means(const std::vector<QPoint>& points) {
+        std::vector<xcb_get_image_cookie_t> cookies;
+        for (const QPoint& p : points)
+            cookies.push_back(xcb_get_image(c_, XCB_IMAGE_FORMAT_Z_PIXMAP, root_,
+                                            static_cast<std::int16_t>(p.x() - kPatch / 2),
+                                            static_cast<std::int16_t>(p.y() - kPatch / 2), kPatch, kPatch, ~0u));
+        std::vector<Mean> means;
+        for (auto cookie : cookies) {
+            Mean m;
+            if (xcb_get_image_reply_t* r = xcb_get_image_reply(c_, cookie, nullptr)) {
+                const auto* px = reinterpret_cast<const std::uint32_t*>(xcb_get_image_data(r));
+                const int n = xcb_get_image_data_length(r) / 4;
+                for (int i = 0; i < n; ++i)
+                    m.r += (px[i] >> 16) & 0xFF, m.g += (px[i] >> 8) & 0xFF, m.b += px[i] & 0xFF;
+                if (n) m.r /= n, m.g /= n, m.b /= n;
+                std::free(r);
+            }
+            means.push_back(m);
+        }
+        return means;
+    }
+    int width = 0, height = 0;
+
+private:
+    xcb_connection_t* c_;
+    xcb_window_t root_ = 0;
+};
+
+double TimeToMatch(ScreenReader& screen, const std::vector<QPoint>& points, const std::vector<Mean>& want,
+                   std::vector<std::string> args, const std::vector<std::string>& env) {
+    const auto t0 = Clock::now();
+    const pid_t pid = Spawn(std::move(args), env);
+    double ms = -1;
+    while (ms < 0 && pid > 0) {
+        const double now = Seconds(Clock::now() - t0) * 1000;
+        const std::vector<Mean> got = screen.Means(points);
+        bool all = true;
+        for (std::size_t i = 0; i < got.size(); ++i) all = all && got[i].near(want[i], 28);
+        if (all)
+            ms = now;
+        else if (now > 20000)
+            break;
+        else
+            std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
+    if (pid > 0) StopAndCount(pid);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    return ms;
+}
+
+}  // namespace
+
+int FirstOfFile(const std::string& program, const std::string& picture) {
+    ScreenReader screen;
+    if (!screen.ok()) {
+        std::fprintf(stderr, "tavrelle-measure: no X server\n");
+        return 1;
+    }
+    QImageReader reader(QString::fromStdString(picture));
+    reader.setAutoTransform(true);
+    const QImage image = reader.read();
+    if (image.isNull()) {
+        std::fprintf(stderr, "tavrelle-measure: cannot read %s\n", picture.c_str());
+        return 1;
+    }
+    // Both programs fit the picture to the screen, its shape kept, centred.
+    const QImage fitted = image.scaled(screen.width, screen.height, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    const int left = (screen.width - fitted.width()) / 2, top = (screen.height - fitted.height()) / 2;
+    std::vector<QPoint> points;
+    std::vector<Mean> want;
+    for (auto [fx, fy] : {std::pair{0.5, 0.5}, {0.25, 0.25}, {0.75, 0.25}, {0.25, 0.75}, {0.75, 0.75}}) {
+        const int x = static_cast<int>(fitted.width() * fx), y = static_cast<int>(fitted.height() * fy);
+        points.emplace_back(left + x, top + y);
+        want.push_back(ImageMean(fitted, x, y));
+    }
+    QTemporaryDir home;
+    WriteShowData(home.path(), 10, 2, {picture, picture});
+    const std::vector<std::string> env{"XDG_DATA_HOME=" + home.path().toStdString(), "SDL_AUDIODRIVER=dummy"};
+    std::vector<double> show, feh;
+    const int runs = 9;
+    for (int i = 0; i < runs; ++i) {
+        show.push_back(TimeToMatch(screen, points, want, {program, "/s"}, env));
+        feh.push_back(TimeToMatch(screen, points, want, {"feh", "--fullscreen", picture}, env));
+    }
+    std::sort(show.begin(), show.end());
+    std::sort(feh.begin(), feh.end());
+    std::printf(
+        "first picture of %s (%dx%d) on the whole screen: tavrelle /s median %.1f ms, feh --fullscreen "
+        "median %.1f ms, ratio %.2f (%d runs each; -1 is a run that showed nothing within 20 s)\n",
+        picture.c_str(), image.width(), image.height(), show[runs / 2], feh[runs / 2],
+        feh[runs / 2] > 0 ? show[runs / 2] / feh[runs / 2] : 0.0, runs);
+    return 0;
+}
+
+}  // namespace tav

@@ -1,0 +1,23 @@
+#pragma once
+// What a running show costs, against the least it could cost and against its
+// peers (see main.cpp for the command lines).
+
+#include <string>
+
+namespace tav {
+
+// A minute of the standalone show at the screen's size (eight 6-megapixel
+// photos, numeric order from effect 1, interval 1 s, speed 2), run in this
+// process: CPU seconds per minute of the show (its drawing thread apart) and
+// of the X server, against the floor (the bytes the frames changed, copied at
+// this machine's memcpy speed); then feh's slide show and glslideshow on the
+// same photos for as long, where installed. `seconds` shortens the minute.
+int ShowMinute(int argc, char** argv, int seconds);
+
+// Start of the program to `picture` on the whole screen, against
+// feh --fullscreen with the same file, medians of nine runs each. The picture
+// counts as shown when five patches of the screen match the picture fitted
+// to it.
+int FirstOfFile(const std::string& program, const std::string& picture);
+
+}  // namespace tav
