@@ -799,7 +799,7 @@ int ProgramNumber(const std::string& appDefaults) {
     text << in.rdbuf();
     const std::string all = text.str();
     const std::size_t start = all.find("\n*programs:");
-    const std::size_t entry = all.find("tavrelle /s", start);
+    const std::size_t entry = all.find("tavrelle -s", start);
     if (start == std::string::npos || entry == std::string::npos) return 0;
     int number = 1;
     for (std::size_t at = all.find("\\n", start); at < entry; at = all.find("\\n", at + 2)) ++number;

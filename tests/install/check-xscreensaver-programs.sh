@@ -13,7 +13,7 @@ list() { # name, hack
 }
 # The packaged list with its last program continued by the new, unticked entry.
 with_entry() {
-    awk '/^- GL:/ { print $0 "\\"; print "-\t\t\t     \"Tavrelle\"  tavrelle /s\t\t\t    \\n"; next } { print }' "$1"
+    awk '/^- GL:/ { print $0 "\\"; print "-\t\t\t     \"Tavrelle\"  tavrelle -s\t\t\t    \\n"; next } { print }' "$1"
 }
 
 # Each case: name | files present before (nogl, gl, link target or "file" or
