@@ -7,6 +7,7 @@
 #include <QListWidget>
 
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "dialogs/DialogValues.h"
@@ -27,6 +28,13 @@ namespace {
 using test::StorageTempFolder;
 
 const char* Name(UiLanguage language) { return language == UiLanguage::English ? "English" : "Japanese"; }
+
+}  // namespace
+
+// The parameter's name in the test's output.
+void PrintTo(UiLanguage language, std::ostream* out) { *out << Name(language); }
+
+namespace {
 
 // Where a label draws its text, in its parent's coordinates.
 QRect TextRect(const QLabel* label) {

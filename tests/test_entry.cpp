@@ -178,6 +178,27 @@ TEST(Language, EnglishTranslatesTheProgramAndQtsOwnTextsStayEnglish) {
               QStringList({QStringLiteral("Tavrelleの設定"), QStringLiteral("Tavrelle settings")}));
 }
 
+// The menu entry, the saver's description and the hint drawn in a lent window
+// call the settings dialog by its caption, in each language.
+TEST(Language, TheMenuTheSaversDescriptionAndTheHintNameTheDialogByItsCaption) {
+    test::EnsureApplication();
+    const char* source = std::getenv("TAVRELLE_SOURCE_DIR");
+    ASSERT_NE(source, nullptr);
+    const QStringList captions = EveryTranslation("tav::Tavrelle_P", kSettingsWindowTitle);
+    ASSERT_EQ(captions.size(), 2);
+    const std::string entry = test::ReadText(std::string(source) + "/data/tavrelle-settings.desktop");
+    EXPECT_NE(entry.find("\nName[ja]=" + captions[0].toStdString() + "\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\nName=" + captions[1].toStdString() + "\n"), std::string::npos) << entry;
+    const std::string description = test::ReadText(std::string(source) + "/data/tavrelle.xml");
+    EXPECT_NE(description.find("\"" + captions[1].toStdString() + "\""), std::string::npos);
+    for (const UiLanguage language : {UiLanguage::Japanese, UiLanguage::English}) {
+        UseLanguage(language);
+        const QString caption = language == UiLanguage::Japanese ? captions[0] : captions[1];
+        EXPECT_TRUE(Translated("Entry", kChoosePicturesHint).contains(caption)) << caption.toStdString();
+    }
+    UseLanguage(UiLanguage::Japanese);
+}
+
 TEST(InstanceLockFile, OnlyOurOwnRegularFileInTheRuntimeFolderCounts) {
     StorageTempFolder folder;
     folder.CreateData();
