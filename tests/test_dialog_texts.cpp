@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QListWidget>
 
+#include <cstdlib>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -146,6 +147,19 @@ TEST_P(DialogTexts, RowLabelsKeepTheCharacterTheCellIsReadFrom) {
     for (int hour = 0; hour < 24; ++hour) {
         EXPECT_EQ(HourLabel(hour).size(), 8) << hour;
         EXPECT_EQ(CellFromRow(HourLabel(hour) + QLatin1Char('7'), 8), '7') << hour;
+    }
+}
+
+// A text left untranslated (or marked unfinished) is shown in Japanese, or
+// not at all, on an English desktop.
+TEST(Translations, EveryTextHasItsEnglish) {
+    const char* source = std::getenv("TAVRELLE_SOURCE_DIR");
+    ASSERT_NE(source, nullptr);
+    const std::string ts = test::ReadText(std::string(source) + "/translations/tavrelle_en.ts");
+    for (const char* missing : {"type=\"unfinished\"", "<translation></translation>", "<numerusform></numerusform>",
+                                "type=\"vanished\"", "type=\"obsolete\""}) {
+        const std::size_t at = ts.find(missing);
+        EXPECT_EQ(at, std::string::npos) << missing << " near: " << ts.substr(at > 200 ? at - 200 : 0, 300);
     }
 }
 
