@@ -811,15 +811,28 @@ protected:
     void SetUp() override {
         x = Server();
         if (!x->ok()) GTEST_SKIP() << "no X server for this test";
-        if (!HaveProgram("xscreensaver") || !HaveProgram("xscreensaver-command"))
-            GTEST_SKIP() << "XScreenSaver is not installed";
-        if (!std::filesystem::exists("/etc/X11/app-defaults/XScreenSaver"))
-            GTEST_SKIP() << "XScreenSaver's list of programs is missing";
+        if (const auto why = MissingSaver()) GTEST_SKIP() << *why;
         const auto found = OrdinaryUser();
-        if (!found) GTEST_SKIP() << "no ordinary account to run XScreenSaver (run as root to create one)";
+        if (!found) GTEST_SKIP() << "no ordinary account to run the screen saver (run as root to create one)";
         user = *found;
     }
     virtual std::unique_ptr<XvfbSession> Server() { return std::make_unique<XvfbSession>(800, 600); }
+    // Why the screen saver cannot run here, or nothing.
+    virtual std::optional<std::string> MissingSaver() const {
+        if (!HaveProgram("xscreensaver") || !HaveProgram("xscreensaver-command"))
+            return "XScreenSaver is not installed";
+        if (!std::filesystem::exists("/etc/X11/app-defaults/XScreenSaver"))
+            return "XScreenSaver's list of programs is missing";
+        return std::nullopt;
+    }
+
+    // Installs the program into the staging folder as the package would.
+    void InstallToStage() {
+        const char* cmake = std::getenv("TAVRELLE_CMAKE");
+        ASSERT_EQ(Status({"env", "DESTDIR=" + stage.Path(), cmake ? cmake : "cmake", "--install", ProgramPath(""),
+                          "--prefix", "/usr"}),
+                  0);
+    }
 
     // Runs a command as the ordinary user with only the given environment.
     std::vector<std::string> AsUser(std::vector<std::string> command, const std::map<std::string, std::string>& env) {
@@ -848,10 +861,7 @@ protected:
     // Tavrelle. `extra` is added to the environment of the saver's processes.
     void StartSaverWithTavrelle(const std::map<std::string, std::string>& extra = {}) {
         const std::string root = stage.Path();
-        const char* cmake = std::getenv("TAVRELLE_CMAKE");
-        ASSERT_EQ(Status({"env", "DESTDIR=" + root, cmake ? cmake : "cmake", "--install", ProgramPath(""), "--prefix",
-                          "/usr"}),
-                  0);
+        ASSERT_NO_FATAL_FAILURE(InstallToStage());
         const std::string appDefaults = root + "/etc/X11/app-defaults";
         std::filesystem::create_directories(appDefaults);
         ASSERT_EQ(Status({"sh", "-c", "cp -P /etc/X11/app-defaults/XScreenSaver* " + appDefaults}), 0);
@@ -905,6 +915,103 @@ TEST_F(XScreenSaverOnX, RunsTavrelleFromItsSystemWideListOfPrograms) {
     EXPECT_EQ(x->Pixel(20, 20), 0x404040u);
     if (const char* dir = std::getenv("TAVRELLE_SCREENSHOT_DIR")) x->SavePng(std::string(dir) + "/xscreensaver.png");
     StopSaver();
+}
+
+// What a new user meets before choosing pictures: the request for them drawn
+// in the saver's own window, centred on the background, with no box beside
+// or under that window.
+void ExpectRequestOnTheScreen(XvfbSession& x, const std::string& screenshot) {
+    ASSERT_TRUE(WaitForPixel(x, 20, 20, {0x404040}, 30s)) << "the saver's window does not show the background";
+    Drawn text;
+    const auto end = std::chrono::steady_clock::now() + 10s;
+    while (text.count < 300 && std::chrono::steady_clock::now() < end) text = DrawnOn(x.Grab(0, 0, 800, 600), 0x404040);
+    EXPECT_GE(text.count, 300) << "too little text on the screen";
+    EXPECT_NEAR(text.box.center().x(), 400, 40) << "the text is not centred across";
+    EXPECT_NEAR(text.box.center().y(), 300, 40) << "the text is not centred down";
+    if (const char* dir = std::getenv("TAVRELLE_SCREENSHOT_DIR")) x.SavePng(std::string(dir) + "/" + screenshot);
+}
+
+TEST_F(XScreenSaverOnX, WithoutPicturesTheRequestIsDrawnInTheSaversWindow) {
+    WritePictureListFile((data.folder + "/Tavrelle_0.rdm").toStdString(), {});
+    ASSERT_NO_FATAL_FAILURE(StartSaverWithTavrelle());
+    ExpectRequestOnTheScreen(*x, "xscreensaver-no-pictures.png");
+    StopSaver();
+}
+
+// mate-screensaver as a new user has it: one theme, Tavrelle's. It takes a
+// theme's program only from XScreenSaver's hack folder, so the staged folder
+// is mounted over that one for the daemon alone, in a mount namespace of its
+// own; its settings come from a key file and it talks on a bus of its own.
+class MateScreensaverOnX : public XScreenSaverOnX {
+protected:
+    std::optional<std::string> MissingSaver() const override {
+        if (!HaveProgram("mate-screensaver") || !HaveProgram("mate-screensaver-command"))
+            return "mate-screensaver is not installed";
+        if (!HaveProgram("dbus-run-session")) return "dbus-run-session is not installed";
+        if (::geteuid() != 0 || !HaveProgram("unshare"))
+            return "mounting the staged hack folder takes root and unshare";
+        if (!std::filesystem::is_directory(kHackFolder)) return "there is no XScreenSaver hack folder to mount over";
+        return std::nullopt;
+    }
+
+    void StartMateWithTavrelle() {
+        ASSERT_NO_FATAL_FAILURE(InstallToStage());
+        const std::string root = stage.Path(), hacks = root + kHackFolder;
+        // The package's link leads to /usr/bin, where the staged program is not.
+        std::filesystem::remove(hacks + "/tavrelle");
+        std::filesystem::create_symlink(root + "/usr/bin/tavrelle", hacks + "/tavrelle");
+        const std::string settings = home.File(".config/glib-2.0/settings");
+        std::filesystem::create_directories(settings);
+        std::ofstream(settings + "/keyfile")
+            << "[org/mate/screensaver]\nmode='single'\nthemes=['screensavers-tavrelle']\nlock-enabled=false\n";
+        // The daemon passes its themes little more than HOME, so the data
+        // folder is found where a user's is.
+        std::filesystem::create_directories(data.home.File(".local/share"));
+        std::filesystem::create_directory_symlink(data.folder.toStdString(), data.home.File(".local/share/Tavrelle"));
+        GiveToUser(stage.Path());
+        GiveToUser(home.Path());
+        GiveToUser(data.home.Path());
+        stop = home.File("stop");
+        env = {
+            {"HOME", data.home.Path()},
+            {"DISPLAY", x->name()},
+            {"PATH", root + "/usr/bin:/usr/bin:/bin"},
+            {"XDG_DATA_HOME", data.home.Path()},
+            {"XDG_DATA_DIRS", root + "/usr/share:/usr/share"},
+            {"XDG_CONFIG_HOME", home.File(".config")},
+            {"XDG_CURRENT_DESKTOP", "MATE"},
+            {"GSETTINGS_BACKEND", "keyfile"},
+            {"SDL_AUDIODRIVER", "dummy"},
+        };
+        const std::string session =
+            "mate-screensaver --no-daemon & saver=$!\n"
+            "for i in $(seq 100); do mate-screensaver-command --query >/dev/null 2>&1 && break; sleep 0.1; done\n"
+            "mate-screensaver-command --activate\n"
+            "while [ ! -e \"$1\" ]; do sleep 0.1; done\n"
+            "kill $saver\n"
+            "wait\n";
+        std::vector<std::string> command = {
+            "unshare", "-m", "sh", "-c", std::string("mount --bind \"$1\" ") + kHackFolder + " && shift && exec \"$@\"",
+            "sh",      hacks};
+        const auto asUser = AsUser({"dbus-run-session", "--", "sh", "-c", session, "sh", stop}, env);
+        command.insert(command.end(), asUser.begin(), asUser.end());
+        daemon = std::make_unique<Process>(command, std::map<std::string, std::string>{});
+    }
+
+    void StopMate() {
+        std::ofstream{stop};
+        EXPECT_TRUE(daemon->WaitExit(10s).has_value()) << "mate-screensaver did not end";
+    }
+
+    static constexpr const char* kHackFolder = "/usr/libexec/xscreensaver";
+    std::string stop;
+};
+
+TEST_F(MateScreensaverOnX, WithoutPicturesTheRequestIsDrawnInTheSaversWindow) {
+    WritePictureListFile((data.folder + "/Tavrelle_0.rdm").toStdString(), {});
+    ASSERT_NO_FATAL_FAILURE(StartMateWithTavrelle());
+    ExpectRequestOnTheScreen(*x, "mate-screensaver-no-pictures.png");
+    StopMate();
 }
 
 // The processes of the program that have the file open.
