@@ -11,8 +11,8 @@ HEIC and AVIF) one after another, fitted and centred on a background colour
 of your choice, and passes from one picture to the next through one of 143
 transition effects. Background
 music can play meanwhile: an MP3 or WAV file or an audio CD. Ten picture
-groups and a weekly schedule choose what is shown. The user interface is
-Japanese.
+groups and a weekly schedule choose what is shown. The user interface
+follows the desktop's language: Japanese, or English everywhere else.
 .
 The package lists Tavrelle in XScreenSaver and in the screen savers of
 MATE and Xfce, and adds its settings dialog to the application menu.")
@@ -23,8 +23,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://tavrelle.invalid/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # WebP and TIFF are read through Qt's image-format plugins, which nothing links.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins")
-# The settings dialog and the show's messages are Japanese.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic | fonts-noto-cjk")
+# The dialogs are drawn in a Japanese font in either language, and Qt's own
+# dialogs take their Japanese from Qt's translations.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic | fonts-noto-cjk, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver | mate-screensaver")
 set(CPACK_STRIP_FILES ON)
 

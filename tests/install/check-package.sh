@@ -18,7 +18,7 @@ deb=$out/tavrelle_${version}_amd64.deb
 fields=(
     "Package|tavrelle" "Version|$version" "Architecture|amd64" "Section|x11"
     "Depends|libqt6widgets6" "Depends|libsdl2-mixer-2.0-0" "Depends|libcdio" "Depends|libx11-6"
-    "Recommends|fonts-ipafont-gothic" "Description|slide-show screen saver"
+    "Recommends|fonts-ipafont-gothic" "Recommends|qt6-translations-l10n" "Description|slide-show screen saver"
 )
 for f in "${fields[@]}"; do
     IFS='|' read -r field text <<<"$f"
