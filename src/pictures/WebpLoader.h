@@ -1,6 +1,7 @@
-// WebP pictures, decoded by Qt's image-format plugin: the first frame of an
-// animation, upright by the orientation of an EXIF chunk, transparency over
-// the ground.
+// WebP pictures, decoded by libwebp (scaled while decoding when drawn
+// smaller) and, for the first frame of an animation, by Qt's image-format
+// plugin: upright by the orientation of an EXIF chunk, transparency over the
+// ground.
 #pragma once
 
 #include "pictures/RasterDecode.h"

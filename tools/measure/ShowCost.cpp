@@ -1,11 +1,14 @@
 #include "measure/ShowCost.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QImage>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -376,6 +379,104 @@ double TimeToMatch(ScreenReader& screen, const std::vector<QPoint>& points, cons
 }
 
 }  // namespace
+
+namespace {
+
+struct Run {
+    double ms = 0;
+    double peakMiB = 0;
+};
+
+// A program run to its end with its output thrown away: wall time and peak memory.
+Run Timed(std::vector<std::string> args) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    Run r;
+    pid_t pid = -1;
+    const auto t0 = Clock::now();
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        rusage u{};
+        wait4(pid, &status, 0, &u);
+        r.ms = Seconds(Clock::now() - t0) * 1000;
+        r.peakMiB = u.ru_maxrss / 1024.0;
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) r.ms = -1;
+    } else {
+        r.ms = -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    return r;
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+QByteArray LossyWebp(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "webp");
+    writer.setQuality(90);  // lossy, as cameras and the web write it
+    writer.write(image);
+    return bytes;
+}
+
+}  // namespace
+
+int DecoderTable(int argc, char** argv, const std::string& self) {
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    const auto file = [&](const char* name) { return (dir.path() + "/" + name).toStdString(); };
+    const QImage landscape = Photo(4000, 3000, 1), portrait = Photo(3120, 4208, 2);
+    struct Row {
+        const char* format;
+        std::string path;
+        QImage image;
+        std::vector<std::string> tool;
+    };
+    std::vector<Row> rows{
+        {"JPEG",
+         file("photo.jpg"),
+         landscape,
+         {"vipsthumbnail", file("photo.jpg"), "-s", "1920x1080", "-o", file("v.ppm")}},
+        {"HEIC", file("photo.heic"), landscape, {"heif-convert", "--quiet", file("photo.heic"), file("h.y4m")}},
+        {"WebP", file("photo.webp"), portrait, {"dwebp", file("photo.webp"), "-ppm", "-o", file("w.ppm")}},
+        {"PNG", file("photo.png"), landscape, {"pngtopnm", file("photo.png")}},
+    };
+    pw::SaveBytes(rows[0].path, pw::WriteJpeg(landscape, 90));
+    pw::SaveBytes(rows[1].path, pw::WriteHeif(landscape, pw::HeifCodec::Hevc, 90));
+    pw::SaveBytes(rows[2].path, LossyWebp(portrait));
+    pw::SaveBytes(rows[3].path, pw::WritePng(landscape));
+    std::printf(
+        "| Format | Picture | Tavrelle composes for 1920x1080, ms | peak MiB | Tool | tool ms | tool peak MiB "
+        "| Tavrelle / tool |\n|---|---|---|---|---|---|---|---|\n");
+    // Each a process of its own from start to end, taking turns, medians of five.
+    for (const Row& row : rows) {
+        std::vector<double> ours, theirs;
+        double oursPeak = 0, theirsPeak = 0;
+        for (int i = 0; i < 5; ++i) {
+            const Run a = Timed({self, "compose-child", row.path, "1920", "1080"});
+            const Run b = Timed(row.tool);
+            ours.push_back(a.ms), theirs.push_back(b.ms);
+            oursPeak = std::max(oursPeak, a.peakMiB), theirsPeak = std::max(theirsPeak, b.peakMiB);
+        }
+        const double a = Median(ours), b = Median(theirs);
+        std::printf("| %s | %dx%d | %.0f | %.0f | %s | %.0f | %.0f | %.2f |\n", row.format, row.image.width(),
+                    row.image.height(), a, oursPeak, row.tool.front().c_str(), b, theirsPeak, b > 0 ? a / b : 0.0);
+        std::fflush(stdout);
+    }
+    std::printf(
+        "Times are of whole processes (start, decode, fit or convert, write to a file or /dev/null); -1 is "
+        "a run that failed or a tool that is missing.\n");
+    return 0;
+}
 
 int FirstOfFile(const std::string& program, const std::string& picture) {
     ScreenReader screen;

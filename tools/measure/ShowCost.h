@@ -20,4 +20,10 @@ int ShowMinute(int argc, char** argv, int seconds);
 // to it.
 int FirstOfFile(const std::string& program, const std::string& picture);
 
+// Each decoder against its format's own command-line tool, process against
+// process: a 12-megapixel JPEG, HEIC and PNG and a 13-megapixel WebP photo
+// composed for 1920 × 1080 (by `self compose-child`) against vipsthumbnail,
+// heif-convert to y4m, dwebp to ppm and pngtopnm; wall time and peak memory.
+int DecoderTable(int argc, char** argv, const std::string& self);
+
 }  // namespace tav

@@ -14,6 +14,8 @@
 //   tavrelle-measure minute [SECONDS] CPU per minute of the standalone show against the floor
 //                                     of the bytes its frames change, and against feh's slide
 //                                     show and glslideshow on the same photos
+//   tavrelle-measure decoders         each decoder composing a photo against its format's own
+//                                     command-line tool, process against process, with peak memory
 //   tavrelle-measure idle TAVRELLE    CPU while a 10-second interval passes, and peak memory
 //   tavrelle-measure gone TAVRELLE none|lookup|open|read key|click|move|term|kill [RUNS]
 //                                     with the first picture on a file system whose lookup,
@@ -780,6 +782,7 @@ int main(int argc, char** argv) {
     if (mode == "exit" && argc > 2) return tav::Exit(argv[2], argc > 3 ? argv[3] : "");
     if (mode == "first" && argc > 3) return tav::FirstOfFile(argv[2], argv[3]);
     if (mode == "first" && argc > 2) return tav::First(argv[2]);
+    if (mode == "decoders") return tav::DecoderTable(argc, argv, tav::SelfPath());
     if (mode == "minute") return tav::ShowMinute(argc, argv, argc > 2 ? std::atoi(argv[2]) : 60);
     if (mode == "idle" && argc > 2) return tav::Idle(argv[2]);
     if (mode == "gone" && argc > 4) return tav::Gone(argv[2], argv[3], argv[4], argc > 5 ? std::atoi(argv[5]) : 20);
@@ -788,10 +791,11 @@ int main(int argc, char** argv) {
     if (mode == "compose-child" && argc > 4)
         return tav::ComposeToStdout(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
     if (mode == "handover") return tav::Handover(tav::SelfPath());
-    std::fprintf(stderr,
-                 "usage: tavrelle-measure transition N | table [FIRST LAST] | exit TAVRELLE [big|pipe] | first "
-                 "TAVRELLE [PICTURE] | minute [SECONDS] | idle TAVRELLE | gone TAVRELLE none|lookup|open|read "
-                 "key|click|move|term|kill [RUNS] | music "
-                 "TAVRELLE | soak TAVRELLE SECONDS | handover\n");
+    std::fprintf(
+        stderr,
+        "usage: tavrelle-measure transition N | table [FIRST LAST] | exit TAVRELLE [big|pipe] | first "
+        "TAVRELLE [PICTURE] | minute [SECONDS] | decoders | idle TAVRELLE | gone TAVRELLE none|lookup|open|read "
+        "key|click|move|term|kill [RUNS] | music "
+        "TAVRELLE | soak TAVRELLE SECONDS | handover\n");
     return 2;
 }
