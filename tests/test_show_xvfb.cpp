@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QImage>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -826,6 +827,19 @@ protected:
         return std::nullopt;
     }
 
+    // Installs the program into the staging folder with the system's list of
+    // programs as the package's installation leaves it (its postinst runs the
+    // same script); number is Tavrelle's place in that list, from 1.
+    void StageListOfPrograms(int& number) {
+        ASSERT_NO_FATAL_FAILURE(InstallToStage());
+        const std::string appDefaults = stage.Path() + "/etc/X11/app-defaults";
+        std::filesystem::create_directories(appDefaults);
+        ASSERT_EQ(Status({"sh", "-c", "cp -P /etc/X11/app-defaults/XScreenSaver* " + appDefaults}), 0);
+        ASSERT_EQ(Status({stage.Path() + "/usr/libexec/tavrelle/xscreensaver-programs", "add", appDefaults}), 0);
+        number = ProgramNumber(appDefaults + "/XScreenSaver");
+        ASSERT_GT(number, 0) << "Tavrelle is not in the list of programs";
+    }
+
     // Installs the program into the staging folder as the package would.
     void InstallToStage() {
         const char* cmake = std::getenv("TAVRELLE_CMAKE");
@@ -861,13 +875,9 @@ protected:
     // Tavrelle. `extra` is added to the environment of the saver's processes.
     void StartSaverWithTavrelle(const std::map<std::string, std::string>& extra = {}) {
         const std::string root = stage.Path();
-        ASSERT_NO_FATAL_FAILURE(InstallToStage());
+        int number = 0;
+        ASSERT_NO_FATAL_FAILURE(StageListOfPrograms(number));
         const std::string appDefaults = root + "/etc/X11/app-defaults";
-        std::filesystem::create_directories(appDefaults);
-        ASSERT_EQ(Status({"sh", "-c", "cp -P /etc/X11/app-defaults/XScreenSaver* " + appDefaults}), 0);
-        ASSERT_EQ(Status({root + "/usr/libexec/tavrelle/xscreensaver-programs", "add", appDefaults}), 0);
-        const int number = ProgramNumber(appDefaults + "/XScreenSaver");
-        ASSERT_GT(number, 0) << "Tavrelle is not in the list of programs";
         GiveToUser(stage.Path());
         GiveToUser(home.Path());
         GiveToUser(data.home.Path());
@@ -936,6 +946,68 @@ TEST_F(XScreenSaverOnX, WithoutPicturesTheRequestIsDrawnInTheSaversWindow) {
     ASSERT_NO_FATAL_FAILURE(StartSaverWithTavrelle());
     ExpectRequestOnTheScreen(*x, "xscreensaver-no-pictures.png");
     StopSaver();
+}
+
+// Whether a process of the program runs with that argument.
+bool ProgramRunsWith(const std::string& argument) {
+    std::error_code ec;
+    for (const auto& process : std::filesystem::directory_iterator("/proc", ec)) {
+        if (std::filesystem::read_symlink(process.path() / "exe", ec).filename() != "tavrelle") continue;
+        std::string line = Bytes(process.path() / "cmdline");
+        std::replace(line.begin(), line.end(), '\0', ' ');
+        if (line.find(argument) != std::string::npos) return true;
+    }
+    return false;
+}
+
+// XScreenSaver's settings read Tavrelle's description each time it is
+// selected and complain there about what they cannot take; with Tavrelle
+// selected they read it at once, then run its preview in their small window,
+// where the whole request for pictures shows. Only the staged description is
+// mounted where they look, for them alone.
+TEST_F(XScreenSaverOnX, ItsSettingsTakeTheDescriptionWithoutAWarning) {
+    if (!user.switchUser || !HaveProgram("unshare") || !HaveProgram("xscreensaver-settings"))
+        GTEST_SKIP() << "mounting the staged description takes root, unshare and xscreensaver-settings";
+    WritePictureListFile((data.folder + "/Tavrelle_0.rdm").toStdString(), {});
+    int number = 0;
+    ASSERT_NO_FATAL_FAILURE(StageListOfPrograms(number));
+    const std::string root = stage.Path();
+    std::ofstream(home.File(".xscreensaver")) << "mode: one\nselected: " << number - 1 << "\n";
+    GiveToUser(stage.Path());
+    GiveToUser(home.Path());
+    GiveToUser(data.home.Path());
+    env = {
+        {"HOME", home.Path()},
+        {"DISPLAY", x->name()},
+        {"XFILESEARCHPATH", root + "/etc/X11/app-defaults/%N"},
+        {"PATH", root + "/usr/libexec/xscreensaver:" + root + "/usr/bin:/usr/bin:/bin"},
+        {"XDG_DATA_HOME", data.home.Path()},
+    };
+    std::vector<std::string> command = {"unshare",
+                                        "-m",
+                                        "sh",
+                                        "-c",
+                                        "mount --bind \"$1\" /usr/share/xscreensaver/config && shift && exec \"$@\"",
+                                        "sh",
+                                        root + "/usr/share/xscreensaver/config"};
+    const auto asUser = AsUser({"xscreensaver-settings"}, env);
+    command.insert(command.end(), asUser.begin(), asUser.end());
+    const std::string errors = home.File("errors");
+    Process settings(command, {}, errors);
+    bool previewed = false;
+    for (int i = 0; i < 400 && !previewed && settings.Running(); ++i) {
+        previewed = ProgramRunsWith("--window-id");
+        if (!previewed) std::this_thread::sleep_for(50ms);
+    }
+    EXPECT_TRUE(previewed) << "the settings did not run Tavrelle's preview";
+    if (const char* dir = std::getenv("TAVRELLE_SCREENSHOT_DIR")) {
+        // A moment for the preview's first paint: the picture is only looked at.
+        std::this_thread::sleep_for(1s);
+        x->SavePng(std::string(dir) + "/xscreensaver-settings-preview.png");
+    }
+    settings.Signal(SIGTERM);
+    settings.WaitExit(10s);
+    EXPECT_EQ(Bytes(errors).find("tavrelle"), std::string::npos) << Bytes(errors);
 }
 
 // mate-screensaver as a new user has it: one theme, Tavrelle's. It takes a
