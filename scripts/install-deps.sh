@@ -21,7 +21,7 @@ TEST_PACKAGES=(
   xvfb xauth xdotool x11-utils
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   lintian desktop-file-utils libxml2-utils man-db
-  xscreensaver mate-screensaver
+  xscreensaver mate-screensaver dbus-daemon
   clang libclang-rt-14-dev
   feh xscreensaver-gl webp netpbm libvips-tools valgrind time
 )
