@@ -13,13 +13,15 @@ TEST(EffectTable, HoldsEveryNumberOnceInOrder) {
     EXPECT_EQ(FindEffect(144), nullptr);
     const EffectEntry* first = FindEffect(1);
     ASSERT_NE(first, nullptr);
-    EXPECT_STREQ(RoutineName(first->routine), "StripSequenceWipe");
-    EXPECT_EQ(first->argc, 3);
-    EXPECT_EQ(first->args[0], 1);
-    EXPECT_EQ(first->args[1], 1);
-    EXPECT_EQ(first->args[2], 1);
-    EXPECT_STREQ(RoutineName(FindEffect(143)->routine), "SplitRoll");
-    EXPECT_EQ(FindEffect(143)->args[0], 1);
+    EXPECT_STREQ(RoutineName(*first), "StripSequenceWipe");
+    EXPECT_EQ(ArgumentValues(*first), (std::vector<int>{1, 1, 1}));
+    // The values come in the order the struct declares its fields.
+    EXPECT_EQ(ArgumentValues(*FindEffect(124)), (std::vector<int>{3, 32, 2}));
+    EXPECT_EQ(std::get<TileScatterArgs>(FindEffect(124)->args).columns, 32);
+    EXPECT_STREQ(RoutineName(*FindEffect(143)), "SplitRoll");
+    EXPECT_EQ(ArgumentValues(*FindEffect(143)), std::vector<int>{1});
+    EXPECT_STREQ(RoutineName(*FindEffect(41)), "SpiralBlockReveal");
+    EXPECT_TRUE(ArgumentValues(*FindEffect(41)).empty());
 }
 
 TEST(Dispatch, NumbersOutsideTheTableDrawNothingAndPresentOnce) {

@@ -80,7 +80,7 @@ TEST(CheckerBlockFill, BuildsACheckerboardPassByPass) {
 TEST(CheckerBlockFill, CoversClippedEdgeBlocksAndLeavesDoneAlone) {
     for (Area a : {Area{100, 70}, Area{33, 97}, Area{1, 1}}) {
         Stage stage(a.w, a.h);
-        CheckerBlockFill(stage.host, 32);
+        CheckerBlockFill(stage.host, {.size = 32});
         EXPECT_TRUE(SameBitmap(stage.host.Display().bitmap(), stage.incoming)) << a.w << "x" << a.h;
         EXPECT_FALSE(stage.host.EffectDone);
         EXPECT_EQ(stage.host.frames, CheckerFrames(a.w, a.h, 32));
@@ -90,7 +90,7 @@ TEST(CheckerBlockFill, CoversClippedEdgeBlocksAndLeavesDoneAlone) {
 TEST(CheckerBlockFill, ANonPositiveSizeShowsTheIncomingPictureInsteadOfLoopingForever) {
     for (std::int16_t size : {0, -5}) {
         Stage stage(40, 30);
-        CheckerBlockFill(stage.host, size);
+        CheckerBlockFill(stage.host, {.size = size});
         EXPECT_TRUE(SameBitmap(stage.host.Display().bitmap(), stage.incoming)) << size;
         EXPECT_EQ(stage.host.frames, 0) << size;
     }
@@ -173,7 +173,7 @@ TEST(BlockGridSweep, PaintsThenFillsEveryOtherCellAlongTheSweep) {
 TEST(BlockGridSweep, DegenerateGridsStillEndOnTheIncomingPicture) {
     for (std::int16_t cells : {0, -3, 1, 3}) {
         Stage stage(50, 40);
-        BlockGridSweep(stage.host, 1, cells);
+        BlockGridSweep(stage.host, {.pattern = 1, .cells = cells});
         EXPECT_TRUE(SameBitmap(stage.host.Display().bitmap(), stage.incoming)) << cells;
         EXPECT_TRUE(stage.host.EffectDone);
         EXPECT_EQ(stage.host.frames, cells > 0 ? 4 * cells : 0) << cells;

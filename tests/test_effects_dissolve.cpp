@@ -87,7 +87,7 @@ TEST(RandomLineDissolve, AnyOrientationOtherThanOneDrawsRows) {
         stage.host.onFrame = [&](int frame, const Bitmap& d) {
             if (frame == 1) first = LineSources(d, stage, false);
         };
-        RandomLineDissolve(stage.host, orientation);
+        RandomLineDissolve(stage.host, {.orientation = orientation});
         EXPECT_EQ(first.find('?'), std::string::npos) << "orientation " << orientation << ": " << first;
         EXPECT_TRUE(SameBitmap(stage.host.Display().bitmap(), stage.incoming)) << "orientation " << orientation;
     }
@@ -100,7 +100,7 @@ TEST(RandomLineDissolve, ShuffleDrawsThreeNumbersPerLineAndIsNotReseeded) {
     stage.host.onFrame = [&](int frame, const Bitmap& d) {
         if (frame == 1) firstFrames.push_back(LineSources(d, stage, true));
     };
-    RandomLineDissolve(stage.host, 1);
+    RandomLineDissolve(stage.host, {.orientation = 1});
     const double after = Rnd();
     SeedRandom(11);
     for (int i = 0; i < 3 * w; ++i) Rnd();
@@ -109,7 +109,7 @@ TEST(RandomLineDissolve, ShuffleDrawsThreeNumbersPerLineAndIsNotReseeded) {
     // A second transition in the same run continues the sequence: another order.
     BitBlt(stage.host.Display(), 0, 0, w, h, stage.host.Outgoing(), 0, 0, SRCCOPY);
     stage.host.resetCounters();
-    RandomLineDissolve(stage.host, 1);
+    RandomLineDissolve(stage.host, {.orientation = 1});
     ASSERT_EQ(firstFrames.size(), 2u);
     EXPECT_NE(firstFrames[0], firstFrames[1]);
 }

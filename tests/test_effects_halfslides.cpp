@@ -29,7 +29,7 @@ TEST(CentreDoorSlide, EndsWhenTheStepPassesItsLimit) {
 TEST(CentreDoorSlide, UnknownVariantEndsAtOnce) {
     for (std::int16_t variant : {0, 8}) {
         Stage st(64, 48);
-        CentreDoorSlide(st.host, variant);
+        CentreDoorSlide(st.host, {.variant = variant});
         EXPECT_EQ(st.host.frames, 0) << variant;
         EXPECT_TRUE(SameBitmap(st.host.Display().bitmap(), st.incoming)) << variant;
     }

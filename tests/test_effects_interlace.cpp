@@ -168,8 +168,8 @@ TEST(InterlaceSlide, PhaseFlagsAndFrameCounter) {
 TEST(InterlaceSlide, PatternsOutsideTheTableShowThePictureAtOnce) {
     for (int pattern : {0, 4}) {
         Stage strips(40, 30), lines(40, 30);
-        StripInterlaceSlide(strips.host, static_cast<std::int16_t>(pattern), 10);
-        LineInterlaceSlide(lines.host, static_cast<std::int16_t>(pattern));
+        StripInterlaceSlide(strips.host, {.pattern = pattern, .strips = 10});
+        LineInterlaceSlide(lines.host, {.pattern = pattern});
         for (Stage* s : {&strips, &lines}) {
             EXPECT_EQ(s->host.frames, 0) << pattern;
             EXPECT_TRUE(SameBitmap(s->host.Display().bitmap(), s->incoming)) << pattern;
@@ -177,7 +177,7 @@ TEST(InterlaceSlide, PatternsOutsideTheTableShowThePictureAtOnce) {
     }
     // No strips is taken as one strip.
     Stage none(40, 30);
-    StripInterlaceSlide(none.host, 1, 0);
+    StripInterlaceSlide(none.host, {.pattern = 1, .strips = 0});
     EXPECT_TRUE(SameBitmap(none.host.Display().bitmap(), none.incoming));
 }
 

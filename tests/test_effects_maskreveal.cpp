@@ -156,7 +156,7 @@ TEST(MaskReveal, ItemCountsAndOddArguments) {
     };
     for (const Case& c : cases) {
         Stage stage(W, H);
-        ShapeMaskReveal(stage.host, static_cast<std::int16_t>(c.shape), static_cast<std::int16_t>(c.perStep));
+        ShapeMaskReveal(stage.host, {.shape = c.shape, .perStep = c.perStep});
         EXPECT_EQ(stage.host.frames, c.frames) << "shape " << c.shape << " perStep " << c.perStep;
         EXPECT_TRUE(stage.host.EffectDone);
         EXPECT_TRUE(SameBitmap(stage.host.Display().bitmap(), stage.incoming)) << "shape " << c.shape;

@@ -136,7 +136,7 @@ TEST(PixelSweep, FrameReportsOnlyItsLineAsChanged) {
     DirtyHost host(surfaces);
     PrepareTransition(host, 64, 48, 0, 2, OutgoingCard(64, 48), IncomingCard(64, 48));
     host.Display().trackDirty = true;
-    PixelSweep(host, 2, 0);
+    PixelSweep(host, {.pattern = 2, .bands = 0});
     ASSERT_GE(host.changed.size(), 2u);
     EXPECT_EQ(host.changed[0], std::vector<int>({0, 0, 64, 1}));
     EXPECT_EQ(host.changed[1], std::vector<int>({0, 6, 64, 7}));
@@ -147,7 +147,7 @@ TEST(PixelSweep, UnknownPatternOrNoBandsShowsTheIncomingPictureAtOnce) {
     for (const auto& c : cases) {
         SCOPED_TRACE("pattern " + std::to_string(c.pattern) + ", bands " + std::to_string(c.bands));
         Stage stage(64, 48);
-        PixelSweep(stage.host, c.pattern, c.bands);
+        PixelSweep(stage.host, {.pattern = c.pattern, .bands = c.bands});
         EXPECT_EQ(stage.host.frames, 0);
         EXPECT_TRUE(stage.host.EffectDone);
         EXPECT_TRUE(SameBitmap(stage.host.Display().bitmap(), stage.incoming));

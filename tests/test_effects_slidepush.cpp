@@ -182,7 +182,7 @@ TEST(SlideCross, FarStretchedCopyDrawsNothingSoTheOrderNoLongerShows) {
 
 TEST(SlidePush, UnknownDirectionDrawsNothingAndEndsOnTheWidth) {
     Stage stage(40, 30, {.speed = 3});
-    SlideEntry(stage.host, 9, 1);
+    SlideEntry(stage.host, {.direction = 9, .mode = 1});
     EXPECT_EQ(stage.host.frames, 40 / 3 + 1);
     EXPECT_TRUE(SameBitmap(stage.host.Display().bitmap(), stage.incoming));
 }

@@ -134,7 +134,7 @@ TEST(SplitRoll, FramesShowTheRollAndTheClosingHalves) {
 TEST(SplitRoll, UnknownDirectionsStillEndOnTheIncomingPicture) {
     for (std::int16_t direction : {-1, 4, 9}) {
         Stage stage(40, 30, {.speed = 3});
-        SplitRoll(stage.host, direction);
+        SplitRoll(stage.host, {.direction = direction});
         EXPECT_TRUE(SameBitmap(stage.host.Display().bitmap(), stage.incoming)) << direction;
         EXPECT_TRUE(stage.host.EffectDone);
     }

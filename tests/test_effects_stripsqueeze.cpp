@@ -97,7 +97,7 @@ TEST(StripSqueeze, OutgoingOnTopReappearsWholeOnAPortraitArea) {
 TEST(StripSqueeze, NoStripsShowsTheIncomingPictureAtOnce) {
     for (std::int16_t strips : {0, -2}) {
         Stage stage(64, 48, {.speed = 2, .backColor = kRed});
-        StripSqueeze(stage.host, 1, strips);
+        StripSqueeze(stage.host, {.mode = 1, .strips = strips});
         EXPECT_EQ(stage.host.frames, 0);
         EXPECT_TRUE(stage.host.EffectDone);
         EXPECT_TRUE(SameBitmap(stage.host.Display().bitmap(), stage.incoming));

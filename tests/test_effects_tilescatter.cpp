@@ -132,13 +132,11 @@ TEST(TileScatter, HorizontalAndVerticalPatternsKeepToTheirAxis) {
 // Arguments outside the table would leave tiles that never move, or none at
 // all, and must not hold the show.
 TEST(TileScatter, ArgumentsOutsideTheTableEndAtOnce) {
-    struct Args {
-        std::int16_t pattern, columns, rows;
-    };
+    using Args = TileScatterArgs;
     for (const Args& a : {Args{0, 4, 4}, Args{5, 4, 4}, Args{1, 0, 4}, Args{3, 4, -1}}) {
         Stage st(64, 48);
-        TileScatter(st.host, a.pattern, a.columns, a.rows);
-        EXPECT_EQ(st.host.frames, 0) << a.pattern << " " << a.columns << " " << a.rows;
+        TileScatter(st.host, a);
+        EXPECT_EQ(st.host.frames, 0) << int{a.pattern} << " " << int{a.columns} << " " << int{a.rows};
         EXPECT_TRUE(SameBitmap(st.host.Display().bitmap(), st.incoming));
     }
 }

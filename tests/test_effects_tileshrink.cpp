@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 
+#include "effects/EffectTable.h"
 #include "effects/TileShrink.h"
 #include "support/effect_harness.h"
 
@@ -122,21 +123,20 @@ TEST(TileShrink, RandomRoundsEachFinishDistinctNewCells) {
 TEST(TileShrink, UnusualArgumentsStillEnd) {
     const struct {
         const char* name;
-        void (*routine)(EffectHost&, std::int16_t, std::int16_t);
-        std::int16_t cells;
+        RoutineArgs args;
         int speed;
         int frames;
     } cases[] = {
-        {"pairs 3 x 3", TileShrinkRandomPairs, 3, 24, 5 * 22},
-        {"quads 3 x 3", TileShrinkRandomQuads, 3, 24, 3 * 22},
-        {"pairs, no grid", TileShrinkRandomPairs, 0, 2, 0},
-        {"all, no grid", TileShrinkAll, 0, 2, 0},
-        {"all, speed 40", TileShrinkAll, 2, 40, 3},
+        {"pairs 3 x 3", TileShrinkRandomPairsArgs{.clear = 1, .cells = 3}, 24, 5 * 22},
+        {"quads 3 x 3", TileShrinkRandomQuadsArgs{.clear = 1, .cells = 3}, 24, 3 * 22},
+        {"pairs, no grid", TileShrinkRandomPairsArgs{.clear = 1, .cells = 0}, 2, 0},
+        {"all, no grid", TileShrinkAllArgs{.clear = 1, .cells = 0}, 2, 0},
+        {"all, speed 40", TileShrinkAllArgs{.clear = 1, .cells = 2}, 40, 3},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Stage stage(64, 48, {.speed = c.speed});
-        c.routine(stage.host, 1, c.cells);
+        InvokeEffect(stage.host, {.number = 0, .args = c.args});
         EXPECT_TRUE(stage.host.EffectDone);
         EXPECT_EQ(stage.host.frames, c.frames);
         EXPECT_TRUE(SameBitmap(stage.host.Display().bitmap(), stage.incoming));

@@ -118,7 +118,7 @@ TEST(ZoomCells, RandomCellsDrawOneNumberACellAndAnyOtherModeIsRandomCells) {
         const double next = Rnd();
 
         Stage stage(100, 80, {.seed = seed});
-        ZoomOrRandomCells(stage.host, static_cast<std::int16_t>(mode));
+        ZoomOrRandomCells(stage.host, {.mode = mode});
         EXPECT_EQ(stage.host.frames, 95) << mode;
         EXPECT_EQ(Rnd(), next) << "mode " << mode << " drew another count of random numbers";
         EXPECT_TRUE(SameBitmap(stage.host.Display().bitmap(), stage.incoming)) << mode;

@@ -1,12 +1,12 @@
 #include "effects/BlockGrid.h"
 
-#include "effects/Dispatch.h"
 #include "effects/EffectHost.h"
+#include "effects/FrameSteps.h"
 
 namespace tav {
 
-void CheckerBlockFill(EffectHost& h, std::int16_t size) {
-    const std::int32_t p = size;
+void CheckerBlockFill(EffectHost& h, const CheckerBlockFillArgs& a) {
+    const std::int32_t p = a.size;
     // A block size of zero or less would never advance its loops; such a call
     // shows the incoming picture at once instead.
     if (p <= 0) {
@@ -56,8 +56,8 @@ struct Grid {
 
 }  // namespace
 
-void BlockGridSweep(EffectHost& h, std::int16_t pattern, std::int16_t cells) {
-    const int n = cells;
+void BlockGridSweep(EffectHost& h, const BlockGridSweepArgs& a) {
+    const int n = a.cells;
     const Grid grid{h, static_cast<double>(h.AreaWidth) / n, static_cast<double>(h.AreaHeight) / n};
 
     struct Phase {
@@ -71,11 +71,11 @@ void BlockGridSweep(EffectHost& h, std::int16_t pattern, std::int16_t cells) {
         const auto act = [&](int c, int r) { ph.paint ? grid.box(c, r) : grid.copy(c, r); };
         for (int outer = 0; outer <= n - 1; ++outer) {
             for (int inner = ph.first; inner <= ph.last; inner += 2) {
-                if (pattern == 2) {
+                if (a.pattern == 2) {
                     act(outer, inner);
                 } else {
                     act(inner, outer);
-                    if (pattern == 3) act(outer, inner);
+                    if (a.pattern == 3) act(outer, inner);
                 }
             }
             EndFrame(h, 20);

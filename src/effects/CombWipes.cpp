@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "effects/Dispatch.h"
+#include "effects/FrameSteps.h"
 
 namespace tav {
 namespace {
@@ -61,42 +61,39 @@ private:
 
 }  // namespace
 
-void CombWipe(EffectHost& h, std::int16_t axis, std::int16_t n) {
+void CombWipe(EffectHost& h, const CombWipeArgs& a) {
     const int step = h.SpeedStep();
-    const long long limit = axis == 1 ? h.AreaHeight : h.AreaWidth;
-    Comb comb(h, n);
+    const long long limit = a.axis == 1 ? h.AreaHeight : h.AreaWidth;
+    Comb comb(h, a.strips);
     while (!h.EffectDone) {
         const int s = h.EffectFrame * step;
-        if (axis == 1)
+        if (a.axis == 1)
             comb.columns(s);
         else
             comb.rows(s);
-        ++h.EffectFrame;
-        if (static_cast<long long>(h.EffectFrame) * step > limit) ShowIncomingPicture(h);
-        EndFrame(h, 10);
+        StepFrame(h, step, limit, 10);
     }
 }
 
-void CombWipeCross(EffectHost& h, std::int16_t n) {
+void CombWipeCross(EffectHost& h, const CombWipeCrossArgs& a) {
     const int step = h.SpeedStep();
-    Comb comb(h, n);
+    Comb comb(h, a.strips);
     // On a landscape area the columns complete first and already cover the
     // whole area, so their end ends the effect.
     while (!h.EffectDone) {
         comb.cross(h.EffectFrame * step);
-        ++h.EffectFrame;
-        if (static_cast<long long>(h.EffectFrame) * step > h.AreaHeight) ShowIncomingPicture(h);
-        EndFrame(h, 10);
+        StepFrame(h, step, h.AreaHeight, 10);
     }
 }
 
-void InvertFlashWipe(EffectHost& h, std::int16_t axis, std::int16_t n) {
+void InvertFlashWipe(EffectHost& h, const InvertFlashWipeArgs& a) {
+    const std::int16_t axis = a.axis;
     const int step = h.SpeedStep();
     const int w = h.AreaWidth, ht = h.AreaHeight;
     const long long bandLimit = axis == 1 ? w : ht;
     const long long combLimit = axis == 2 ? w : ht;
     DC& d = h.Display();
-    Comb comb(h, n);
+    Comb comb(h, a.strips);
     // The saver window's first-pass flag tells the band phase from the comb
     // phase. The frame that ends the band shows the whole negative and draws
     // no comb; the comb starts from nothing in the next frame.
@@ -115,15 +112,14 @@ void InvertFlashWipe(EffectHost& h, std::int16_t axis, std::int16_t n) {
                 h.EffectFirstPass = false;
                 h.EffectFrame = 0;
             }
+            EndFrame(h, 10);
         } else {
             if (axis == 2)
                 comb.rows(s);
             else
                 comb.columns(s);
-            ++h.EffectFrame;
-            if (static_cast<long long>(h.EffectFrame) * step > combLimit) ShowIncomingPicture(h);
+            StepFrame(h, step, combLimit, 10);
         }
-        EndFrame(h, 10);
     }
 }
 

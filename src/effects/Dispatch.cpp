@@ -15,15 +15,4 @@ void RunTransition(EffectHost& host) {
     host.Refresh();
 }
 
-void ShowIncomingPicture(EffectHost& host) {
-    host.EffectDone = true;
-    BitBlt(host.Display(), 0, 0, host.AreaWidth, host.AreaHeight, host.Incoming(), 0, 0, SRCCOPY);
-}
-
-void EndFrame(EffectHost& host, int sleepMs) {
-    host.Refresh();
-    host.DoEvents();
-    if (sleepMs != 0) host.Sleep(sleepMs);
-}
-
 }  // namespace tav

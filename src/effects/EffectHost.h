@@ -1,9 +1,9 @@
 #pragma once
 // The effect host: everything a transition routine may touch.
 //
-// A routine receives the host and up to three small integer arguments from the
-// effect table. From the host it reads the area size, centre, background
-// colour, speed and the effect state, and the surfaces: the incoming picture
+// A routine receives the host and its argument struct, filled by name in the
+// effect table (effects/EffectTable.cpp). From the host it reads the area size,
+// centre, background colour and speed, and the surfaces: the incoming picture
 // (slot CurrentSlot), the outgoing picture (slot CurrentSlot xor 1), the loading
 // surface Pic_D and the display.
 //
@@ -12,16 +12,21 @@
 //     from the slots, from Display() itself, or from scratch contexts it creates
 //     and releases itself (RAII);
 //   - resize and draw on PicD() where its effect needs a source of its own;
+//   - write the effect state, and only that: EffectFrame, EffectDone and
+//     EffectFirstPass. Everything else of the host is read-only to it;
 //   - present a frame with Refresh(), let input run with DoEvents(), wait with
 //     Sleep(ms), and draw random numbers with Rnd(), in the order its effect
-//     prescribes: every Refresh() is one frame. EndFrame() in effects/Dispatch.h
-//     is the usual order: Refresh(), DoEvents(), Sleep(ms).
+//     prescribes: every Refresh() is one frame. The steps in
+//     effects/FrameSteps.h give the usual orders.
 // A routine must not:
 //   - write the slots, keep state between transitions (except through the
-//     effect state below), sleep or read the clock by other means, or draw
-//     random numbers from anywhere else;
-//   - test whether the show has ended: when input ends the show inside
-//     DoEvents() or Sleep(), the host leaves the transition itself.
+//     effect state), sleep or read the clock by other means, or draw random
+//     numbers from anywhere else;
+//   - test whether the show has ended, nor catch ShowEnded.
+// When input ends the show, Refresh(), DoEvents(), Sleep() or ShowDirect()
+// throws ShowEnded out of the routine, at any of its frames: all it holds must
+// be released by destructors, and what it leaves on the display does not
+// matter. The host that owns the window catches it.
 // It ends with the incoming picture on the whole display, usually through
 // ShowIncomingPicture(); the dispatcher presents the last frame.
 
@@ -33,6 +38,9 @@
 
 namespace tav {
 
+// Thrown out of the host when input has ended the show inside a transition.
+struct ShowEnded {};
+
 class EffectHost {
 public:
     explicit EffectHost(SlideSurfaces& surfaces) : surfaces_(surfaces) {}
@@ -40,7 +48,7 @@ public:
     EffectHost(const EffectHost&) = delete;
     EffectHost& operator=(const EffectHost&) = delete;
 
-    // The state the saver window shares with the effects.
+    // Set by the show before each transition; read-only to a routine.
     std::int16_t AreaWidth = 0;
     std::int16_t AreaHeight = 0;
     double AreaCentreX = 0;
@@ -49,6 +57,7 @@ public:
     std::int16_t EffectSpeed = 1;
     std::int16_t EffectNumber = 0;
     std::int16_t EffectOrder = 0;
+    // The effect state: the one part of the host a routine writes.
     std::int32_t EffectFrame = 0;
     bool EffectDone = false;
     bool EffectFirstPass = true;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "effects/Dispatch.h"
+#include "effects/FrameSteps.h"
 
 namespace tav {
 namespace {
@@ -17,7 +17,8 @@ void Copy(EffectHost& h, const DC& src, double sx, double sy, double sw, double 
 
 }  // namespace
 
-void CentreDoorSlide(EffectHost& h, std::int16_t variant) {
+void CentreDoorSlide(EffectHost& h, const CentreDoorSlideArgs& a) {
+    const std::int16_t variant = a.variant;
     if (variant < 1 || variant > 7) {
         ShowIncomingPicture(h);
         return;
@@ -74,9 +75,7 @@ void CentreDoorSlide(EffectHost& h, std::int16_t variant) {
             edgesOpen(s);
             break;
         }
-        ++h.EffectFrame;
-        if (static_cast<double>(h.EffectFrame) * step > limit) ShowIncomingPicture(h);
-        EndFrame(h, 10);
+        StepFrame(h, step, limit, 10);
     }
 }
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "effects/Dispatch.h"
 #include "effects/EffectHost.h"
+#include "effects/FrameSteps.h"
 
 namespace tav {
 namespace {
@@ -226,13 +226,13 @@ void Interlace(EffectHost& h, int pattern, const Strips& g, int sleepMs) {
 
 }  // namespace
 
-void StripInterlaceSlide(EffectHost& h, std::int16_t pattern, std::int16_t n) {
+void StripInterlaceSlide(EffectHost& h, const StripInterlaceSlideArgs& a) {
     // At least one strip: the table passes 4 to 120.
-    Interlace(h, pattern, Strips{h.AreaWidth, h.AreaHeight, std::max<int>(n, 1)}, 20);
+    Interlace(h, a.pattern, Strips{h.AreaWidth, h.AreaHeight, std::max<int>(a.strips, 1)}, 20);
 }
 
-void LineInterlaceSlide(EffectHost& h, std::int16_t pattern) {
-    Interlace(h, pattern, Strips{h.AreaWidth, h.AreaHeight, 0}, 10);
+void LineInterlaceSlide(EffectHost& h, const LineInterlaceSlideArgs& a) {
+    Interlace(h, a.pattern, Strips{h.AreaWidth, h.AreaHeight, 0}, 10);
 }
 
 }  // namespace tav

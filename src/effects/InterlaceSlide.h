@@ -3,18 +3,24 @@
 // neighbours move in opposite directions over the background colour, then the
 // incoming picture arrives in strips from opposite edges.
 
-#include <cstdint>
+#include "effects/EffectArg.h"
 
 namespace tav {
 
 class EffectHost;
 
-// `n` strips across the area. Pattern 1: rows leave sideways, columns arrive
-// from the top and bottom; pattern 2: the axes exchanged; pattern 3: rows and
-// columns move at once.
-void StripInterlaceSlide(EffectHost& h, std::int16_t pattern, std::int16_t n);
+struct StripInterlaceSlideArgs {
+    // 1: rows leave sideways, columns arrive from the top and bottom; 2: the
+    // axes exchanged; 3: rows and columns move at once.
+    EffectArg pattern;
+    EffectArg strips;  // across the area
+};
+void StripInterlaceSlide(EffectHost& h, const StripInterlaceSlideArgs& a);
 
+struct LineInterlaceSlideArgs {
+    EffectArg pattern;  // as for the strips
+};
 // The same with strips one pixel thick: every row or every column.
-void LineInterlaceSlide(EffectHost& h, std::int16_t pattern);
+void LineInterlaceSlide(EffectHost& h, const LineInterlaceSlideArgs& a);
 
 }  // namespace tav

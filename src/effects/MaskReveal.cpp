@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "effects/Dispatch.h"
 #include "effects/EffectHost.h"
+#include "effects/FrameSteps.h"
 
 namespace tav {
 namespace {
@@ -181,12 +181,13 @@ private:
 
 }  // namespace
 
-void ShapeMaskReveal(EffectHost& h, std::int16_t shape, std::int16_t perStep) {
+void ShapeMaskReveal(EffectHost& h, const ShapeMaskRevealArgs& a) {
+    const std::int16_t shape = a.shape;
     const int W = h.AreaWidth, H = h.AreaHeight;
     DC& display = h.Display();
     // With fewer than one item per frame the circle would never grow and the
     // transition would never end.
-    const int items = std::max<int>(perStep, 1);
+    const int items = std::max<int>(a.perStep, 1);
 
     // The mask, two pixels larger than the area; only the area itself is ever
     // composed. A fresh bitmap is black, which is the cleared mask; every item

@@ -2,12 +2,13 @@
 
 #include <algorithm>
 
-#include "effects/Dispatch.h"
 #include "effects/EffectHost.h"
+#include "effects/FrameSteps.h"
 
 namespace tav {
 
-void OverlayFlashWipe(EffectHost& h, std::int16_t mode, std::int16_t axis) {
+void OverlayFlashWipe(EffectHost& h, const OverlayFlashWipeArgs& a) {
+    const std::int16_t axis = a.axis;
     const int w = h.AreaWidth, hgt = h.AreaHeight;
     // A stored speed of 0 would never move the overlay; it moves like speed 1.
     const long long step = h.SpeedStep();
@@ -29,12 +30,12 @@ void OverlayFlashWipe(EffectHost& h, std::int16_t mode, std::int16_t axis) {
             else
                 BitBlt(dst, 0, hgt - s, w, hgt, in, 0, 0, SRCPAINT);
             ++h.EffectFrame;
-            const bool overlayDone = mode == 1 ? offset() > length : length - offset() < -length;
+            const bool overlayDone = a.mode == 1 ? offset() > length : length - offset() < -length;
             if (overlayDone) {
                 h.EffectFirstPass = false;
                 h.EffectFrame = 0;
                 BitBlt(dst, 0, 0, w, hgt, out, 0, 0, SRCCOPY);
-                if (mode == 1) BitBlt(dst, 0, 0, w, hgt, in, 0, 0, SRCPAINT);
+                if (a.mode == 1) BitBlt(dst, 0, 0, w, hgt, in, 0, 0, SRCPAINT);
                 h.Refresh();
                 h.Sleep(200);
             }

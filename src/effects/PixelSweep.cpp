@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <vector>
 
-#include "effects/Dispatch.h"
 #include "effects/EffectHost.h"
+#include "effects/FrameSteps.h"
 
 namespace tav {
 namespace {
@@ -211,7 +211,8 @@ void BandedSweeps(Sweeper& s, Axis a, int bands, bool dither) {
 
 }  // namespace
 
-void PixelSweep(EffectHost& h, std::int16_t pattern, std::int16_t bands) {
+void PixelSweep(EffectHost& h, const PixelSweepArgs& a) {
+    const std::int16_t pattern = a.pattern;
     Sweeper s(h);
     switch (pattern) {
     case 1:
@@ -243,7 +244,7 @@ void PixelSweep(EffectHost& h, std::int16_t pattern, std::int16_t bands) {
     case 9:
     case 10:
         // Without a sweep there is nothing to step; the picture is shown whole.
-        if (bands >= 1) BandedSweeps(s, pattern % 2 == 1 ? Axis::Columns : Axis::Rows, bands, pattern >= 9);
+        if (a.bands >= 1) BandedSweeps(s, pattern % 2 == 1 ? Axis::Columns : Axis::Rows, a.bands, pattern >= 9);
         break;
     default: break;
     }

@@ -3,15 +3,18 @@
 // by line, in interleaved orders, with the display presented after every line
 // (or group of lines drawn together).
 
-#include <cstdint>
+#include "effects/EffectArg.h"
 
 namespace tav {
 
 class EffectHost;
 
-// pattern 1 to 10 chooses the order of lines; bands is the number of sweeps
-// running side by side (read by patterns 7 to 10 only). Any other pattern shows
-// the incoming picture at once.
-void PixelSweep(EffectHost& h, std::int16_t pattern, std::int16_t bands);
+struct PixelSweepArgs {
+    // 1 to 10 chooses the order of lines; any other pattern shows the incoming
+    // picture at once.
+    EffectArg pattern;
+    EffectArg bands;  // sweeps running side by side, read by patterns 7 to 10 only
+};
+void PixelSweep(EffectHost& h, const PixelSweepArgs& a);
 
 }  // namespace tav

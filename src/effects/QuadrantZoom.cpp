@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "effects/Dispatch.h"
 #include "effects/EffectHost.h"
+#include "effects/FrameSteps.h"
 
 namespace tav {
 namespace {
@@ -38,7 +38,7 @@ void DrawShrunk(EffectHost& h, const DC& picture, std::int16_t shape, double p) 
 
 }  // namespace
 
-void QuadrantZoom(EffectHost& h, std::int16_t shape, std::int16_t direction) {
+void QuadrantZoom(EffectHost& h, const QuadrantZoomArgs& a) {
     // The percentage step is a quarter of the speed, at least 1.
     const int step = std::max(1, static_cast<int>(std::floor(h.EffectSpeed / 4.0)));
     // The grow counter is single precision, so the grow steps land a little
@@ -48,18 +48,17 @@ void QuadrantZoom(EffectHost& h, std::int16_t shape, std::int16_t direction) {
     const DC& out = h.Outgoing();
     const DC& in = h.Incoming();
     do {
-        if (direction == 1) {
+        if (a.direction == 1) {
             BitBlt(dst, 0, 0, h.AreaWidth, h.AreaHeight, in, 0, 0, SRCCOPY);
-            DrawShrunk(h, out, shape, static_cast<double>(h.EffectFrame) * step);
-            ++h.EffectFrame;
-            if (static_cast<long long>(h.EffectFrame) * step > 100) ShowIncomingPicture(h);
+            DrawShrunk(h, out, a.shape, static_cast<double>(h.EffectFrame) * step);
+            StepFrame(h, step, 100, 10);
         } else {
             BitBlt(dst, 0, 0, h.AreaWidth, h.AreaHeight, out, 0, 0, SRCCOPY);
-            DrawShrunk(h, in, shape, step * static_cast<double>(grow));
+            DrawShrunk(h, in, a.shape, step * static_cast<double>(grow));
             grow -= 1.0f;
             if (grow <= 0.0f) ShowIncomingPicture(h);
+            EndFrame(h, 10);
         }
-        EndFrame(h, 10);
     } while (!h.EffectDone);
 }
 

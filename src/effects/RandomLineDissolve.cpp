@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "effects/Dispatch.h"
 #include "effects/EffectHost.h"
+#include "effects/FrameSteps.h"
 
 namespace tav {
 
@@ -14,8 +14,8 @@ constexpr int kLinesPerFrame = 51;
 constexpr int kFrameSleepMs = 100;
 }  // namespace
 
-void RandomLineDissolve(EffectHost& h, std::int16_t orientation) {
-    const bool columns = orientation == 1;
+void RandomLineDissolve(EffectHost& h, const RandomLineDissolveArgs& a) {
+    const bool columns = a.orientation == 1;
     // A negative area would leave no room for the order array; it has no lines.
     const std::int32_t n = std::max<std::int32_t>(columns ? h.AreaWidth : h.AreaHeight, 0);
 

@@ -2,30 +2,16 @@
 
 #include <algorithm>
 
-#include "effects/Dispatch.h"
 #include "effects/EffectHost.h"
+#include "effects/FrameSteps.h"
 
 namespace tav {
 
-namespace {
-
-// A speed below 1 would never move the pictures.
-
-// Increments the frame counter, shows the incoming picture once the next
-// position would pass `limit`, and presents the frame.
-void FinishFrame(EffectHost& h, std::int32_t s, std::int32_t limit) {
-    const std::int32_t next = h.EffectFrame + 1;
-    h.EffectFrame = next;
-    if (static_cast<std::int64_t>(next) * s > limit) ShowIncomingPicture(h);
-    EndFrame(h, 10);
-}
-
-}  // namespace
-
-void SlideEntry(EffectHost& h, std::int16_t direction, std::int16_t mode) {
+void SlideEntry(EffectHost& h, const SlideEntryArgs& a) {
+    const std::int16_t direction = a.direction;
     const std::int32_t w = h.AreaWidth, ht = h.AreaHeight;
     const std::int32_t s = h.SpeedStep();
-    const bool push = mode != 1;
+    const bool push = a.mode != 1;
     const bool vertical = direction == 3 || direction == 4;
     const std::int32_t limit = vertical ? ht : w;
     DC& d = h.Display();
@@ -52,11 +38,12 @@ void SlideEntry(EffectHost& h, std::int16_t direction, std::int16_t mode) {
             // An unknown direction draws nothing and ends on the width.
             break;
         }
-        FinishFrame(h, s, limit);
+        StepFrame(h, s, limit, 10);
     }
 }
 
-void SlideCross(EffectHost& h, std::int16_t side, std::int16_t push, std::int16_t alternate) {
+void SlideCross(EffectHost& h, const SlideCrossArgs& a) {
+    const std::int16_t side = a.side;
     const std::int32_t w = h.AreaWidth, ht = h.AreaHeight;
     const std::int32_t s = h.SpeedStep();
     // The vertical copy travels twice as fast, relative to the height, as the
@@ -67,9 +54,9 @@ void SlideCross(EffectHost& h, std::int16_t side, std::int16_t push, std::int16_
         const std::int32_t k = h.EffectFrame;
         const std::int32_t ks = k * s;
         const double kv = k * v;
-        const bool flip = alternate != 1 && k % 2 != 0;
+        const bool flip = a.alternate != 1 && k % 2 != 0;
 
-        if (push == 2) {
+        if (a.push == 2) {
             if (side == 1) {
                 StretchBlt(d, -ks, 0, w, ht, h.Outgoing(), 0, 0, w, ht, SRCCOPY);
                 StretchBlt(d, 0, RoundEven(-kv), w, ht, h.Outgoing(), 0, 0, w, ht, SRCCOPY);
@@ -102,7 +89,7 @@ void SlideCross(EffectHost& h, std::int16_t side, std::int16_t push, std::int16_
             horizontal();
             vertical();
         }
-        FinishFrame(h, s, w);
+        StepFrame(h, s, w, 10);
     }
 }
 

@@ -1,7 +1,7 @@
 #include "effects/SpiralBlocks.h"
 
-#include "effects/Dispatch.h"
 #include "effects/EffectHost.h"
+#include "effects/FrameSteps.h"
 
 namespace tav {
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "effects/Dispatch.h"
 #include "effects/EffectHost.h"
+#include "effects/FrameSteps.h"
 
 namespace tav {
 
@@ -68,7 +68,8 @@ void DrawClose(EffectHost& h, int direction, std::int32_t dd) {
 
 }  // namespace
 
-void SplitRoll(EffectHost& h, std::int16_t direction) {
+void SplitRoll(EffectHost& h, const SplitRollArgs& a) {
+    const std::int16_t direction = a.direction;
     // A speed below 1 would never reach the turning point.
     const std::int32_t s = h.SpeedStep();
     // Direction 2 turns at half the height, direction 3 at half the width.

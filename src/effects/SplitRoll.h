@@ -3,13 +3,15 @@
 // incoming picture behind it; from mid-way two pieces of the incoming picture
 // run together until they meet.
 
-#include <cstdint>
+#include "effects/EffectArg.h"
 
 namespace tav {
 
 class EffectHost;
 
-// `direction`: 0 the outgoing picture moves up, 1 down, 2 left, 3 right.
-void SplitRoll(EffectHost& h, std::int16_t direction);
+struct SplitRollArgs {
+    EffectArg direction;  // 0 the outgoing picture moves up, 1 down, 2 left, 3 right
+};
+void SplitRoll(EffectHost& h, const SplitRollArgs& a);
 
 }  // namespace tav

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "effects/Dispatch.h"
 #include "effects/EffectHost.h"
+#include "effects/FrameSteps.h"
 
 namespace tav {
 namespace {
@@ -74,8 +74,8 @@ struct Staircase {
 
 }  // namespace
 
-void StaircaseSplit(EffectHost& h, std::int16_t axis, std::int16_t strips) {
-    Staircase stairs(h, axis, strips, false);
+void StaircaseSplit(EffectHost& h, const StaircaseSplitArgs& a) {
+    Staircase stairs(h, a.axis, a.strips, false);
     // A stored speed of 0 would never end the phases; it moves like speed 1.
     const int step = h.SpeedStep();
     const int travel = stairs.travel();
@@ -93,8 +93,8 @@ void StaircaseSplit(EffectHost& h, std::int16_t axis, std::int16_t strips) {
     ShowIncomingPicture(h);
 }
 
-void StaircaseSplitCross(EffectHost& h, std::int16_t axis, std::int16_t strips) {
-    Staircase stairs(h, axis, strips, true);
+void StaircaseSplitCross(EffectHost& h, const StaircaseSplitCrossArgs& a) {
+    Staircase stairs(h, a.axis, a.strips, true);
     const int step = h.SpeedStep();
     const int travel = stairs.travel();
     do {

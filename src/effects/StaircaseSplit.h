@@ -3,18 +3,25 @@
 // moves by one strip size from strip to strip; the parts of the outgoing
 // strips slide apart and the parts of the incoming strips slide in.
 
-#include <cstdint>
+#include "effects/EffectArg.h"
 
 namespace tav {
 
 class EffectHost;
 
-// axis 1: `strips` columns split vertically; axis 2: `strips` rows split
-// horizontally. The outgoing parts leave first, then the incoming parts enter.
-void StaircaseSplit(EffectHost& h, std::int16_t axis, std::int16_t strips);
+struct StaircaseSplitArgs {
+    EffectArg axis;  // 1: columns split vertically; 2: rows split horizontally
+    EffectArg strips;
+};
+// The outgoing parts leave first, then the incoming parts enter.
+void StaircaseSplit(EffectHost& h, const StaircaseSplitArgs& a);
 
+struct StaircaseSplitCrossArgs {
+    EffectArg axis;  // as for StaircaseSplit
+    EffectArg strips;
+};
 // As StaircaseSplit, with the outgoing parts leaving while the incoming parts
 // enter over them, in the same frames.
-void StaircaseSplitCross(EffectHost& h, std::int16_t axis, std::int16_t strips);
+void StaircaseSplitCross(EffectHost& h, const StaircaseSplitCrossArgs& a);
 
 }  // namespace tav

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "effects/Dispatch.h"
 #include "effects/EffectHost.h"
+#include "effects/FrameSteps.h"
 
 namespace tav {
 namespace {
@@ -76,11 +76,12 @@ bool SecondDrawingCoversFirst(EffectHost& h, double size, int n) {
 
 }  // namespace
 
-void StripSequenceWipe(EffectHost& h, std::int16_t mode, std::int16_t axisArg, std::int16_t strips) {
+void StripSequenceWipe(EffectHost& h, const StripSequenceWipeArgs& a) {
+    const std::int16_t mode = a.mode, strips = a.strips;
     const int w = h.AreaWidth, hgt = h.AreaHeight;
     const int n = std::max<int>(strips, 1);
     const long long step = h.SpeedStep();
-    const StripAxis axis{axisArg == 1};
+    const StripAxis axis{a.axis == 1};
     const double size = (axis.horizontal ? w : hgt) / static_cast<double>(n);
     // Across the strips: the whole area, or for mode 2 its two halves. An odd
     // extent gives the second half the extra line so that no line stays unmoved.
@@ -113,18 +114,17 @@ void StripSequenceWipe(EffectHost& h, std::int16_t mode, std::int16_t axisArg, s
             }
         }
         frame.Draw();
-        ++h.EffectFrame;
-        if (static_cast<double>(h.EffectFrame * step) > size) ShowIncomingPicture(h);
-        EndFrame(h, 0);
+        StepFrame(h, step, size, 0);
     } while (!h.EffectDone);
 }
 
-void StripSlideSequence(EffectHost& h, std::int16_t axisArg, std::int16_t strips) {
+void StripSlideSequence(EffectHost& h, const StripSlideSequenceArgs& a) {
+    const std::int16_t strips = a.strips;
     const int w = h.AreaWidth, hgt = h.AreaHeight;
     const int n = std::max<int>(strips, 1);
     // A stored speed of 0 would never move a strip; it moves like speed 1.
     const long long step = h.SpeedStep();
-    const StripAxis axis{axisArg != 1};
+    const StripAxis axis{a.axis != 1};
     const double size = (axis.horizontal ? w : hgt) / static_cast<double>(n);
     const int across = axis.horizontal ? hgt : w;
     const int len = RoundEven(size);

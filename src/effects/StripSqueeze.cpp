@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "effects/Dispatch.h"
 #include "effects/EffectHost.h"
+#include "effects/FrameSteps.h"
 
 namespace tav {
 namespace {
@@ -81,7 +81,8 @@ void DrawFrame(EffectHost& h, bool fitting, int mode, int strips, double sw, dou
 
 }  // namespace
 
-void StripSqueeze(EffectHost& h, std::int16_t mode, std::int16_t strips) {
+void StripSqueeze(EffectHost& h, const StripSqueezeArgs& a) {
+    const std::int16_t mode = a.mode, strips = a.strips;
     // Without strips nothing would ever complete.
     if (strips < 1) {
         ShowIncomingPicture(h);

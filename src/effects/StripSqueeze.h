@@ -3,14 +3,16 @@
 // to the strips' centre lines while the incoming picture, cut into horizontal
 // strips, grows out of theirs, over the background colour.
 
-#include <cstdint>
+#include "effects/EffectArg.h"
 
 namespace tav {
 
 class EffectHost;
 
-// mode 2 puts the outgoing strips on top; any other mode the incoming strips.
-// strips is the number of strips of each picture.
-void StripSqueeze(EffectHost& h, std::int16_t mode, std::int16_t strips);
+struct StripSqueezeArgs {
+    EffectArg mode;    // 2 puts the outgoing strips on top; any other mode the incoming strips
+    EffectArg strips;  // of each picture
+};
+void StripSqueeze(EffectHost& h, const StripSqueezeArgs& a);
 
 }  // namespace tav

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-#include "effects/Dispatch.h"
+#include "effects/FrameSteps.h"
 
 namespace tav {
 namespace {
@@ -56,11 +56,12 @@ bool HasLeft(const Tile& t, double w, double h, double tw, double th) {
 
 }  // namespace
 
-void TileScatter(EffectHost& h, std::int16_t pattern, std::int16_t columns, std::int16_t rows) {
+void TileScatter(EffectHost& h, const TileScatterArgs& a) {
+    const std::int16_t pattern = a.pattern;
     const double w = h.AreaWidth, ht = h.AreaHeight;
     const int step = h.SpeedStep();
-    const int nc = std::max<int>(columns, 0), nr = std::max<int>(rows, 0);
-    const double tw = w / columns, th = ht / rows;
+    const int nc = std::max<int>(a.columns, 0), nr = std::max<int>(a.rows, 0);
+    const double tw = w / a.columns, th = ht / a.rows;
     // Tiles are drawn one pixel larger than their cells, which closes the
     // rounding gaps between neighbours.
     const int srcW = RoundEven(tw), srcH = RoundEven(th);

@@ -3,14 +3,19 @@
 // off the area in random directions, then the incoming tiles fly back along
 // the reverse paths.
 
-#include <cstdint>
-
-#include "effects/EffectHost.h"
+#include "effects/EffectArg.h"
 
 namespace tav {
 
-// pattern 1 = horizontal moves, 2 = vertical moves, 3 = the four axis
-// directions, 4 = the four diagonals; a grid of `columns` × `rows` tiles.
-void TileScatter(EffectHost& h, std::int16_t pattern, std::int16_t columns, std::int16_t rows);
+class EffectHost;
+
+struct TileScatterArgs {
+    // 1 horizontal moves, 2 vertical moves, 3 the four axis directions, 4 the
+    // four diagonals.
+    EffectArg pattern;
+    EffectArg columns;  // tiles across
+    EffectArg rows;     // tiles down
+};
+void TileScatter(EffectHost& h, const TileScatterArgs& a);
 
 }  // namespace tav

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <vector>
 
-#include "effects/Dispatch.h"
 #include "effects/EffectHost.h"
+#include "effects/FrameSteps.h"
 
 namespace tav {
 namespace {
@@ -112,7 +112,8 @@ void TileShrinkRandom(EffectHost& h, int clear, int cells, int perRound, Pause p
 
 }  // namespace
 
-void TileShrinkAll(EffectHost& h, std::int16_t clear, std::int16_t cells) {
+void TileShrinkAll(EffectHost& h, const TileShrinkAllArgs& a) {
+    const std::int16_t cells = a.cells;
     if (cells < 1) {
         ShowIncomingPicture(h);
         return;
@@ -120,7 +121,7 @@ void TileShrinkAll(EffectHost& h, std::int16_t clear, std::int16_t cells) {
     TileGrid grid(h, cells);
     const int D = grid.Steps();
     for (int k = D; k >= 0; --k) {
-        if (clear == 1) grid.FillArea();
+        if (a.clear == 1) grid.FillArea();
         for (int c = 0; c < cells; ++c)
             for (int r = 0; r < cells; ++r) grid.DrawTile(h.Outgoing(), c, r, k);
         EndFrame(h, 0);
@@ -133,12 +134,12 @@ void TileShrinkAll(EffectHost& h, std::int16_t clear, std::int16_t cells) {
     ShowIncomingPicture(h);
 }
 
-void TileShrinkRandomPairs(EffectHost& h, std::int16_t clear, std::int16_t cells) {
-    TileShrinkRandom(h, clear, cells, 2, Pause::Pairs);
+void TileShrinkRandomPairs(EffectHost& h, const TileShrinkRandomPairsArgs& a) {
+    TileShrinkRandom(h, a.clear, a.cells, 2, Pause::Pairs);
 }
 
-void TileShrinkRandomQuads(EffectHost& h, std::int16_t clear, std::int16_t cells) {
-    TileShrinkRandom(h, clear, cells, 4, Pause::Quads);
+void TileShrinkRandomQuads(EffectHost& h, const TileShrinkRandomQuadsArgs& a) {
+    TileShrinkRandom(h, a.clear, a.cells, 4, Pause::Quads);
 }
 
 }  // namespace tav

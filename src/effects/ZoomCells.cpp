@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
-#include "effects/Dispatch.h"
 #include "effects/EffectHost.h"
+#include "effects/FrameSteps.h"
 
 namespace tav {
 namespace {
@@ -63,8 +63,8 @@ void RandomCells(EffectHost& h) {
 
 }  // namespace
 
-void ZoomOrRandomCells(EffectHost& h, std::int16_t mode) {
-    if (mode == 1)
+void ZoomOrRandomCells(EffectHost& h, const ZoomOrRandomCellsArgs& a) {
+    if (a.mode == 1)
         ZoomBounce(h);
     else
         RandomCells(h);

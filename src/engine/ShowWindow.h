@@ -79,9 +79,6 @@ private:
     QElapsedTimer directClock_;
 };
 
-// Thrown out of the host when input has ended the show inside a transition.
-struct ShowEnded {};
-
 struct SaverOptions {
     char commandSwitch = 'S';      // '\0' for a start without a command line
     unsigned long hostWindow = 0;  // a window to run inside, 0 = a window of our own

@@ -44,8 +44,9 @@ int Failure(const std::string& message) {
 
 int List() {
     for (const EffectEntry& e : EffectTable()) {
-        std::printf("%3d %s", e.number, RoutineName(e.routine));
-        for (int i = 0; i < e.argc; ++i) std::printf("%s%d", i ? ", " : " ", e.args[i]);
+        std::printf("%3d %s", e.number, RoutineName(e));
+        const std::vector<int> values = ArgumentValues(e);
+        for (std::size_t i = 0; i < values.size(); ++i) std::printf("%s%d", i ? ", " : " ", values[i]);
         std::printf("\n");
     }
     return 0;
@@ -53,8 +54,9 @@ int List() {
 
 void PrintStats(const RenderOptions& o, const EffectEntry& entry, TimedHost& host, const Bitmap& incoming,
                 const std::vector<std::uint32_t>& crcs) {
-    std::printf("{\"effect\": %d, \"routine\": \"%s\", \"args\": [", o.effect, RoutineName(entry.routine));
-    for (int i = 0; i < entry.argc; ++i) std::printf("%s%d", i ? ", " : "", entry.args[i]);
+    std::printf("{\"effect\": %d, \"routine\": \"%s\", \"args\": [", o.effect, RoutineName(entry));
+    const std::vector<int> values = ArgumentValues(entry);
+    for (std::size_t i = 0; i < values.size(); ++i) std::printf("%s%d", i ? ", " : "", values[i]);
     std::printf(
         "], \"width\": %d, \"height\": %d, \"speed\": %d, \"frames\": %d, \"sleep_ms\": %lld, "
         "\"final_equals_incoming\": %s, ",
