@@ -9,6 +9,8 @@ if(TARGET benchmark::benchmark)
     add_executable(${name} ${src})
     target_link_libraries(${name} PRIVATE tavrelle_core tavrelle_test_media benchmark::benchmark)
   endforeach()
-  # The renderer's checksum and frame writer live in its own library.
+  # The renderer's checksum and frame writer live in its own library; its
+  # videos are measured by running the program itself.
   target_link_libraries(bench_render PRIVATE tavrelle_render_lib)
+  add_dependencies(bench_render tavrelle-render)
 endif()

@@ -4,6 +4,7 @@
 #include <climits>
 #include <condition_variable>
 #include <cstdio>
+#include <ctime>
 #include <mutex>
 
 #include "engine/SlideShow.h"
@@ -54,6 +55,12 @@ private:
     bool enabled_ = false;
     bool cdPoll_ = false;
 };
+
+double CpuSeconds(clockid_t clock) {
+    timespec t{};
+    clock_gettime(clock, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
 
 int Failure(const std::string& message) {
     std::fprintf(stderr, "tavrelle-render: %s\n", message.c_str());
@@ -108,6 +115,8 @@ int RenderGroup(const RenderOptions& o) {
     };
     if (o.seed) SeedRandom(*o.seed);
 
+    const auto wallStart = std::chrono::steady_clock::now();
+    const double drawStart = CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
     Progress progress("slide", slides);
     // Every slide of the video is on the screen: the first picture, and the
     // incoming picture of each transition after it.
@@ -141,7 +150,20 @@ int RenderGroup(const RenderOptions& o) {
     }
     progress.Done();
     clock.Finish();
+    // This thread drew the frames (and handed them on); the encoder's thread
+    // and the codec's own threads did the rest.
+    const double drawCpu = CpuSeconds(CLOCK_THREAD_CPUTIME_ID) - drawStart;
     if (!video.Finish(error)) return Failure(error);
+    if (o.stats) {
+        const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+        std::printf(
+            "{\"group\": %d, \"slides\": %d, \"width\": %d, \"height\": %d, \"fps\": %d, "
+            "\"video_frames\": %lld, \"video_seconds\": %.3f, \"wall_seconds\": %.3f, "
+            "\"draw_cpu_seconds\": %.3f, \"encode_thread_cpu_seconds\": %.3f, \"process_cpu_seconds\": %.3f}\n",
+            o.group, slides, values.AreaWidth, values.AreaHeight, o.fps, clock.VideoFrames(),
+            static_cast<double>(clock.VideoFrames()) / o.fps, wall, drawCpu, video.EncodeThreadCpuSeconds(),
+            CpuSeconds(CLOCK_PROCESS_CPUTIME_ID));
+    }
     return 0;
 }
 

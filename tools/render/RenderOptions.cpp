@@ -8,7 +8,7 @@ const char* const kRenderUsage =
     "usage: tavrelle-render --effect N --size WxH [--speed S] [--back-color RRGGBB] [--seed K]\n"
     "                       [--from FILE] [--to FILE] [--frames DIR] [--stats [--timing]]\n"
     "                       [--video FILE [--fps F] [--codec NAME]]\n"
-    "       tavrelle-render --group G --video FILE [--size WxH] [--slides K] [--fps F] [--codec NAME]\n"
+    "       tavrelle-render --group G --video FILE [--size WxH] [--slides K] [--fps F] [--codec NAME] [--stats]\n"
     "       tavrelle-render --gallery DIR [--size WxH] [--from FILE] [--to FILE] [--speed S] [--seed K]\n"
     "       tavrelle-render --list\n";
 
@@ -115,8 +115,8 @@ std::optional<RenderOptions> ParseRenderOptions(const std::vector<std::string>& 
     if (o.group >= 0) {
         o.mode = RenderMode::Group;
         if (o.video.empty()) return error = "--group needs --video FILE", std::nullopt;
-        if (o.stats || !o.framesDir.empty() || !o.from.empty() || !o.to.empty())
-            return error = "--group takes its pictures and figures from the group itself", std::nullopt;
+        if (o.timing || !o.framesDir.empty() || !o.from.empty() || !o.to.empty())
+            return error = "--group takes its pictures from the group itself", std::nullopt;
         return o;
     }
     if (haveSlides) return error = "--slides goes with --group", std::nullopt;
