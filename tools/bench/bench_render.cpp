@@ -25,6 +25,11 @@
 #include <string>
 #include <vector>
 
+extern "C" {
+#include <libavutil/frame.h>
+#include <libswscale/swscale.h>
+}
+
 #include "render/Crc32.h"
 #include "render/FrameWriter.h"
 #include "startup/SharedState.h"
@@ -78,6 +83,34 @@ void BM_WriteFrames(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kFrames);
 }
 BENCHMARK(BM_WriteFrames)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One 1080p frame from the display's pixels to the 4:2:0 YUV of H.264 and
+// VP9, as the encoding thread converts every new frame.
+void BM_ConvertToYuv1080p(benchmark::State& state) {
+    constexpr int w = 1920, h = 1080;
+    Bitmap frame(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) frame.setPixel(x, y, static_cast<Pixel>((x * 7) ^ (y * 13)) & 0xFFFFFFu);
+    SwsContext* scaler = sws_getContext(w, h, AV_PIX_FMT_BGR0, w, h, AV_PIX_FMT_YUV420P,
+                                        static_cast<int>(state.range(0)), nullptr, nullptr, nullptr);
+    const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
+    sws_setColorspaceDetails(scaler, bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16);
+    AVFrame* out = av_frame_alloc();
+    out->format = AV_PIX_FMT_YUV420P;
+    out->width = w;
+    out->height = h;
+    av_frame_get_buffer(out, 0);
+    const std::uint8_t* src[1] = {reinterpret_cast<const std::uint8_t*>(frame.pixels().data())};
+    const int stride[1] = {w * 4};
+    for (auto _ : state) sws_scale(scaler, src, stride, 0, h, out->data, out->linesize);
+    av_frame_free(&out);
+    sws_freeContext(scaler);
+}
+BENCHMARK(BM_ConvertToYuv1080p)
+    ->Arg(SWS_BILINEAR)
+    ->Arg(SWS_FAST_BILINEAR)
+    ->Arg(SWS_POINT)
+    ->Unit(benchmark::kMillisecond);
 
 // A run of the renderer program beside this benchmark: its standard output,
 // wall time and peak resident memory.

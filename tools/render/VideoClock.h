@@ -23,6 +23,8 @@ public:
     virtual ~FrameSink() = default;
     virtual void Frame(Bitmap&& frame) = 0;
     virtual void Repeat() = 0;
+    // A bitmap whose memory may be reused for the next frame, or an empty one.
+    virtual Bitmap Spare() { return {}; }
 };
 
 class VideoClock {

@@ -50,6 +50,7 @@ VideoOutput::~VideoOutput() { Abandon(); }
 
 bool VideoOutput::Open(VideoSettings settings, std::string& error) {
     limit_ = std::max(kQueuedFrames, kQueuedBytes / (static_cast<std::size_t>(settings.width) * settings.height * 4));
+    container_ = settings.container;
     if (!file_.Create(settings.name, error)) return false;
     settings.file = file_.TempPath();
     encoder_ =
@@ -72,8 +73,17 @@ void VideoOutput::Push(Item item) {
 
 void VideoOutput::Frame(Bitmap&& frame) { Push({Item::NewFrame, std::move(frame), {}}); }
 void VideoOutput::Repeat() { Push({Item::RepeatFrame, {}, {}}); }
+
+Bitmap VideoOutput::Spare() {
+    std::lock_guard lock(mutex_);
+    if (spares_.empty()) return {};
+    Bitmap spare = std::move(spares_.back());
+    spares_.pop_back();
+    return spare;
+}
 void VideoOutput::Pictures(const Bitmap& outgoing, const Bitmap& incoming) {
-    Push({Item::NewPictures, outgoing, incoming});
+    // Only a palette needs them; copies of two 1080p pictures are not free.
+    if (container_ == Container::Gif) Push({Item::NewPictures, outgoing, incoming});
 }
 
 bool VideoOutput::Failed() const {
@@ -93,7 +103,14 @@ void VideoOutput::Work() {
         lock.unlock();
         bool ok = true;
         switch (item.kind) {
-        case Item::NewFrame: ok = encoder_->Frame(std::move(item.a)); break;
+        case Item::NewFrame:
+            ok = encoder_->Frame(std::move(item.a));
+            // An encoder that copied the pixels leaves the bitmap whole.
+            if (!item.a.pixels().empty()) {
+                std::lock_guard spareLock(mutex_);
+                if (spares_.size() < 2) spares_.push_back(std::move(item.a));
+            }
+            break;
         case Item::RepeatFrame: ok = encoder_->Repeat(); break;
         case Item::NewPictures: encoder_->Pictures(item.a, item.b); break;
         }

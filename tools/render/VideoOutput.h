@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "render/OutputFile.h"
 #include "render/VideoClock.h"
@@ -31,6 +32,7 @@ public:
 
     void Frame(Bitmap&& frame) override;
     void Repeat() override;
+    Bitmap Spare() override;
     void Pictures(const Bitmap& outgoing, const Bitmap& incoming);
     // The encoder has failed; more frames are in vain.
     bool Failed() const;
@@ -58,7 +60,9 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Item> queue_;
+    std::vector<Bitmap> spares_;  // frames the encoder is done with
     std::size_t limit_ = 3;
+    Container container_ = Container::Mkv;
     bool busy_ = false;
     bool closing_ = false;
     bool failed_ = false;

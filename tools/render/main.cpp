@@ -10,6 +10,8 @@ extern "C" {
 #include <libavutil/log.h>
 }
 
+#include <malloc.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -145,6 +147,11 @@ int main(int argc, char** argv) {
     }
     if (options->mode == tav::RenderMode::List) return tav::List();
     tav::InstallOutputCleanup();
+    // Every frame is a large block made on the drawing thread and freed on the
+    // encoding thread. With glibc's moving threshold such blocks come to be
+    // carved from the heap, which then grows by one frame after another; at
+    // a fixed threshold they are mapped and given back whole.
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
     // Failures are told in one line of our own; the libraries' notes would bury it.
     av_log_set_level(AV_LOG_QUIET);
     // Pictures and metafile text are decoded without a display.
