@@ -34,7 +34,7 @@ void VideoClock::Present(const Bitmap& frame) {
     if (!showing_) origin_ = now_;
     // A frame handed on took its memory along; a spare one saves mapping
     // fresh pages for every frame.
-    if (current_.pixels().capacity() < frame.pixels().size()) current_ = sink_.Spare();
+    if (current_.empty()) current_ = sink_.Spare();
     current_ = frame;
     showing_ = true;
     sent_ = false;
