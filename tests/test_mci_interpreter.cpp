@@ -163,6 +163,7 @@ TEST_F(Interpreter, CdImageStatusAndPlay) {
     const std::string cue = test::WriteCdImage(dir.Path(), "disc", {{440, 2}, {550, 3}, {660, 2}});
     mci::SetDefaultCdSource(cue);
     ASSERT_EQ(Send("open cdaudio").code, 0u);
+    // An unknown format is refused and the device stays with minutes:seconds:frames.
     EXPECT_EQ(Send("set cdaudio time format tmst").code, mci::kBadConstant);
     EXPECT_EQ(Send("status cdaudio time format").text, "msf");
 

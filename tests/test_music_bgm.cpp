@@ -12,6 +12,7 @@
 #include <SDL_mixer.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -59,6 +60,13 @@ bool WaitFor(const std::function<bool()>& condition) {
     }
     return condition();
 }
+
+// Counts the samples the output mixes while it is added: the audio thread's
+// own clock, by which a sound has had the time to end.
+struct SamplesMixed : sound::MixSource {
+    std::atomic<long long> count{0};
+    void MixInto(std::int16_t*, int sampleCount) override { count += sampleCount; }
+};
 
 class MusicTest : public ::testing::Test {
 protected:
@@ -338,8 +346,12 @@ TEST_F(MusicTest, WavLoopsUntilStopped) {
     ASSERT_TRUE(test::WriteToneWav(wav, 440, 0.1));
     PlayWavLoop(wav);
     ASSERT_EQ(recorder.sounds.size(), 1u);
-    // Several times the file's length later it still sounds.
-    std::this_thread::sleep_for(500ms);
+    // Once the output has played five times the file's length, it still sounds.
+    SamplesMixed mixed;
+    sound::AddMixSource(&mixed);
+    EXPECT_TRUE(WaitFor([&] { return mixed.count >= 5 * sound::kOutputRate * sound::kOutputChannels / 10; }))
+        << "the output does not play";
+    sound::RemoveMixSource(&mixed);
     EXPECT_FALSE(PlaySoundA(wav.c_str(), nullptr, SND_ASYNC | SND_NOSTOP)) << "the loop still sounds";
     StopWav();
     EXPECT_EQ(recorder.sounds.back(), "(stop)");

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/Raster.h"
+#include "support/effect_harness.h"
 
 namespace tav {
 namespace {
@@ -173,15 +174,6 @@ const WideCase kWideCases[] = {
     {"shrink by three", 0, 0, 23, 9, 0, 0, 70, 9},
 };
 
-::testing::AssertionResult SamePixels(const Bitmap& got, const Bitmap& want) {
-    for (std::size_t i = 0; i < got.pixels().size(); ++i)
-        if (got.pixels()[i] != want.pixels()[i])
-            return ::testing::AssertionFailure()
-                   << "first difference at " << i % got.width() << "," << i / got.width() << ": got " << std::hex
-                   << got.pixels()[i] << " want " << want.pixels()[i];
-    return ::testing::AssertionSuccess();
-}
-
 TEST(RasterStretchBlt, WideStretchesFollowTheRulePixelByPixel) {
     const Bitmap src = WideSource();
     for (const auto& c : kWideCases) {
@@ -193,7 +185,7 @@ TEST(RasterStretchBlt, WideStretchesFollowTheRulePixelByPixel) {
         else
             StretchBlt(dst, c.x, c.y, c.dw, c.dh, PixelView{src.pixels().data(), 70, 9, 70, c.mask}, c.sx, c.sy, c.sw,
                        c.sh, c.rop);
-        EXPECT_TRUE(SamePixels(dst.bitmap(), want)) << c.name;
+        EXPECT_TRUE(test::SameBitmap(dst.bitmap(), want)) << c.name;
     }
 }
 
@@ -222,10 +214,10 @@ TEST(RasterStretchBlt, ABatchDrawsWhatItsCallsDrawOneAfterTheOther) {
         both(WideCase{"rows twice", 0, 4, 60, 18, 0, 0, 60, 9}, src);
         both(WideCase{"over its first row", 10, 4, 20, 1, 30, 5, 20, 1}, src);
         both(WideCase{"from itself", 5, 2, 40, 9, 60, 0, -50, 12}, want);
-        EXPECT_TRUE(SamePixels(got.bitmap(), want.bitmap())) << "once a call reads the destination";
+        EXPECT_TRUE(test::SameBitmap(got.bitmap(), want.bitmap())) << "once a call reads the destination";
         both(WideCase{"after it", 50, 3, 30, 7, 0, 0, 70, 9}, src);
     }
-    EXPECT_TRUE(SamePixels(got.bitmap(), want.bitmap()));
+    EXPECT_TRUE(test::SameBitmap(got.bitmap(), want.bitmap()));
     const DC::DirtyRect w = want.TakeDirty(), g = got.TakeDirty();
     EXPECT_EQ(std::vector<int>({g.x0, g.y0, g.x1, g.y1}), std::vector<int>({w.x0, w.y0, w.x1, w.y1}));
 }

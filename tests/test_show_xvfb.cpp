@@ -708,20 +708,40 @@ TEST_F(ShowOnX, CopiesInTwoLentWindowsBothDrawAndOnlyOnePlaysTheMusic) {
     }
     for (int i = 0; i < 2; ++i)
         EXPECT_TRUE(WaitForPixel(x, 200, 300, {kRed, kGreen}, 20s, windows[i])) << "copy " << i << " does not draw";
-    std::this_thread::sleep_for(1s);
+    // A copy settles whether it plays before its window comes up, and the one
+    // that plays opens the output before its first picture: once both have
+    // drawn, which files exist is final.
     std::vector<int> playing;
     for (int i = 0; i < 2; ++i)
         if (std::filesystem::exists(sound[i])) playing.push_back(i);
     ASSERT_EQ(playing.size(), 1u) << "copies that opened the audio output";
     const int music = playing[0], other = 1 - music;
-    EXPECT_GT(std::filesystem::file_size(sound[music]), 0u) << "the music copy plays";
+    bool sounds = false;
+    for (int i = 0; i < 200 && !(sounds = std::filesystem::file_size(sound[music]) > 0); ++i)
+        std::this_thread::sleep_for(50ms);
+    EXPECT_TRUE(sounds) << "the music copy plays";
 
-    // The music copy ends with its window; the other one goes on, silent.
+    // The music copy ends with its window; the other one goes on, silent. The
+    // music lock comes free with the music copy unless the other copy takes it
+    // over; taken here, it shuts the other copy out for good, so the silence
+    // checked after it does not hang on a wait.
+    const char* runtimeBefore = std::getenv("XDG_RUNTIME_DIR");
+    const std::string keptRuntime = runtimeBefore ? runtimeBefore : "";
+    setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
+    const std::string dataFolder = data.folder.toStdString();
+    EXPECT_FALSE(InstanceLock::TryTake(dataFolder, "music").has_value()) << "the music copy holds no music lock";
     x.DestroyWindow(windows[music]);
     EXPECT_TRUE(copies[music]->WaitExit(10s).has_value()) << "the music copy outlives its window";
-    std::this_thread::sleep_for(500ms);
+    std::optional<InstanceLock> musicLock;
+    for (int i = 0; i < 200 && !(musicLock = InstanceLock::TryTake(dataFolder, "music")); ++i)
+        std::this_thread::sleep_for(10ms);
+    if (runtimeBefore)
+        setenv("XDG_RUNTIME_DIR", keptRuntime.c_str(), 1);
+    else
+        unsetenv("XDG_RUNTIME_DIR");
+    EXPECT_TRUE(musicLock.has_value()) << "the other copy took the music over";
     EXPECT_TRUE(copies[other]->Running());
-    EXPECT_FALSE(std::filesystem::exists(sound[other])) << "the other copy took the music over";
+    EXPECT_FALSE(std::filesystem::exists(sound[other])) << "the other copy opened the audio output";
 }
 
 // A desktop of two monitors: 1024 × 768 (primary) and 800 × 600 to its right.

@@ -130,8 +130,10 @@ std::int32_t PlayMciRange(const std::string& device, const std::string& from, co
 }
 
 void OpenCdAudio() {
+    // The device keeps its own time format, minutes:seconds:frames. Every
+    // position read from it is only handed back to it, and tracks are asked for
+    // by number, so no other format is set ("tmst" would be refused anyway).
     SendWithoutReply("open cdaudio");
-    SendWithoutReply("set cdaudio time format tmst");
 }
 
 void PollCdAudio() {
