@@ -26,7 +26,7 @@ namespace tav {
 namespace {
 
 // How long the start waits for the music files to say whether they exist.
-constexpr std::chrono::milliseconds kMusicCheckWait{250};
+constexpr std::chrono::milliseconds kMusicCheckWait{100};
 
 // Whether each music file exists, each asked on a thread of its own. A file
 // on a share that does not answer within kMusicCheckWait is taken to exist:

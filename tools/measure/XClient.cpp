@@ -40,8 +40,8 @@ void XClient::Click() {
     XFlush(D(display_));
 }
 
-void XClient::MovePointer(int dx, int dy) {
-    XTestFakeRelativeMotionEvent(D(display_), dx, dy, CurrentTime);
+void XClient::MovePointerTo(int x, int y) {
+    XTestFakeMotionEvent(D(display_), DefaultScreen(D(display_)), x, y, CurrentTime);
     XFlush(D(display_));
 }
 

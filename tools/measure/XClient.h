@@ -21,8 +21,8 @@ public:
     void TypeKey(char letter);
     // Presses and releases the first mouse button, flushed at once.
     void Click();
-    // Moves the pointer by (dx, dy), flushed at once.
-    void MovePointer(int dx, int dy);
+    // Moves the pointer to (x, y) on the screen, flushed at once.
+    void MovePointerTo(int x, int y);
     // From now on, top-level windows being mapped, unmapped and destroyed
     // are seen by WaitMapped and WaitGone.
     void WatchWindows();

@@ -463,6 +463,9 @@ int Gone(const std::string& program, const std::string& stallName, const std::st
         const unsigned long window = x.WaitMapped(20000);
         for (int w = 0; w < 1000 && stall != Stall::None && share.Held() == 0; ++w)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        // The show takes the first position the pointer is seen at as its
+        // place; only a move from there ends it.
+        if (end == "move") x.MovePointerTo(100 + i, 100 + i);
         const int delay = 200 + (i * 7919) % 11800;
         std::this_thread::sleep_for(std::chrono::milliseconds(delay));
         const auto t0 = Clock::now();
@@ -471,8 +474,7 @@ int Gone(const std::string& program, const std::string& stallName, const std::st
         else if (end == "click")
             x.Click();
         else if (end == "move")
-            // To and fro, so the pointer moves wherever it stands.
-            for (int step = 0; step < 4; ++step) x.MovePointer(step % 2 ? -30 : 30, step % 2 ? -30 : 30);
+            x.MovePointerTo(200 + i, 200 + i);
         else
             x.TypeKey('a');
         if (window && x.WaitGone(window, kWaitGoneMs)) {

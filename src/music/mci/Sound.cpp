@@ -19,7 +19,7 @@ std::unique_ptr<sound::WavStream> g_sound;
 // How long a call waits for its file to open: a file that answers by then
 // is played or refused at once, one on a share that does not answer plays
 // when it comes in, and the caller goes on meanwhile.
-constexpr std::chrono::milliseconds kOpenWait{250};
+constexpr std::chrono::milliseconds kOpenWait{100};
 
 }  // namespace
 
