@@ -1,8 +1,12 @@
 #include "pictures/HeifLoader.h"
 
+#include <libde265/de265.h>
 #include <libheif/heif.h>
+#include <libheif/heif_plugin.h>
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -48,6 +52,112 @@ HeifPtr<heif_image_handle> SmallestCopyOfAtLeast(const heif_image_handle* primar
     return best;
 }
 
+// HEVC decoding for libheif through libde265 on every core: libheif's own
+// plugin starts one worker thread, so a photo that is not a grid of tiles
+// decoded on one core however many there are. Its wavefront rows decode side
+// by side here. The calls mirror libheif's plugin otherwise.
+namespace hevc {
+
+struct Decoder {
+    de265_decoder_context* context = de265_new_decoder();
+};
+
+heif_error Ok() { return {heif_error_Ok, heif_suberror_Unspecified, "Success"}; }
+heif_error Broken() { return {heif_error_Decoder_plugin_error, heif_suberror_End_of_data, "Damaged HEVC data"}; }
+
+const char* Name() { return "libde265 on every core"; }
+
+int Supports(heif_compression_format format) { return format == heif_compression_HEVC ? 200 : 0; }
+
+heif_error New(void** decoder) {
+    auto* d = new Decoder;
+    if (!d->context) {
+        delete d;
+        return {heif_error_Memory_allocation_error, heif_suberror_Unspecified, "No decoder"};
+    }
+    de265_start_worker_threads(d->context, static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
+    *decoder = d;
+    return Ok();
+}
+
+void Free(void* decoder) {
+    auto* d = static_cast<Decoder*>(decoder);
+    de265_free_decoder(d->context);
+    delete d;
+}
+
+// The data comes as NAL units, each after its size in four bytes.
+heif_error Push(void* decoder, const void* data, std::size_t size) {
+    auto* d = static_cast<Decoder*>(decoder);
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    std::size_t at = 0;
+    while (at < size) {
+        if (size - at < 4) return Broken();
+        const std::size_t length = (std::size_t(bytes[at]) << 24) | (std::size_t(bytes[at + 1]) << 16) |
+                                   (std::size_t(bytes[at + 2]) << 8) | bytes[at + 3];
+        at += 4;
+        if (length > size - at || length > std::size_t(INT32_MAX)) return Broken();
+        de265_push_NAL(d->context, bytes + at, static_cast<int>(length), 0, nullptr);
+        at += length;
+    }
+    return Ok();
+}
+
+heif_error Copy(const de265_image* picture, heif_image** out) {
+    const bool mono = de265_get_chroma_format(picture) == de265_chroma_mono;
+    heif_image* image = nullptr;
+    heif_error error = heif_image_create(de265_get_image_width(picture, 0), de265_get_image_height(picture, 0),
+                                         mono ? heif_colorspace_monochrome : heif_colorspace_YCbCr,
+                                         static_cast<heif_chroma>(de265_get_chroma_format(picture)), &image);
+    if (error.code != heif_error_Ok) return error;
+    const heif_channel channels[3] = {heif_channel_Y, heif_channel_Cb, heif_channel_Cr};
+    for (int c = 0; c < (mono ? 1 : 3); ++c) {
+        const int bits = de265_get_bits_per_pixel(picture, c);
+        const int w = de265_get_image_width(picture, c), h = de265_get_image_height(picture, c);
+        int stride = 0;
+        const std::uint8_t* from = de265_get_image_plane(picture, c, &stride);
+        error = heif_image_add_plane(image, channels[c], w, h, bits);
+        if (error.code != heif_error_Ok || !from) {
+            heif_image_release(image);
+            return error.code != heif_error_Ok ? error : Broken();
+        }
+        int toStride = 0;
+        std::uint8_t* to = heif_image_get_plane(image, channels[c], &toStride);
+        for (int y = 0; y < h; ++y)
+            std::memcpy(to + std::ptrdiff_t(y) * toStride, from + std::ptrdiff_t(y) * stride,
+                        std::size_t(w) * ((bits + 7) / 8));
+    }
+    *out = image;
+    return Ok();
+}
+
+heif_error Decode(void* decoder, heif_image** out) {
+    auto* d = static_cast<Decoder*>(decoder);
+    de265_flush_data(d->context);
+    *out = nullptr;
+    int more = 0;
+    do {
+        more = 0;
+        if (de265_decode(d->context, &more) != DE265_OK) break;
+        if (const de265_image* picture = de265_get_next_picture(d->context)) {
+            if (*out) heif_image_release(*out);
+            *out = nullptr;
+            const heif_error error = Copy(picture, out);
+            de265_release_next_picture(d->context);
+            if (error.code != heif_error_Ok) return error;
+        }
+    } while (more);
+    return *out ? Ok() : Broken();
+}
+
+void SetStrict(void*, int) {}
+
+const heif_decoder_plugin kPlugin{
+    3, Name, nullptr, nullptr, Supports, New, Free, Push, Decode, SetStrict, "libde265-every-core",
+};
+
+}  // namespace hevc
+
 }  // namespace
 
 HeifKind SniffHeif(const unsigned char* data, std::size_t size) {
@@ -66,7 +176,10 @@ HeifKind SniffHeif(const unsigned char* data, std::size_t size) {
 
 DecodedPicture LoadHeif(QIODevice& device, const DecodeRequest& request) {
     static std::once_flag once;
-    std::call_once(once, [] { heif_init(nullptr); });
+    std::call_once(once, [] {
+        heif_init(nullptr);
+        heif_register_decoder_plugin(&hevc::kPlugin);
+    });
 
     const QByteArray data = device.readAll();
     HeifPtr<heif_context> context(heif_context_alloc());
