@@ -263,7 +263,7 @@ chooses one. See tavrelle(1).
     </message>
     <message>
         <source>透明度</source>
-        <translation>Clear</translation>
+        <translation>Transp.</translation>
     </message>
     <message>
         <source>大</source>
