@@ -150,6 +150,19 @@ TEST_P(DialogTexts, RowLabelsKeepTheCharacterTheCellIsReadFrom) {
     }
 }
 
+// The count label's number decides the English word's form; Japanese has one.
+TEST(Translations, TheCountLabelTakesTheNumbersForm) {
+    test::EnsureApplication();
+    ASSERT_TRUE(UseLanguage(UiLanguage::English));
+    EXPECT_EQ(CountCaption(0), QStringLiteral("0 pictures"));
+    EXPECT_EQ(CountCaption(1), QStringLiteral("1 picture"));
+    EXPECT_EQ(CountCaption(32767), QStringLiteral("32767 pictures"));
+    EXPECT_EQ(SizeCaption(2000, 1000), QStringLiteral("Size: 2000 × 1000"));
+    UseLanguage(UiLanguage::Japanese);
+    EXPECT_EQ(CountCaption(1), QStringLiteral("1 件"));
+    EXPECT_EQ(SizeCaption(2000, 1000), QStringLiteral("Size ： 2000 * 1000"));
+}
+
 // A text left untranslated (or marked unfinished) is shown in Japanese, or
 // not at all, on an English desktop.
 TEST(Translations, EveryTextHasItsEnglish) {
