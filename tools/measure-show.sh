@@ -4,7 +4,8 @@
 # prints the table of every effect (or effects FIRST to LAST), key-to-exit in
 # ordinary moments, while a 50-megapixel photo is being composed and while a
 # picture is a pipe that never delivers, the time to the first picture against
-# feh (when installed) and the CPU while idle; then, on a file system of its own
+# feh (when installed), a minute of the show against its floor and its peers,
+# each decoder against its format's own tool, and the CPU while idle; then, on a file system of its own
 # (FUSE, needs /dev/fuse and the right to mount) whose files stop answering,
 # key and SIGTERM to the window going, the start with a stalled or a 600 MB
 # music file, a composed raster handed back by a child process, and a run of
@@ -26,6 +27,8 @@ export DISPLAY=$display TAVRELLE_SERVER_PID=$server
 if command -v feh >/dev/null; then
   "$build/tavrelle-measure" first "$build/tavrelle"
 fi
+"$build/tavrelle-measure" minute 60 "$build/tavrelle"
+"$build/tavrelle-measure" decoders
 "$build/tavrelle-measure" idle "$build/tavrelle"
 for stall in lookup open read; do
   for end in key term; do

@@ -205,7 +205,7 @@ std::string Which(const std::vector<std::string>& candidates) {
 
 }  // namespace
 
-int ShowMinute(int argc, char** argv, int seconds) {
+int ShowMinute(int argc, char** argv, int seconds, const std::string& program) {
     QApplication app(argc, argv);
     QTemporaryDir home;
     const std::vector<std::string> photos = WritePhotos(home.path(), 8, 3000, 2000);
@@ -259,6 +259,16 @@ int ShowMinute(int argc, char** argv, int seconds) {
     std::fflush(stdout);
 
     std::vector<std::string> peerEnv{"HOME=" + home.path().toStdString()};
+    if (!program.empty()) {
+        // The program itself on the same data: its peak memory is the show's
+        // alone, without the photos this process wrote.
+        const Cost c =
+            RunPeer({program, "/s"}, {"XDG_DATA_HOME=" + home.path().toStdString(), "SDL_AUDIODRIVER=dummy"}, seconds);
+        std::printf(
+            "  %s /s from its start, same photos: CPU %.2f s per minute, X server %.2f s per minute, peak "
+            "memory %s\n",
+            program.c_str(), c.perMinute(c.cpu), c.perMinute(c.server), c.peak.c_str());
+    }
     if (const std::string feh = Which({"feh"}); !feh.empty()) {
         std::vector<std::string> args{feh, "--fullscreen", "--hide-pointer", "--slideshow-delay", "1"};
         args.insert(args.end(), photos.begin(), photos.end());

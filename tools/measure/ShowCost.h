@@ -11,8 +11,9 @@ namespace tav {
 // process: CPU seconds per minute of the show (its drawing thread apart) and
 // of the X server, against the floor (the bytes the frames changed, copied at
 // this machine's memcpy speed); then feh's slide show and glslideshow on the
-// same photos for as long, where installed. `seconds` shortens the minute.
-int ShowMinute(int argc, char** argv, int seconds);
+// same photos for as long, where installed, and `program` (when given) from
+// its start, for its own peak memory. `seconds` shortens the minute.
+int ShowMinute(int argc, char** argv, int seconds, const std::string& program);
 
 // Start of the program to `picture` on the whole screen, against
 // feh --fullscreen with the same file, medians of nine runs each. The picture

@@ -11,7 +11,7 @@
 //   tavrelle-measure first TAVRELLE [PICTURE]  start to the first picture on screen, against
 //                                     feh --fullscreen with the same 13-megapixel photo (or
 //                                     with PICTURE, such as a phone's photo)
-//   tavrelle-measure minute [SECONDS] CPU per minute of the standalone show against the floor
+//   tavrelle-measure minute [SECONDS [TAVRELLE]]  CPU per minute of the standalone show against the floor
 //                                     of the bytes its frames change, and against feh's slide
 //                                     show and glslideshow on the same photos
 //   tavrelle-measure decoders         each decoder composing a photo against its format's own
@@ -785,7 +785,8 @@ int main(int argc, char** argv) {
     if (mode == "first" && argc > 3) return tav::FirstOfFile(argv[2], argv[3]);
     if (mode == "first" && argc > 2) return tav::First(argv[2]);
     if (mode == "decoders") return tav::DecoderTable(argc, argv, tav::SelfPath());
-    if (mode == "minute") return tav::ShowMinute(argc, argv, argc > 2 ? std::atoi(argv[2]) : 60);
+    if (mode == "minute")
+        return tav::ShowMinute(argc, argv, argc > 2 ? std::atoi(argv[2]) : 60, argc > 3 ? argv[3] : "");
     if (mode == "idle" && argc > 2) return tav::Idle(argv[2]);
     if (mode == "gone" && argc > 4) return tav::Gone(argv[2], argv[3], argv[4], argc > 5 ? std::atoi(argv[5]) : 20);
     if (mode == "music" && argc > 2) return tav::Music(argv[2]);
@@ -793,11 +794,11 @@ int main(int argc, char** argv) {
     if (mode == "compose-child" && argc > 4)
         return tav::ComposeToStdout(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
     if (mode == "handover") return tav::Handover(tav::SelfPath());
-    std::fprintf(
-        stderr,
-        "usage: tavrelle-measure transition N | table [FIRST LAST] | exit TAVRELLE [big|pipe] | first "
-        "TAVRELLE [PICTURE] | minute [SECONDS] | decoders | idle TAVRELLE | gone TAVRELLE none|lookup|open|read "
-        "key|click|move|term|kill [RUNS] | music "
-        "TAVRELLE | soak TAVRELLE SECONDS | handover\n");
+    std::fprintf(stderr,
+                 "usage: tavrelle-measure transition N | table [FIRST LAST] | exit TAVRELLE [big|pipe] | first "
+                 "TAVRELLE [PICTURE] | minute [SECONDS [TAVRELLE]] | decoders | idle TAVRELLE | gone TAVRELLE "
+                 "none|lookup|open|read "
+                 "key|click|move|term|kill [RUNS] | music "
+                 "TAVRELLE | soak TAVRELLE SECONDS | handover\n");
     return 2;
 }
