@@ -24,7 +24,7 @@ TEST(FitPicture, OrientationOfThePictureDecidesWhichSideFills) {
         {807, 600, 0, 800, 600, {4, 0, 800, 600}},  // 3.5 rounds to 4
     };
     for (const auto& c : cases) {
-        const FitBox b = FitPicture(c.w, c.h, {c.area_w, c.area_h, c.fit, 0});
+        const FitBox b = FitPicture(c.w, c.h, {c.area_w, c.area_h, c.fit, Colorref{0}});
         EXPECT_EQ(b.x, c.want.x) << c.w << "x" << c.h << " fit " << c.fit;
         EXPECT_EQ(b.y, c.want.y) << c.w << "x" << c.h << " fit " << c.fit;
         EXPECT_EQ(b.width, c.want.width) << c.w << "x" << c.h << " fit " << c.fit;
@@ -47,7 +47,7 @@ protected:
 TEST_F(Compose, PictureLandsFittedAndCentredInTheCurrentSlot) {
     const std::string path = Write("portrait.bmp", 30, 40, qRgb(0x10, 0x20, 0x30));
     surfaces.CurrentSlot = 1;
-    ComposeSlide(surfaces, path, {80, 60, 1, 0x00FFFFFF});
+    ComposeSlide(surfaces, path, {80, 60, 1, Colorref{0x00FFFFFF}});
     const Bitmap& slot = surfaces.Slot(1).hDC->bitmap();
     ASSERT_EQ(slot.width(), 80);
     ASSERT_EQ(slot.height(), 60);
@@ -64,9 +64,9 @@ TEST_F(Compose, EachSlideStartsFromTheBackgroundAndSlotsKeepTheirOwnPictures) {
     const std::string big = Write("big.bmp", 40, 30, qRgb(255, 0, 0));
     const std::string small = Write("small.bmp", 10, 10, qRgb(0, 0, 255));
     surfaces.CurrentSlot = 0;
-    ComposeSlide(surfaces, big, {40, 30, 1, 0});
+    ComposeSlide(surfaces, big, {40, 30, 1, Colorref{0}});
     surfaces.CurrentSlot = 1;
-    ComposeSlide(surfaces, small, {40, 30, 0, 0});
+    ComposeSlide(surfaces, small, {40, 30, 0, Colorref{0}});
     EXPECT_EQ(surfaces.Slot(1).hDC->bitmap().pixel(0, 0), 0u) << "nothing of the previous picture remains";
     EXPECT_EQ(surfaces.Slot(1).hDC->bitmap().pixel(20, 15), 0x0000FFu);
     EXPECT_EQ(surfaces.Slot(0).hDC->bitmap().pixel(0, 0), 0xFF0000u) << "the outgoing slot keeps its picture";
@@ -79,7 +79,7 @@ TEST_F(Compose, TransparentPixelsShowTheBackground) {
     dot.setPixel(0, 0, 1);
     const std::string path = dir.File("dot.gif");
     ASSERT_TRUE(pw::SaveBytes(path, pw::WriteGif({dot})));
-    ComposeSlide(surfaces, path, {8, 8, 1, 0x00123456});
+    ComposeSlide(surfaces, path, {8, 8, 1, Colorref{0x00123456}});
     const Bitmap& slot = surfaces.Incoming().bitmap();
     EXPECT_EQ(slot.pixel(0, 0), 0xFF0000u);
     EXPECT_EQ(slot.pixel(5, 5), 0x563412u) << "a transparent pixel shows the background colour";
@@ -91,7 +91,7 @@ TEST_F(Compose, AnUnreadablePictureGivesThePlainBackground) {
     std::fputs("\xFF\xD8\xFF\xE0 not really a jpeg", f);
     std::fclose(f);
     for (const std::string& path : {broken, std::string("/nonexistent/picture.gif")}) {
-        ComposeSlide(surfaces, path, {16, 12, 1, 0x00123456});
+        ComposeSlide(surfaces, path, {16, 12, 1, Colorref{0x00123456}});
         const Bitmap& slot = surfaces.Incoming().bitmap();
         EXPECT_EQ(slot, Bitmap(16, 12, 0x563412)) << path;
     }

@@ -33,7 +33,7 @@ TEST(BlockGrid, EveryEffectEndsOnTheIncomingPictureAtTheStatedPace) {
             for (int speed : {0, 1, 2, 24}) {
                 SCOPED_TRACE(std::to_string(c.effect) + " at " + std::to_string(a.w) + "x" + std::to_string(a.h) +
                              " speed " + std::to_string(speed));
-                TransitionRun run = RunEffect(c.effect, a.w, a.h, {.speed = speed, .backColor = 0x0000FF});
+                TransitionRun run = RunEffect(c.effect, a.w, a.h, {.speed = speed, .backColor = Colorref{0x0000FF}});
                 EXPECT_TRUE(run.finalEqualsIncoming);
                 EXPECT_EQ(run.frames, routineFrames + 1);
                 EXPECT_EQ(run.sleepMs, static_cast<long long>(sleepPerFrame) * routineFrames);
@@ -46,7 +46,7 @@ TEST(BlockGrid, EveryEffectEndsOnTheIncomingPictureAtTheStatedPace) {
 struct Watch {
     Stage stage;
     std::map<int, Bitmap> frames;
-    Watch(int w, int h, Colorref back = 0) : stage(w, h, {.backColor = back}) {}
+    Watch(int w, int h, Colorref back = {}) : stage(w, h, {.backColor = back}) {}
     void run(int effect, const std::set<int>& wanted) { frames = stage.runKeeping(effect, wanted); }
     char at(int frame, int x, int y) const {
         return PixelSource(frames.at(frame), x, y, stage.outgoing, stage.incoming,
@@ -98,7 +98,7 @@ TEST(CheckerBlockFill, ANonPositiveSizeShowsTheIncomingPictureInsteadOfLoopingFo
 
 TEST(BlockGridSweep, PaintsThenFillsEveryOtherCellAlongTheSweep) {
     // 800 × 600 with 40 cells: cells are 20 × 15, copies 20 × 16.
-    const Colorref red = 0x0000FF;
+    const Colorref red{0x0000FF};
     struct Probe {
         int frame, x, y;
         char source;

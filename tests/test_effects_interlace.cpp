@@ -119,7 +119,7 @@ const Probe kProbes[] = {
 };
 
 TEST(InterlaceSlide, StripsSitWhereTheirOffsetsPutThemAndRunsEndOnTime) {
-    constexpr Colorref kBack = 0x336699;  // neither card has this colour
+    constexpr Colorref kBack{0x336699};  // neither card has this colour
     struct Key {
         int effect, w, h, speed;
         bool operator<(const Key& o) const {

@@ -181,7 +181,7 @@ TEST(ColumnSmear, EachPlacedColumnLeavesASmearedBandAhead) {
         SlideSurfaces surfaces;
         WatchingHost host(surfaces);
         const Bitmap outgoing = OutgoingCard(s.w, s.h), incoming = IncomingCard(s.w, s.h);
-        PrepareTransition(host, s.w, s.h, 0, 2, outgoing, incoming);
+        PrepareTransition(host, s.w, s.h, Colorref{0}, 2, outgoing, incoming);
         // Every column takes 50 slides and one more pause for input.
         std::map<int, Bitmap> afterColumn;
         std::map<int, int> shownAfter;

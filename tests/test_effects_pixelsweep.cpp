@@ -134,7 +134,7 @@ TEST(PixelSweep, FrameReportsOnlyItsLineAsChanged) {
     };
     SlideSurfaces surfaces;
     DirtyHost host(surfaces);
-    PrepareTransition(host, 64, 48, 0, 2, OutgoingCard(64, 48), IncomingCard(64, 48));
+    PrepareTransition(host, 64, 48, Colorref{0}, 2, OutgoingCard(64, 48), IncomingCard(64, 48));
     host.Display().trackDirty = true;
     PixelSweep(host, {.pattern = 2, .bands = 0});
     ASSERT_GE(host.changed.size(), 2u);

@@ -12,7 +12,7 @@
 namespace tav::test {
 namespace {
 
-constexpr Colorref kRed = 0x0000FF;  // neither card has a channel at 0 beside one at 0xFF
+constexpr Colorref kRed{0x0000FF};  // neither card has a channel at 0 beside one at 0xFF
 constexpr Pixel kRedPixel = ColorrefToPixel(kRed);
 
 // The strips of effects 86 ... 95 (two modes each).

@@ -62,7 +62,7 @@ TEST(TileScatter, EndsOnTheIncomingPictureAndComesBackAsFastAsItLeft) {
 // drawn from the incoming picture along the reverse path, must show frame
 // K + j exactly as frame K - j with that bit pattern set.
 TEST(TileScatter, WayInRetracesTheWayOut) {
-    const Colorref back = 0x0000FF;  // pure red: in neither card
+    const Colorref back{0x0000FF};  // pure red: in neither card
     const Pixel backPixel = ColorrefToPixel(back);
     for (const Scatter& s : kScatters) {
         const TransitionRun r = RunEffect(s.effect, 256, 192, {.speed = 5, .backColor = back, .keepFrames = true});
@@ -103,7 +103,7 @@ TEST(TileScatter, HorizontalAndVerticalPatternsKeepToTheirAxis) {
         SlideSurfaces surfaces;
         RecordingHost host(surfaces);
         const Bitmap out = PositionCard(kW, kH, 0), in = PositionCard(kW, kH, 0x400000);
-        PrepareTransition(host, kW, kH, 0xFFFFFF, kSpeed, out, in);
+        PrepareTransition(host, kW, kH, Colorref{0xFFFFFF}, kSpeed, out, in);
         SeedRandom(7);
         int failures = 0;
         host.onFrame = [&](int frame, const Bitmap& d) {

@@ -35,7 +35,7 @@ TEST(ZoomCells, EndsOnTheIncomingPictureAtEverySizeAndSpeed) {
 }
 
 TEST(ZoomCells, ZoomBouncesThroughTheBackgroundColour) {
-    constexpr Colorref kBack = 0x336699;
+    constexpr Colorref kBack{0x336699};
     const Pixel back = ColorrefToPixel(kBack);
     struct Probe {
         int frame, x, y;

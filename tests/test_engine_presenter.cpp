@@ -124,7 +124,7 @@ TEST(FramePresenter, EveryEffectDrawsTheSameFramesWhileItsDrawingMovesBetweenIma
         {
             SlideSurfaces s;
             RecordingHost plain(s);
-            PrepareTransition(plain, W, H, 0, 6, out, in);
+            PrepareTransition(plain, W, H, Colorref{0}, 6, out, in);
             plain.onFrame = [&](int, const Bitmap& frame) { expected.push_back(Digest(frame)); };
             SeedRandom(static_cast<unsigned>(e.number));
             plain.EffectNumber = static_cast<std::int16_t>(e.number);
@@ -132,7 +132,7 @@ TEST(FramePresenter, EveryEffectDrawsTheSameFramesWhileItsDrawingMovesBetweenIma
         }
         SlideSurfaces s;
         PresentingHost host(s);
-        PrepareTransition(host, W, H, 0, 6, out, in);
+        PrepareTransition(host, W, H, Colorref{0}, 6, out, in);
         s.Display.trackDirty = true;
         auto owned = std::make_unique<FakeServer>(W, H, 2);
         FakeServer& server = *owned;
@@ -167,7 +167,7 @@ TEST(FramePresenter, StaysInOneImageWhileTheServerKeepsUp) {
     constexpr int W = 64, H = 48;
     SlideSurfaces s;
     PresentingHost host(s);
-    PrepareTransition(host, W, H, 0, 2, OutgoingCard(W, H), IncomingCard(W, H));
+    PrepareTransition(host, W, H, Colorref{0}, 2, OutgoingCard(W, H), IncomingCard(W, H));
     s.Display.trackDirty = true;
     auto owned = std::make_unique<FakeServer>(W, H, 2);
     FakeServer& server = *owned;
@@ -201,16 +201,16 @@ TEST(FramePresenter, SendsOnlyWhatChangedAndCatchesTheOtherImageUp) {
         presenter.Repaint({0, 0, W, H});
         EXPECT_TRUE(presenter.Serves());
         for (int i = 0; i < c.strips; ++i) {
-            FillBox(display, i, 0, i, H - 1, 0x0000FF);
+            FillBox(display, i, 0, i, H - 1, Colorref{0x0000FF});
             presenter.Present();
             presenter.BeforeDrawing(false);  // the server read it at once
         }
         server.busyPolls = 1;
-        FillBox(display, W - 1, 0, W - 1, H - 1, 0x00FF00);
+        FillBox(display, W - 1, 0, W - 1, H - 1, Colorref{0x00FF00});
         presenter.Present();
         presenter.BeforeDrawing(true);
         EXPECT_EQ(presenter.moves, c.images == 2 ? 1 : 0);
-        FillBox(display, 20, 10, 21, 11, 0x0000FF);
+        FillBox(display, 20, 10, 21, 11, Colorref{0x0000FF});
         EXPECT_EQ(display.dirty.x0, 20);
         EXPECT_EQ(display.dirty.x1, 22);
         presenter.Present();
@@ -228,7 +228,7 @@ TEST(FramePresenter, APutTheServerFailedIsSentAgainPlainAndNeverWaitedFor) {
     constexpr int W = 64, H = 48;
     SlideSurfaces s;
     PresentingHost host(s);
-    PrepareTransition(host, W, H, 0, 2, OutgoingCard(W, H), IncomingCard(W, H));
+    PrepareTransition(host, W, H, Colorref{0}, 2, OutgoingCard(W, H), IncomingCard(W, H));
     s.Display.trackDirty = true;
     auto owned = std::make_unique<FakeServer>(W, H, 2);
     FakeServer& server = *owned;

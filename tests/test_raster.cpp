@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdlib>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/Raster.h"
@@ -206,8 +207,8 @@ TEST(RasterStretchBlt, ABatchDrawsWhatItsCallsDrawOneAfterTheOther) {
         for (const auto& c : kWideCases)
             if (c.mask == 0xFFFFFFFFu) both(c, src);
         for (const auto& [x1, y1, x2, y2] : {std::array{-3.0, 5.5, 20.5, 2.0}, std::array{90.0, 21.0, 200.0, 7.5}}) {
-            FillBox(want, x1, y1, x2, y2, 0x00CC8844);
-            batch.FillBox(x1, y1, x2, y2, 0x00CC8844);
+            FillBox(want, x1, y1, x2, y2, Colorref{0x00CC8844});
+            batch.FillBox(x1, y1, x2, y2, Colorref{0x00CC8844});
         }
         // A row that repeats the one above it must not repeat what a later
         // stretch drew there.
@@ -245,11 +246,11 @@ TEST(RasterLines, LineToStopsBeforeTheEndPointAndClips) {
 
 TEST(RasterFillBox, RoundsRealCornersHalfToEvenAndIncludesBoth) {
     DC dc = Ctx(Bitmap(6, 4));
-    FillBox(dc, 0.5, 1.5, 2.5, 1.6, 0x000041);  // 0x41 'A' as COLORREF red byte -> pixel 0x410000
+    FillBox(dc, 0.5, 1.5, 2.5, 1.6, Colorref{0x000041});  // 0x41 'A' as COLORREF red byte -> pixel 0x410000
     for (int x = 0; x <= 2; ++x) EXPECT_EQ(dc.bitmap().pixel(x, 2), 0x410000u) << x;
     EXPECT_EQ(dc.bitmap().pixel(3, 2), 0u);
     EXPECT_EQ(dc.bitmap().pixel(0, 1), 0u);
-    FillBox(dc, 5, 3, 9, 9, 0x0000FF);
+    FillBox(dc, 5, 3, 9, 9, Colorref{0x0000FF});
     EXPECT_EQ(dc.bitmap().pixel(5, 3), 0xFF0000u);
 }
 
@@ -283,8 +284,12 @@ TEST(RasterRounding, HalvesGoToTheEvenNeighbour) {
     EXPECT_EQ(RoundEven(3.5), 4);
     EXPECT_EQ(RoundEven(-2.5), -2);
     EXPECT_EQ(RoundEven(2.6), 3);
-    EXPECT_EQ(ColorrefToPixel(0x00112233), 0x00332211u);
+    EXPECT_EQ(ColorrefToPixel(Colorref{0x00112233}), 0x00332211u);
+    EXPECT_EQ(ColorrefValue(PixelToColorref(0x00332211u)), 0x00112233u);
 }
+
+// The two byte orders meet only through the conversions.
+static_assert(!std::is_convertible_v<Pixel, Colorref> && !std::is_convertible_v<Colorref, Pixel>);
 
 }  // namespace
 }  // namespace tav

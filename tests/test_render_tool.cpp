@@ -610,8 +610,8 @@ TEST(RenderGallery, EveryEffectHasItsPictureWithOneFramePerChange) {
     EXPECT_EQ(listed, 143);
     EXPECT_EQ(FilesIn(gallery).size(), 144u) << Joined(FilesIn(gallery));
 
-    const Bitmap outgoing = PictureOrCard(from, 48, 36, 0, true);
-    const Bitmap incoming = PictureOrCard(to, 48, 36, 0, false);
+    const Bitmap outgoing = PictureOrCard(from, 48, 36, Colorref{0}, true);
+    const Bitmap incoming = PictureOrCard(to, 48, 36, Colorref{0}, false);
     for (int effect = 1; effect <= 143; ++effect) {
         const std::string name = GalleryFileName(effect);
         EXPECT_NE(index.find("<img src=\"" + name + "\""), std::string::npos) << name;
@@ -620,7 +620,7 @@ TEST(RenderGallery, EveryEffectHasItsPictureWithOneFramePerChange) {
         TimedHost host(surfaces, nullptr);
         std::vector<std::uint32_t> crcs;
         host.onFrame = [&](int, const Bitmap& frame) { crcs.push_back(FrameCrc32(frame)); };
-        PrepareTransition(host, 48, 36, 0, 2, outgoing, incoming);
+        PrepareTransition(host, 48, 36, Colorref{0}, 2, outgoing, incoming);
         const std::uint32_t outgoingCrc = FrameCrc32(host.Display().bitmap());
         host.EffectNumber = static_cast<std::int16_t>(effect);
         SeedRandom(1);
@@ -644,7 +644,7 @@ TEST(RenderOptions, BackColourIsReadAsRrggbbAndStoredAsColorref) {
     std::string error;
     auto o = ParseRenderOptions({"--effect", "5", "--size", "8x4", "--back-color", "112233", "--seed", "9"}, error);
     ASSERT_TRUE(o) << error;
-    EXPECT_EQ(o->backColor, 0x00332211u);
+    EXPECT_EQ(ColorrefValue(o->backColor), 0x00332211u);
     EXPECT_EQ(o->seed.value_or(0), 9u);
     EXPECT_EQ(o->speed, 2);
 }

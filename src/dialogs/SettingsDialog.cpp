@@ -22,7 +22,7 @@
 #include <system_error>
 #include <thread>
 
-#include "base/Colour.h"
+#include "base/ColourQt.h"
 #include "dialogs/DialogPictures.h"
 #include "dialogs/DialogValues.h"
 #include "dialogs/FolderScan.h"

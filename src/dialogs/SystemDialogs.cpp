@@ -6,7 +6,7 @@
 #include <QMessageBox>
 #include <QPalette>
 
-#include "base/Colour.h"
+#include "base/ColourQt.h"
 #include "dialogs/DialogValues.h"
 #include "startup/SharedState.h"
 

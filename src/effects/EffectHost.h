@@ -53,7 +53,7 @@ public:
     std::int16_t AreaHeight = 0;
     double AreaCentreX = 0;
     double AreaCentreY = 0;
-    Colorref BackColor = 0;  // 0x00BBGGRR
+    Colorref BackColor{};
     std::int16_t EffectSpeed = 1;
     std::int16_t EffectNumber = 0;
     std::int16_t EffectOrder = 0;

@@ -87,7 +87,7 @@ void SplitRoll(EffectHost& h, const SplitRollArgs& a) {
     }
     while (d >= 0) {
         // Whatever the two pieces leave uncovered shows black.
-        FillBox(h.Display(), 0, 0, h.AreaWidth, h.AreaHeight, 0);
+        FillBox(h.Display(), 0, 0, h.AreaWidth, h.AreaHeight, Colorref{0x000000});
         DrawClose(h, direction, d);
         d -= s;
         Present(h);

@@ -29,7 +29,7 @@
 #include <thread>
 #include <vector>
 
-#include "base/Colour.h"
+#include "base/ColourQt.h"
 #include "base/Text.h"
 #include "effects/EffectTable.h"
 #include "engine/VirtualKeys.h"

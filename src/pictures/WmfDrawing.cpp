@@ -1,6 +1,6 @@
 #include "pictures/WmfDrawing.h"
 
-#include "base/Colour.h"
+#include "base/ColourQt.h"
 #include "pictures/WmfCanvas.h"
 
 #include <QPolygonF>
@@ -143,7 +143,7 @@ Played SetPixel(Canvas& c, const Params& p) {
     if (!p.has(4)) return Played::Skipped;
     const QPointF d = c.toDevice(QPointF(p.s(3), p.s(2)));
     if (!Canvas::inLimits(d)) return Played::Drawn;
-    c.painter().fillRect(QRectF(std::floor(d.x()), std::floor(d.y()), 1, 1), ColorFromColorref(p.u32(0)));
+    c.painter().fillRect(QRectF(std::floor(d.x()), std::floor(d.y()), 1, 1), ColorFromColorref(Colorref{p.u32(0)}));
     return Played::Drawn;
 }
 

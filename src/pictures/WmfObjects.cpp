@@ -1,6 +1,6 @@
 #include "pictures/WmfObjects.h"
 
-#include "base/Colour.h"
+#include "base/ColourQt.h"
 #include "pictures/WmfCanvas.h"
 #include "pictures/WmfText.h"
 
@@ -36,7 +36,7 @@ Played CreatePen(Canvas& c, const Params& p) {
     pen.endCap = p.u(0) & 0x0F00;
     pen.join = p.u(0) & 0xF000;
     pen.width = std::abs(int(p.s(1)));
-    pen.color = ColorFromColorref(p.u32(3));
+    pen.color = ColorFromColorref(Colorref{p.u32(3)});
     c.objects.add(MakeObject(pen));
     return Played::Drawn;
 }
@@ -45,7 +45,7 @@ Played CreateBrush(Canvas& c, const Params& p) {
     if (!p.has(4)) return c.objects.add(Object{}), Played::Skipped;
     BrushObj brush;
     brush.style = p.u(0);
-    brush.color = ColorFromColorref(p.u32(1));
+    brush.color = ColorFromColorref(Colorref{p.u32(1)});
     brush.hatch = p.u(3);
     c.objects.add(MakeObject(brush));
     return Played::Drawn;

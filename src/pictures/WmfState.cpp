@@ -1,6 +1,6 @@
 #include "pictures/WmfState.h"
 
-#include "base/Colour.h"
+#include "base/ColourQt.h"
 #include "pictures/WmfCanvas.h"
 
 #include <cstddef>
@@ -44,7 +44,7 @@ Played ScaleExtent(Canvas& c, const Params& p, QPointF& ext) {
 
 Played SetColour(const Params& p, QColor& colour) {
     if (!p.has(2)) return Played::Skipped;
-    colour = ColorFromColorref(p.u32(0));
+    colour = ColorFromColorref(Colorref{p.u32(0)});
     return Played::Drawn;
 }
 

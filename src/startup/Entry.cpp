@@ -19,7 +19,7 @@
 #include <system_error>
 #include <vector>
 
-#include "base/Colour.h"
+#include "base/ColourQt.h"
 #include "base/Text.h"
 #include "dialogs/SettingsDialog.h"
 #include "engine/ShowWindow.h"

@@ -13,8 +13,8 @@ namespace tav {
 struct CompositionParams {
     int areaWidth = 0;
     int areaHeight = 0;
-    int fitMode = 1;         // non-zero: scale to the area by the picture's orientation
-    Colorref backColor = 0;  // 0x00BBGGRR
+    int fitMode = 1;  // non-zero: scale to the area by the picture's orientation
+    Colorref backColor{};
 };
 
 // Where and how large a picture of natural size w × h is drawn on the area.

@@ -47,7 +47,7 @@ struct TransitionRun {
 
 struct TransitionOptions {
     int speed = 2;
-    Colorref backColor = 0x000000;
+    Colorref backColor{};
     unsigned seed = 1;
     bool keepFrames = false;
     int effectOrder = 0;

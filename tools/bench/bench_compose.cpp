@@ -50,7 +50,7 @@ void BM_ComposeSlide(benchmark::State& state) {
     const std::string path = PhotoPath().toStdString();
     tav::SlideSurfaces surfaces;
     for (auto _ : state) {
-        tav::ComposeSlide(surfaces, path, {1920, 1080, 1, 0});
+        tav::ComposeSlide(surfaces, path, {1920, 1080, 1, tav::Colorref{0}});
         benchmark::DoNotOptimize(surfaces.Incoming().bitmap().pixels().data());
     }
 }

@@ -25,7 +25,7 @@ struct Scene {
     tav::RecordingHost host{surfaces};
     tav::Bitmap outgoing = Card(kWidth, kHeight, 0x000000);
     tav::Bitmap incoming = Card(kWidth, kHeight, 0x808080);
-    Scene() { tav::PrepareTransition(host, kWidth, kHeight, 0, 2, outgoing, incoming); }
+    Scene() { tav::PrepareTransition(host, kWidth, kHeight, tav::Colorref{0}, 2, outgoing, incoming); }
     // Puts the outgoing picture back on the display for the next transition.
     void Rewind() {
         tav::BitBlt(host.Display(), 0, 0, kWidth, kHeight, host.Outgoing(), 0, 0, tav::SRCCOPY);

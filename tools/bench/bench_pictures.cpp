@@ -183,7 +183,7 @@ BENCHMARK(JpegQtReducedToDctSize)->Unit(benchmark::kMillisecond);
 void HeicLoadAndFit(benchmark::State& state) {
     const std::string path = BigHeicPath().toStdString();
     for (auto _ : state) {
-        const tav::BitmapPtr slide = tav::ComposePicture(path, {1920, 1080, 1, 0});
+        const tav::BitmapPtr slide = tav::ComposePicture(path, {1920, 1080, 1, tav::Colorref{0}});
         benchmark::DoNotOptimize(slide->pixels().data());
     }
 }
@@ -212,7 +212,7 @@ BENCHMARK(HeicConvertToY4m)->Unit(benchmark::kMillisecond)->UseRealTime();
 void WebpLoadAndFit(benchmark::State& state) {
     const std::string path = BigWebpPath().toStdString();
     for (auto _ : state) {
-        const tav::BitmapPtr slide = tav::ComposePicture(path, {1920, 1080, 1, 0});
+        const tav::BitmapPtr slide = tav::ComposePicture(path, {1920, 1080, 1, tav::Colorref{0}});
         benchmark::DoNotOptimize(slide->pixels().data());
     }
 }

@@ -682,7 +682,7 @@ int Soak(const std::string& program, int seconds) {
 
 // The raster of one composed slide, as a child process would send it back.
 int ComposeToStdout(const std::string& path, int w, int h) {
-    const BitmapPtr slide = ComposePicture(path, CompositionParams{w, h, 1, 0});
+    const BitmapPtr slide = ComposePicture(path, CompositionParams{w, h, 1, Colorref{0}});
     if (!slide) return 1;
     const auto* bytes = reinterpret_cast<const char*>(slide->pixels().data());
     std::size_t left = slide->pixels().size() * sizeof(Pixel);
@@ -720,7 +720,7 @@ int Handover(const std::string& self) {
     for (int i = 0; i < 9; ++i) {
         auto t0 = Clock::now();
         BitmapPtr slide;
-        std::thread([&] { slide = ComposePicture(photo, CompositionParams{w, h, 1, 0}); }).join();
+        std::thread([&] { slide = ComposePicture(photo, CompositionParams{w, h, 1, Colorref{0}}); }).join();
         thread.Add(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
 
         int fds[2];

@@ -21,7 +21,7 @@ struct RenderOptions {
     int width = 0;  // 0 with a group: the group's own area
     int height = 0;
     int speed = 2;
-    Colorref backColor = 0x000000;  // 0x00BBGGRR, read from RRGGBB
+    Colorref backColor{};  // 0x00BBGGRR, read from RRGGBB
     std::optional<unsigned> seed;
     std::string from, to, framesDir;
     bool stats = false;

@@ -1,6 +1,6 @@
 #include "testmedia/PictureWriters.h"
 
-#include "base/Colour.h"
+#include "base/ColourQt.h"
 #include "base/LittleEndian.h"
 
 #include <QBuffer>
@@ -483,7 +483,7 @@ namespace {
 std::int16_t S(int v) { return static_cast<std::int16_t>(v); }
 QByteArray ColorParams(QColor c) {
     QByteArray p;
-    PutU32(p, ColorrefFromColor(c));
+    PutU32(p, ColorrefValue(ColorrefFromColor(c)));
     return p;
 }
 }  // namespace
@@ -518,7 +518,7 @@ int WmfWriter::createPen(int style, int width, QColor color) {
     PutU16(p, unsigned(style));
     PutU16(p, unsigned(width));
     PutU16(p, 0);
-    PutU32(p, ColorrefFromColor(color));
+    PutU32(p, ColorrefValue(ColorrefFromColor(color)));
     recordBytes(0x02FA, p);
     return allocate();
 }
@@ -526,7 +526,7 @@ int WmfWriter::createPen(int style, int width, QColor color) {
 int WmfWriter::createBrush(int style, QColor color, int hatch) {
     QByteArray p;
     PutU16(p, unsigned(style));
-    PutU32(p, ColorrefFromColor(color));
+    PutU32(p, ColorrefValue(ColorrefFromColor(color)));
     PutU16(p, unsigned(hatch));
     recordBytes(0x02FC, p);
     return allocate();
