@@ -17,7 +17,7 @@ BUILD_PACKAGES=(
 )
 
 TEST_PACKAGES=(
-  libgtest-dev libbenchmark-dev lame libheif-examples
+  libgtest-dev libbenchmark-dev lame libheif-examples python3
   xvfb xauth xdotool x11-utils
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   lintian desktop-file-utils libxml2-utils man-db

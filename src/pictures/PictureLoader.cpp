@@ -100,11 +100,6 @@ PictureFormat SniffPictureFormat(const unsigned char* data, std::size_t size) {
     return PictureFormat::Unknown;
 }
 
-bool PictureSizeAcceptable(long long width, long long height) {
-    return width > 0 && height > 0 && width <= kMaxPictureSide && height <= kMaxPictureSide &&
-           width * height <= kMaxPicturePixels;
-}
-
 DecodedPicture LoadPictureFile(const std::string& path, const std::function<QSize(QSize natural)>& drawSizeFor,
                                QRgb ground) {
     try {

@@ -4,20 +4,14 @@
 #pragma once
 
 #include <QColor>
-#include <QImage>
 #include <QSize>
 
 #include <functional>
 #include <string>
 
-namespace tav {
+#include "pictures/DecodedPicture.h"
 
-struct DecodedPicture {
-    QImage image;          // QImage::Format_RGB32; may be smaller than the natural size (reduced decode)
-    int naturalWidth = 0;  // natural size in pixels, after the file's orientation
-    int naturalHeight = 0;
-    bool ok() const { return !image.isNull() && naturalWidth > 0 && naturalHeight > 0; }
-};
+namespace tav {
 
 // Decodes a picture file: the first frame or page of GIF, PNG, WebP and TIFF, the primary image of
 // a HEIF file, a photo turned upright by its orientation. drawSizeFor, when given, receives the
@@ -29,16 +23,6 @@ struct DecodedPicture {
 DecodedPicture LoadPictureFile(const std::string& path, const std::function<QSize(QSize natural)>& drawSizeFor = {},
                                QRgb ground = qRgb(0, 0, 0));
 
-// Largest picture accepted, in pixels per side and in total. Anything beyond is
-// refused from its header alone, before a single pixel buffer is allocated.
-inline constexpr int kMaxPictureSide = 30000;
-inline constexpr long long kMaxPicturePixels = 100LL * 1000 * 1000;
-
-// Largest picture file accepted, and largest metafile (metafiles are read
-// whole into memory and played from there).
-inline constexpr long long kMaxPictureFileBytes = 256LL * 1024 * 1024;
-inline constexpr long long kMaxMetafileBytes = 64LL * 1024 * 1024;
-
 enum class PictureFormat { Unknown, Bmp, Gif, Jpeg, Wmf, Png, Webp, Tiff, Heic, Avif };
 
 // How many leading bytes SniffPictureFormat looks at, at most.
@@ -46,8 +30,5 @@ inline constexpr std::size_t kSniffBytes = 64;
 
 // The format told by the first bytes of a file.
 PictureFormat SniffPictureFormat(const unsigned char* data, std::size_t size);
-
-// True when a picture of this size may be decoded.
-bool PictureSizeAcceptable(long long width, long long height);
 
 }  // namespace tav

@@ -2,7 +2,7 @@
 // the turn that shows a photo upright, and transparency laid over the ground.
 #pragma once
 
-#include "pictures/PictureLoader.h"
+#include "pictures/DecodedPicture.h"
 
 #include <QIODevice>
 

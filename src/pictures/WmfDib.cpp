@@ -1,7 +1,7 @@
 #include "pictures/WmfDib.h"
 
 #include "base/LittleEndian.h"
-#include "pictures/PictureLoader.h"
+#include "pictures/DecodedPicture.h"
 
 #include <QBuffer>
 #include <QByteArray>

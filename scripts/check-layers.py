@@ -1,0 +1,161 @@
+#!/usr/bin/env python3
+"""Holds the source tree to its layers.
+
+  check-layers.py SRC_DIR            fails on an include of a folder that is not
+                                     below the including one, and on a cycle of
+                                     includes between file pairs (X.h with X.cpp)
+  check-layers.py SRC_DIR --graph    prints the folder graph as it is
+
+An include is `#include "folder/File.h"` resolved against SRC_DIR. The upward
+includes and file cycles the tree still has are listed below as debt: each is
+allowed until it is gone, and a new one fails. Remove a line once its include
+is gone (the check says which lines no longer match).
+"""
+import os
+import re
+import sys
+
+# Folder -> the folders it may include, besides itself. This is the layer
+# picture of DEVELOPERS.md; the CMake libraries link along the same edges.
+MAY_USE = {
+    "base": set(),
+    "platform": {"base"},
+    "x11": {"base"},
+    "music/mci": {"base", "platform"},
+    "pictures": {"base", "platform"},
+    "storage": {"base", "platform"},
+    "surfaces": {"base", "platform", "pictures"},
+    "music": {"base", "platform", "music/mci"},
+    "effects": {"base", "platform", "surfaces"},
+    "engine": {"base", "platform", "x11", "pictures", "storage", "surfaces", "music", "music/mci", "effects"},
+    "dialogs": {"base", "platform", "x11", "pictures", "storage", "music", "music/mci"},
+    "startup": {"base", "platform", "x11", "pictures", "storage", "surfaces", "music", "music/mci", "effects",
+                "engine", "dialogs"},
+    ".": {"startup"},
+}
+
+# Upward includes still in the tree: (including folder, included folder).
+# They all go through the mutable globals of startup/SharedState.h and the
+# title and command-line parser of startup/Entry.h, and the screen size that
+# storage measures itself.
+DEBT_FOLDERS = {
+    ("storage", "startup"),
+    ("storage", "x11"),
+    ("music", "startup"),
+    ("engine", "startup"),
+    ("dialogs", "startup"),
+}
+
+# File-pair cycles still in the tree, each as the set of its members: the
+# metafile player hands records to its families, which call back into the
+# player and the canvas for the objects they share.
+DEBT_CYCLES = [
+    {"pictures/WmfBitmaps", "pictures/WmfCanvas", "pictures/WmfClip", "pictures/WmfDrawing", "pictures/WmfObjects",
+     "pictures/WmfPlayer", "pictures/WmfState", "pictures/WmfText"},
+    # The saver window takes its title and the command-line parser from the
+    # entry, which opens the window: both go once the titles live in base.
+    {"engine/ShowWindow", "startup/Entry"},
+]
+
+INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
+
+
+def scan(src):
+    edges = {}  # file pair -> set of file pairs it includes
+    for root, _, files in os.walk(src):
+        for name in files:
+            if not name.endswith((".h", ".cpp")):
+                continue
+            path = os.path.join(root, name)
+            rel = os.path.relpath(path, src)
+            unit = os.path.splitext(rel)[0]
+            with open(path, encoding="utf-8", errors="replace") as f:
+                text = f.read()
+            targets = edges.setdefault(unit, set())
+            for inc in INCLUDE.findall(text):
+                if os.path.isfile(os.path.join(src, inc)):
+                    target = os.path.splitext(inc)[0]
+                    if target != unit:
+                        targets.add(target)
+    return edges
+
+
+def folder(unit):
+    return os.path.dirname(unit) or "."
+
+
+def cycles(edges):
+    """The strongly connected parts with more than one member (Tarjan)."""
+    index, low, stack, on, out = {}, {}, [], set(), []
+    sys.setrecursionlimit(10000)
+
+    def visit(v):
+        index[v] = low[v] = len(index)
+        stack.append(v)
+        on.add(v)
+        for w in edges.get(v, ()):
+            if w not in index:
+                visit(w)
+                low[v] = min(low[v], low[w])
+            elif w in on:
+                low[v] = min(low[v], index[w])
+        if low[v] == index[v]:
+            part = set()
+            while True:
+                w = stack.pop()
+                on.discard(w)
+                part.add(w)
+                if w == v:
+                    break
+            if len(part) > 1:
+                out.append(part)
+
+    for v in sorted(edges):
+        if v not in index:
+            visit(v)
+    return out
+
+
+def main():
+    if len(sys.argv) < 2:
+        print(__doc__)
+        return 2
+    src = sys.argv[1]
+    edges = scan(src)
+    folder_edges = {}
+    for unit, targets in edges.items():
+        for t in targets:
+            a, b = folder(unit), folder(t)
+            if a != b:
+                folder_edges.setdefault((a, b), []).append(f"{unit} -> {t}")
+
+    if "--graph" in sys.argv:
+        for (a, b), why in sorted(folder_edges.items()):
+            mark = "" if b in MAY_USE.get(a, set()) else "   (upward)"
+            print(f"{a} -> {b} ({len(why)}){mark}")
+        return 0
+
+    failed = False
+    for (a, b), why in sorted(folder_edges.items()):
+        if a not in MAY_USE:
+            print(f"folder {a} has no place in the layers: add it to MAY_USE")
+            failed = True
+        elif b not in MAY_USE[a] and (a, b) not in DEBT_FOLDERS:
+            print(f"{a} may not include {b}:")
+            for w in why:
+                print(f"    {w}")
+            failed = True
+    for a, b in sorted(DEBT_FOLDERS - set(folder_edges)):
+        print(f"note: {a} no longer includes {b}; remove it from DEBT_FOLDERS")
+
+    for part in cycles(edges):
+        if not any(part <= known for known in DEBT_CYCLES):
+            print("include cycle between: " + ", ".join(sorted(part)))
+            failed = True
+    if not failed:
+        print("layers hold")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,30 @@
+// What a decoder hands back, and the limits every decoder holds a file to.
+// The loaders of each format and the loader that chooses among them all
+// include this, so the loaders need not include the one that calls them.
+#pragma once
+
+#include <QImage>
+
+namespace tav {
+
+struct DecodedPicture {
+    QImage image;          // QImage::Format_RGB32; may be smaller than the natural size (reduced decode)
+    int naturalWidth = 0;  // natural size in pixels, after the file's orientation
+    int naturalHeight = 0;
+    bool ok() const { return !image.isNull() && naturalWidth > 0 && naturalHeight > 0; }
+};
+
+// Largest picture accepted, in pixels per side and in total. Anything beyond is
+// refused from its header alone, before a single pixel buffer is allocated.
+inline constexpr int kMaxPictureSide = 30000;
+inline constexpr long long kMaxPicturePixels = 100LL * 1000 * 1000;
+
+// Largest picture file accepted, and largest metafile (metafiles are read
+// whole into memory and played from there).
+inline constexpr long long kMaxPictureFileBytes = 256LL * 1024 * 1024;
+inline constexpr long long kMaxMetafileBytes = 64LL * 1024 * 1024;
+
+// True when a picture of this size may be decoded.
+bool PictureSizeAcceptable(long long width, long long height);
+
+}  // namespace tav
