@@ -17,8 +17,8 @@ int ShowMinute(int argc, char** argv, int seconds, const std::string& program);
 
 // Start of the program to `picture` on the whole screen, against
 // feh --fullscreen with the same file, medians of nine runs each. The picture
-// counts as shown when five patches of the screen match the picture fitted
-// to it.
+// counts as shown when the middle of the screen matches the middle of the
+// picture fitted to it.
 int FirstOfFile(const std::string& program, const std::string& picture);
 
 // Each decoder against its format's own command-line tool, process against
