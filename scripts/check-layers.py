@@ -52,9 +52,6 @@ DEBT_FOLDERS = {
 DEBT_CYCLES = [
     {"pictures/WmfBitmaps", "pictures/WmfCanvas", "pictures/WmfClip", "pictures/WmfDrawing", "pictures/WmfObjects",
      "pictures/WmfPlayer", "pictures/WmfState", "pictures/WmfText"},
-    # The saver window takes its title and the command-line parser from the
-    # entry, which opens the window: both go once the titles live in base.
-    {"engine/ShowWindow", "startup/Entry"},
 ]
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)

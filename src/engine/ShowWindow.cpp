@@ -30,13 +30,14 @@
 #include <vector>
 
 #include "base/ColourQt.h"
+#include "base/CommandLine.h"
+#include "base/Identity.h"
 #include "base/Text.h"
 #include "effects/EffectTable.h"
 #include "engine/VirtualKeys.h"
 #include "music/BackgroundMusic.h"
 #include "platform/Random.h"
 #include "platform/WorkerDescriptors.h"
-#include "startup/Entry.h"
 #include "startup/InstanceLock.h"
 #include "startup/SharedState.h"
 #include "startup/WindowHelpers.h"
@@ -276,7 +277,7 @@ Tavrelle_S::Tavrelle_S(SaverOptions options)
                          },
                          [this](QKeyEvent* event) { keyPressEvent(event); }},
               [this] { CentreDisplay(); }) {
-    setWindowTitle(QStringLiteral("Tavrelle_Main"));
+    setWindowTitle(QString::fromLatin1(kSaverWindowTitle));
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);

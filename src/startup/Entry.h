@@ -1,24 +1,6 @@
 // The program's entry routine: command-line dispatch, single-instance guard,
 // data folder, settings, and the choice of the slide show's pictures.
-//
-// Command line. The arguments after the program name are joined with single
-// blanks into one line (so "/p 1234" as two arguments and "/p 1234" as one
-// are the same). The mode is the second character of that line, upper-cased;
-// the first character (normally "/" or "-") is never looked at. A number that
-// follows the switch is taken from the fourth character to the end, so exactly
-// one separator is expected between switch and number:
-//
-//   /s  -S  xS  (nothing)  /   slide show ("S", or a line shorter than 2)
-//   /c  /c:1234                settings dialog (the number is ignored)
-//   /p 1234  /p 0x4a0001f      preview inside X window 1234 / 0x4a0001f
-//   /a 77                      password change: does nothing here (the
-//                              desktop's locker owns passwords); ends
-//   anything else (/x)         ends at once
-//
-// A window id is read as a decimal number (a fraction is rounded to the
-// nearest integer, halves to even) or, after "0x", as hexadecimal digits; the
-// leading number of the text counts and the rest is ignored. Text that does
-// not start with a number gives 0.
+// The command line itself is read by base/CommandLine.h.
 #pragma once
 
 #include <QtGlobal>
@@ -26,23 +8,11 @@
 #include <functional>
 #include <string>
 
+#include "base/CommandLine.h"
+#include "base/Identity.h"
 #include "storage/GroupChoice.h"
 
 namespace tav {
-
-enum class RunMode { SlideShow, Settings, Preview, Password, Quit };
-
-struct Invocation {
-    RunMode Mode = RunMode::SlideShow;
-    char Switch = '\0';          // the upper-cased second character, '\0' when absent
-    std::string Argument;        // the text from the fourth character on
-    unsigned long WindowId = 0;  // Argument as a window id (preview and password)
-};
-
-// The arguments after the program name, joined with single blanks.
-std::string JoinCommandLine(int argc, char** argv);
-Invocation ParseCommandLine(const std::string& line);
-unsigned long ParseWindowId(const std::string& text);
 
 // Everything the entry routine takes from outside, so tests can run it
 // in-process. Empty functions take the real ones: QMessageBox warnings titled
@@ -67,9 +37,6 @@ inline constexpr const char* kTooFewPicturesMessage = QT_TRANSLATE_NOOP("Entry",
 // how to choose the pictures.
 inline constexpr const char* kChoosePicturesHint =
     QT_TRANSLATE_NOOP("Entry", "画像はメニューの「Tavrelleの設定」か tavrelle /c で選べます。");
-// Title of the saver window, which marks a running copy like the settings
-// dialog's caption (kSettingsWindowTitle) in either language.
-inline constexpr const char* kSaverWindowTitle = "Tavrelle_Main";
 
 // "--help" and "--version" as the whole command line ask for the usage or the
 // version on standard output; every other line keeps its run mode, so
