@@ -41,7 +41,6 @@ MAY_USE = {
 DEBT_FOLDERS = {
     ("storage", "startup"),
     ("storage", "x11"),
-    ("music", "startup"),
     ("engine", "startup"),
     ("dialogs", "startup"),
 }

@@ -6,7 +6,6 @@
 #include "music/mci/MciInterpreter.h"
 #include "music/mci/Sound.h"
 #include "music/mci/SoundOutput.h"
-#include "startup/SharedState.h"
 #include "support/music_test_audio.h"
 
 #include <SDL_mixer.h>
@@ -74,8 +73,6 @@ protected:
         setenv("SDL_AUDIODRIVER", "dummy", 0);
         mci::CloseAll();
         mci::SetDefaultCdSource("");
-        ResetMusicState();
-        Current.CdTrack = 0;
         SetMultimediaApi(&recorder);
     }
     void TearDown() override {
@@ -86,7 +83,7 @@ protected:
     std::string CdQuery(const std::string& command) { return QueryMci(command); }
     void OpenDisc(const std::vector<test::CdImageTrack>& tracks) {
         mci::SetDefaultCdSource(test::WriteCdImage(dir.Path(), "disc", tracks));
-        OpenCdAudio();
+        CdPlayer().Open();
     }
 
     test::TempFolder dir;
@@ -108,7 +105,7 @@ TEST(MusicCommands, SendAndQueryReplies) {
     EXPECT_EQ(api.lengths.back(), kMciReplyLength);
     EXPECT_EQ(SendMciCommand("status MP3Play mode", text), 263);
     EXPECT_EQ(text, "The specified device is not open or is not recognized by MCI.");
-    EXPECT_EQ(LastApiResult, 263);
+    EXPECT_EQ(LastMusicApiResult(), 263);
     EXPECT_EQ(QueryMci("status MP3Play mode"), "Error:263");
     EXPECT_EQ(QueryMci("status cdaudio current track"), "4");
 
@@ -160,11 +157,11 @@ TEST(MusicCommands, MusicFileKindByLastThreeCharacters) {
 
 TEST_F(MusicTest, FirstPollStartsTheChosenTrack) {
     OpenDisc({{440, 4}, {550, 4}, {660, 4}});
-    Current.CdTrack = 3;
-    PollCdAudio();
-    EXPECT_TRUE(CdPlaybackOk);
-    EXPECT_EQ(CdCurrentTrack, "1");
-    EXPECT_EQ(CdTrackCount, "3");
+    CdPlayer cd(3);
+    cd.Poll();
+    EXPECT_TRUE(cd.PlaybackOk());
+    EXPECT_EQ(cd.CurrentTrack(), "1");
+    EXPECT_EQ(cd.TrackCount(), "3");
     EXPECT_TRUE(recorder.Sent("status cdaudio position track 3"));
     EXPECT_TRUE(recorder.Sent("play cdaudio from 00:10:00"));
     EXPECT_EQ(CdQuery("status cdaudio mode"), "playing");
@@ -172,30 +169,30 @@ TEST_F(MusicTest, FirstPollStartsTheChosenTrack) {
 
     // While track 3 plays, a poll changes nothing.
     const auto plays = recorder.Count("play cdaudio from 00:10:00");
-    PollCdAudio();
+    cd.Poll();
     EXPECT_EQ(recorder.Count("play cdaudio from 00:10:00"), plays);
 }
 
 TEST_F(MusicTest, PollRestartsTheTrackWhenTheDiscMovedOn) {
     OpenDisc({{440, 4}, {550, 4}, {660, 4}, {770, 4}});
-    Current.CdTrack = 3;
+    CdPlayer cd(3);
     ASSERT_EQ(PlayMciRange("cdaudio", "00:14:00", ""), 0);  // the start of track 4
     ASSERT_EQ(CdQuery("status cdaudio current track"), "4");
-    PollCdAudio();
-    EXPECT_TRUE(CdPlaybackOk);
-    EXPECT_EQ(CdCurrentTrack, "4");
+    cd.Poll();
+    EXPECT_TRUE(cd.PlaybackOk());
+    EXPECT_EQ(cd.CurrentTrack(), "4");
     EXPECT_EQ(CdQuery("status cdaudio current track"), "3");
     EXPECT_EQ(CdQuery("status cdaudio mode"), "playing");
 }
 
 TEST_F(MusicTest, WholeDiscPlaysWhenStopped) {
     OpenDisc({{440, 4}, {550, 4}});
-    Current.CdTrack = 0;
-    PollCdAudio();
+    CdPlayer cd;
+    cd.Poll();
     EXPECT_TRUE(recorder.Sent("play cdaudio"));
     EXPECT_EQ(CdQuery("status cdaudio mode"), "playing");
     EXPECT_EQ(CdQuery("status cdaudio current track"), "1");
-    PollCdAudio();
+    cd.Poll();
     EXPECT_EQ(recorder.Count("play cdaudio"), 1u);
 }
 
@@ -217,12 +214,13 @@ TEST_F(MusicTest, WholeDiscStartsAgainAfterItsLastAudioTrack) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         mci::SetDefaultCdSource(test::WriteCdImage(dir.Path(), c.name, c.tracks));
-        OpenCdAudio();
+        CdPlayer cd;
+        cd.Open();
         std::vector<int> starts;
         int failedPlays = 0;
         for (int tick = 0; tick < 300 && starts.size() < c.starts.size(); ++tick) {
-            PollCdAudio();
-            ASSERT_TRUE(CdPlaybackOk);
+            cd.Poll();
+            ASSERT_TRUE(cd.PlaybackOk());
             if (recorder.commands.back() == "play cdaudio") {
                 if (recorder.results.back() != 0)
                     ++failedPlays;
@@ -233,7 +231,7 @@ TEST_F(MusicTest, WholeDiscStartsAgainAfterItsLastAudioTrack) {
         }
         EXPECT_EQ(starts, c.starts);
         EXPECT_EQ(failedPlays, 0);
-        CloseCdAudio();
+        cd.Close();
     }
 }
 
@@ -250,16 +248,16 @@ TEST_F(MusicTest, RepeatedDataTrackPlaysNothing) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         mci::SetDefaultCdSource(test::WriteCdImage(dir.Path(), c.name, c.tracks));
-        OpenCdAudio();
-        Current.CdTrack = c.track;
+        CdPlayer cd(c.track);
+        cd.Open();
         recorder.commands.clear();
         for (int tick = 0; tick < 3; ++tick) {
-            PollCdAudio();
-            EXPECT_TRUE(CdPlaybackOk);
+            cd.Poll();
+            EXPECT_TRUE(cd.PlaybackOk());
         }
         for (const std::string& command : recorder.commands) EXPECT_NE(command.rfind("play", 0), 0u) << command;
         EXPECT_EQ(CdQuery("status cdaudio mode"), "stopped");
-        CloseCdAudio();
+        cd.Close();
     }
 }
 
@@ -280,15 +278,15 @@ TEST_F(MusicTest, ArrowKeysMoveBetweenTracks) {
 
 TEST_F(MusicTest, NoDriveEndsPollingAfterTheFirstTick) {
     mci::SetDefaultCdSource(dir.File("no-such-drive"));
-    OpenCdAudio();
-    Current.CdTrack = 2;
+    CdPlayer cd(2);
+    cd.Open();
     recorder.commands.clear();
-    PollCdAudio();
-    EXPECT_FALSE(CdPlaybackOk);
-    EXPECT_EQ(CdCurrentTrack, "Error:263");
+    cd.Poll();
+    EXPECT_FALSE(cd.PlaybackOk());
+    EXPECT_EQ(cd.CurrentTrack(), "Error:263");
     EXPECT_EQ(recorder.commands.size(), 1u);
     // The saver closes the CD only while its poll timer still runs.
-    if (CdPlaybackOk) CloseCdAudio();
+    if (cd.PlaybackOk()) cd.Close();
     EXPECT_FALSE(recorder.Sent("stop cdaudio"));
 }
 
@@ -396,11 +394,12 @@ struct AudioClosedBeforeStatics {
     setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
     setenv("SDL_DISKAUDIODELAY", "1", 1);
     mci::SetDefaultCdSource(cue);
-    OpenCdAudio();
-    PollCdAudio();
+    CdPlayer cd;
+    cd.Open();
+    cd.Poll();
     PlayWavLoop(wav);
     if (run % 2 == 0) {
-        CloseCdAudio();
+        cd.Close();
         StopWav();
     }
     std::exit(0);

@@ -5,7 +5,6 @@
 #include "music/BackgroundMusic.h"
 #include "music/mci/MciInterpreter.h"
 #include "music/mci/SoundOutput.h"
-#include "startup/SharedState.h"
 #include "support/music_test_audio.h"
 
 #include <gtest/gtest.h>
@@ -73,10 +72,10 @@ TEST_F(DiskOutput, LoopedWavAndCdTrackReachTheOutput) {
             PlayWavLoop(wav);
         } else {
             mci::SetDefaultCdSource(test::WriteCdImage(dir.Path(), "disc", {{440, 1}, {c.frequency, 3}}));
-            OpenCdAudio();
-            Current.CdTrack = 2;
-            PollCdAudio();
-            ASSERT_TRUE(CdPlaybackOk);
+            CdPlayer cd(2);
+            cd.Open();
+            cd.Poll();
+            ASSERT_TRUE(cd.PlaybackOk());
         }
         const auto samples = Recorded();
         ASSERT_GT(samples.size(), 44100u);

@@ -15,6 +15,7 @@ SlideShow::SlideShow(EffectHost& host, ShowTimers& timers, const CurrentValues& 
       timers_(timers),
       values_(values),
       list_(list),
+      cd_(values.CdTrack),
       compose_(compose ? std::move(compose) : ComposeFunction(ComposePicture)) {}
 
 int SlideShow::SlideInterval() const { return values_.IntervalSeconds == 0 ? 1 : values_.IntervalSeconds * 1000; }
@@ -110,7 +111,9 @@ void SlideShow::Prepare() {
     host_.EffectFirstPass = true;
 
     if (values_.MusicMode == 1) {
-        OpenCdAudio();
+        // Each start plays the track of its run and has no replies yet.
+        cd_ = CdPlayer(values_.CdTrack);
+        cd_.Open();
         timers_.EnableCdPoll(true);
     } else if (values_.MusicMode == 2) {
         switch (MusicFileKindOf(values_.MusicFile)) {
@@ -197,8 +200,8 @@ void SlideShow::Tick() {
 }
 
 void SlideShow::PollCd() {
-    PollCdAudio();
-    timers_.EnableCdPoll(CdPlaybackOk);
+    cd_.Poll();
+    timers_.EnableCdPoll(cd_.PlaybackOk());
 }
 
 void SlideShow::RestartMp3() { RestartMp3IfStopped(); }
@@ -206,7 +209,7 @@ void SlideShow::RestartMp3() { RestartMp3IfStopped(); }
 void SlideShow::StopMusic() {
     if (timers_.CdPollEnabled()) {
         timers_.EnableCdPoll(false);
-        CloseCdAudio();
+        cd_.Close();
     }
     if (values_.MusicMode == 2) {
         switch (MusicFileKindOf(values_.MusicFile)) {

@@ -12,6 +12,7 @@
 
 #include "effects/EffectHost.h"
 #include "engine/Orders.h"
+#include "music/BackgroundMusic.h"
 #include "startup/SharedState.h"
 #include "storage/ResumeState.h"
 #include "surfaces/Composition.h"
@@ -102,6 +103,7 @@ private:
     ShowTimers& timers_;
     const CurrentValues& values_;
     const PictureListData& list_;
+    CdPlayer cd_;
     ShuffleBag pictureBag_;
     ShuffleBag effectBag_;
     ComposeFunction compose_;

@@ -4,7 +4,6 @@
 #include "base/Text.h"
 #include "music/mci/MciInterpreter.h"
 #include "music/mci/Sound.h"
-#include "startup/SharedState.h"
 
 #include <cmath>
 #include <cstring>
@@ -14,13 +13,9 @@
 
 namespace tav {
 
-bool CdPlaybackOk = false;
-std::string CdCurrentTrack;
-std::string CdTrackCount;
-std::string CdPosition;
-std::string CdLength;
-
 namespace {
+
+std::int64_t LastApiResult = 0;
 
 MultimediaApi* g_api = nullptr;
 
@@ -129,40 +124,39 @@ std::int32_t PlayMciRange(const std::string& device, const std::string& from, co
     return SendMciCommand(command, text);
 }
 
-void OpenCdAudio() {
+void CdPlayer::Open() {
     // The device keeps its own time format, minutes:seconds:frames. Every
     // position read from it is only handed back to it, and tracks are asked for
     // by number, so no other format is set ("tmst" would be refused anyway).
     SendWithoutReply("open cdaudio");
 }
 
-void PollCdAudio() {
-    CdPlaybackOk = true;
-    CdCurrentTrack = QueryMci("status cdaudio current track");
-    if (ContainsErr(CdCurrentTrack)) {
-        CdPlaybackOk = false;
+void CdPlayer::Poll() {
+    playbackOk_ = true;
+    currentTrack_ = QueryMci("status cdaudio current track");
+    if (ContainsErr(currentTrack_)) {
+        playbackOk_ = false;
         return;
     }
-    CdTrackCount = QueryMci("status cdaudio number of tracks");
-    if (ContainsErr(CdTrackCount)) {
-        CdPlaybackOk = false;
+    trackCount_ = QueryMci("status cdaudio number of tracks");
+    if (ContainsErr(trackCount_)) {
+        playbackOk_ = false;
         return;
     }
-    CdPosition = QueryMci("status cdaudio position");
-    CdLength = QueryMci("status cdaudio length");
+    position_ = QueryMci("status cdaudio position");
+    length_ = QueryMci("status cdaudio length");
     const std::string mode = SendWithBuffer("status cdaudio mode", kCdModeLength).substr(0, 7);
 
-    const int track = Current.CdTrack;
-    if (track > 0) {
-        if (mode == "stopped" || LeadingNumber(CdCurrentTrack) != track) {
+    if (track_ > 0) {
+        if (mode == "stopped" || LeadingNumber(currentTrack_) != track_) {
             // A data track holds no sound. Playing from it would land on the
             // next audio track, which the next poll would take for a disc that
             // moved on and restart every tick, so nothing is played.
-            if (QueryMci("status cdaudio type track " + std::to_string(track)) == "other") return;
-            const std::string start = QueryMci("status cdaudio position track " + std::to_string(track));
+            if (QueryMci("status cdaudio type track " + std::to_string(track_)) == "other") return;
+            const std::string start = QueryMci("status cdaudio position track " + std::to_string(track_));
             PlayMciRange("cdaudio", start, "");
         }
-    } else if (track == 0 && mode == "stopped") {
+    } else if (track_ == 0 && mode == "stopped") {
         PlayMciRange("cdaudio", "", "");
     }
 }
@@ -171,7 +165,7 @@ void PlayPreviousTrack() { PlayNeighbourTrack(-1); }
 
 void PlayNextTrack() { PlayNeighbourTrack(+1); }
 
-void CloseCdAudio() {
+void CdPlayer::Close() {
     SendWithoutReply("stop cdaudio");
     SendWithoutReply("close cdaudio");
 }
@@ -211,12 +205,6 @@ MusicFileKind MusicFileKindOf(const std::string& path) {
 
 void SetMultimediaApi(MultimediaApi* api) { g_api = api; }
 
-void ResetMusicState() {
-    CdPlaybackOk = false;
-    CdCurrentTrack.clear();
-    CdTrackCount.clear();
-    CdPosition.clear();
-    CdLength.clear();
-}
+std::int64_t LastMusicApiResult() { return LastApiResult; }
 
 }  // namespace tav

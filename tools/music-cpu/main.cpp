@@ -10,7 +10,6 @@
 #include "music/BackgroundMusic.h"
 #include "music/mci/MciInterpreter.h"
 #include "music/mci/Sound.h"
-#include "startup/SharedState.h"
 #include "testmedia/SoundWriters.h"
 #include "testmedia/TempFolder.h"
 
@@ -93,12 +92,12 @@ int main(int argc, char** argv) {
     }
 
     tav::mci::SetDefaultCdSource(cue);
-    tav::OpenCdAudio();
-    tav::Current.CdTrack = 2;
-    tav::PollCdAudio();
-    const bool cdOk = tav::CdPlaybackOk;
-    const double cd = Measure(seconds, [] { tav::PollCdAudio(); });
-    tav::CloseCdAudio();
+    tav::CdPlayer player(2);
+    player.Open();
+    player.Poll();
+    const bool cdOk = player.PlaybackOk();
+    const double cd = Measure(seconds, [&player] { player.Poll(); });
+    player.Close();
     if (cdOk) std::printf(", \"cd_cpu_percent\": %.2f", cd);
     std::printf("}\n");
     tav::mci::CloseAll();
