@@ -1,13 +1,14 @@
 #include "pictures/PictureLoader.h"
 
-#include "base/LittleEndian.h"
+#include "pictures/BmpLoader.h"
+#include "pictures/GifLoader.h"
 #include "pictures/HeifLoader.h"
 #include "pictures/JpegLoader.h"
 #include "pictures/PngLoader.h"
 #include "pictures/RasterDecode.h"
 #include "pictures/TiffLoader.h"
 #include "pictures/WebpLoader.h"
-#include "pictures/WmfPlayer.h"
+#include "pictures/WmfLoader.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -16,7 +17,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstring>
 #include <exception>
 #include <mutex>
 
@@ -49,36 +49,11 @@ void SetAllocationLimitOnce() {
     });
 }
 
-DecodedPicture LoadMetafile(QFile& file, const std::function<QSize(QSize)>& drawSizeFor, QRgb ground) {
-    if (file.size() > kMaxMetafileBytes) return {};
-    const QByteArray data = file.readAll();
-    WmfInfo info;
-    if (!ReadWmfInfo(data, info)) return {};
-    const QSize natural = info.naturalSize;
-    if (!PictureSizeAcceptable(natural.width(), natural.height())) return {};
-    // A metafile is drawn straight at the size it is shown at, sharp at any scale.
-    QSize target = natural;
-    if (drawSizeFor) {
-        const QSize draw = drawSizeFor(natural);
-        if (draw.width() > 0 && draw.height() > 0 && PictureSizeAcceptable(draw.width(), draw.height())) target = draw;
-    }
-    QImage image(target, QImage::Format_RGB32);
-    if (image.isNull()) return {};
-    image.fill(ground);
-    PlayWmf(data, info, image);
-    DecodedPicture result;
-    result.image = std::move(image);
-    result.naturalWidth = natural.width();
-    result.naturalHeight = natural.height();
-    return result;
-}
-
 }  // namespace
 
 PictureFormat SniffPictureFormat(const unsigned char* data, std::size_t size) {
-    if (size >= 2 && data[0] == 'B' && data[1] == 'M') return PictureFormat::Bmp;
-    if (size >= 6 && (std::memcmp(data, "GIF87a", 6) == 0 || std::memcmp(data, "GIF89a", 6) == 0))
-        return PictureFormat::Gif;
+    if (IsBmp(data, size)) return PictureFormat::Bmp;
+    if (IsGif(data, size)) return PictureFormat::Gif;
     if (size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF) return PictureFormat::Jpeg;
     if (IsPng(data, size)) return PictureFormat::Png;
     if (IsWebp(data, size)) return PictureFormat::Webp;
@@ -88,15 +63,7 @@ PictureFormat SniffPictureFormat(const unsigned char* data, std::size_t size) {
     case HeifKind::Avif: return PictureFormat::Avif;
     case HeifKind::None: break;
     }
-    if (size >= 4 && data[0] == 0xD7 && data[1] == 0xCD && data[2] == 0xC6 && data[3] == 0x9A)
-        return PictureFormat::Wmf;
-    if (size >= 6) {
-        const unsigned type = ReadU16(data);
-        const unsigned headerWords = ReadU16(data + 2);
-        const unsigned version = ReadU16(data + 4);
-        if ((type == 1 || type == 2) && headerWords == 9 && (version == 0x0100 || version == 0x0300))
-            return PictureFormat::Wmf;
-    }
+    if (IsWmf(data, size)) return PictureFormat::Wmf;
     return PictureFormat::Unknown;
 }
 
@@ -119,9 +86,9 @@ DecodedPicture LoadPictureFile(const std::string& path, const std::function<QSiz
             SniffPictureFormat(reinterpret_cast<const unsigned char*>(head.constData()), std::size_t(head.size()));
         const DecodeRequest request{drawSizeFor, ground};
         switch (format) {
-        case PictureFormat::Wmf: return LoadMetafile(file, drawSizeFor, ground);
-        case PictureFormat::Bmp: return DecodeWithQt(file, {"bmp"}, request);
-        case PictureFormat::Gif: return DecodeWithQt(file, {"gif"}, request);
+        case PictureFormat::Wmf: return LoadWmf(file, request);
+        case PictureFormat::Bmp: return LoadBmp(file, request);
+        case PictureFormat::Gif: return LoadGif(file, request);
         case PictureFormat::Jpeg: return LoadJpeg(file, request);
         case PictureFormat::Png: return LoadPng(file, request);
         case PictureFormat::Webp: return LoadWebp(file, request);
