@@ -200,6 +200,15 @@ TEST(FramePresenter, SendsOnlyWhatChangedAndCatchesTheOtherImageUp) {
         FramePresenter presenter(display, std::move(owned));
         presenter.Repaint({0, 0, W, H});
         EXPECT_TRUE(presenter.Serves());
+        // The drawing moves to the second image and back, so that both hold
+        // the pixels and what follows is caught up rectangle by rectangle.
+        for (int i = 0; i < 2; ++i) {
+            presenter.Repaint({0, 0, 1, 1});
+            server.busyPolls = 1;
+            presenter.BeforeDrawing(true);
+        }
+        const long long moves = presenter.moves;
+        EXPECT_EQ(moves, c.images == 2 ? 2 : 0);
         for (int i = 0; i < c.strips; ++i) {
             FillBox(display, i, 0, i, H - 1, Colorref{0x0000FF});
             presenter.Present();
@@ -209,7 +218,7 @@ TEST(FramePresenter, SendsOnlyWhatChangedAndCatchesTheOtherImageUp) {
         FillBox(display, W - 1, 0, W - 1, H - 1, Colorref{0x00FF00});
         presenter.Present();
         presenter.BeforeDrawing(true);
-        EXPECT_EQ(presenter.moves, c.images == 2 ? 1 : 0);
+        EXPECT_EQ(presenter.moves - moves, c.images == 2 ? 1 : 0);
         FillBox(display, 20, 10, 21, 11, Colorref{0x0000FF});
         EXPECT_EQ(display.dirty.x0, 20);
         EXPECT_EQ(display.dirty.x1, 22);

@@ -22,8 +22,11 @@ FramePresenter::FramePresenter(DC& display, std::unique_ptr<FrameSink> sink)
       width_(bitmap_->width()),
       height_(bitmap_->height()) {
     const std::size_t bytes = static_cast<std::size_t>(width_) * height_ * sizeof(Pixel);
-    for (int k = 0; k < sink_->ImageCount(); ++k) std::memcpy(sink_->Image(k), bitmap_->memory(), bytes);
+    std::memcpy(sink_->Image(0), bitmap_->memory(), bytes);
     bitmap_->UseMemory(sink_->Image(0));
+    // The second image takes the pixels the first time the drawing moves to
+    // it: until then its shared memory is never touched and takes no room.
+    if (sink_->ImageCount() > 1) lacks_[1].push_back({0, 0, width_, height_});
 }
 
 FramePresenter::~FramePresenter() {
