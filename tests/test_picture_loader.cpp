@@ -468,36 +468,45 @@ TEST_F(PictureLoaderTest, MissingRowsOfACutBitmapShowTheGround) {
     }
 }
 
-TEST_F(PictureLoaderTest, UnreadableFilesFail) {
+TEST_F(PictureLoaderTest, UnreadableFilesFailAndSayWhy) {
     const QByteArray jpeg = pw::WriteJpeg(Pattern(16, 16));
     struct Case {
         const char* name;
         QByteArray bytes;
+        const char* why;  // a part of the failure's text
     };
     const Case cases[] = {
-        {"empty.jpg", QByteArray()},
-        {"text.bmp", QByteArray("not a picture at all")},
-        {"png-signature.gif", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)},
-        {"riff-only.webp", QByteArray("RIFF\0\0\0\0WEBP", 12)},
-        {"tiff-header-only.tif", QByteArray("II*\0\x08\0\0\0", 8)},
-        {"ftyp-only.heic", QByteArray("\0\0\0\x18"
-                                      "ftypheic\0\0\0\0mif1heic",
-                                      24)},
-        {"header-only.jpg", jpeg.left(4)},
-        {"only-magic.bmp", QByteArray("BM")},
-        {"only-magic.gif", QByteArray("GIF89a")},
+        {"empty.jpg", QByteArray(), "not in a picture format"},
+        {"text.bmp", QByteArray("not a picture at all"), "not in a picture format"},
+        {"png-signature.gif", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "PNG file is damaged"},
+        {"riff-only.webp", QByteArray("RIFF\0\0\0\0WEBP", 12), ""},
+        {"tiff-header-only.tif", QByteArray("II*\0\x08\0\0\0", 8), "TIFF file is damaged"},
+        {"ftyp-only.heic",
+         QByteArray("\0\0\0\x18"
+                    "ftypheic\0\0\0\0mif1heic",
+                    24),
+         ""},
+        {"header-only.jpg", jpeg.left(4), "JPEG file is damaged"},
+        {"only-magic.bmp", QByteArray("BM"), "BMP file is damaged"},
+        {"only-magic.gif", QByteArray("GIF89a"), "GIF file is damaged"},
+    };
+    const auto failsSaying = [](const DecodedPicture& pic, const std::string& why) {
+        if (pic.ok()) return ::testing::AssertionFailure() << "decoded";
+        if (pic.failure.empty() || pic.failure.find(why) == std::string::npos)
+            return ::testing::AssertionFailure() << "says \"" << pic.failure << "\", not \"" << why << "\"";
+        return ::testing::AssertionSuccess();
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_FALSE(LoadPictureFile(write(c.name, c.bytes)).ok());
+        EXPECT_TRUE(failsSaying(LoadPictureFile(write(c.name, c.bytes)), c.why));
     }
-    EXPECT_FALSE(LoadPictureFile(dir_.File("missing.bmp")).ok());
-    EXPECT_FALSE(LoadPictureFile(dir_.Path()).ok());
-    EXPECT_FALSE(LoadPictureFile("").ok());
+    EXPECT_TRUE(failsSaying(LoadPictureFile(dir_.File("missing.bmp")), "No such file"));
+    EXPECT_TRUE(failsSaying(LoadPictureFile(dir_.Path()), "not a regular file"));
+    EXPECT_TRUE(failsSaying(LoadPictureFile(""), "No such file"));
     // A pipe is never opened: that would wait for a writer that never comes.
     const std::string pipe = dir_.File("pipe.jpg");
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    EXPECT_FALSE(LoadPictureFile(pipe).ok());
+    EXPECT_TRUE(failsSaying(LoadPictureFile(pipe), "not a regular file"));
 }
 
 // Mutated copies of valid files (truncated, bytes overwritten) load or fail;

@@ -5,12 +5,17 @@
 
 #include <QImage>
 
+#include <string>
+
 namespace tav {
 
 struct DecodedPicture {
     QImage image;          // QImage::Format_RGB32; may be smaller than the natural size (reduced decode)
     int naturalWidth = 0;  // natural size in pixels, after the file's orientation
     int naturalHeight = 0;
+    // Why there is no picture, in a few words for a person reading a log or a
+    // tool's message; empty when ok().
+    std::string failure;
     bool ok() const { return !image.isNull() && naturalWidth > 0 && naturalHeight > 0; }
 };
 

@@ -17,24 +17,75 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <exception>
 #include <mutex>
+#include <system_error>
 
 namespace tav {
 namespace {
 
-// A descriptor of the regular file at path, or -1. O_NONBLOCK keeps the open
-// from waiting should a pipe take the file's place after the check.
-int OpenRegularFile(const std::string& path) {
+// A descriptor of the regular file at path, or -1 and why. O_NONBLOCK keeps
+// the open from waiting should a pipe take the file's place after the check.
+int OpenRegularFile(const std::string& path, std::string& why) {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+    if (::stat(path.c_str(), &st) != 0) {
+        why = std::error_code(errno, std::generic_category()).message();
+        return -1;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        why = "not a regular file";
+        return -1;
+    }
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return -1;
+    if (fd < 0) {
+        why = std::error_code(errno, std::generic_category()).message();
+        return -1;
+    }
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
+        why = "not a regular file";
         return -1;
     }
     return fd;
+}
+
+DecodedPicture Failure(std::string why) {
+    DecodedPicture none;
+    none.failure = std::move(why);
+    return none;
+}
+
+const char* FormatName(PictureFormat format) {
+    switch (format) {
+    case PictureFormat::Bmp: return "BMP";
+    case PictureFormat::Gif: return "GIF";
+    case PictureFormat::Jpeg: return "JPEG";
+    case PictureFormat::Wmf: return "metafile";
+    case PictureFormat::Png: return "PNG";
+    case PictureFormat::Webp: return "WebP";
+    case PictureFormat::Tiff: return "TIFF";
+    case PictureFormat::Heic: return "HEIC";
+    case PictureFormat::Avif: return "AVIF";
+    case PictureFormat::Unknown: break;
+    }
+    return "unknown";
+}
+
+DecodedPicture Decode(PictureFormat format, QIODevice& file, const DecodeRequest& request) {
+    switch (format) {
+    case PictureFormat::Wmf: return LoadWmf(file, request);
+    case PictureFormat::Bmp: return LoadBmp(file, request);
+    case PictureFormat::Gif: return LoadGif(file, request);
+    case PictureFormat::Jpeg: return LoadJpeg(file, request);
+    case PictureFormat::Png: return LoadPng(file, request);
+    case PictureFormat::Webp: return LoadWebp(file, request);
+    case PictureFormat::Tiff: return LoadTiff(file, request);
+    case PictureFormat::Heic:
+    case PictureFormat::Avif: return LoadHeif(file, request);
+    case PictureFormat::Unknown: break;
+    }
+    return {};
 }
 
 // Qt's own guard against decompression bombs stays on; it is raised only as
@@ -73,34 +124,28 @@ DecodedPicture LoadPictureFile(const std::string& path, const std::function<QSiz
         SetAllocationLimitOnce();
         // Only a regular file is opened: a pipe or a device would keep the
         // composing thread waiting for data that may never come.
-        const int fd = OpenRegularFile(path);
-        if (fd < 0) return {};
+        std::string why;
+        const int fd = OpenRegularFile(path, why);
+        if (fd < 0) return Failure(why);
         QFile file;
         if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
             ::close(fd);
-            return {};
+            return Failure("cannot be opened");
         }
-        if (file.size() > kMaxPictureFileBytes) return {};
+        if (file.size() > kMaxPictureFileBytes) return Failure("larger than the largest picture file read");
         const QByteArray head = file.peek(kSniffBytes);
         const auto format =
             SniffPictureFormat(reinterpret_cast<const unsigned char*>(head.constData()), std::size_t(head.size()));
-        const DecodeRequest request{drawSizeFor, ground};
-        switch (format) {
-        case PictureFormat::Wmf: return LoadWmf(file, request);
-        case PictureFormat::Bmp: return LoadBmp(file, request);
-        case PictureFormat::Gif: return LoadGif(file, request);
-        case PictureFormat::Jpeg: return LoadJpeg(file, request);
-        case PictureFormat::Png: return LoadPng(file, request);
-        case PictureFormat::Webp: return LoadWebp(file, request);
-        case PictureFormat::Tiff: return LoadTiff(file, request);
-        case PictureFormat::Heic:
-        case PictureFormat::Avif: return LoadHeif(file, request);
-        case PictureFormat::Unknown: break;
-        }
+        if (format == PictureFormat::Unknown) return Failure("not in a picture format this program reads");
+        DecodedPicture picture = Decode(format, file, DecodeRequest{drawSizeFor, ground});
+        // A decoder that knows better says so itself; otherwise the file is
+        // damaged, cut short or beyond the size limits.
+        if (!picture.ok() && picture.failure.empty())
+            picture.failure = std::string("the ") + FormatName(format) + " file is damaged or too large";
+        return picture;
     } catch (const std::exception&) {
-        // Out of memory while decoding: the picture is simply not shown.
+        return Failure("out of memory while decoding");
     }
-    return {};
 }
 
 }  // namespace tav

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
+#include "pictures/PictureLoader.h"
 #include "surfaces/Composition.h"
 
 namespace tav {
@@ -39,6 +41,10 @@ Bitmap RingsCard(int w, int h) {
 
 Bitmap PictureOrCard(const std::string& path, int w, int h, Colorref backColor, bool outgoing) {
     if (path.empty()) return outgoing ? SunsetCard(w, h) : RingsCard(w, h);
+    // A picture that cannot be read is shown as the background, as in the
+    // show; the tool says why. Asking for a tiny draw size keeps the look cheap.
+    if (const DecodedPicture look = LoadPictureFile(path, [](QSize) { return QSize(1, 1); }); !look.ok())
+        std::fprintf(stderr, "tavrelle-render: %s: %s\n", path.c_str(), look.failure.c_str());
     SlideSurfaces s;
     ComposeSlide(s, path, {w, h, 1, backColor});
     return s.Incoming().bitmap();
