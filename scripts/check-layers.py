@@ -36,11 +36,9 @@ MAY_USE = {
 
 # Upward includes still in the tree: (including folder, included folder).
 # They all go through the mutable globals of startup/SharedState.h and the
-# title and command-line parser of startup/Entry.h, and the screen size that
-# storage measures itself.
+# locks and window helpers of startup.
 DEBT_FOLDERS = {
     ("storage", "startup"),
-    ("storage", "x11"),
     ("engine", "startup"),
     ("dialogs", "startup"),
 }

@@ -27,6 +27,7 @@
 #include "startup/Language.h"
 #include "startup/LentWindowMessage.h"
 #include "startup/PreviewWindow.h"
+#include "startup/ScreenMeasure.h"
 #include "startup/SharedState.h"
 #include "storage/AtomicFile.h"
 #include "storage/Settings.h"
@@ -291,6 +292,9 @@ int RunEntry(int argc, char** argv, const EntryEnvironment& environment) {
     return 0;
 }
 
-int RunEntry(int argc, char** argv) { return RunEntry(argc, argv, EntryEnvironment{}); }
+int RunEntry(int argc, char** argv) {
+    SetScreenSizeFunction(MeasureScreenNow);
+    return RunEntry(argc, argv, EntryEnvironment{});
+}
 
 }  // namespace tav

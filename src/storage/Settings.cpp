@@ -1,7 +1,5 @@
 #include "storage/Settings.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -19,7 +17,6 @@
 #include "storage/IniFile.h"
 #include "storage/PictureListFile.h"
 #include "storage/SettingsRecord.h"
-#include "x11/X11Windows.h"
 
 namespace tav {
 
@@ -71,25 +68,13 @@ ScreenSizeFunction& ScreenFunction() {
     return function;
 }
 
-ScreenSize MeasureScreenDefault() {
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            const QSize size = screen->geometry().size() * screen->devicePixelRatio();
-            if (size.width() > 0 && size.height() > 0) return {size.width(), size.height()};
-        }
-    }
-    int width = 0, height = 0;
-    if (X11ScreenSize(width, height)) return {width, height};
-    return {1024, 768};
-}
-
 bool ValidGroup(int n) { return n >= 0 && n < kGroupCount; }
 
 }  // namespace
 
 void SetScreenSizeFunction(ScreenSizeFunction function) { ScreenFunction() = std::move(function); }
 
-ScreenSize MeasureScreen() { return ScreenFunction() ? ScreenFunction()() : MeasureScreenDefault(); }
+ScreenSize MeasureScreen() { return ScreenFunction() ? ScreenFunction()() : ScreenSize{1024, 768}; }
 
 std::optional<std::int16_t> ParseOpacity(const std::string& text) {
     std::string_view t = text;

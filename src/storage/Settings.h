@@ -37,9 +37,10 @@ struct ScreenSize {
     std::int32_t Height = 0;
 };
 using ScreenSizeFunction = std::function<ScreenSize()>;
-// Replaces the function that measures the screen (tests); an empty function
-// restores the default, which asks Qt's primary screen (device pixels) when a
-// GUI application exists, else the X display, else gives 1024x768.
+// Sets the function that measures the screen: the program's entry installs
+// the real one (startup/ScreenMeasure.h), tests and tools their own. Storage
+// does not look at the screen itself; without a function it counts as
+// 1024x768.
 void SetScreenSizeFunction(ScreenSizeFunction function);
 ScreenSize MeasureScreen();
 
