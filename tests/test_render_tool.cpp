@@ -14,9 +14,12 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <fcntl.h>
+#include <pty.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -638,6 +641,36 @@ TEST(RenderGallery, EveryEffectHasItsPictureWithOneFramePerChange) {
         ASSERT_TRUE(a.valid) << name;
         EXPECT_EQ(a.frames, changes) << name;
     }
+}
+
+// A long run shows how far it is on a terminal, at most ten times a second,
+// and keeps quiet when standard error is a file or a pipe.
+TEST(RenderGallery, ProgressShowsOnATerminalOnly) {
+    test::TempFolder dir;
+    int master = -1, slave = -1;
+    ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+    const QStringList args = {"--gallery", QString::fromStdString(dir.File("gallery")), "--size", "32x24"};
+    const auto start = std::chrono::steady_clock::now();
+    const ToolRun onTerminal = Render(args, [slave] { dup2(slave, STDERR_FILENO); });
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    close(slave);
+    ASSERT_EQ(onTerminal.status, 0);
+    std::string shown;
+    char buffer[4096];
+    fcntl(master, F_SETFL, O_NONBLOCK);
+    for (ssize_t n; (n = read(master, buffer, sizeof buffer)) > 0;) shown.append(buffer, static_cast<std::size_t>(n));
+    close(master);
+    EXPECT_NE(shown.find("effect "), std::string::npos) << shown;
+    EXPECT_NE(shown.find(" of 143, "), std::string::npos) << shown;
+    EXPECT_NE(shown.find(" elapsed"), std::string::npos) << shown;
+    int updates = 0;
+    for (char c : shown) updates += c == '\r';
+    // One line per tenth of a second, and the one that clears it.
+    EXPECT_LE(updates, static_cast<int>(seconds * 10) + 2) << shown;
+
+    const ToolRun piped = Render(args);
+    ASSERT_EQ(piped.status, 0);
+    EXPECT_FALSE(piped.err.contains("elapsed")) << piped.err.toStdString();
 }
 
 TEST(RenderOptions, BackColourIsReadAsRrggbbAndStoredAsColorref) {
