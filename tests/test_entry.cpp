@@ -16,7 +16,7 @@
 
 #include "dialogs/SettingsDialog.h"
 #include "startup/Entry.h"
-#include "startup/InstanceLock.h"
+#include "platform/InstanceLock.h"
 #include "startup/Language.h"
 #include "startup/SharedState.h"
 #include "storage/PictureListFile.h"

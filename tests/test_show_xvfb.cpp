@@ -23,7 +23,7 @@
 #include <sstream>
 #include <thread>
 
-#include "startup/InstanceLock.h"
+#include "platform/InstanceLock.h"
 #include "startup/SharedState.h"
 #include "storage/IniFile.h"
 #include "storage/PictureListFile.h"

@@ -5,7 +5,7 @@
 #include <QScreen>
 
 #include "dialogs/DialogPictures.h"
-#include "startup/WindowHelpers.h"
+#include "x11/WindowHelpers.h"
 
 namespace tav {
 

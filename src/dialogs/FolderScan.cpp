@@ -10,7 +10,7 @@
 #include <system_error>
 
 #include "base/Text.h"
-#include "startup/WindowHelpers.h"
+#include "x11/WindowHelpers.h"
 
 namespace tav {
 

@@ -31,7 +31,7 @@
 #include "pictures/PictureLoader.h"
 #include "platform/WorkerDescriptors.h"
 #include "startup/SharedState.h"
-#include "startup/WindowHelpers.h"
+#include "x11/WindowHelpers.h"
 #include "storage/PictureListFile.h"
 #include "storage/Settings.h"
 

@@ -38,9 +38,9 @@
 #include "music/BackgroundMusic.h"
 #include "platform/Random.h"
 #include "platform/WorkerDescriptors.h"
-#include "startup/InstanceLock.h"
+#include "platform/InstanceLock.h"
 #include "startup/SharedState.h"
-#include "startup/WindowHelpers.h"
+#include "x11/WindowHelpers.h"
 #include "storage/ResumeState.h"
 #include "x11/ForeignWindow.h"
 
@@ -492,7 +492,6 @@ void Tavrelle_S::ExitShow() {
         SetSaverRunning(true);
         if (cursorHidden_) unsetCursor();
     }
-    LastApiResult = 1;  // the desktop's own screen saver stays as it was
     ended_ = true;
     timer1_.stop();
     timer2_.stop();

@@ -23,7 +23,7 @@
 #include "base/Text.h"
 #include "dialogs/SettingsDialog.h"
 #include "engine/ShowWindow.h"
-#include "startup/InstanceLock.h"
+#include "platform/InstanceLock.h"
 #include "startup/Language.h"
 #include "startup/LentWindowMessage.h"
 #include "startup/PreviewWindow.h"

@@ -13,7 +13,6 @@ SaverSettingsData SaverSettings;
 CurrentValues Current;
 PictureListData PictureList;
 std::int16_t ScheduleMode = 0;
-std::int64_t LastApiResult = 0;
 std::string DataFolder;
 
 namespace {
@@ -86,7 +85,6 @@ void ResetSharedState() {
     Current = CurrentValues{};
     PictureList.Clear();
     ScheduleMode = 0;
-    LastApiResult = 0;
     DataFolder.clear();
 }
 

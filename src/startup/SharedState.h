@@ -91,9 +91,6 @@ extern PictureListData PictureList;
 // 1 = by weekday, 2 = by hour, 3 = by weekday and hour.
 extern std::int16_t ScheduleMode;
 
-// Result of the latest wrapped system call; nobody decides anything on it.
-extern std::int64_t LastApiResult;
-
 // The data folder of this run, without a trailing "/". Set by the entry
 // routine (PrepareDataFolder) from DataFolderLocation().
 extern std::string DataFolder;

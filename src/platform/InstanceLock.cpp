@@ -1,4 +1,4 @@
-#include "startup/InstanceLock.h"
+#include "platform/InstanceLock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -1,4 +1,4 @@
-#include "startup/WindowHelpers.h"
+#include "x11/WindowHelpers.h"
 
 #include <QPaintDevice>
 #include <QPainter>
@@ -6,21 +6,14 @@
 #include <QRubberBand>
 #include <QWidget>
 
-#include "startup/SharedState.h"
-
 namespace tav {
-
-std::uint8_t LastOpacity = 0;
 
 namespace {
 
 // The animation is an outline that travels between the point and the window,
 // like the caption animation of classic desktops; it never blocks.
 void AnimateBetween(QWidget* window, const QRect& from, const QRect& to) {
-    if (!window) {
-        LastApiResult = 0;
-        return;
-    }
+    if (!window) return;
     auto* band = new QRubberBand(QRubberBand::Rectangle);
     band->setGeometry(from);
     band->show();
@@ -34,7 +27,6 @@ void AnimateBetween(QWidget* window, const QRect& from, const QRect& to) {
     // the animation ends takes its outline with it instead of leaving it behind.
     QObject::connect(window, &QObject::destroyed, band, [band] { delete band; });
     anim->start();
-    LastApiResult = 1;
 }
 
 }  // namespace
@@ -50,10 +42,7 @@ void AnimateClose(QWidget* window, int x, int y) {
 }
 
 void DrawButtonEdge(QPaintDevice* surface, std::int32_t edgeType) {
-    if (!surface || surface->width() < 2 || surface->height() < 2) {
-        LastApiResult = 0;
-        return;
-    }
+    if (!surface || surface->width() < 2 || surface->height() < 2) return;
     QPainter p(surface);
     const int w = surface->width(), h = surface->height();
     const bool raised = edgeType != EDGE_SUNKEN;
@@ -74,18 +63,15 @@ void DrawButtonEdge(QPaintDevice* surface, std::int32_t edgeType) {
         frame(0, shadow, light);
         frame(1, dark, face);
     }
-    LastApiResult = 1;
 }
 
 void SetWindowOpacity(QWidget* window, std::uint8_t alpha) {
     if (window) window->setWindowOpacity(alpha / 255.0);
-    LastOpacity = alpha;
-    LastApiResult = window ? 1 : 0;
 }
 
-void SetSaverRunning(bool allow) {
-    // The desktop's own screen saver keeps its state; the call is recorded only.
-    LastApiResult = allow ? 1 : 0;
+void SetSaverRunning(bool) {
+    // The desktop's own screen saver keeps its state: the desktop owns the
+    // saver, so there is nothing to tell it.
 }
 
 std::string GetFolderOfPath(const std::string& path) {

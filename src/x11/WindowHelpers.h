@@ -1,6 +1,5 @@
 #pragma once
 // Small window and drawing routines shared by the saver window and the dialogs.
-// Each stores what its system call returned in LastApiResult; no caller decides on it.
 
 #include <cstdint>
 #include <string>
@@ -9,9 +8,6 @@ class QWidget;
 class QPaintDevice;
 
 namespace tav {
-
-// The opacity most recently given to SetWindowOpacity.
-extern std::uint8_t LastOpacity;
 
 // Edge types of DrawButtonEdge.
 inline constexpr std::int32_t EDGE_RAISED = 5;
