@@ -298,10 +298,12 @@ TEST_F(PictureLoaderTest, AbsurdSizeInHeaderFails) {
 }
 
 // JPEG reduces by its DCT scaling (1/2, 1/4, 1/8), WebP scales while
-// decoding to the least size that covers the draw size.
+// decoding to the least size that covers the draw size, HEIC by the largest
+// whole factor that covers it (here where JPEG's 1/2, 1/4, 1/8 do).
 TEST_F(PictureLoaderTest, ReducedDecodeNeverFallsBelowTheDrawSize) {
     const std::string jpeg = write("big.jpg", pw::WriteJpeg(Quadrants(1600, 1200), 80));
     const std::string webp = write("big.webp", pw::WriteWebp(Quadrants(1600, 1200)));
+    const std::string heic = write("big.heic", pw::WriteHeif(Quadrants(1600, 1200), pw::HeifCodec::Hevc));
     struct Case {
         QSize draw;
         bool jpegReduced, webpReduced;
@@ -312,7 +314,8 @@ TEST_F(PictureLoaderTest, ReducedDecodeNeverFallsBelowTheDrawSize) {
                           {{-5, 7}, false, false},      {{1600, 1100}, false, false}, {{1599, 1200}, false, false},
                           {{1599, 1199}, false, true}};
     for (const Case& c : cases) {
-        for (const auto& [path, reduced] : {std::pair{jpeg, c.jpegReduced}, std::pair{webp, c.webpReduced}}) {
+        for (const auto& [path, reduced] :
+             {std::pair{jpeg, c.jpegReduced}, std::pair{webp, c.webpReduced}, std::pair{heic, c.jpegReduced}}) {
             SCOPED_TRACE(path + " for " + std::to_string(c.draw.width()) + "x" + std::to_string(c.draw.height()));
             QSize seen;
             const DecodedPicture pic = LoadPictureFile(path, [&](QSize natural) {
@@ -328,22 +331,30 @@ TEST_F(PictureLoaderTest, ReducedDecodeNeverFallsBelowTheDrawSize) {
             EXPECT_EQ(pic.image.width() < 1600, reduced);
             // The picture is still the whole picture, only smaller (a few
             // pixels average whole quadrants).
-            const QRgb topLeft = pic.image.pixel(pic.image.width() / 4, pic.image.height() / 4);
             if (pic.image.width() >= 8) {
-                EXPECT_GT(qRed(topLeft), 150);
+                const QImage source = Quadrants(4, 4);
+                for (const QPoint at : {QPoint(1, 1), QPoint(3, 1), QPoint(1, 3), QPoint(3, 3)}) {
+                    const QRgb seen = pic.image.pixel(pic.image.width() * at.x() / 4, pic.image.height() * at.y() / 4);
+                    const QRgb want = source.pixel(at.x() / 2 * 2, at.y() / 2 * 2);
+                    EXPECT_NEAR(qRed(seen), qRed(want), 30);
+                    EXPECT_NEAR(qGreen(seen), qGreen(want), 30);
+                    EXPECT_NEAR(qBlue(seen), qBlue(want), 30);
+                }
             }
         }
     }
 }
 
 // A HEIC photo with a 320 x 240 thumbnail, turned sideways by its boxes: the
-// thumbnail serves a draw size it covers, the photo itself anything larger.
+// thumbnail serves a draw size it covers, the photo itself anything larger,
+// either then reduced by the largest whole factor that still covers it (the
+// photo's would give 96 x 128 for the first row).
 TEST_F(PictureLoaderTest, HeifThumbnailServesSmallDrawSizes) {
     const std::string path = write("thumb.heic", pw::WriteHeif(Quadrants(640, 480), pw::HeifCodec::Hevc, 90, 6, 320));
     const struct {
         QSize draw;
         QSize decoded;
-    } cases[] = {{{75, 100}, {240, 320}},
+    } cases[] = {{{90, 120}, {120, 160}},
                  {{240, 320}, {240, 320}},
                  {{240, 321}, {480, 640}},
                  {{0, 0}, {480, 640}},

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -50,6 +51,132 @@ HeifPtr<heif_image_handle> SmallestCopyOfAtLeast(const heif_image_handle* primar
         if (bigEnough && sameShape && (!best || w < heif_image_handle_get_width(best.get()))) best = std::move(copy);
     }
     return best;
+}
+
+// How a YCbCr picture's samples become RGB: the matrix's weights of red and
+// blue and whether the samples use the full 0-255 range. Files without a
+// colour box are BT.601 at full range, as libheif reads them.
+struct YcbcrMatrix {
+    double kr = 0.299, kb = 0.114;
+    bool fullRange = true;
+};
+
+YcbcrMatrix MatrixOf(const heif_image* image, const heif_image_handle* handle) {
+    YcbcrMatrix m;
+    heif_color_profile_nclx* nclx = nullptr;
+    if (heif_image_get_nclx_color_profile(image, &nclx).code != heif_error_Ok || !nclx) {
+        nclx = nullptr;
+        if (heif_image_handle_get_nclx_color_profile(handle, &nclx).code != heif_error_Ok) nclx = nullptr;
+    }
+    if (!nclx) return m;
+    switch (nclx->matrix_coefficients) {
+    case heif_matrix_coefficients_ITU_R_BT_709_5: m.kr = 0.2126, m.kb = 0.0722; break;
+    case heif_matrix_coefficients_ITU_R_BT_2020_2_non_constant_luminance:
+    case heif_matrix_coefficients_ITU_R_BT_2020_2_constant_luminance: m.kr = 0.2627, m.kb = 0.0593; break;
+    case heif_matrix_coefficients_SMPTE_240M: m.kr = 0.212, m.kb = 0.087; break;
+    default: break;
+    }
+    m.fullRange = nclx->full_range_flag != 0;
+    heif_nclx_color_profile_free(nclx);
+    return m;
+}
+
+// The decoder's 8-bit YCbCr planes straight into an RGB32 picture, reduced
+// by a whole factor on the way: each pixel is the mean of a factor x factor
+// block of luma and of the chroma samples under it. The full-size RGB copy
+// and its conversion never exist, which is most of a photo's memory and a
+// good share of its time. A null image when the planes are not of that kind.
+QImage YcbcrToRgb32(const heif_image* image, const heif_image_handle* handle, int factor) {
+    if (heif_image_get_colorspace(image) != heif_colorspace_YCbCr) return {};
+    int shiftX = 0, shiftY = 0;
+    switch (heif_image_get_chroma_format(image)) {
+    case heif_chroma_420: shiftX = shiftY = 1; break;
+    case heif_chroma_422: shiftX = 1; break;
+    case heif_chroma_444: break;
+    default: return {};
+    }
+    const heif_channel channels[3] = {heif_channel_Y, heif_channel_Cb, heif_channel_Cr};
+    const std::uint8_t* planes[3];
+    int strides[3];
+    for (int c = 0; c < 3; ++c) {
+        if (heif_image_get_bits_per_pixel_range(image, channels[c]) != 8) return {};
+        planes[c] = heif_image_get_plane_readonly(image, channels[c], &strides[c]);
+        if (!planes[c]) return {};
+    }
+    const int width = heif_image_get_width(image, heif_channel_Y);
+    const int height = heif_image_get_height(image, heif_channel_Y);
+    const int chromaWidth = heif_image_get_width(image, heif_channel_Cb);
+    const int chromaHeight = heif_image_get_height(image, heif_channel_Cb);
+    if (width <= 0 || height <= 0 || chromaWidth < (width + (1 << shiftX) - 1) >> shiftX ||
+        chromaHeight < (height + (1 << shiftY) - 1) >> shiftY ||
+        heif_image_get_width(image, heif_channel_Cr) < chromaWidth ||
+        heif_image_get_height(image, heif_channel_Cr) < chromaHeight)
+        return {};
+
+    const int outWidth = (width + factor - 1) / factor, outHeight = (height + factor - 1) / factor;
+    QImage out(outWidth, outHeight, QImage::Format_RGB32);
+    if (out.isNull()) return {};
+
+    // Fixed point, 16 fractional bits: R = Y + crR*Cr, G = Y - cbG*Cb - crG*Cr,
+    // B = Y + cbB*Cb, with Y and the chroma rescaled from the studio range.
+    const YcbcrMatrix m = MatrixOf(image, handle);
+    const double kg = 1.0 - m.kr - m.kb;
+    const double yScale = m.fullRange ? 1.0 : 255.0 / 219.0, cScale = m.fullRange ? 1.0 : 255.0 / 224.0;
+    const double one = 65536.0;
+    const std::int64_t yMul = std::llround(yScale * one), yOffset = m.fullRange ? 0 : 16;
+    const std::int64_t crR = std::llround(2 * (1 - m.kr) * cScale * one);
+    const std::int64_t cbB = std::llround(2 * (1 - m.kb) * cScale * one);
+    const std::int64_t cbG = std::llround(2 * (1 - m.kb) * m.kb / kg * cScale * one);
+    const std::int64_t crG = std::llround(2 * (1 - m.kr) * m.kr / kg * cScale * one);
+    auto clamp = [](std::int64_t v) { return static_cast<std::uint32_t>(std::clamp<std::int64_t>(v >> 16, 0, 255)); };
+
+    const auto columns = static_cast<std::size_t>(outWidth);
+    std::vector<std::uint32_t> sumY(columns), sumCb(columns), sumCr(columns), countC(columns);
+    for (int oy = 0; oy < outHeight; ++oy) {
+        const int y0 = oy * factor, y1 = std::min(height, y0 + factor);
+        const int cy0 = y0 >> shiftY, cy1 = ((y1 - 1) >> shiftY) + 1;
+        std::fill(sumY.begin(), sumY.end(), 0u);
+        std::fill(sumCb.begin(), sumCb.end(), 0u);
+        std::fill(sumCr.begin(), sumCr.end(), 0u);
+        for (int y = y0; y < y1; ++y) {
+            const std::uint8_t* row = planes[0] + std::ptrdiff_t(y) * strides[0];
+            for (int ox = 0, x = 0; ox < outWidth; ++ox) {
+                std::uint32_t s = 0;
+                for (const int end = std::min(width, x + factor); x < end; ++x) s += row[x];
+                sumY[std::size_t(ox)] += s;
+            }
+        }
+        for (int cy = cy0; cy < cy1; ++cy) {
+            const std::uint8_t* cb = planes[1] + std::ptrdiff_t(cy) * strides[1];
+            const std::uint8_t* cr = planes[2] + std::ptrdiff_t(cy) * strides[2];
+            for (int ox = 0; ox < outWidth; ++ox) {
+                const int x0 = ox * factor, x1 = std::min(width, x0 + factor);
+                std::uint32_t b = 0, r = 0;
+                const int cx1 = ((x1 - 1) >> shiftX) + 1;
+                for (int cx = x0 >> shiftX; cx < cx1; ++cx) b += cb[cx], r += cr[cx];
+                sumCb[std::size_t(ox)] += b;
+                sumCr[std::size_t(ox)] += r;
+                if (cy == cy0) countC[std::size_t(ox)] = std::uint32_t(cx1 - (x0 >> shiftX));
+            }
+        }
+        auto* to = reinterpret_cast<QRgb*>(out.scanLine(oy));
+        const std::uint32_t rows = std::uint32_t(y1 - y0), chromaRows = std::uint32_t(cy1 - cy0);
+        for (int ox = 0; ox < outWidth; ++ox) {
+            const std::size_t i = std::size_t(ox);
+            const std::uint32_t lumaCount = rows * std::uint32_t(std::min(width, ox * factor + factor) - ox * factor);
+            const std::uint32_t chromaCount = chromaRows * countC[i];
+            // Means kept at 8 fractional bits so a reduced pixel rounds once.
+            const std::int64_t luma = (std::int64_t(sumY[i]) * 256 + lumaCount / 2) / lumaCount - yOffset * 256;
+            const std::int64_t cb = (std::int64_t(sumCb[i]) * 256 + chromaCount / 2) / chromaCount - 128 * 256;
+            const std::int64_t cr = (std::int64_t(sumCr[i]) * 256 + chromaCount / 2) / chromaCount - 128 * 256;
+            const std::int64_t y = luma * yMul + (1 << 15) * 256;
+            const std::uint32_t red = clamp((y + crR * cr) >> 8);
+            const std::uint32_t green = clamp((y - cbG * cb - crG * cr) >> 8);
+            const std::uint32_t blue = clamp((y + cbB * cb) >> 8);
+            to[ox] = 0xFF000000u | (red << 16) | (green << 8) | blue;
+        }
+    }
+    return out;
 }
 
 // HEVC decoding for libheif through libde265 on every core: libheif's own
@@ -203,8 +330,9 @@ DecodedPicture LoadHeif(QIODevice& device, const DecodeRequest& request) {
     // A photo's own small copy decodes far faster: it serves when it is at
     // least the draw size and has the picture's shape (a copy stored without
     // the picture's turn has the other shape and is passed over).
+    QSize draw;
     if (request.drawSizeFor) {
-        const QSize draw = request.drawSizeFor(QSize(width, height));
+        draw = request.drawSizeFor(QSize(width, height));
         if (draw.width() > 0 && draw.height() > 0) {
             if (HeifPtr<heif_image_handle> small = SmallestCopyOfAtLeast(handle.get(), draw, width, height))
                 handle = std::move(small);
@@ -215,6 +343,34 @@ DecodedPicture LoadHeif(QIODevice& device, const DecodeRequest& request) {
     HeifPtr<heif_decoding_options> options(heif_decoding_options_alloc());
     if (!options) return {};
     options->convert_hdr_to_8bit = 1;
+    // An opaque 8-bit picture stays in the decoder's YCbCr planes (turned
+    // upright by libheif) and becomes RGB32 here, reduced by the largest
+    // whole factor that still covers the draw size. 4:2:0 is asked for by
+    // name, as libheif 1.15 turns planes of an undefined kind into RGB; it is
+    // what cameras write, so their planes pass through untouched.
+    if (!alpha && heif_image_handle_get_luma_bits_per_pixel(handle.get()) == 8 &&
+        heif_image_handle_get_chroma_bits_per_pixel(handle.get()) == 8) {
+        heif_image* rawPlanes = nullptr;
+        if (heif_decode_image(handle.get(), &rawPlanes, heif_colorspace_YCbCr, heif_chroma_420,
+                              options.get())
+                .code != heif_error_Ok)
+            return {};
+        HeifPtr<heif_image> planes(rawPlanes);
+        const int decodedWidth = heif_image_get_width(planes.get(), heif_channel_Y);
+        const int decodedHeight = heif_image_get_height(planes.get(), heif_channel_Y);
+        int factor = 1;
+        if (draw.width() > 0 && draw.height() > 0 && decodedWidth > 0 && decodedHeight > 0)
+            factor = std::max(1, std::min(decodedWidth / draw.width(), decodedHeight / draw.height()));
+        QImage converted = YcbcrToRgb32(planes.get(), handle.get(), factor);
+        if (!converted.isNull()) {
+            DecodedPicture result;
+            result.image = std::move(converted);
+            result.naturalWidth = width;
+            result.naturalHeight = height;
+            return result;
+        }
+    }
+
     heif_image* rawImage = nullptr;
     if (heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB,
                           alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, options.get())
