@@ -182,11 +182,10 @@ TEST(GroupChoice, RunListFallsBackToTheDefaultGroup) {
     for (const Case& c : cases) {
         std::filesystem::remove(SchedulePath());
         if (!c.schedule.empty()) WriteBytes(SchedulePath(), c.schedule);
-        ScheduleMode = -9;
         const RunList run = ChooseRunList(tuesday14, 2);
         EXPECT_EQ(run.Group, c.group) << c.name;
         EXPECT_EQ(run.Pictures.size(), c.pictures) << c.name;
-        EXPECT_EQ(ScheduleMode, c.mode) << c.name;
+        EXPECT_EQ(run.ScheduleMode, c.mode) << c.name;
     }
     std::filesystem::remove(SchedulePath());
     EXPECT_TRUE(ChooseRunList(tuesday14, 4).Pictures.empty()) << "neither list holds a record";

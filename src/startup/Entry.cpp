@@ -130,6 +130,7 @@ int EndWithoutDisplay(const ToolkitSplit& split, const std::string& display) {
 int StartSlideShow(const EntryEnvironment& environment, unsigned long lentWindow) {
     const ClockReading now = environment.Clock ? environment.Clock() : ReadLocalClock();
     RunList run = ChooseRunList(now, SaverSettings.CurrentGroup);
+    ScheduleMode = run.ScheduleMode;
     // A scheduled group shows with its own settings, not the default group's.
     SelectGroup(run.Group);
     auto warn = [&](const char* source) {

@@ -2,7 +2,7 @@
 
 #include <ctime>
 
-#include "startup/SharedState.h"
+#include "storage/SettingsModel.h"
 #include "storage/PictureListFile.h"
 
 namespace tav {
@@ -34,9 +34,8 @@ RunList ChooseRunList(ClockReading now, int currentGroup) {
     if (FileExists(schedulePath)) {
         if (auto record = ReadScheduleFile(schedulePath)) schedule = *record;
     }
-    ScheduleMode = schedule.Mode;
-
     RunList run;
+    run.ScheduleMode = schedule.Mode;
     run.Group = ChooseGroup(schedule, now, currentGroup);
     if (CountListRecords(PictureListPath(run.Group)) == 0) run.Group = currentGroup;
     run.Pictures = ReadPictureListFile(PictureListPath(run.Group));

@@ -33,9 +33,10 @@ int ChooseGroup(const ScheduleRecord& schedule, ClockReading now, int currentGro
 struct RunList {
     int Group = 0;                      // group whose list was read
     std::vector<std::string> Pictures;  // its entries, trimmed
+    std::int16_t ScheduleMode = 0;      // mode of the schedule file read (0 without one)
 };
 
-// Reads the schedule file of DataFolder (setting ScheduleMode), chooses the
+// Reads the schedule file of DataFolder (its mode into ScheduleMode), chooses the
 // group for now, and reads that group's list; when it has no record, the list
 // of currentGroup is read instead. An empty Pictures means neither list holds
 // a record.

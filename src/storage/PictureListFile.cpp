@@ -1,7 +1,7 @@
 #include "storage/PictureListFile.h"
 
 #include "base/Text.h"
-#include "startup/SharedState.h"
+#include "storage/SettingsModel.h"
 #include "storage/AtomicFile.h"
 
 namespace tav {

@@ -1,7 +1,7 @@
 #include "storage/ScheduleFile.h"
 
 #include "base/LittleEndian.h"
-#include "startup/SharedState.h"
+#include "storage/SettingsModel.h"
 #include "storage/AtomicFile.h"
 
 namespace tav {

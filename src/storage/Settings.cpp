@@ -12,7 +12,6 @@
 #include <system_error>
 #include <thread>
 
-#include "startup/SharedState.h"
 #include "storage/AtomicFile.h"
 #include "storage/IniFile.h"
 #include "storage/PictureListFile.h"
@@ -92,7 +91,7 @@ std::optional<std::int16_t> ParseOpacity(const std::string& text) {
     return static_cast<std::int16_t>(floored);
 }
 
-void LoadSettings() {
+SaverSettingsData ReadAllSettings() {
     const std::string recordPath = DataFile(kSettingsFileName);
     SaverSettingsData settings;
     // Only a missing or short file is replaced; one that cannot be read keeps
@@ -119,47 +118,43 @@ void LoadSettings() {
         }
         group.Opacity = ParseOpacity(GetIniValueFromText(ini, kIniSection, OpacityKey(n))).value_or(kDefaultOpacity);
     }
-    SaverSettings = std::move(settings);
-    SelectGroup(SaverSettings.CurrentGroup);
+    return settings;
 }
 
-void SelectGroup(int n) {
-    if (!ValidGroup(n)) return;
-    const GroupSettings& g = SaverSettings.Groups[static_cast<std::size_t>(n)];
+CurrentValues GroupValues(const SaverSettingsData& settings, int n) {
+    CurrentValues values;
+    const GroupSettings& g = settings.Groups[static_cast<std::size_t>(ValidGroup(n) ? n : 0)];
     switch (g.AreaSize) {
-    case 1: Current.AreaWidth = 800, Current.AreaHeight = 600; break;
-    case 2: Current.AreaWidth = 1024, Current.AreaHeight = 768; break;
+    case 1: values.AreaWidth = 800, values.AreaHeight = 600; break;
+    case 2: values.AreaWidth = 1024, values.AreaHeight = 768; break;
     case 3: {
         const ScreenSize screen = MeasureScreen();
-        Current.AreaWidth = screen.Width;
-        Current.AreaHeight = screen.Height;
+        values.AreaWidth = screen.Width;
+        values.AreaHeight = screen.Height;
         break;
     }
-    default: Current.AreaWidth = 640, Current.AreaHeight = 480; break;
+    default: values.AreaWidth = 640, values.AreaHeight = 480; break;
     }
-    Current.AreaCentreX = Current.AreaWidth / 2.0;
-    Current.AreaCentreY = Current.AreaHeight / 2.0;
-    Current.Settings() = g;
+    values.AreaCentreX = values.AreaWidth / 2.0;
+    values.AreaCentreY = values.AreaHeight / 2.0;
+    values.Settings() = g;
+    return values;
 }
 
-void StoreCurrentIntoGroup(int n) {
-    if (!ValidGroup(n)) return;
-    SaverSettings.Groups[static_cast<std::size_t>(n)] = Current.Settings();
-}
-
-bool SaveAllSettings(const std::vector<std::string>& currentGroupPictures, std::string* failedFile) {
+bool WriteAllSettings(const SaverSettingsData& settings, const std::vector<std::string>& currentGroupPictures,
+                      std::string* failedFile) {
     FileTransaction save;
     auto failed = [&](const std::string& path) {
         if (failedFile) *failedFile = path;
         return false;
     };
-    if (ValidGroup(SaverSettings.CurrentGroup)) {
+    if (ValidGroup(settings.CurrentGroup)) {
         const std::string list = ListFileContents(currentGroupPictures);
-        if (!save.Stage(PictureListPath(SaverSettings.CurrentGroup), Bytes(list.begin(), list.end())))
+        if (!save.Stage(PictureListPath(settings.CurrentGroup), Bytes(list.begin(), list.end())))
             return failed(save.FailedPath());
     }
     const std::string recordPath = DataFile(kSettingsFileName);
-    const std::optional<Bytes> record = SettingsFileContents(recordPath, SaverSettings);
+    const std::optional<Bytes> record = SettingsFileContents(recordPath, settings);
     if (!record || !save.Stage(recordPath, *record)) return failed(recordPath);
     // All twenty keys go into one new file, replaced once, rather than twenty
     // successive replacements of the same file.
@@ -170,7 +165,7 @@ bool SaveAllSettings(const std::vector<std::string>& currentGroupPictures, std::
     if (!old) return failed(ini);
     std::string text(old->begin(), old->end());
     for (int n = 0; n < kGroupCount; ++n) {
-        const GroupSettings& g = SaverSettings.Groups[static_cast<std::size_t>(n)];
+        const GroupSettings& g = settings.Groups[static_cast<std::size_t>(n)];
         text = SetIniValueInText(text, kIniSection, MusicFileKey(n), g.MusicFile);
         text = SetIniValueInText(text, kIniSection, OpacityKey(n), std::to_string(g.Opacity));
     }

@@ -7,10 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "storage/SettingsModel.h"
+
 namespace tav {
 
-// Fills SaverSettings from "Tavrelle_S.rdm" and "Tavrelle.ini" in DataFolder,
-// then SelectGroup(CurrentGroup).
+// The settings in "Tavrelle_S.rdm" and "Tavrelle.ini" of DataFolder.
 //  - A settings file shorter than one record (absent, empty, damaged) is
 //    replaced by the defaults at once; a longer one is read normally.
 //  - A CurrentGroup outside 0 ... 9 in the file is taken as group 0.
@@ -18,18 +19,13 @@ namespace tav {
 //    music kind 2 (file) of that group is turned off.
 //  - An opacity is read as a number rounded down; a missing, empty,
 //    non-numeric or out-of-range value gives 200, and loading carries on.
-void LoadSettings();
+SaverSettingsData ReadAllSettings();
 
-// Copies group n (0 ... 9) of SaverSettings into Current, resolving AreaSize:
-// 0 = 640x480, 1 = 800x600, 2 = 1024x768, 3 = the screen in pixels (from the
-// screen-size function below); any other value is taken as 640x480.
-// An n outside 0 ... 9 changes nothing.
-void SelectGroup(int n);
-
-// Copies Current back into group n of SaverSettings (AreaWidth/Height and the
-// centres are not stored). The settings dialog uses it to store its working
-// values before switching groups or saving.
-void StoreCurrentIntoGroup(int n);
+// The values of group n (0 ... 9; any other n gives group 0's) of settings,
+// resolving AreaSize: 0 = 640x480, 1 = 800x600, 2 = 1024x768, 3 = the screen
+// in pixels (from the screen-size function below); any other value is taken
+// as 640x480.
+CurrentValues GroupValues(const SaverSettingsData& settings, int n);
 
 // Screen size in pixels for area size 3.
 struct ScreenSize {
@@ -48,10 +44,10 @@ ScreenSize MeasureScreen();
 // when the text is empty, not a number, or outside the signed 16-bit range.
 std::optional<std::int16_t> ParseOpacity(const std::string& text);
 
-// The settings dialog's save, in this order (the dialog has already stored its
-// controls into the group of CurrentGroup):
+// The settings dialog's save of settings, in this order (the dialog has
+// already stored its controls into the group of CurrentGroup):
 //  1. the picture list of CurrentGroup is rewritten with currentGroupPictures;
-//  2. record 1 of "Tavrelle_S.rdm" is written from SaverSettings (the file's
+//  2. record 1 of "Tavrelle_S.rdm" is written from settings (the file's
 //     other bytes are kept);
 //  3. for n = 0 ... 9, "BGMﾌｧｲﾙ_" + n := MusicFile and "半透明_" + n :=
 //     Opacity (decimal) in section "Section" of "Tavrelle.ini".
@@ -59,6 +55,7 @@ std::optional<std::int16_t> ParseOpacity(const std::string& text);
 // any is replaced, and a failure before the replacing changes none of them.
 // Returns false when the save failed, with failedFile (when given) set to the
 // full path of the file that could not be written.
-bool SaveAllSettings(const std::vector<std::string>& currentGroupPictures, std::string* failedFile = nullptr);
+bool WriteAllSettings(const SaverSettingsData& settings, const std::vector<std::string>& currentGroupPictures,
+                      std::string* failedFile = nullptr);
 
 }  // namespace tav

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "startup/SharedState.h"
+#include "storage/SettingsModel.h"
 
 namespace tav {
 
