@@ -66,6 +66,7 @@
 #include "engine/ShowWindow.h"
 #include "measure/ShowCost.h"
 #include "measure/XClient.h"
+#include "startup/ScreenMeasure.h"
 #include "startup/SharedState.h"
 #include "storage/IniFile.h"
 #include "storage/PictureListFile.h"
@@ -778,6 +779,8 @@ int Handover(const std::string& self) {
 
 int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
+    // As the program's entry does: without it a show measured here fills 1024x768, not the screen.
+    tav::SetScreenSizeFunction(tav::MeasureScreenNow);
     if (mode == "transition" && argc > 2) return tav::Transition(argc, argv, std::atoi(argv[2]));
     if (mode == "table")
         return tav::Table(tav::SelfPath(), argc > 2 ? std::atoi(argv[2]) : 1, argc > 3 ? std::atoi(argv[3]) : 143);
