@@ -7,9 +7,9 @@
 #include "dialogs/DialogPictures.h"
 #include "dialogs/DialogValues.h"
 #include "dialogs/SystemDialogs.h"
-#include "startup/SharedState.h"
 #include "storage/AtomicFile.h"
 #include "storage/PictureListFile.h"
+#include "storage/SettingsModel.h"
 
 namespace tav {
 

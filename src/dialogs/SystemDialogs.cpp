@@ -8,7 +8,7 @@
 
 #include "base/ColourQt.h"
 #include "dialogs/DialogValues.h"
-#include "startup/SharedState.h"
+#include "storage/SettingsModel.h"
 
 namespace tav {
 

@@ -13,8 +13,8 @@
 #include "effects/EffectHost.h"
 #include "engine/Orders.h"
 #include "music/BackgroundMusic.h"
-#include "startup/SharedState.h"
 #include "storage/ResumeState.h"
+#include "storage/SettingsModel.h"
 #include "surfaces/Composition.h"
 #include "surfaces/PictureJobs.h"
 
