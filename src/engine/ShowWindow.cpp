@@ -39,7 +39,6 @@
 #include "platform/Random.h"
 #include "platform/WorkerDescriptors.h"
 #include "platform/InstanceLock.h"
-#include "startup/SharedState.h"
 #include "x11/WindowHelpers.h"
 #include "storage/ResumeState.h"
 #include "x11/ForeignWindow.h"
@@ -262,11 +261,13 @@ void Tavrelle_S::PresentChanges() {
     display_->repaint(QRect(x0, y0, x1 - x0, y1 - y0));
 }
 
-Tavrelle_S::Tavrelle_S(SaverOptions options)
+Tavrelle_S::Tavrelle_S(SaverOptions options, const CurrentValues& values, const PictureListData& pictures)
     : options_(options),
+      values_(values),
+      pictures_(pictures),
       host_(surfaces_, *this),
-      show_(host_, *this, Current, PictureList),
-      input_(InputRules{options.commandSwitch == '\0', SaverSettings.MouseLock == 1, Current.MusicMode == 1}),
+      show_(host_, *this, values_, pictures_),
+      input_(InputRules{options.commandSwitch == '\0', options.mouseLock, values_.MusicMode == 1}),
       covers_(this,
               CoverInput{[this] { HandleMouseDown(); },
                          [this](QPointF global) {
@@ -291,10 +292,10 @@ Tavrelle_S::Tavrelle_S(SaverOptions options)
     WatchComposedPictures();
     if (options_.resumeGroup >= 0) {
         const int group = options_.resumeGroup;
-        if (const auto state = ReadResumeState(group, PictureList.Entries(), kEffectCount)) show_.ResumeFrom(*state);
-        show_.SetProgressNotice([group](const ResumeState& state) {
+        if (const auto state = ReadResumeState(group, pictures_.Entries(), kEffectCount)) show_.ResumeFrom(*state);
+        show_.SetProgressNotice([this, group](const ResumeState& state) {
             // A state that cannot be written only means the next show starts afresh.
-            WriteResumeState(group, PictureList.Entries(), state);
+            WriteResumeState(group, pictures_.Entries(), state);
         });
     }
     connect(&timer2_, &QTimer::timeout, this, [this] { show_.PollCd(); });
@@ -312,7 +313,7 @@ void Tavrelle_S::PlaceWindow() {
     }
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint);
     QScreen* screen = QGuiApplication::primaryScreen();
-    setGeometry(screen ? screen->geometry() : QRect(0, 0, Current.AreaWidth, Current.AreaHeight));
+    setGeometry(screen ? screen->geometry() : QRect(0, 0, values_.AreaWidth, values_.AreaHeight));
 }
 
 void Tavrelle_S::CentreDisplay() {
@@ -322,15 +323,15 @@ void Tavrelle_S::CentreDisplay() {
     double scale = 0;
     int hostWidth = 0, hostHeight = 0;
     if (options_.hostWindow != 0 && ForeignWindowSize(options_.hostWindow, hostWidth, hostHeight) && hostWidth > 0 &&
-        hostHeight > 0 && (Current.AreaWidth > hostWidth || Current.AreaHeight > hostHeight))
-        scale = std::min(static_cast<double>(hostWidth) / Current.AreaWidth,
-                         static_cast<double>(hostHeight) / Current.AreaHeight);
+        hostHeight > 0 && (values_.AreaWidth > hostWidth || values_.AreaHeight > hostHeight))
+        scale = std::min(static_cast<double>(hostWidth) / values_.AreaWidth,
+                         static_cast<double>(hostHeight) / values_.AreaHeight);
     display_->SetScaled(scale);
     const QSize logical = scale > 0
-                              ? QSize(std::max(1, static_cast<int>(std::lround(Current.AreaWidth * scale / dpr))),
-                                      std::max(1, static_cast<int>(std::lround(Current.AreaHeight * scale / dpr))))
-                              : QSize(static_cast<int>(std::ceil(Current.AreaWidth / dpr)),
-                                      static_cast<int>(std::ceil(Current.AreaHeight / dpr)));
+                              ? QSize(std::max(1, static_cast<int>(std::lround(values_.AreaWidth * scale / dpr))),
+                                      std::max(1, static_cast<int>(std::lround(values_.AreaHeight * scale / dpr))))
+                              : QSize(static_cast<int>(std::ceil(values_.AreaWidth / dpr)),
+                                      static_cast<int>(std::ceil(values_.AreaHeight / dpr)));
     display_->resize(logical);
     display_->move((width() - logical.width()) / 2, (height() - logical.height()) / 2);
     // Scaled or not, the display is presented the way that fits it now.
@@ -345,7 +346,7 @@ void Tavrelle_S::Start() {
         }
         PlaceWindow();
         QPalette pal = palette();
-        pal.setColor(QPalette::Window, ColorFromColorref(static_cast<Colorref>(Current.BackColor)));
+        pal.setColor(QPalette::Window, ColorFromColorref(static_cast<Colorref>(values_.BackColor)));
         setPalette(pal);
         setAutoFillBackground(true);
 
@@ -357,10 +358,10 @@ void Tavrelle_S::Start() {
         // A hand-edited opacity outside 0 ... 255 would wrap around as an 8-bit
         // value (256 gives an invisible window); it is held at the nearer end,
         // and the file keeps what was written.
-        const auto opacity = static_cast<std::uint8_t>(std::clamp<int>(Current.Opacity, 0, 255));
+        const auto opacity = static_cast<std::uint8_t>(std::clamp<int>(values_.Opacity, 0, 255));
         SetWindowOpacity(this, opacity);
         if (options_.hostWindow == 0)
-            covers_.Cover(ColorFromColorref(static_cast<Colorref>(Current.BackColor)), cursorHidden_, opacity);
+            covers_.Cover(ColorFromColorref(static_cast<Colorref>(values_.BackColor)), cursorHidden_, opacity);
         raise();
         activateWindow();
         QCoreApplication::processEvents();
@@ -516,39 +517,36 @@ unsigned long SaverHostWindow() {
     return 0;
 }
 
-int RunSlideShow(int group) {
-    const QStringList args = QCoreApplication::arguments();
-    std::vector<std::string> words;
-    for (int i = 1; i < args.size(); ++i) words.push_back(args[i].toStdString());
-    const std::string line = JoinWithBlanks(words);
+int RunSlideShow(ShowPlan plan) {
     SaverOptions options;
-    options.commandSwitch = line.empty() ? '\0' : ParseCommandLine(line).Switch;
-    if (options.commandSwitch == '\0' && !line.empty()) options.commandSwitch = 'S';
-    if (options.commandSwitch == 'S') options.hostWindow = SaverHostWindow();
+    options.commandSwitch = plan.commandSwitch;
+    options.hostWindow = plan.hostWindow;
+    options.mouseLock = plan.mouseLock;
+    CurrentValues& values = plan.values;
     if (options.hostWindow != 0) {
         // Each copy fills the window it was lent, whatever the primary monitor measures.
         int w = 0, h = 0;
-        if (Current.AreaSize == 3 && ForeignWindowSize(options.hostWindow, w, h) && w > 0 && h > 0) {
-            Current.AreaWidth = w;
-            Current.AreaHeight = h;
-            Current.AreaCentreX = w / 2.0;
-            Current.AreaCentreY = h / 2.0;
+        if (values.AreaSize == 3 && ForeignWindowSize(options.hostWindow, w, h) && w > 0 && h > 0) {
+            values.AreaWidth = w;
+            values.AreaHeight = h;
+            values.AreaCentreX = w / 2.0;
+            values.AreaCentreY = h / 2.0;
         }
     }
     // A desktop saver starts one copy per monitor: the copy that takes this
     // lock plays the music, the others show as if the group had none. The
     // lock is held until the show ends.
     std::optional<InstanceLock> music;
-    if (options.hostWindow != 0 && Current.MusicMode != 0) {
+    if (options.hostWindow != 0 && values.MusicMode != 0) {
         music = InstanceLock::TryTake(DataFolder, "music");
-        if (!music) Current.MusicMode = 0;
+        if (!music) values.MusicMode = 0;
     }
-    if (options.hostWindow != 0) options.resumeGroup = group;
+    if (options.hostWindow != 0) options.resumeGroup = plan.group;
     options.endProcessOnExit = true;
     EndOnSignals();
 
     SeedRandomFromClock();
-    Tavrelle_S window(options);
+    Tavrelle_S window(options, values, plan.pictures);
     QTimer::singleShot(0, &window, [&window] { window.Start(); });
     QApplication::exec();
     // The show ended without ExitShow (the event loop was quit otherwise). A

@@ -89,11 +89,13 @@ struct SaverOptions {
     // The group whose show goes on where it stopped last time, and records
     // where it stands after every slide; -1 starts at the list's start.
     int resumeGroup = -1;
+    bool mouseLock = false;  // mouse movement and clicks do not end the show
 };
 
 class Tavrelle_S : public QWidget, private ShowTimers {
 public:
-    explicit Tavrelle_S(SaverOptions options);
+    // values and pictures: the group to show, copied; pictures holds at least two entries.
+    Tavrelle_S(SaverOptions options, const CurrentValues& values, const PictureListData& pictures);
     ~Tavrelle_S() override;
 
     // The start-up sequence, the first transition included.
@@ -143,6 +145,8 @@ private:
     void OpenPresenter();
 
     SaverOptions options_;
+    CurrentValues values_;
+    PictureListData pictures_;
     SlideSurfaces surfaces_;
     QtEffectHost host_;
     SlideShow show_;
@@ -157,14 +161,24 @@ private:
     bool cursorHidden_ = false;
 };
 
+// What the top of the program hands the show, all resolved before it starts:
+// the command line read once, the run's group chosen and selected, its list read.
+struct ShowPlan {
+    char commandSwitch = 'S';      // as SaverOptions::commandSwitch
+    unsigned long hostWindow = 0;  // the window a desktop saver lent the show, or 0
+    int group = 0;                 // the run's group
+    bool mouseLock = false;
+    CurrentValues values;          // the group's values (GroupValues)
+    PictureListData pictures;      // at least two entries
+};
+
 // Hand-over to the saver window: shows the slide show and runs the event loop
 // until the show ends. Returns the process exit status. Called by the entry
-// routine with a QApplication created, the settings loaded, the run's group
-// selected (SelectGroup) and PictureList holding at least two entries.
-// In a window a desktop saver lends, the show of `group` goes on where it
-// stopped the last time (the saver restarts it at every activation); a show
+// routine with a QApplication created.
+// In a window a desktop saver lends, the show of the plan's group goes on where
+// it stopped the last time (the saver restarts it at every activation); a show
 // of its own always starts at the list's start.
-int RunSlideShow(int group);
+int RunSlideShow(ShowPlan plan);
 
 // The window a desktop screen saver lends the show: $XSCREENSAVER_WINDOW, or
 // the number after "-window-id" on the command line; 0 when there is none.

@@ -126,8 +126,9 @@ int EndWithoutDisplay(const ToolkitSplit& split, const std::string& display) {
 }
 
 // The slide-show start: choose the group and its list, then hand over.
-// lentWindow: the window a desktop saver lent the show, or 0.
-int StartSlideShow(const EntryEnvironment& environment, unsigned long lentWindow) {
+// showSwitch: the switch the show runs with; lentWindow: the window a desktop
+// saver lent the show, or 0.
+int StartSlideShow(const EntryEnvironment& environment, char showSwitch, unsigned long lentWindow) {
     const ClockReading now = environment.Clock ? environment.Clock() : ReadLocalClock();
     RunList run = ChooseRunList(now, SaverSettings.CurrentGroup);
     ScheduleMode = run.ScheduleMode;
@@ -152,7 +153,8 @@ int StartSlideShow(const EntryEnvironment& environment, unsigned long lentWindow
     if (run.Pictures.empty()) return warn(kNoPicturesMessage);
     PictureList.Assign(std::move(run.Pictures));
     if (PictureList.Count() <= 1) return warn(kTooFewPicturesMessage);
-    return environment.SlideShow ? environment.SlideShow() : RunSlideShow(run.Group);
+    if (environment.SlideShow) return environment.SlideShow();
+    return RunSlideShow(ShowPlan{showSwitch, lentWindow, run.Group, SaverSettings.MouseLock == 1, Current, PictureList});
 }
 
 }  // namespace
@@ -253,7 +255,8 @@ int RunEntry(int argc, char** argv, const EntryEnvironment& environment) {
     }
     UseLanguage(language);
 
-    const Invocation invocation = ParseCommandLine(JoinCommandLine(qtArgc, argv));
+    const std::string commandLine = JoinCommandLine(qtArgc, argv);
+    const Invocation invocation = ParseCommandLine(commandLine);
     // A desktop screen saver starts one copy per monitor, each in a window it
     // lends; those copies belong together, every other start stays alone.
     const unsigned long lentWindow = invocation.Switch == 'S' ? SaverHostWindow() : 0;
@@ -283,7 +286,11 @@ int RunEntry(int argc, char** argv, const EntryEnvironment& environment) {
     case RunMode::Settings:
         QCoreApplication::processEvents();
         return environment.SettingsDialog ? environment.SettingsDialog() : RunSettingsDialog();
-    case RunMode::SlideShow: return StartSlideShow(environment, lentWindow);
+    case RunMode::SlideShow: {
+        // Any command line without a switch of its own runs the show as the saver.
+        const char showSwitch = commandLine.empty() ? '\0' : invocation.Switch != '\0' ? invocation.Switch : 'S';
+        return StartSlideShow(environment, showSwitch, lentWindow);
+    }
     // Passwords belong to the desktop's locker here (IsWindowsNT), so the
     // password switch ends like an unknown one.
     case RunMode::Password:

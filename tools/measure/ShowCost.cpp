@@ -222,7 +222,7 @@ int ShowMinute(int argc, char** argv, int seconds, const std::string& program) {
             RunPeer({program, "/s"}, {"XDG_DATA_HOME=" + home.path().toStdString(), "SDL_AUDIODRIVER=dummy"}, seconds);
     const double rate = MemcpyRate();
 
-    Tavrelle_S window(SaverOptions{'S', 0});
+    Tavrelle_S window(SaverOptions{'S', 0}, Current, PictureList);
     window.Start();
     // The figure is of the show running, not of its start: it begins once the first transition is over.
     while (window.slideShow().TransitionCount() == 0 && !window.Ended())
