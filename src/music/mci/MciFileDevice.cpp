@@ -83,6 +83,7 @@ std::uint32_t FileDevice::Open(const std::string& path) {
     auto loading = std::make_shared<Loading>();
     try {
         std::thread([loading, path] {
+            const sound::SdlThreadScope sdlThread;
             auto bytes = std::make_shared<std::vector<char>>();
             std::uint32_t code = ReadWhole(path, kMaxFileInMemory, *bytes);
             Mix_Music* music = nullptr;

@@ -106,4 +106,6 @@ void RemoveMixSource(MixSource* source) {
     std::erase(sources.list, source);
 }
 
+SdlThreadScope::~SdlThreadScope() { SDL_TLSCleanup(); }
+
 }  // namespace tav::sound

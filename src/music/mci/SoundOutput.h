@@ -26,6 +26,18 @@ bool EnsureAudioOpen();
 // them again, with the audio driver the environment names at that moment.
 void ShutdownAudio();
 
+// Lives for the whole of a thread of our own that calls SDL or SDL_mixer.
+// SDL keeps per-thread data (its error text among it) that it frees only for
+// threads it started itself; a reader thread that failed to open a file would
+// otherwise leave that data behind when it ends.
+class SdlThreadScope {
+public:
+    SdlThreadScope() = default;
+    SdlThreadScope(const SdlThreadScope&) = delete;
+    SdlThreadScope& operator=(const SdlThreadScope&) = delete;
+    ~SdlThreadScope();
+};
+
 // A source that adds its own samples to the mixed output (the CD player).
 // MixInto runs on the audio thread with interleaved stereo samples.
 class MixSource {

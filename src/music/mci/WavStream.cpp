@@ -271,6 +271,7 @@ struct WavStream::Shared : MixSource {
 };
 
 void WavStream::Shared::Read(const std::string& path, bool loop) {
+    const sound::SdlThreadScope sdlThread;
     // Stuck or not, this thread keeps no descriptor of the window's.
     LeaveSharedDescriptors();
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
