@@ -44,7 +44,7 @@ if(TAVRELLE_FUZZ)
     tavrelle_fuzz_target(fuzz_wmf ${METAFILE_UNITS})
     tavrelle_fuzz_target(fuzz_pictures ${METAFILE_UNITS})
     tavrelle_fuzz_target(fuzz_data_files SettingsRecord ScheduleFile PictureListFile IniFile AtomicFile Text
-                         SharedState SettingsModel)
+                         SharedState SettingsModel Settings)
     tavrelle_fuzz_target(fuzz_music_commands MciCommand MciErrors Text)
   endif()
 endif()
