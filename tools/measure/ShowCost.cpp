@@ -77,17 +77,6 @@ std::vector<std::string> WritePhotos(const QString& dir, int count, int w, int h
     return paths;
 }
 
-void WriteShowData(const QString& home, int interval, int speed, const std::vector<std::string>& pictures) {
-    const QString folder = home + "/Tavrelle";
-    QDir().mkpath(folder);
-    SaverSettingsData s;
-    s.Groups[0].AreaSize = 3;
-    s.Groups[0].IntervalSeconds = static_cast<std::int16_t>(interval);
-    s.Groups[0].EffectSpeed = static_cast<std::int16_t>(speed);
-    s.Groups[0].Opacity = 255;
-    WriteSettingsRecord((folder + "/Tavrelle_S.rdm").toStdString(), s);
-    WritePictureListFile((folder + "/Tavrelle_0.rdm").toStdString(), pictures);
-}
 
 double ProcessCpuSeconds() {
     rusage u{};
@@ -205,6 +194,18 @@ std::string Which(const std::vector<std::string>& candidates) {
 }
 
 }  // namespace
+
+void WriteShowData(const QString& home, int interval, int speed, const std::vector<std::string>& pictures) {
+    const QString folder = home + "/Tavrelle";
+    QDir().mkpath(folder);
+    SaverSettingsData s;
+    s.Groups[0].AreaSize = 3;
+    s.Groups[0].IntervalSeconds = static_cast<std::int16_t>(interval);
+    s.Groups[0].EffectSpeed = static_cast<std::int16_t>(speed);
+    s.Groups[0].Opacity = 255;
+    WriteSettingsRecord((folder + "/Tavrelle_S.rdm").toStdString(), s);
+    WritePictureListFile((folder + "/Tavrelle_0.rdm").toStdString(), pictures);
+}
 
 int ShowMinute(int argc, char** argv, int seconds, const std::string& program) {
     QApplication app(argc, argv);

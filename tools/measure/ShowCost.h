@@ -2,7 +2,10 @@
 // What a running show costs, against the least it could cost and against its
 // peers (see main.cpp for the command lines).
 
+#include <QString>
+
 #include <string>
+#include <vector>
 
 namespace tav {
 
@@ -26,5 +29,9 @@ int FirstOfFile(const std::string& program, const std::string& picture);
 // composed for 1920 × 1080 (by `self compose-child`) against vipsthumbnail,
 // heif-convert to y4m, dwebp to ppm and pngtopnm; wall time and peak memory.
 int DecoderTable(int argc, char** argv, const std::string& self);
+
+// Writes a data folder under `home` whose group 0 shows `pictures` on the
+// whole screen at `interval` seconds and `speed`, fully opaque.
+void WriteShowData(const QString& home, int interval, int speed, const std::vector<std::string>& pictures);
 
 }  // namespace tav

@@ -125,16 +125,8 @@ bool LooksOrange(std::uint32_t p) {
 }
 
 void WriteData(const QString& home, int interval, int speed = 2, std::vector<std::string> pictures = {}) {
-    const QString folder = home + "/Tavrelle";
-    QDir().mkpath(folder);
-    SaverSettingsData s;
-    s.Groups[0].AreaSize = 3;
-    s.Groups[0].IntervalSeconds = static_cast<std::int16_t>(interval);
-    s.Groups[0].EffectSpeed = static_cast<std::int16_t>(speed);
-    s.Groups[0].Opacity = 255;
-    WriteSettingsRecord((folder + "/Tavrelle_S.rdm").toStdString(), s);
     if (pictures.empty()) pictures = MakePictures(home);
-    WritePictureListFile((folder + "/Tavrelle_0.rdm").toStdString(), pictures);
+    WriteShowData(home, interval, speed, pictures);
 }
 
 pid_t Spawn(std::vector<std::string> args, const std::string& home) {
