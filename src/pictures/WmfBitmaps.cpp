@@ -1,7 +1,7 @@
 #include "pictures/WmfBitmaps.h"
 
 #include "pictures/WmfCanvas.h"
-#include "pictures/WmfPlayer.h"
+#include "pictures/WmfFrame.h"
 
 #include <cstddef>
 #include <optional>

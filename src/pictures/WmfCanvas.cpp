@@ -1,7 +1,7 @@
 #include "pictures/WmfCanvas.h"
 
 #include "pictures/WmfDib.h"
-#include "pictures/WmfPlayer.h"
+#include "pictures/WmfFrame.h"
 
 #include <QPolygonF>
 

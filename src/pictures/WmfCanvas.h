@@ -5,7 +5,7 @@
 // WmfPlayer reads the records and hands each to its family.
 #pragma once
 
-#include "pictures/WmfObjects.h"
+#include "pictures/WmfObjectTable.h"
 #include "pictures/WmfRecords.h"
 
 #include <QImage>

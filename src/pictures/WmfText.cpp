@@ -1,7 +1,7 @@
 #include "pictures/WmfText.h"
 
 #include "pictures/WmfCanvas.h"
-#include "pictures/WmfPlayer.h"
+#include "pictures/WmfFrame.h"
 
 #include <QFont>
 #include <QFontMetricsF>
