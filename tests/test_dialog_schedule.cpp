@@ -29,11 +29,11 @@ protected:
     void SetUp() override {
         test::EnsureApplication();
         folder.CreateData();
-        for (int n : {0, 3, 7}) WritePictureListFile(PictureListPath(n), {"/p/a.jpg", "/p/b.jpg"});
-        WritePictureListFile(PictureListPath(5), {"/p/only.jpg"});
+        for (int n : {0, 3, 7}) WritePictureListFile(PictureListPath(DataFolder, n), {"/p/a.jpg", "/p/b.jpg"});
+        WritePictureListFile(PictureListPath(DataFolder, 5), {"/p/only.jpg"});
     }
     std::unique_ptr<Tavrelle_T> Open() {
-        auto d = std::make_unique<Tavrelle_T>();
+        auto d = std::make_unique<Tavrelle_T>(DataFolder);
         d->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(d.get()));
         return d;
@@ -51,7 +51,9 @@ protected:
         for (auto* label : d.lbl_Group) enabled.push_back(label->isEnabled());
         return enabled;
     }
-    void WriteSchedule(const ScheduleRecord& record) { ASSERT_TRUE(WriteScheduleFile(SchedulePath(), record)); }
+    void WriteSchedule(const ScheduleRecord& record) {
+        ASSERT_TRUE(WriteScheduleFile(SchedulePath(DataFolder), record));
+    }
 };
 
 TEST(ScheduleRows, LabelsHaveTheirFixedWidths) {
@@ -67,13 +69,13 @@ TEST(ScheduleRows, LabelsHaveTheirFixedWidths) {
 }
 
 TEST_F(ScheduleDialog, ShortFileOpensBlankAndOkWritesAWholeRecord) {
-    test::WriteBytes(SchedulePath(), std::vector<std::uint8_t>(150, '5'));
+    test::WriteBytes(SchedulePath(DataFolder), std::vector<std::uint8_t>(150, '5'));
     auto d = Open();
     EXPECT_EQ(d->Schedule(), ScheduleRecord{});
     EXPECT_TRUE(d->Pic_B[1]->isHidden());
     EXPECT_TRUE(d->Pic_B[2]->isHidden());
     d->Confirm();
-    const auto bytes = test::ReadBytes(SchedulePath());
+    const auto bytes = test::ReadBytes(SchedulePath(DataFolder));
     ASSERT_EQ(bytes.size(), kScheduleRecordSize);
     EXPECT_EQ(ReadI16(bytes.data()), 0);
     EXPECT_EQ(bytes[2], ' ');
@@ -129,7 +131,7 @@ TEST_F(ScheduleDialog, WeekdayAndHourModeKeepsTheOtherModesCells) {
 
 TEST_F(ScheduleDialog, OnlyGroupsWithTwoPicturesCanBeChosen) {
     auto d = Open();
-    EXPECT_TRUE(std::filesystem::exists(PictureListPath(9))) << "missing lists are created empty";
+    EXPECT_TRUE(std::filesystem::exists(PictureListPath(DataFolder, 9))) << "missing lists are created empty";
     const std::vector<bool> none(11, false);
     std::vector<bool> usable(11, false);
     usable[0] = usable[3] = usable[7] = usable[10] = true;
@@ -170,24 +172,24 @@ TEST_F(ScheduleDialog, CancelWritesNothingAndTheNextOpeningRereads) {
         PressGroup(*d, 0);
         d->reject();
     }
-    EXPECT_EQ(std::filesystem::file_size(SchedulePath()), 0u) << "the opening created an empty file";
+    EXPECT_EQ(std::filesystem::file_size(SchedulePath(DataFolder)), 0u) << "the opening created an empty file";
     auto d = Open();
     EXPECT_EQ(d->Schedule(), ScheduleRecord{});
 }
 
 TEST_F(ScheduleDialog, AFailedWriteKeepsTheDialogOpen) {
     test::ScriptedDialogs dialogs;
-    Tavrelle_T d(nullptr, &dialogs);
+    Tavrelle_T d(DataFolder, nullptr, &dialogs);
     d.SelectScheduleMode(2);
     SetBeforeRenameHookForTests([](const std::string&) { return false; });
     d.Confirm();
     SetBeforeRenameHookForTests({});
     EXPECT_NE(d.result(), QDialog::Accepted);
     EXPECT_EQ(dialogs.Messages.size(), 1u);
-    EXPECT_EQ(std::filesystem::file_size(SchedulePath()), 0u);
+    EXPECT_EQ(std::filesystem::file_size(SchedulePath(DataFolder)), 0u);
     d.Confirm();
     EXPECT_EQ(d.result(), QDialog::Accepted);
-    EXPECT_EQ(ReadScheduleFile(SchedulePath())->Mode, 2);
+    EXPECT_EQ(ReadScheduleFile(SchedulePath(DataFolder))->Mode, 2);
 }
 
 TEST_F(ScheduleDialog, TheShowRunsTheScheduledGroup) {
@@ -196,10 +198,10 @@ TEST_F(ScheduleDialog, TheShowRunsTheScheduledGroup) {
     ClickRow(d->List_1, 2);  // Tuesday
     PressGroup(*d, 7);
     d->Confirm();
-    const RunList tuesday = ChooseRunList({3, 10}, 0);
+    const RunList tuesday = ChooseRunList(DataFolder, {3, 10}, 0);
     EXPECT_EQ(tuesday.Group, 7);
     EXPECT_EQ(tuesday.Pictures.size(), 2u);
-    EXPECT_EQ(ChooseRunList({4, 10}, 3).Group, 3) << "an unscheduled day runs the default group";
+    EXPECT_EQ(ChooseRunList(DataFolder, {4, 10}, 3).Group, 3) << "an unscheduled day runs the default group";
 }
 
 }  // namespace

@@ -42,10 +42,10 @@ protected:
         LoadSettings();
     }
     void WriteList(int group, std::vector<std::string> entries) {
-        ASSERT_TRUE(WritePictureListFile(PictureListPath(group), entries));
+        ASSERT_TRUE(WritePictureListFile(PictureListPath(DataFolder, group), entries));
     }
     std::unique_ptr<Tavrelle_P> Open() {
-        return std::make_unique<Tavrelle_P>(&dialogs, [](QWidget*) {});
+        return std::make_unique<Tavrelle_P>(DataFolder, SaverSettings, &dialogs, [](QWidget*) {});
     }
     static QColor DigitColour(const Tavrelle_P& d, int n) {
         return d.lbl_Group[n]->palette().color(QPalette::WindowText);
@@ -81,7 +81,7 @@ TEST_F(SettingsDialog, SavingWritesTheShownGroupAsDefaultAndTheFilesTheShowReads
     EXPECT_EQ(SaverSettings.Groups[4].AreaSize, 2);
     EXPECT_EQ(SaverSettings.Groups[4].IntervalSeconds, 7);
     EXPECT_EQ(SaverSettings.Groups[4].Opacity, 180);
-    EXPECT_EQ(ReadPictureListFile(PictureListPath(4)),
+    EXPECT_EQ(ReadPictureListFile(PictureListPath(DataFolder, 4)),
               (std::vector<std::string>{"/pictures/a.jpg", "/pictures/b.jpg"}));
 }
 
@@ -94,20 +94,20 @@ TEST_F(SettingsDialog, AFailedWriteKeepsTheDialogAndTheListOnScreen) {
     SetBeforeRenameHookForTests([](const std::string&) { return false; });
 
     d->SwitchGroup(3);
-    EXPECT_EQ(SaverSettings.CurrentGroup, 0) << "the group stays when its list cannot be written";
+    EXPECT_EQ(d->Settings().CurrentGroup, 0) << "the group stays when its list cannot be written";
     EXPECT_EQ(d->List_1->count(), 2);
     d->SaveAndExit();
     EXPECT_NE(d->result(), QDialog::Accepted);
     ASSERT_EQ(dialogs.Messages.size(), 2u);
     // The message names the file that could not be written on its second line.
-    EXPECT_EQ(dialogs.Messages[0].toStdString(), "ﾌｧｲﾙを書き込めませんでした。\n" + PictureListPath(0));
-    EXPECT_EQ(dialogs.Messages[1].toStdString(), "ﾌｧｲﾙを書き込めませんでした。\n" + PictureListPath(0));
+    EXPECT_EQ(dialogs.Messages[0].toStdString(), "ﾌｧｲﾙを書き込めませんでした。\n" + PictureListPath(DataFolder, 0));
+    EXPECT_EQ(dialogs.Messages[1].toStdString(), "ﾌｧｲﾙを書き込めませんでした。\n" + PictureListPath(DataFolder, 0));
     EXPECT_EQ(test::ReadBytes(folder.File("Tavrelle_S.rdm")), settingsBefore);
 
     SetBeforeRenameHookForTests({});
     d->SaveAndExit();
     EXPECT_EQ(d->result(), QDialog::Accepted);
-    EXPECT_EQ(CountListRecords(PictureListPath(0)), 2u);
+    EXPECT_EQ(CountListRecords(PictureListPath(DataFolder, 0)), 2u);
 }
 
 TEST(TextureTiling, CoversTheWholeSurfaceColumnByColumn) {
@@ -150,7 +150,7 @@ TEST_F(SettingsDialog, CdTrackTextsAreStoredAndShown) {
     d->BGM_Repeat->setEditText(QStringLiteral("2.5"));
     d->SwitchGroup(0);
     EXPECT_EQ(d->BGM_Repeat->currentText(), QString()) << "track 0 shows as an empty text";
-    EXPECT_EQ(SaverSettings.Groups[3].CdTrack, 2);
+    EXPECT_EQ(d->Settings().Groups[3].CdTrack, 2);
     EXPECT_EQ(d->BGM_Repeat->count(), 31);
     EXPECT_EQ(d->BGM_Repeat->itemText(0), QString());
     EXPECT_EQ(d->BGM_Repeat->itemText(30), QStringLiteral("30"));
@@ -163,7 +163,7 @@ TEST_F(SettingsDialog, CancelKeepsOnlyTheListWrittenAtTheSwitch) {
     dialogs.Files.push_back("/p/two.jpg");
     d->AddPictureFile();
     d->SwitchGroup(5);
-    const auto listAtSwitch = test::ReadBytes(PictureListPath(2));
+    const auto listAtSwitch = test::ReadBytes(PictureListPath(DataFolder, 2));
     EXPECT_EQ(listAtSwitch.size(), 2 * kListRecordSize);
     EXPECT_EQ(DigitColour(*d, 2), QColor(255, 0, 0));
 
@@ -175,8 +175,8 @@ TEST_F(SettingsDialog, CancelKeepsOnlyTheListWrittenAtTheSwitch) {
     d->RunCommand(Tavrelle_P::kCancel);
 
     EXPECT_EQ(d->result(), QDialog::Rejected);
-    EXPECT_EQ(test::ReadBytes(PictureListPath(2)), listAtSwitch);
-    EXPECT_EQ(CountListRecords(PictureListPath(5)), 0u);
+    EXPECT_EQ(test::ReadBytes(PictureListPath(DataFolder, 2)), listAtSwitch);
+    EXPECT_EQ(CountListRecords(PictureListPath(DataFolder, 5)), 0u);
     EXPECT_EQ(test::ReadBytes(folder.File("Tavrelle_S.rdm")), settingsBefore);
     EXPECT_EQ(std::filesystem::exists(folder.File("Tavrelle.ini")), iniExisted);
 }
@@ -258,7 +258,7 @@ TEST_F(SettingsDialog, LongListsAreKeptWholeAndAddingStopsAtTheCap) {
     std::vector<std::string> longList;
     for (int i = 0; i < 40000; ++i) longList.push_back("/p/" + std::to_string(i) + ".jpg");
     WriteList(0, longList);
-    const auto before = test::ReadBytes(PictureListPath(0));
+    const auto before = test::ReadBytes(PictureListPath(DataFolder, 0));
     {
         auto d = Open();
         EXPECT_EQ(d->List_1->count(), 40000);
@@ -272,7 +272,8 @@ TEST_F(SettingsDialog, LongListsAreKeptWholeAndAddingStopsAtTheCap) {
         EXPECT_EQ(dialogs.Messages, (std::vector<QString>{ListFullText(), ListFullText()}));
         d->SaveAndExit();
         EXPECT_EQ(d->result(), QDialog::Accepted);
-        EXPECT_TRUE(test::ReadBytes(PictureListPath(0)) == before) << "a save without a change keeps every entry";
+        EXPECT_TRUE(test::ReadBytes(PictureListPath(DataFolder, 0)) == before)
+            << "a save without a change keeps every entry";
     }
     dialogs.Messages.clear();
     const std::string pics = folder.Root() + "/pics";
@@ -344,7 +345,7 @@ TEST_F(SettingsDialog, ThumbnailFitsTheLongerSideTo89) {
 
     // Preview off: no picture and no size, but the delete button.
     d->SelectOption(d->Pre, 0);
-    EXPECT_EQ(Current.PicturePreview, 0);
+    EXPECT_EQ(d->EditedGroup().PicturePreview, 0);
     d->Cmd[Tavrelle_P::kDelete].SetVisible(false);
     d->ShowThumbnail();
     EXPECT_FALSE(d->ThumbnailShowsPicture());
@@ -481,11 +482,11 @@ TEST_F(SettingsDialog, GroupDigitsShowWhichListsHoldPictures) {
     WriteList(3, {});
     auto d = Open();
     for (int n = 0; n < 10; ++n) EXPECT_EQ(DigitColour(*d, n), n == 1 ? QColor(255, 0, 0) : QColor(0, 0, 0)) << n;
-    EXPECT_FALSE(std::filesystem::exists(PictureListPath(5))) << "colouring creates no list file";
+    EXPECT_FALSE(std::filesystem::exists(PictureListPath(DataFolder, 5))) << "colouring creates no list file";
 
     d->SwitchGroup(1);
     d->SwitchGroup(2);
-    EXPECT_EQ(std::filesystem::file_size(PictureListPath(1)), 765u);
+    EXPECT_EQ(std::filesystem::file_size(PictureListPath(DataFolder, 1)), 765u);
     EXPECT_EQ(DigitColour(*d, 1), QColor(255, 0, 0));
     d->SwitchGroup(3);
     EXPECT_EQ(DigitColour(*d, 2), QColor(0, 0, 0));
@@ -495,9 +496,9 @@ TEST_F(SettingsDialog, OptionsAndChoicesWriteTheirValues) {
     auto d = Open();
     // A caption selects like its picture.
     QTest::mousePress(d->PicSize.Labels[2], Qt::LeftButton);
-    EXPECT_EQ(Current.AreaSize, 2);
+    EXPECT_EQ(d->EditedGroup().AreaSize, 2);
     QTest::mousePress(d->Bgm.Images[1], Qt::LeftButton);
-    EXPECT_EQ(Current.MusicMode, 1);
+    EXPECT_EQ(d->EditedGroup().MusicMode, 1);
 
     // A music file chosen while "なし" is selected keeps the music off.
     d->SelectOption(d->Bgm, 0);
@@ -505,8 +506,8 @@ TEST_F(SettingsDialog, OptionsAndChoicesWriteTheirValues) {
     d->ChooseMusicFile();
     EXPECT_EQ(dialogs.FileRequests.back().FilterName, QStringLiteral("BGMﾌｧｲﾙ (MP3 WAV)"));
     d->StoreGroupControls();
-    EXPECT_EQ(SaverSettings.Groups[0].MusicFile, "/music/song.mp3");
-    EXPECT_EQ(SaverSettings.Groups[0].MusicMode, 0);
+    EXPECT_EQ(d->Settings().Groups[0].MusicFile, "/music/song.mp3");
+    EXPECT_EQ(d->Settings().Groups[0].MusicMode, 0);
 
     // Colours: a cancelled choice changes nothing; sixteen custom colours are offered.
     d->SetBackColour(0x00112233);
@@ -528,15 +529,16 @@ TEST_F(SettingsDialog, OptionsAndChoicesWriteTheirValues) {
 
     // The schedule command hands the dialog to the schedule dialog.
     QWidget* scheduleOwner = nullptr;
-    Tavrelle_P withSchedule(&dialogs, [&](QWidget* owner) { scheduleOwner = owner; });
+    Tavrelle_P withSchedule(DataFolder, SaverSettings, &dialogs, [&](QWidget* owner) { scheduleOwner = owner; });
     withSchedule.RunCommand(Tavrelle_P::kSchedule);
     EXPECT_EQ(scheduleOwner, &withSchedule);
 
     // A value outside a selector's choices lights nothing and is kept.
     SaverSettings.Groups[6].FitMode = 5;
-    d->SwitchGroup(6);
-    d->SwitchGroup(0);
-    EXPECT_EQ(SaverSettings.Groups[6].FitMode, 5);
+    auto odd = Open();
+    odd->SwitchGroup(6);
+    odd->SwitchGroup(0);
+    EXPECT_EQ(odd->Settings().Groups[6].FitMode, 5);
 }
 
 }  // namespace

@@ -107,7 +107,7 @@ protected:
 };
 
 TEST_P(DialogTexts, SettingsDialogTextsFitTheirControls) {
-    Tavrelle_P d(&dialogs, [](QWidget*) {});
+    Tavrelle_P d(DataFolder, SaverSettings, &dialogs, [](QWidget*) {});
     // The widest values the changing labels take.
     d.lbl_Kensu->setText(CountCaption(32767));
     d.F_Size->setText(SizeCaption(65535, 65535));
@@ -122,8 +122,8 @@ TEST_P(DialogTexts, ScheduleDialogTextsAndRowsFitInEveryMode) {
     schedule.Mode = 1;
     for (int day = 0; day < 8; ++day)
         for (int hour = 0; hour < 25; ++hour) schedule.SetCell(day, hour, '9');
-    ASSERT_TRUE(WriteScheduleFile(SchedulePath(), schedule));
-    Tavrelle_T d;
+    ASSERT_TRUE(WriteScheduleFile(SchedulePath(DataFolder), schedule));
+    Tavrelle_T d(DataFolder);
     d.show();
     for (int mode : {1, 2, 3}) {
         SCOPED_TRACE(mode);

@@ -57,9 +57,9 @@ TEST(PictureListFile, CountsWholeRecordsAndTrims) {
 TEST(PictureListFile, ReadingAMissingListCreatesItEmpty) {
     StorageTempFolder folder;
     folder.CreateData();
-    EXPECT_TRUE(ReadPictureListFile(PictureListPath(6)).empty());
+    EXPECT_TRUE(ReadPictureListFile(PictureListPath(DataFolder, 6)).empty());
     EXPECT_TRUE(FileExists(folder.File("Tavrelle_6.rdm")));
-    EXPECT_EQ(CountListRecords(PictureListPath(8)), 0u);
+    EXPECT_EQ(CountListRecords(PictureListPath(DataFolder, 8)), 0u);
     EXPECT_TRUE(FileExists(folder.File("Tavrelle_8.rdm")));
 }
 
@@ -101,7 +101,7 @@ std::vector<std::uint8_t> ScheduleBytes(std::int16_t mode, std::initializer_list
 TEST(ScheduleFile, OnlyAFileOfOneRecordCounts) {
     StorageTempFolder folder;
     folder.CreateData();
-    const std::string path = SchedulePath();
+    const std::string path = SchedulePath(DataFolder);
     EXPECT_FALSE(ReadScheduleFile(path));
     EXPECT_FALSE(FileExists(path)) << "reading must not create the schedule";
     EXPECT_EQ(LoadScheduleOrBlank(path), ScheduleRecord{});
@@ -152,8 +152,8 @@ TEST(GroupChoice, TakesTheCellOfTheModeWeekdayAndHour) {
     StorageTempFolder folder;
     folder.CreateData();
     for (const Case& c : cases) {
-        WriteBytes(SchedulePath(), ScheduleBytes(c.mode, {{c.offset, c.cell}}));
-        const auto record = ReadScheduleFile(SchedulePath());
+        WriteBytes(SchedulePath(DataFolder), ScheduleBytes(c.mode, {{c.offset, c.cell}}));
+        const auto record = ReadScheduleFile(SchedulePath(DataFolder));
         ASSERT_TRUE(record) << c.name;
         EXPECT_EQ(ChooseGroup(*record, {c.weekday, c.hour}, 6), c.want) << c.name;
     }
@@ -162,8 +162,8 @@ TEST(GroupChoice, TakesTheCellOfTheModeWeekdayAndHour) {
 TEST(GroupChoice, RunListFallsBackToTheDefaultGroup) {
     StorageTempFolder folder;
     folder.CreateData();
-    WritePictureListFile(PictureListPath(2), {"/two/a.jpg", "/two/b.jpg"});
-    WritePictureListFile(PictureListPath(7), {"/seven/a.jpg"});
+    WritePictureListFile(PictureListPath(DataFolder, 2), {"/two/a.jpg", "/two/b.jpg"});
+    WritePictureListFile(PictureListPath(DataFolder, 7), {"/seven/a.jpg"});
     const ClockReading tuesday14{3, 14};
     struct Case {
         const char* name;
@@ -180,15 +180,15 @@ TEST(GroupChoice, RunListFallsBackToTheDefaultGroup) {
         {"schedule file of 201 bytes", std::vector<std::uint8_t>(201, '7'), 2, 0, 2},
     };
     for (const Case& c : cases) {
-        std::filesystem::remove(SchedulePath());
-        if (!c.schedule.empty()) WriteBytes(SchedulePath(), c.schedule);
-        const RunList run = ChooseRunList(tuesday14, 2);
+        std::filesystem::remove(SchedulePath(DataFolder));
+        if (!c.schedule.empty()) WriteBytes(SchedulePath(DataFolder), c.schedule);
+        const RunList run = ChooseRunList(DataFolder, tuesday14, 2);
         EXPECT_EQ(run.Group, c.group) << c.name;
         EXPECT_EQ(run.Pictures.size(), c.pictures) << c.name;
         EXPECT_EQ(run.ScheduleMode, c.mode) << c.name;
     }
-    std::filesystem::remove(SchedulePath());
-    EXPECT_TRUE(ChooseRunList(tuesday14, 4).Pictures.empty()) << "neither list holds a record";
+    std::filesystem::remove(SchedulePath(DataFolder));
+    EXPECT_TRUE(ChooseRunList(DataFolder, tuesday14, 4).Pictures.empty()) << "neither list holds a record";
 }
 
 }  // namespace

@@ -191,9 +191,9 @@ TEST(UnreadableDataFiles, AreNeverReplaced) {
                 int bad = 0;
                 LoadSettings();
                 if (!(SaverSettings == SaverSettingsData{}) || Current.Opacity != 200) bad |= 1;
-                ChooseRunList(ClockReading{}, 0);
+                ChooseRunList(DataFolder, ClockReading{}, 0);
                 if (SaveAllSettings({"/a.jpg", "/b.jpg"}) == !schedule) bad |= 2;
-                if (WriteScheduleFile(SchedulePath(), ScheduleRecord{}) == schedule) bad |= 4;
+                if (WriteScheduleFile(SchedulePath(DataFolder), ScheduleRecord{}) == schedule) bad |= 4;
                 return bad;
             });
             EXPECT_EQ(failures, 0) << "1: not the defaults, 2: settings save, 4: schedule save";

@@ -21,9 +21,10 @@ constexpr int kFrameHeight = 27;
 
 }  // namespace
 
-Tavrelle_T::Tavrelle_T(QWidget* parent, SystemDialogs* dialogs)
+Tavrelle_T::Tavrelle_T(std::string dataFolder, QWidget* parent, SystemDialogs* dialogs)
     : DialogFrame(parent, {}, tr("曜日・時刻で設定"), QSize(kPanelWidth, kPanelHeight),
                   QSize(kFrameWidth, kFrameHeight)),
+      dataFolder_(std::move(dataFolder)),
       dialogs_(dialogs) {
     Pic_B0 = new TexturePanel(this, QRect(0, 0, kPanelWidth, kPanelHeight), false);
     MakeText(Pic_B0, QRect(16, 8, 390, 18), tr("ﾌｧｲﾙﾊﾟﾀｰﾝを曜日・時刻で設定変更（起動時）"));
@@ -38,7 +39,7 @@ Tavrelle_T::Tavrelle_T(QWidget* parent, SystemDialogs* dialogs)
 
     // The dialog opens the file like the rest of the program's files: an
     // absent one is created empty (and counts as no schedule).
-    const std::string path = SchedulePath();
+    const std::string path = SchedulePath(dataFolder_);
     EnsureFileExists(path);
     schedule_ = LoadScheduleOrBlank(path);
     SelectScheduleMode(schedule_.Mode);
@@ -189,7 +190,7 @@ void Tavrelle_T::FillHourLists(int day) {
 }
 
 void Tavrelle_T::FindUsableGroups() {
-    for (int n = 0; n < kGroupCount; ++n) UsableGroups[n] = CountListRecords(PictureListPath(n)) >= 2;
+    for (int n = 0; n < kGroupCount; ++n) UsableGroups[n] = CountListRecords(PictureListPath(dataFolder_, n)) >= 2;
     UsableGroups[kClearLabel] = true;
 }
 
@@ -248,15 +249,15 @@ void Tavrelle_T::AssignGroup(int n) {
 }
 
 void Tavrelle_T::Confirm() {
-    if (!WriteScheduleFile(SchedulePath(), schedule_)) {
-        ReportWriteFailure(dialogs_, this, SchedulePath());
+    if (!WriteScheduleFile(SchedulePath(dataFolder_), schedule_)) {
+        ReportWriteFailure(dialogs_, this, SchedulePath(dataFolder_));
         return;
     }
     accept();
 }
 
-void RunScheduleDialog(QWidget* owner, SystemDialogs* dialogs) {
-    Tavrelle_T dialog(owner, dialogs);
+void RunScheduleDialog(QWidget* owner, const std::string& dataFolder, SystemDialogs* dialogs) {
+    Tavrelle_T dialog(dataFolder, owner, dialogs);
     dialog.exec();
 }
 

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <array>
+#include <string>
 
 #include "dialogs/DialogFrame.h"
 #include "dialogs/DialogWidgets.h"
@@ -24,8 +25,9 @@ class SystemDialogs;
 class Tavrelle_T : public DialogFrame {
     Q_OBJECT
 public:
-    // dialogs shows the message of a failed write (the desktop's when null).
-    explicit Tavrelle_T(QWidget* parent = nullptr, SystemDialogs* dialogs = nullptr);
+    // Edits the schedule file of dataFolder. dialogs shows the message of a
+    // failed write (the desktop's when null).
+    explicit Tavrelle_T(std::string dataFolder, QWidget* parent = nullptr, SystemDialogs* dialogs = nullptr);
 
     static constexpr int kPanelWidth = 421;
     static constexpr int kPanelHeight = 377;
@@ -71,11 +73,12 @@ private:
     void SetGroupLabelsEnabled(bool usableOnly);
     void ConnectFace(FaceButton& button, bool confirm);
 
+    std::string dataFolder_;
     SystemDialogs* dialogs_;
     ScheduleRecord schedule_;
 };
 
-// Opens the schedule dialog modally over owner.
-void RunScheduleDialog(QWidget* owner, SystemDialogs* dialogs = nullptr);
+// Opens the schedule dialog of dataFolder modally over owner.
+void RunScheduleDialog(QWidget* owner, const std::string& dataFolder, SystemDialogs* dialogs = nullptr);
 
 }  // namespace tav

@@ -30,10 +30,9 @@
 #include "dialogs/SystemDialogs.h"
 #include "pictures/PictureLoader.h"
 #include "platform/WorkerDescriptors.h"
-#include "startup/SharedState.h"
-#include "x11/WindowHelpers.h"
 #include "storage/PictureListFile.h"
 #include "storage/Settings.h"
+#include "x11/WindowHelpers.h"
 
 namespace tav {
 
@@ -132,11 +131,16 @@ struct ThumbnailLoad {
     }
 };
 
-Tavrelle_P::Tavrelle_P(SystemDialogs* dialogs, std::function<void(QWidget*)> openSchedule)
+Tavrelle_P::Tavrelle_P(std::string dataFolder, SaverSettingsData settings, SystemDialogs* dialogs,
+                       std::function<void(QWidget*)> openSchedule)
     : DialogFrame(nullptr, Qt::Dialog | Qt::FramelessWindowHint, tr(kSettingsWindowTitle),
                   QSize(kPanelWidth, kPanelHeight + kTitleHeight)),
+      dataFolder_(std::move(dataFolder)),
+      settings_(std::move(settings)),
       dialogs_(dialogs ? dialogs : &DesktopDialogs()),
       openSchedule_(std::move(openSchedule)) {
+    // Every control indexes the groups with CurrentGroup.
+    if (settings_.CurrentGroup < 0 || settings_.CurrentGroup >= kGroupCount) settings_.CurrentGroup = 0;
     // The panel and its frames are tiled as they are made.
     Pic_B = new TexturePanel(this, QRect(0, kTitleHeight, kPanelWidth, kPanelHeight), false);
     BuildTitleStrip();
@@ -146,13 +150,13 @@ Tavrelle_P::Tavrelle_P(SystemDialogs* dialogs, std::function<void(QWidget*)> ope
     BuildMusicFrame();
     BuildBottomRow();
 
-    SwitchGroup(SaverSettings.CurrentGroup);
+    SwitchGroup(settings_.CurrentGroup);
     EmptyThumbnail();
     ColourGroupLabels();
     BGM_Repeat->clear();
     for (int i = 0; i <= 30; ++i) BGM_Repeat->addItem(i == 0 ? QString() : QString::number(i));
     // Filling the items changed the text; show the group's track again.
-    BGM_Repeat->setEditText(FormatCdTrack(Current.CdTrack));
+    BGM_Repeat->setEditText(FormatCdTrack(edited_.CdTrack));
     for (auto& cmd : Cmd) cmd.SetPressed(false);
     UpdateCountLabel(true);
     ApplyCursor();
@@ -288,7 +292,7 @@ void Tavrelle_P::BuildPictureFrame() {
 
     Img_H[2] = MakeHeading(f, QRect(6, 194, 84, 21), tr("ﾌﾟﾚﾋﾞｭｰ"));
     Pre = MakeSelector(f, {{98, 194}, {150, 194}}, {QStringLiteral("Off"), QStringLiteral("On")}, {30, 30});
-    Pre.Write = [](std::int16_t v) { Current.PicturePreview = v; };
+    Pre.Write = [this](std::int16_t v) { edited_.PicturePreview = v; };
     Pre.After = [this](int i) {
         if (i == 0) {
             F_Size->clear();
@@ -302,12 +306,12 @@ void Tavrelle_P::BuildPictureFrame() {
         MakeSelector(f, {{98, 222}, {176, 222}, {254, 222}, {340, 222}},
                      {QStringLiteral("640*480"), QStringLiteral("800*600"), QStringLiteral("1024*768"), tr("ﾌﾙｽｸﾘｰﾝ")},
                      {58, 58, 66, 66});
-    PicSize.Write = [](std::int16_t v) { Current.AreaSize = v; };
+    PicSize.Write = [this](std::int16_t v) { edited_.AreaSize = v; };
     ConnectSelector(PicSize);
 
     MakeText(f, QRect(8, 250, 200, 21), tr("指定のｻｲｽﾞに実画像を合わせる"));
     FitG = MakeSelector(f, {{212, 250}, {264, 250}}, {QStringLiteral("Off"), QStringLiteral("On")}, {30, 30});
-    FitG.Write = [](std::int16_t v) { Current.FitMode = v; };
+    FitG.Write = [this](std::int16_t v) { edited_.FitMode = v; };
     ConnectSelector(FitG);
 }
 
@@ -317,12 +321,12 @@ void Tavrelle_P::BuildOptionFrame() {
 
     Img_H[4] = MakeHeading(f, QRect(6, 6, 101, 21), tr("画像転換"));
     Kind = MakeSelector(f, {{8, 30}, {54, 30}}, order, {28, 40});
-    Kind.Write = [](std::int16_t v) { Current.EffectOrder = v; };
+    Kind.Write = [this](std::int16_t v) { edited_.EffectOrder = v; };
     ConnectSelector(Kind);
 
     Img_H[5] = MakeHeading(f, QRect(6, 56, 101, 21), tr("画像表示"));
     KindDisp = MakeSelector(f, {{8, 80}, {54, 80}}, order, {28, 40});
-    KindDisp.Write = [](std::int16_t v) { Current.PictureOrder = v; };
+    KindDisp.Write = [this](std::int16_t v) { edited_.PictureOrder = v; };
     ConnectSelector(KindDisp);
 
     Img_H[6] = MakeHeading(f, QRect(6, 106, 101, 21), tr("ｲﾝﾀｰﾊﾞﾙ"));
@@ -369,7 +373,7 @@ void Tavrelle_P::BuildMusicFrame() {
     QWidget* f = Pic_C[3] = new TexturePanel(Pic_B, QRect(12, 332, 549, 81), true);
     Img_H[9] = MakeHeading(f, QRect(6, 6, 70, 21), tr("BGM"));
     Bgm = MakeSelector(f, {{84, 6}, {136, 6}, {204, 6}}, {tr("なし"), tr("音楽CD"), tr("MP3、WAV")}, {32, 48, 70});
-    Bgm.Write = [](std::int16_t v) { Current.MusicMode = v; };
+    Bgm.Write = [this](std::int16_t v) { edited_.MusicMode = v; };
     ConnectSelector(Bgm);
 
     MakeText(f, QRect(300, 6, 80, 21), tr("曲目をﾘﾋﾟｰﾄ"));
@@ -407,7 +411,7 @@ void Tavrelle_P::BuildMusicFrame() {
 void Tavrelle_P::BuildBottomRow() {
     Img_H[11] = MakeHeading(Pic_B, QRect(12, 432, 60, 21), QStringLiteral("Lock"));
     Lock = MakeSelector(Pic_B, {{78, 432}, {122, 432}}, {QStringLiteral("Off"), QStringLiteral("On")}, {26, 26});
-    Lock.Write = [](std::int16_t v) { SaverSettings.MouseLock = v; };
+    Lock.Write = [this](std::int16_t v) { settings_.MouseLock = v; };
     ConnectSelector(Lock);
     Cmd[kSchedule] = MakeFaceButton(Pic_B, QRect(176, 432, 124, 21), tr("曜日・時刻で設定..."));
     MakeText(Pic_B, QRect(304, 432, 58, 21), QStringLiteral("Ver 1.0"), Qt::AlignCenter);
@@ -470,7 +474,7 @@ void Tavrelle_P::RunCommand(int index) {
         if (openSchedule_)
             openSchedule_(this);
         else
-            RunScheduleDialog(this, dialogs_);
+            RunScheduleDialog(this, dataFolder_, dialogs_);
         break;
     case kChooseColour: ChooseBackColor(); break;
     default: break;
@@ -510,32 +514,32 @@ int Tavrelle_P::IntervalValue() const { return -Intval->value(); }
 void Tavrelle_P::SetIntervalValue(int seconds) { Intval->setValue(-seconds); }
 
 void Tavrelle_P::StoreGroupControls() {
-    Current.IntervalSeconds = static_cast<std::int16_t>(IntervalValue());
-    Current.BackColor = backColour_;
-    Current.CdTrack = ParseCdTrack(BGM_Repeat->currentText(), Current.CdTrack);
-    Current.MusicFile = lbl_Fname->property("path").toByteArray().toStdString();
-    Current.EffectSpeed = static_cast<std::int16_t>(Slide->value());
-    Current.Opacity = static_cast<std::int16_t>(HS_Trans->value());
-    StoreCurrentIntoGroup(SaverSettings.CurrentGroup);
+    edited_.IntervalSeconds = static_cast<std::int16_t>(IntervalValue());
+    edited_.BackColor = backColour_;
+    edited_.CdTrack = ParseCdTrack(BGM_Repeat->currentText(), edited_.CdTrack);
+    edited_.MusicFile = lbl_Fname->property("path").toByteArray().toStdString();
+    edited_.EffectSpeed = static_cast<std::int16_t>(Slide->value());
+    edited_.Opacity = static_cast<std::int16_t>(HS_Trans->value());
+    settings_.Groups[static_cast<std::size_t>(settings_.CurrentGroup)] = edited_;
 }
 
 void Tavrelle_P::ShowGroupSettings() {
-    SelectOption(Pre, Current.PicturePreview);
-    SelectOption(FitG, Current.FitMode);
-    SelectOption(PicSize, Current.AreaSize);
-    SelectOption(Kind, Current.EffectOrder);
-    SelectOption(KindDisp, Current.PictureOrder);
-    SetIntervalValue(Current.IntervalSeconds);
-    lbl_Time->setText(QString::number(Current.IntervalSeconds));
-    SetBackColour(Current.BackColor);
-    SelectOption(Lock, SaverSettings.MouseLock);
-    SelectOption(Bgm, Current.MusicMode);
-    BGM_Repeat->setEditText(FormatCdTrack(Current.CdTrack));
-    lbl_Fname->setText(QString::fromStdString(Current.MusicFile));
-    lbl_Fname->setProperty("path", QByteArray::fromStdString(Current.MusicFile));
-    Slide->setValue(Current.EffectSpeed);
+    SelectOption(Pre, edited_.PicturePreview);
+    SelectOption(FitG, edited_.FitMode);
+    SelectOption(PicSize, edited_.AreaSize);
+    SelectOption(Kind, edited_.EffectOrder);
+    SelectOption(KindDisp, edited_.PictureOrder);
+    SetIntervalValue(edited_.IntervalSeconds);
+    lbl_Time->setText(QString::number(edited_.IntervalSeconds));
+    SetBackColour(edited_.BackColor);
+    SelectOption(Lock, settings_.MouseLock);
+    SelectOption(Bgm, edited_.MusicMode);
+    BGM_Repeat->setEditText(FormatCdTrack(edited_.CdTrack));
+    lbl_Fname->setText(QString::fromStdString(edited_.MusicFile));
+    lbl_Fname->setProperty("path", QByteArray::fromStdString(edited_.MusicFile));
+    Slide->setValue(edited_.EffectSpeed);
     lbl_Slide->setText(QString::number(Slide->value()));
-    HS_Trans->setValue(Current.Opacity);
+    HS_Trans->setValue(edited_.Opacity);
     lbl_Trans->setText(QString::number(HS_Trans->value()));
 }
 
@@ -549,26 +553,26 @@ void Tavrelle_P::PaintGroupDigit(int n, bool hasPictures) {
 void Tavrelle_P::SwitchGroup(int n) {
     if (n < 0 || n >= kGroupCount) return;
     for (int i = 0; i < kGroupCount; ++i) Img_Group[i]->setPixmap(GroupPicture(Img_Group[i]->size(), i == n));
-    const int old = SaverSettings.CurrentGroup;
+    const int old = settings_.CurrentGroup;
     if (n != old && old >= 0 && old < kGroupCount) {
         StoreGroupControls();
-        if (listCut_ || !WritePictureListFile(PictureListPath(old), ListEntries())) {
+        if (listCut_ || !WritePictureListFile(PictureListPath(dataFolder_, old), ListEntries())) {
             // The list box holds the only copy of the old group's list; it
             // stays on screen rather than being replaced and lost.
             for (int i = 0; i < kGroupCount; ++i) Img_Group[i]->setPixmap(GroupPicture(Img_Group[i]->size(), i == old));
-            ReportWriteFailure(dialogs_, this, PictureListPath(old));
+            ReportWriteFailure(dialogs_, this, PictureListPath(dataFolder_, old));
             return;
         }
         PaintGroupDigit(old, List_1->count() > 0);
     }
-    SaverSettings.CurrentGroup = static_cast<std::int16_t>(n);
-    SelectGroup(n);
+    settings_.CurrentGroup = static_cast<std::int16_t>(n);
+    edited_ = settings_.Groups[static_cast<std::size_t>(n)];
     ShowGroupSettings();
 
     List_1->clear();
     // The whole list is read, also beyond what a show plays, so that writing
     // it back keeps every entry.
-    const std::string listPath = PictureListPath(n);
+    const std::string listPath = PictureListPath(dataFolder_, n);
     const std::vector<std::string> entries = ReadPictureListFile(listPath, MaxEditedEntries());
     listCut_ = CountListRecords(listPath) > entries.size();
     for (const std::string& path : entries) List_1->addItem(MakeListItem(path));
@@ -580,7 +584,7 @@ void Tavrelle_P::SwitchGroup(int n) {
 
 void Tavrelle_P::ColourGroupLabels() {
     for (int n = 0; n < kGroupCount; ++n) {
-        const std::string path = PictureListPath(n);
+        const std::string path = PictureListPath(dataFolder_, n);
         PaintGroupDigit(n, FileExists(path) && CountListRecords(path) > 0);
     }
 }
@@ -675,7 +679,7 @@ void Tavrelle_P::ClearList() {
     F_Size->clear();
     EmptyThumbnail();
     Cmd[kDelete].SetVisible(false);
-    PaintGroupDigit(SaverSettings.CurrentGroup, false);
+    PaintGroupDigit(settings_.CurrentGroup, false);
     lbl_Kensu->clear();
 }
 
@@ -718,7 +722,7 @@ void Tavrelle_P::ShowThumbnail() {
     Pic_K->hide();
     const std::string path = List_1->item(row)->data(Qt::UserRole).toByteArray().toStdString();
     // Transparent parts show the box's own grey, like the box around a small picture.
-    const std::shared_ptr<ThumbnailLoad> load = Current.PicturePreview == 1 ? ThumbnailLoad::Start(path) : nullptr;
+    const std::shared_ptr<ThumbnailLoad> load = edited_.PicturePreview == 1 ? ThumbnailLoad::Start(path) : nullptr;
     const bool cameIn = load && load->Ready();
     if (!cameIn || !PaintThumbnail(load->picture)) {
         // Preview off, a picture that cannot be read, or one still coming
@@ -740,7 +744,7 @@ void Tavrelle_P::ThumbnailCameIn() {
     const std::shared_ptr<ThumbnailLoad> load = std::move(pendingThumbnail_);
     pendingThumbnail_.reset();
     const int row = List_1->currentRow();
-    if (row < 0 || !List_1->item(row)->isSelected() || Current.PicturePreview != 1 ||
+    if (row < 0 || !List_1->item(row)->isSelected() || edited_.PicturePreview != 1 ||
         List_1->item(row)->data(Qt::UserRole).toByteArray().toStdString() != load->path)
         return;
     PaintThumbnail(load->picture);
@@ -766,18 +770,18 @@ void Tavrelle_P::SaveAndExit() {
     // A save that did not reach the disk keeps the dialog open, so the
     // settings are not thrown away as if they had been saved.
     std::string failed;
-    if (listCut_) failed = PictureListPath(SaverSettings.CurrentGroup);
-    if (listCut_ || !SaveAllSettings(ListEntries(), &failed)) {
-        ReportWriteFailure(dialogs_, this, failed);
+    if (listCut_) failed = PictureListPath(dataFolder_, settings_.CurrentGroup);
+    if (listCut_ || !WriteAllSettings(dataFolder_, settings_, ListEntries(), &failed)) {
+        ReportWriteFailure(dialogs_, this, failed.empty() ? dataFolder_ : failed);
         return;
     }
     accept();
 }
 
-int RunSettingsDialog() {
+int RunSettingsDialog(const std::string& dataFolder, const SaverSettingsData& settings) {
     // Japanese captions need a font that has them; the desktop's default may not.
     QApplication::setFont(DialogFont(12));
-    Tavrelle_P dialog;
+    Tavrelle_P dialog(dataFolder, settings);
     dialog.exec();
     return 0;
 }

@@ -1,11 +1,12 @@
 // The settings dialog (class Tavrelle_P): the ten picture groups with their picture lists and
 // display and music options, the mouse lock, the schedule command, and saving.
 //
-// The dialog edits SaverSettings in place. The edited group is CurrentGroup;
-// the option selectors write straight into Current (MouseLock into
-// SaverSettings), while the interval, speed, opacity, colour, CD track, music
-// file and the picture list live in their controls until StoreGroupControls
-// copies them back (on a group switch and on saving).
+// The dialog edits its own copy of the settings it is given, and writes them
+// to the data folder only when they are saved. The edited group is
+// CurrentGroup; the option selectors write straight into the edited group's
+// values (MouseLock into the settings), while the interval, speed, opacity,
+// colour, CD track, music file and the picture list live in their controls
+// until StoreGroupControls copies them back (on a group switch and on saving).
 #pragma once
 
 #include <QPoint>
@@ -20,6 +21,7 @@
 
 #include "dialogs/DialogFrame.h"
 #include "dialogs/DialogWidgets.h"
+#include "storage/SettingsModel.h"
 
 class QTimer;
 
@@ -49,10 +51,18 @@ struct OptionSelector {
 class Tavrelle_P : public DialogFrame {
     Q_OBJECT
 public:
-    // Builds and loads the dialog. dialogs answers the file, folder and colour
+    // Builds the dialog on settings (as read from dataFolder) and loads the
+    // lists from dataFolder. dialogs answers the file, folder and colour
     // choices (the desktop's own when null); openSchedule runs the schedule
     // dialog for command 9 (the real one, modally, when empty).
-    explicit Tavrelle_P(SystemDialogs* dialogs = nullptr, std::function<void(QWidget*)> openSchedule = {});
+    Tavrelle_P(std::string dataFolder, SaverSettingsData settings, SystemDialogs* dialogs = nullptr,
+               std::function<void(QWidget*)> openSchedule = {});
+
+    // The settings as edited so far; the edited group's controls reach them
+    // on a group switch and on saving (StoreGroupControls).
+    const SaverSettingsData& Settings() const { return settings_; }
+    // The edited group's values, as the option selectors have set them.
+    const GroupSettings& EditedGroup() const { return edited_; }
 
     // Width and height of the window: the main panel plus the title strip.
     static constexpr int kPanelWidth = 577;
@@ -156,6 +166,9 @@ private:
     // Room left for added entries; shows the message when there is none.
     int RoomForEntries();
 
+    std::string dataFolder_;
+    SaverSettingsData settings_;
+    GroupSettings edited_;
     SystemDialogs* dialogs_;
     // The edited group's list file holds more entries than the dialog could
     // read: the list box is then not written over it, which would cut it.
@@ -172,10 +185,10 @@ private:
     QPoint dragOffset_;
 };
 
-// Hand-over to the settings dialog: shows it modally and returns when it
-// closes (the process then ends with the returned status). Called by the
-// entry routine with a QApplication created, DataFolder prepared and the
-// settings loaded (LoadSettings).
-int RunSettingsDialog();
+// Hand-over to the settings dialog: shows it modally on the settings read
+// from dataFolder and returns when it closes (the process then ends with the
+// returned status). Called by the entry routine with a QApplication created
+// and the data folder prepared.
+int RunSettingsDialog(const std::string& dataFolder, const SaverSettingsData& settings);
 
 }  // namespace tav

@@ -8,7 +8,6 @@
 
 #include "base/ColourQt.h"
 #include "dialogs/DialogValues.h"
-#include "storage/SettingsModel.h"
 
 namespace tav {
 
@@ -62,8 +61,8 @@ SystemDialogs& DesktopDialogs() {
 }
 
 QString WriteFailureText(const std::string& file) {
-    return QCoreApplication::translate("Dialogs", "ﾌｧｲﾙを書き込めませんでした。") + QLatin1Char('\n') +
-           QString::fromStdString(file.empty() ? DataFolder : file);
+    const QString first = QCoreApplication::translate("Dialogs", "ﾌｧｲﾙを書き込めませんでした。");
+    return file.empty() ? first : first + QLatin1Char('\n') + QString::fromStdString(file);
 }
 
 QString ListFullText() { return QCoreApplication::translate("Dialogs", "画像ﾌｧｲﾙは 32767 件までしか登録できません。"); }

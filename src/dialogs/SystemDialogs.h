@@ -36,8 +36,8 @@ public:
 };
 
 // The message shown when a data file could not be written: the fixed text,
-// and on a second line the full path of the file (the data folder when no
-// one file is known).
+// and on a second line the full path of the file (or of the data folder,
+// when no one file is known). An empty path leaves the second line out.
 void ReportWriteFailure(SystemDialogs* dialogs, QWidget* owner, const std::string& file = {});
 QString WriteFailureText(const std::string& file = {});
 

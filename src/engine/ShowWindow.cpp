@@ -538,7 +538,7 @@ int RunSlideShow(ShowPlan plan) {
     // lock is held until the show ends.
     std::optional<InstanceLock> music;
     if (options.hostWindow != 0 && values.MusicMode != 0) {
-        music = InstanceLock::TryTake(DataFolder, "music");
+        music = InstanceLock::TryTake(plan.dataFolder, "music");
         if (!music) values.MusicMode = 0;
     }
     if (options.hostWindow != 0) options.resumeGroup = plan.group;

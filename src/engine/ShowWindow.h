@@ -170,6 +170,7 @@ struct ShowPlan {
     bool mouseLock = false;
     CurrentValues values;          // the group's values (GroupValues)
     PictureListData pictures;      // at least two entries
+    std::string dataFolder;        // where the copies' music lock is taken
 };
 
 // Hand-over to the saver window: shows the slide show and runs the event loop

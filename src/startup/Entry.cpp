@@ -130,7 +130,7 @@ int EndWithoutDisplay(const ToolkitSplit& split, const std::string& display) {
 // saver lent the show, or 0.
 int StartSlideShow(const EntryEnvironment& environment, char showSwitch, unsigned long lentWindow) {
     const ClockReading now = environment.Clock ? environment.Clock() : ReadLocalClock();
-    RunList run = ChooseRunList(now, SaverSettings.CurrentGroup);
+    RunList run = ChooseRunList(DataFolder, now, SaverSettings.CurrentGroup);
     ScheduleMode = run.ScheduleMode;
     // A scheduled group shows with its own settings, not the default group's.
     SelectGroup(run.Group);
@@ -154,7 +154,8 @@ int StartSlideShow(const EntryEnvironment& environment, char showSwitch, unsigne
     PictureList.Assign(std::move(run.Pictures));
     if (PictureList.Count() <= 1) return warn(kTooFewPicturesMessage);
     if (environment.SlideShow) return environment.SlideShow();
-    return RunSlideShow(ShowPlan{showSwitch, lentWindow, run.Group, SaverSettings.MouseLock == 1, Current, PictureList});
+    return RunSlideShow(
+        ShowPlan{showSwitch, lentWindow, run.Group, SaverSettings.MouseLock == 1, Current, PictureList, DataFolder});
 }
 
 }  // namespace
@@ -285,7 +286,7 @@ int RunEntry(int argc, char** argv, const EntryEnvironment& environment) {
     switch (invocation.Mode) {
     case RunMode::Settings:
         QCoreApplication::processEvents();
-        return environment.SettingsDialog ? environment.SettingsDialog() : RunSettingsDialog();
+        return environment.SettingsDialog ? environment.SettingsDialog() : RunSettingsDialog(DataFolder, SaverSettings);
     case RunMode::SlideShow: {
         // Any command line without a switch of its own runs the show as the saver.
         const char showSwitch = commandLine.empty() ? '\0' : invocation.Switch != '\0' ? invocation.Switch : 'S';

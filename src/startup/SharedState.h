@@ -7,12 +7,35 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "storage/Settings.h"
 #include "storage/SettingsModel.h"
 
 namespace tav {
+
+// The data folder of this run, without a trailing "/". Set by the entry
+// routine (PrepareDataFolder) from DataFolderLocation(); every reader and
+// writer of the data files is handed it.
+extern std::string DataFolder;
+
+// Where the data folder is: $XDG_DATA_HOME/Tavrelle, or
+// ~/.local/share/Tavrelle when XDG_DATA_HOME is unset or empty (or not
+// absolute), or the override set for tests.
+std::string DataFolderLocation();
+// Tests point the data folder at a temporary folder; std::nullopt removes
+// the override.
+void SetDataFolderOverride(std::optional<std::string> folder);
+
+// The function that measures the screen for area size 3: the program's entry
+// installs the real one (startup/ScreenMeasure.h), tests and tools their own.
+// Without one the screen counts as 1024x768.
+using ScreenSizeFunction = std::function<ScreenSize()>;
+void SetScreenSizeFunction(ScreenSizeFunction function);
+ScreenSize MeasureScreen();
 
 extern SaverSettingsData SaverSettings;
 extern CurrentValues Current;
@@ -26,16 +49,12 @@ extern std::int16_t ScheduleMode;
 // SelectGroup(CurrentGroup).
 void LoadSettings();
 
-// Current := the values of group n of SaverSettings (GroupValues). An n
-// outside 0 ... 9 changes nothing.
+// Current := the values of group n of SaverSettings (GroupValues, on the
+// screen MeasureScreen gives). An n outside 0 ... 9 changes nothing.
 void SelectGroup(int n);
 
-// Copies Current back into group n of SaverSettings (AreaWidth/Height and the
-// centres are not stored). The settings dialog uses it to store its working
-// values before switching groups or saving. An n outside 0 ... 9 changes nothing.
-void StoreCurrentIntoGroup(int n);
-
-// Saves SaverSettings and the current group's pictures (WriteAllSettings).
+// Saves SaverSettings and the current group's pictures into DataFolder
+// (WriteAllSettings).
 bool SaveAllSettings(const std::vector<std::string>& currentGroupPictures, std::string* failedFile = nullptr);
 
 // Resets every shared value above, and DataFolder, to its start-of-process state (tests).

@@ -28,17 +28,17 @@ int ChooseGroup(const ScheduleRecord& schedule, ClockReading now, int currentGro
     return (cell >= '0' && cell <= '9') ? cell - '0' : currentGroup;
 }
 
-RunList ChooseRunList(ClockReading now, int currentGroup) {
+RunList ChooseRunList(const std::string& folder, ClockReading now, int currentGroup) {
     ScheduleRecord schedule;  // mode 0 unless the file holds exactly one record
-    const std::string schedulePath = SchedulePath();
+    const std::string schedulePath = SchedulePath(folder);
     if (FileExists(schedulePath)) {
         if (auto record = ReadScheduleFile(schedulePath)) schedule = *record;
     }
     RunList run;
     run.ScheduleMode = schedule.Mode;
     run.Group = ChooseGroup(schedule, now, currentGroup);
-    if (CountListRecords(PictureListPath(run.Group)) == 0) run.Group = currentGroup;
-    run.Pictures = ReadPictureListFile(PictureListPath(run.Group));
+    if (CountListRecords(PictureListPath(folder, run.Group)) == 0) run.Group = currentGroup;
+    run.Pictures = ReadPictureListFile(PictureListPath(folder, run.Group));
     return run;
 }
 

@@ -36,10 +36,10 @@ struct RunList {
     std::int16_t ScheduleMode = 0;      // mode of the schedule file read (0 without one)
 };
 
-// Reads the schedule file of DataFolder (its mode into ScheduleMode), chooses the
+// Reads the schedule file of the data folder (its mode into ScheduleMode), chooses the
 // group for now, and reads that group's list; when it has no record, the list
 // of currentGroup is read instead. An empty Pictures means neither list holds
 // a record.
-RunList ChooseRunList(ClockReading now, int currentGroup);
+RunList ChooseRunList(const std::string& folder, ClockReading now, int currentGroup);
 
 }  // namespace tav

@@ -6,7 +6,9 @@
 
 namespace tav {
 
-std::string PictureListPath(int group) { return DataFile(PictureListFileName(group)); }
+std::string PictureListPath(const std::string& folder, int group) {
+    return DataFile(folder, PictureListFileName(group));
+}
 
 std::string ListRecordFor(const std::string& path) {
     std::string record = CutUtf8(path, kListRecordSize);

@@ -13,8 +13,8 @@ namespace tav {
 
 inline constexpr std::size_t kListRecordSize = 255;
 
-// Full path of the list file of group n in DataFolder.
-std::string PictureListPath(int group);
+// Full path of the list file of group n in the data folder.
+std::string PictureListPath(const std::string& folder, int group);
 
 // The record of one entry: cut to 255 bytes on a character boundary, padded
 // with blanks.

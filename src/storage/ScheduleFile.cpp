@@ -22,7 +22,7 @@ void ScheduleRecord::SetCell(int d, int h, char c) {
     if (InRange(d, h)) Cells[static_cast<std::size_t>(d + kScheduleDays * h)] = c;
 }
 
-std::string SchedulePath() { return DataFile(kScheduleFileName); }
+std::string SchedulePath(const std::string& folder) { return DataFile(folder, kScheduleFileName); }
 
 std::optional<ScheduleRecord> ReadScheduleFile(const std::string& path) {
     // Two records' worth tells "exactly one record" from "more".

@@ -36,8 +36,8 @@ struct ScheduleRecord {
     bool operator==(const ScheduleRecord&) const = default;
 };
 
-// Full path of the schedule file in DataFolder.
-std::string SchedulePath();
+// Full path of the schedule file in the data folder.
+std::string SchedulePath(const std::string& folder);
 
 // The record when the file exists and holds exactly one record
 // (length / 202 == 1); std::nullopt otherwise. Never creates the file.

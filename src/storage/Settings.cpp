@@ -62,18 +62,9 @@ std::map<std::string, bool> MusicFilesExist(const std::vector<std::string>& path
 
 constexpr std::int16_t kDefaultOpacity = 200;
 
-ScreenSizeFunction& ScreenFunction() {
-    static ScreenSizeFunction function;
-    return function;
-}
-
 bool ValidGroup(int n) { return n >= 0 && n < kGroupCount; }
 
 }  // namespace
-
-void SetScreenSizeFunction(ScreenSizeFunction function) { ScreenFunction() = std::move(function); }
-
-ScreenSize MeasureScreen() { return ScreenFunction() ? ScreenFunction()() : ScreenSize{1024, 768}; }
 
 std::optional<std::int16_t> ParseOpacity(const std::string& text) {
     std::string_view t = text;
@@ -91,8 +82,8 @@ std::optional<std::int16_t> ParseOpacity(const std::string& text) {
     return static_cast<std::int16_t>(floored);
 }
 
-SaverSettingsData ReadAllSettings() {
-    const std::string recordPath = DataFile(kSettingsFileName);
+SaverSettingsData ReadAllSettings(const std::string& folder) {
+    const std::string recordPath = DataFile(folder, kSettingsFileName);
     SaverSettingsData settings;
     // Only a missing or short file is replaced; one that cannot be read keeps
     // what the user has in it, and this run goes on with the defaults.
@@ -101,7 +92,7 @@ SaverSettingsData ReadAllSettings() {
     // not lead outside them.
     if (!ValidGroup(settings.CurrentGroup)) settings.CurrentGroup = 0;
 
-    const std::string ini = ReadIniText(DataFile(kIniFileName));
+    const std::string ini = ReadIniText(DataFile(folder, kIniFileName));
     std::vector<std::string> musicFiles;
     for (int n = 0; n < kGroupCount; ++n)
         if (std::string music = GetIniValueFromText(ini, kIniSection, MusicFileKey(n)); !music.empty())
@@ -121,18 +112,13 @@ SaverSettingsData ReadAllSettings() {
     return settings;
 }
 
-CurrentValues GroupValues(const SaverSettingsData& settings, int n) {
+CurrentValues GroupValues(const SaverSettingsData& settings, int n, ScreenSize screen) {
     CurrentValues values;
     const GroupSettings& g = settings.Groups[static_cast<std::size_t>(ValidGroup(n) ? n : 0)];
     switch (g.AreaSize) {
     case 1: values.AreaWidth = 800, values.AreaHeight = 600; break;
     case 2: values.AreaWidth = 1024, values.AreaHeight = 768; break;
-    case 3: {
-        const ScreenSize screen = MeasureScreen();
-        values.AreaWidth = screen.Width;
-        values.AreaHeight = screen.Height;
-        break;
-    }
+    case 3: values.AreaWidth = screen.Width, values.AreaHeight = screen.Height; break;
     default: values.AreaWidth = 640, values.AreaHeight = 480; break;
     }
     values.AreaCentreX = values.AreaWidth / 2.0;
@@ -141,8 +127,8 @@ CurrentValues GroupValues(const SaverSettingsData& settings, int n) {
     return values;
 }
 
-bool WriteAllSettings(const SaverSettingsData& settings, const std::vector<std::string>& currentGroupPictures,
-                      std::string* failedFile) {
+bool WriteAllSettings(const std::string& folder, const SaverSettingsData& settings,
+                      const std::vector<std::string>& currentGroupPictures, std::string* failedFile) {
     FileTransaction save;
     auto failed = [&](const std::string& path) {
         if (failedFile) *failedFile = path;
@@ -150,15 +136,15 @@ bool WriteAllSettings(const SaverSettingsData& settings, const std::vector<std::
     };
     if (ValidGroup(settings.CurrentGroup)) {
         const std::string list = ListFileContents(currentGroupPictures);
-        if (!save.Stage(PictureListPath(settings.CurrentGroup), Bytes(list.begin(), list.end())))
+        if (!save.Stage(PictureListPath(folder, settings.CurrentGroup), Bytes(list.begin(), list.end())))
             return failed(save.FailedPath());
     }
-    const std::string recordPath = DataFile(kSettingsFileName);
+    const std::string recordPath = DataFile(folder, kSettingsFileName);
     const std::optional<Bytes> record = SettingsFileContents(recordPath, settings);
     if (!record || !save.Stage(recordPath, *record)) return failed(recordPath);
     // All twenty keys go into one new file, replaced once, rather than twenty
     // successive replacements of the same file.
-    const std::string ini = DataFile(kIniFileName);
+    const std::string ini = DataFile(folder, kIniFileName);
     // An INI file that cannot be read is left as it is: writing only our keys
     // would drop everything else the user keeps in it.
     const std::optional<Bytes> old = ContentsToKeep(ini);

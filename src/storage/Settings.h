@@ -11,7 +11,7 @@
 
 namespace tav {
 
-// The settings in "Tavrelle_S.rdm" and "Tavrelle.ini" of DataFolder.
+// The settings in "Tavrelle_S.rdm" and "Tavrelle.ini" of the data folder.
 //  - A settings file shorter than one record (absent, empty, damaged) is
 //    replaced by the defaults at once; a longer one is read normally.
 //  - A CurrentGroup outside 0 ... 9 in the file is taken as group 0.
@@ -19,26 +19,19 @@ namespace tav {
 //    music kind 2 (file) of that group is turned off.
 //  - An opacity is read as a number rounded down; a missing, empty,
 //    non-numeric or out-of-range value gives 200, and loading carries on.
-SaverSettingsData ReadAllSettings();
-
-// The values of group n (0 ... 9; any other n gives group 0's) of settings,
-// resolving AreaSize: 0 = 640x480, 1 = 800x600, 2 = 1024x768, 3 = the screen
-// in pixels (from the screen-size function below); any other value is taken
-// as 640x480.
-CurrentValues GroupValues(const SaverSettingsData& settings, int n);
+SaverSettingsData ReadAllSettings(const std::string& folder);
 
 // Screen size in pixels for area size 3.
 struct ScreenSize {
     std::int32_t Width = 0;
     std::int32_t Height = 0;
 };
-using ScreenSizeFunction = std::function<ScreenSize()>;
-// Sets the function that measures the screen: the program's entry installs
-// the real one (startup/ScreenMeasure.h), tests and tools their own. Storage
-// does not look at the screen itself; without a function it counts as
-// 1024x768.
-void SetScreenSizeFunction(ScreenSizeFunction function);
-ScreenSize MeasureScreen();
+
+// The values of group n (0 ... 9; any other n gives group 0's) of settings,
+// resolving AreaSize: 0 = 640x480, 1 = 800x600, 2 = 1024x768, 3 = screen;
+// any other value is taken as 640x480. Storage never looks at the screen
+// itself: the caller measures it.
+CurrentValues GroupValues(const SaverSettingsData& settings, int n, ScreenSize screen);
 
 // The opacity rule of the INI file: a decimal number rounded down; std::nullopt
 // when the text is empty, not a number, or outside the signed 16-bit range.
@@ -55,7 +48,7 @@ std::optional<std::int16_t> ParseOpacity(const std::string& text);
 // any is replaced, and a failure before the replacing changes none of them.
 // Returns false when the save failed, with failedFile (when given) set to the
 // full path of the file that could not be written.
-bool WriteAllSettings(const SaverSettingsData& settings, const std::vector<std::string>& currentGroupPictures,
-                      std::string* failedFile = nullptr);
+bool WriteAllSettings(const std::string& folder, const SaverSettingsData& settings,
+                      const std::vector<std::string>& currentGroupPictures, std::string* failedFile = nullptr);
 
 }  // namespace tav

@@ -8,17 +8,6 @@
 
 namespace tav {
 
-std::string DataFolder;
-
-namespace {
-
-std::optional<std::string>& DataFolderOverride() {
-    static std::optional<std::string> folder;
-    return folder;
-}
-
-}  // namespace
-
 const std::string& PictureListData::Entry(int i) const {
     static const std::string empty;
     if (i < 1 || i > static_cast<int>(entries_.size())) return empty;
@@ -30,24 +19,7 @@ void PictureListData::Assign(std::vector<std::string> entries) {
     entries_ = std::move(entries);
 }
 
-std::string DataFolderLocation() {
-    if (DataFolderOverride()) return *DataFolderOverride();
-    // Only an absolute XDG_DATA_HOME counts; a relative one is to be ignored.
-    const char* xdg = std::getenv("XDG_DATA_HOME");
-    std::string base;
-    if (xdg && xdg[0] == '/') {
-        base = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        base = std::string(home && home[0] ? home : ".") + "/.local/share";
-    }
-    while (base.size() > 1 && base.back() == '/') base.pop_back();
-    return base + "/Tavrelle";
-}
-
-void SetDataFolderOverride(std::optional<std::string> folder) { DataFolderOverride() = std::move(folder); }
-
-std::string DataFile(const std::string& name) { return DataFolder + "/" + name; }
+std::string DataFile(const std::string& folder, const std::string& name) { return folder + "/" + name; }
 
 std::string PictureListFileName(int group) { return "Tavrelle_" + std::to_string(group) + ".rdm"; }
 

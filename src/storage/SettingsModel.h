@@ -2,7 +2,7 @@
 // group's values as the show uses them, a run's picture list), where the data
 // files are, and the small file checks every module uses. Loading returns these
 // values and saving takes them (storage/Settings.h); the program's one copy of
-// them lives at the top (startup/SharedState.h).
+// them lives at the top of the program.
 #pragma once
 
 #include <array>
@@ -80,22 +80,14 @@ private:
     std::vector<std::string> entries_;
 };
 
-// The data folder of this run, without a trailing "/". Set by the entry
-// routine (PrepareDataFolder) from DataFolderLocation().
-extern std::string DataFolder;
+// Every reader and writer of the data files takes the data folder (without a
+// trailing "/") as its first argument: where it is, the top of the program
+// decides once per run.
 
-// Where the data folder is: $XDG_DATA_HOME/Tavrelle, or
-// ~/.local/share/Tavrelle when XDG_DATA_HOME is unset or empty (or not
-// absolute), or the override set for tests.
-std::string DataFolderLocation();
-// Tests point the data folder at a temporary folder; std::nullopt removes
-// the override.
-void SetDataFolderOverride(std::optional<std::string> folder);
+// folder + "/" + name, e.g. DataFile(folder, "Tavrelle.ini").
+std::string DataFile(const std::string& folder, const std::string& name);
 
-// DataFolder + "/" + name, e.g. DataFile("Tavrelle.ini").
-std::string DataFile(const std::string& name);
-
-// Names of the data files inside DataFolder.
+// Names of the data files inside the data folder.
 inline constexpr const char* kSettingsFileName = "Tavrelle_S.rdm";
 inline constexpr const char* kIniFileName = "Tavrelle.ini";
 inline constexpr const char* kScheduleFileName = "Tavrelle_P.rdm";

@@ -216,7 +216,7 @@ int ShowMinute(int argc, char** argv, int seconds, const std::string& program) {
     DataFolder = DataFolderLocation();
     LoadSettings();
     SelectGroup(0);
-    PictureList.Assign(ReadPictureListFile(DataFile(PictureListFileName(0))));
+    PictureList.Assign(ReadPictureListFile(PictureListPath(DataFolder, 0)));
     Cost programCost;
     if (!program.empty())
         programCost =

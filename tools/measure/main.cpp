@@ -188,7 +188,7 @@ int Transition(int argc, char** argv, int effect) {
     DataFolder = DataFolderLocation();
     LoadSettings();
     SelectGroup(0);
-    PictureList.Assign(ReadPictureListFile(DataFile(PictureListFileName(0))));
+    PictureList.Assign(ReadPictureListFile(PictureListPath(DataFolder, 0)));
     Tavrelle_S window(SaverOptions{'S', 0}, Current, PictureList);
     window.effectHost().EffectNumber = static_cast<std::int16_t>(effect - 1);
     const long long serverBefore = ServerTicks();

@@ -13,7 +13,8 @@ bool ReadGroup(int group, GroupData& data, std::string& error) {
     // The show replaces a missing or short settings file by the defaults
     // before reading it; here the defaults are taken without writing them.
     SaverSettingsData probe;
-    if (FolderExists(DataFolder) && ReadSettingsRecord(DataFile(kSettingsFileName), probe) != RecordRead::Missing)
+    if (FolderExists(DataFolder) &&
+        ReadSettingsRecord(DataFile(DataFolder, kSettingsFileName), probe) != RecordRead::Missing)
         LoadSettings();
     else
         SaverSettings = SaverSettingsData{};
@@ -22,7 +23,7 @@ bool ReadGroup(int group, GroupData& data, std::string& error) {
 
     // Reading a list makes an empty file where there is none; a missing list
     // is an empty one.
-    const std::string list = PictureListPath(group);
+    const std::string list = PictureListPath(DataFolder, group);
     if (FileExists(list)) data.pictures = ReadPictureListFile(list);
     PictureListData shown;
     shown.Assign(data.pictures);
