@@ -64,8 +64,9 @@ void Bitmap::resize(int width, int height, Pixel fill) {
 
 void Bitmap::UseMemory(Pixel* memory) {
     if (memory) {
-        // The own pixels are let go: a full-screen display is 8 MB.
-        pixels_ = {};
+        // The own pixels are let go: a full-screen display is 8 MB. (An
+        // assignment of {} would keep them, as assign() keeps the capacity.)
+        std::vector<Pixel>().swap(pixels_);
         data_ = memory;
     } else if (data_ != pixels_.data() || pixels_.size() != size()) {
         pixels_.assign(data_, data_ + size());
