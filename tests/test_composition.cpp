@@ -2,7 +2,9 @@
 
 #include <QImage>
 
+#include "pictures/PictureLoader.h"
 #include "support/application.h"
+#include "support/effect_harness.h"
 #include "surfaces/Composition.h"
 #include "testmedia/PictureWriters.h"
 #include "testmedia/TempFolder.h"
@@ -83,6 +85,51 @@ TEST_F(Compose, TransparentPixelsShowTheBackground) {
     const Bitmap& slot = surfaces.Incoming().bitmap();
     EXPECT_EQ(slot.pixel(0, 0), 0xFF0000u);
     EXPECT_EQ(slot.pixel(5, 5), 0x563412u) << "a transparent pixel shows the background colour";
+}
+
+// A JPEG's rows are fitted onto the slide as they are decoded: the slide is
+// the one its whole decoded picture stretched in one go would give.
+TEST_F(Compose, AJpegLandsAsItsWholeDecodedPictureStretchedWould) {
+    const auto photo = [](int w, int h) {
+        QImage image(w, h, QImage::Format_RGB32);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) image.setPixel(x, y, qRgb(x * 255 / w, y * 255 / h, (x * 7 + y * 3) % 256));
+        return image;
+    };
+    const QByteArray big = pw::WriteJpeg(photo(400, 300), 92);
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        int fit;
+    } cases[] = {
+        {"reduced, cut at top and bottom", big, 1},
+        {"enlarged", pw::WriteJpeg(photo(50, 30), 92), 1},
+        {"portrait", pw::WriteJpeg(photo(60, 120), 92), 1},
+        {"turned by its orientation", pw::WriteJpeg(photo(120, 60), 92, 6), 1},
+        {"cut short", big.left(big.size() * 2 / 3), 1},
+        {"natural size, larger than the area", big, 0},
+    };
+    const CompositionParams params{160, 90, 1, Colorref{0x00123456}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.File("photo.jpg");
+        ASSERT_TRUE(pw::SaveBytes(path, c.bytes));
+        CompositionParams p = params;
+        p.fitMode = c.fit;
+        const DecodedPicture whole = LoadPictureFile(path, [&](QSize natural) {
+            const FitBox box = FitPicture(natural.width(), natural.height(), p);
+            return QSize(box.width, box.height);
+        });
+        ASSERT_TRUE(whole.ok());
+        const FitBox box = FitPicture(whole.naturalWidth, whole.naturalHeight, p);
+        DC want(std::make_shared<Bitmap>(160, 90, 0x563412));
+        StretchBlt(want, box.x, box.y, box.width, box.height,
+                   PixelView{reinterpret_cast<const Pixel*>(whole.image.constBits()), whole.image.width(),
+                             whole.image.height(), whole.image.bytesPerLine() / 4, 0x00FFFFFFu},
+                   0, 0, whole.image.width(), whole.image.height(), SRCCOPY);
+        const BitmapPtr slide = ComposePicture(path, p);
+        EXPECT_TRUE(test::SameBitmap(*slide, want.bitmap()));
+    }
 }
 
 TEST_F(Compose, AnUnreadablePictureGivesThePlainBackground) {

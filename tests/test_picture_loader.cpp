@@ -14,6 +14,7 @@
 #include <zlib.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <random>
 #include <string>
@@ -226,6 +227,85 @@ TEST_F(PictureLoaderTest, OrientationIsHonoured) {
             }
         }
     }
+}
+
+// Keeps what a decoder streams, and checks the order it comes in.
+class KeptRows final : public RowSink {
+public:
+    void Begin(QSize natural, QSize decoded) override {
+        ++begun;
+        this->natural = natural;
+        image = QImage(decoded, QImage::Format_RGB32);
+        image.fill(qRgb(1, 2, 3));
+    }
+    void Row(int y, const QRgb* pixels) override {
+        if (y != next++ || y >= image.height()) outOfOrder = true;
+        if (y >= 0 && y < image.height()) std::memcpy(image.scanLine(y), pixels, std::size_t(image.width()) * 4);
+    }
+    int begun = 0, next = 0;
+    bool outOfOrder = false;
+    QSize natural;
+    QImage image;
+};
+
+// A JPEG is read from its file a piece at a time and may hand its rows on as
+// they are decoded: the pixels are those of the picture decoded whole, also
+// across markers skipped over several pieces, also reduced, also cut short.
+TEST_F(PictureLoaderTest, JpegRowsStreamedAreThoseOfThePictureDecodedWhole) {
+    const QByteArray plain = pw::WriteJpeg(Pattern(600, 400), 95);
+    ASSERT_GT(plain.size(), 3 * 64 * 1024) << "the file should take several reads";
+    // Two application blocks libjpeg skips unread, together longer than a
+    // read, full of end markers that would end the picture if read as markers.
+    QByteArray padded = plain;
+    for (int k = 0; k < 2; ++k) {
+        QByteArray block("\xFF\xE2\xFF\xFF", 4);
+        block.append(QByteArray("\xFF\xD9", 2).repeated((0xFFFF - 2) / 2)).append('\0');
+        padded.insert(2, block);
+    }
+    const std::string plainPath = write("plain.jpg", plain), paddedPath = write("padded.jpg", padded);
+    const std::string cutPath = write("cut.jpg", plain.left(plain.size() / 2));
+    const std::string turnedPath = write("turned.jpg", pw::WriteJpeg(Pattern(60, 40), 95, 6));
+    const DecodedPicture whole = LoadPictureFile(plainPath);
+    ASSERT_TRUE(whole.ok());
+    const auto quarter = [](QSize natural) { return natural / 4; };
+    struct Case {
+        const char* name;
+        std::string path;
+        std::function<QSize(QSize)> draw;
+        bool streamed;
+    };
+    const Case cases[] = {
+        {"plain", plainPath, {}, true},   {"padded", paddedPath, {}, true},  {"reduced", plainPath, quarter, true},
+        {"cut short", cutPath, {}, true}, {"turned", turnedPath, {}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const DecodedPicture reference = LoadPictureFile(c.path, c.draw);
+        ASSERT_TRUE(reference.ok());
+        KeptRows rows;
+        const DecodedPicture pic = LoadPictureFile(c.path, c.draw, qRgb(0, 0, 0), &rows);
+        ASSERT_TRUE(pic.ok());
+        EXPECT_EQ(pic.streamed, c.streamed);
+        EXPECT_EQ(pic.naturalWidth, reference.naturalWidth);
+        EXPECT_EQ(pic.naturalHeight, reference.naturalHeight);
+        if (!c.streamed) {
+            EXPECT_EQ(rows.begun, 0);
+            EXPECT_TRUE(SamePixels(reference.image, pic.image, 0));
+            continue;
+        }
+        EXPECT_TRUE(pic.image.isNull());
+        EXPECT_EQ(rows.begun, 1);
+        EXPECT_FALSE(rows.outOfOrder);
+        EXPECT_EQ(rows.next, reference.image.height()) << "every row, once";
+        EXPECT_EQ(rows.natural, QSize(reference.naturalWidth, reference.naturalHeight));
+        EXPECT_TRUE(SamePixels(reference.image, rows.image, 0));
+    }
+    // Read a piece at a time, blocks skipped or not, the same pixels.
+    EXPECT_TRUE(SamePixels(whole.image, LoadPictureFile(paddedPath).image, 0));
+    // Cut short: the rows that were there as in the whole file, the rest grey.
+    const QImage cut = LoadPictureFile(cutPath).image;
+    EXPECT_TRUE(SamePixels(whole.image.copy(0, 0, 600, 16), cut.copy(0, 0, 600, 16), 0));
+    EXPECT_EQ(cut.pixel(300, 399) & 0xFFFFFF, 0x808080u);
 }
 
 // Sets the width and length tags of the first directory of a little-endian TIFF file.

@@ -225,6 +225,47 @@ TEST(RasterStretchBlt, ABatchDrawsWhatItsCallsDrawOneAfterTheOther) {
     EXPECT_EQ(std::vector<int>({g.x0, g.y0, g.x1, g.y1}), std::vector<int>({w.x0, w.y0, w.x1, w.y1}));
 }
 
+TEST(RasterStretchBlt, RowsArrivingOneAtATimeDrawWhatTheWholeSourceDraws) {
+    // A decoder's rows stretched as they come, against the same stretch of
+    // the whole picture: shrunk, enlarged, cut at every edge, masked.
+    const Bitmap src = WideSource();
+    struct Case {
+        const char* name;
+        int x, y, dw, dh;
+        Pixel mask = 0xFFFFFFFFu;
+        int skipRow = -1;  // a source row that never arrives
+    } cases[] = {
+        {"rows only", 0, 0, 70, 20},
+        {"shrink by two", 0, 0, 35, 4},
+        {"shrink by three, masked", 3, 2, 23, 3, 0x00FF00FFu},
+        {"enlarge", 1, 1, 100, 20},
+        {"cut at every edge", -7, -3, 130, 30},
+        {"cut at the bottom only", 4, 10, 90, 40},
+        {"one pixel", 50, 10, 1, 1},
+        {"outside", 120, 0, 10, 10},
+        {"mirrored: nothing", 100, 20, -100, -20},
+        {"a row missing", 0, 0, 100, 20, 0xFFFFFFFFu, 4},
+    };
+    for (const Case& c : cases) {
+        DC want = Ctx(Bitmap(110, 22, 0x123456)), got = Ctx(Bitmap(110, 22, 0x123456));
+        if (c.dw > 0 && c.dh > 0) {
+            // Where a missing row would go, the destination stays as it was:
+            // here, as though that row were of the destination's colour.
+            Bitmap whole = src;
+            if (c.skipRow >= 0)
+                for (int x = 0; x < whole.width(); ++x) whole.setPixel(x, c.skipRow, 0x123456);
+            StretchBlt(want, c.x, c.y, c.dw, c.dh, PixelView{whole.pixels().data(), 70, 9, 70, c.mask}, 0, 0, 70, 9,
+                       SRCCOPY);
+        }
+        {
+            RowStretch rows(got, c.x, c.y, c.dw, c.dh, 70, 9, c.mask);
+            for (int r = 0; r < 9; ++r)
+                if (r != c.skipRow) rows.Row(r, src.row(r));
+        }
+        EXPECT_TRUE(test::SameBitmap(got.bitmap(), want.bitmap())) << c.name;
+    }
+}
+
 TEST(RasterStretchBlt, UsesTheRasterOperation) {
     DC dst = Ctx(Bitmap(2, 1, 0x0F));
     StretchBlt(dst, 0, 0, 2, 1, Ctx(Bitmap(1, 1, 0xF0)), 0, 0, 1, 1, SRCPAINT);

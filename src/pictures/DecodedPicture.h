@@ -13,10 +13,26 @@ struct DecodedPicture {
     QImage image;          // QImage::Format_RGB32; may be smaller than the natural size (reduced decode)
     int naturalWidth = 0;  // natural size in pixels, after the file's orientation
     int naturalHeight = 0;
+    // The rows went to the caller's RowSink as they were decoded; image is null.
+    bool streamed = false;
     // Why there is no picture, in a few words for a person reading a log or a
     // tool's message; empty when ok().
     std::string failure;
-    bool ok() const { return !image.isNull() && naturalWidth > 0 && naturalHeight > 0; }
+    bool ok() const { return (!image.isNull() || streamed) && naturalWidth > 0 && naturalHeight > 0; }
+};
+
+// Takes a picture's rows as they are decoded, for a caller that only draws
+// them (fitted to the screen, say): a 12-megapixel photo is then never held
+// whole, only a row of it at a time.
+class RowSink {
+public:
+    virtual ~RowSink() = default;
+    // Before the first row: the natural size, as DecodedPicture's, and the
+    // size of the rows that follow, which a reduced decode makes smaller.
+    virtual void Begin(QSize natural, QSize decoded) = 0;
+    // Row y of decoded.height(), from the top down: decoded.width() pixels
+    // 0xffRRGGBB, valid during the call only.
+    virtual void Row(int y, const QRgb* pixels) = 0;
 };
 
 // Largest picture accepted, in pixels per side and in total. Anything beyond is

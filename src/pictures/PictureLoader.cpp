@@ -119,7 +119,7 @@ PictureFormat SniffPictureFormat(const unsigned char* data, std::size_t size) {
 }
 
 DecodedPicture LoadPictureFile(const std::string& path, const std::function<QSize(QSize natural)>& drawSizeFor,
-                               QRgb ground) {
+                               QRgb ground, RowSink* rows) {
     try {
         SetAllocationLimitOnce();
         // Only a regular file is opened: a pipe or a device would keep the
@@ -137,7 +137,7 @@ DecodedPicture LoadPictureFile(const std::string& path, const std::function<QSiz
         const auto format =
             SniffPictureFormat(reinterpret_cast<const unsigned char*>(head.constData()), std::size_t(head.size()));
         if (format == PictureFormat::Unknown) return Failure("not in a picture format this program reads");
-        DecodedPicture picture = Decode(format, file, DecodeRequest{drawSizeFor, ground});
+        DecodedPicture picture = Decode(format, file, DecodeRequest{drawSizeFor, ground, rows});
         // A decoder that knows better says so itself; otherwise the file is
         // damaged, cut short or beyond the size limits.
         if (!picture.ok() && picture.failure.empty())

@@ -14,6 +14,7 @@ namespace tav {
 struct DecodeRequest {
     std::function<QSize(QSize natural)> drawSizeFor;  // may be empty
     QRgb ground = qRgb(0, 0, 0);
+    RowSink* rows = nullptr;  // may be null; a decoder that can streams the rows here
 };
 
 // How Qt decodes one format.

@@ -455,7 +455,11 @@ struct StretchPlan {
         }
         const int srow = rows.src[static_cast<std::size_t>(y - rows.first)];
         if (srow < 0) return;
-        const Pixel* s = from.pixels + static_cast<std::ptrdiff_t>(srow) * from.stride;
+        DrawRowFrom(db, y, srow, from.pixels + static_cast<std::ptrdiff_t>(srow) * from.stride);
+    }
+
+    // Draws destination row `y` from source row `srow`, whose pixels are `s`.
+    void DrawRowFrom(Bitmap& db, int y, int srow, const Pixel* s) {
         Pixel* d = db.row(y) + cols.first;
         if (rop == Rop::SrcCopy) {
             if (reuseRows && srow == lastRow) {
@@ -515,6 +519,29 @@ void StretchBlt(DC& dst, int x, int y, int dw, int dh, const DC* src, int sx, in
 void StretchBlt(DC& dst, int x, int y, int dw, int dh, const PixelView& src, int sx, int sy, int sw, int sh, Rop rop) {
     if (dw == 0 || dh == 0 || sw == 0 || sh == 0 || !src.pixels) return;
     StretchRows(dst, x, y, dw, dh, src, sx, sy, sw, sh, rop);
+}
+
+RowStretch::RowStretch(DC& dst, int x, int y, int dw, int dh, int sw, int sh, Pixel mask)
+    : target_(dst.target()),
+      plan_(std::make_unique<StretchPlan>(PixelView{nullptr, sw, sh, sw, mask}, Rop::SrcCopy, true)) {
+    if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0 || !plan_->Make(target_, x, y, dw, dh, 0, 0, sw, sh)) {
+        plan_.reset();
+        return;
+    }
+    plan_->MarkDirty(dst);
+    next_ = plan_->firstRow();
+}
+
+RowStretch::~RowStretch() = default;
+
+void RowStretch::Row(int r, const Pixel* pixels) {
+    if (!plan_) return;
+    // With positive extents the destination rows take their source rows in
+    // increasing order: those of the rows before r are behind already.
+    const int end = plan_->endRow();
+    while (next_ < end && plan_->rows.src[static_cast<std::size_t>(next_ - plan_->firstRow())] < r) ++next_;
+    while (next_ < end && plan_->rows.src[static_cast<std::size_t>(next_ - plan_->firstRow())] == r)
+        plan_->DrawRowFrom(target_, next_++, r, pixels);
 }
 
 StretchBatch::StretchBatch(DC& dst) : dst_(dst) {}

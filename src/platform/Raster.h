@@ -188,6 +188,31 @@ struct PixelView {
 };
 void StretchBlt(DC& dst, int x, int y, int dw, int dh, const PixelView& src, int sx, int sy, int sw, int sh, Rop rop);
 
+// A SRCCOPY stretch of an sw × sh source that arrives a row at a time, top to
+// bottom, such as a decoder's output: the pixels of
+// StretchBlt(dst, x, y, dw, dh, whole, 0, 0, sw, sh, SRCCOPY) with the whole
+// source read through `mask`, which is never held as a whole. Positive
+// extents only; anything else draws nothing. Nothing else may draw on the
+// destination while rows arrive.
+struct StretchPlan;
+class RowStretch {
+public:
+    RowStretch(DC& dst, int x, int y, int dw, int dh, int sw, int sh, Pixel mask = 0xFFFFFFFFu);
+    ~RowStretch();
+    RowStretch(const RowStretch&) = delete;
+    RowStretch& operator=(const RowStretch&) = delete;
+
+    // Source row r (sw pixels) draws every destination row made from it.
+    // Rows come in increasing order; a row left out leaves its destination
+    // rows as they were.
+    void Row(int r, const Pixel* pixels);
+
+private:
+    Bitmap& target_;
+    std::unique_ptr<StretchPlan> plan_;  // null when nothing is drawn
+    int next_ = 0;                       // the next destination row to draw
+};
+
 // Stretches (and boxes) into one destination drawn together, row by row: each row of the
 // destination is written once from left to right and each source is read along
 // its rows, which is what the memory of a large frame serves fastest. The
@@ -195,7 +220,6 @@ void StretchBlt(DC& dst, int x, int y, int dw, int dh, const PixelView& src, int
 // that cannot be interleaved (another operation than SRCCOPY, or a source that
 // is the destination) draws the calls before it and is then drawn by itself.
 // Nothing else may draw on the destination or resize a source until Draw().
-struct StretchPlan;
 class StretchBatch {
 public:
     explicit StretchBatch(DC& dst);

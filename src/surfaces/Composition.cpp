@@ -3,6 +3,7 @@
 #include <QImage>
 
 #include <cstdlib>
+#include <optional>
 
 #include "pictures/PictureLoader.h"
 
@@ -28,9 +29,35 @@ FitBox FitPicture(int w, int h, const CompositionParams& params) {
     return box;
 }
 
+namespace {
+
+// Draws a decoder's rows on the slide as they come, fitted as the whole
+// decoded picture would be: the slide is then all the picture the composing
+// thread holds.
+class FittedRows final : public RowSink {
+public:
+    FittedRows(DC& target, const CompositionParams& params) : target_(target), params_(params) {}
+    void Begin(QSize natural, QSize decoded) override {
+        const FitBox box = FitPicture(natural.width(), natural.height(), params_);
+        // The alpha byte is dropped on the way, as from a decoded picture.
+        stretch_.emplace(target_, box.x, box.y, box.width, box.height, decoded.width(), decoded.height(), 0x00FFFFFFu);
+    }
+    void Row(int y, const QRgb* pixels) override { stretch_->Row(y, reinterpret_cast<const Pixel*>(pixels)); }
+
+private:
+    DC& target_;
+    const CompositionParams& params_;
+    std::optional<RowStretch> stretch_;
+};
+
+}  // namespace
+
 BitmapPtr ComposePicture(const std::string& path, const CompositionParams& params) {
     const Pixel back = ColorrefToPixel(params.backColor);
     auto composed = std::make_shared<Bitmap>(params.areaWidth, params.areaHeight, back);
+    DC target(composed);
+    SetStretchBltMode(target, COLORONCOLOR);
+    FittedRows rows(target, params);
     FitBox box;
     DecodedPicture picture = LoadPictureFile(
         path,
@@ -38,20 +65,23 @@ BitmapPtr ComposePicture(const std::string& path, const CompositionParams& param
             box = FitPicture(natural.width(), natural.height(), params);
             return QSize(std::abs(box.width), std::abs(box.height));
         },
-        QRgb(back) | 0xFF000000u);
-    if (picture.ok()) {
-        QImage image = picture.image.format() == QImage::Format_RGB32
-                           ? picture.image
-                           : picture.image.convertToFormat(QImage::Format_RGB32);
-        box = FitPicture(picture.naturalWidth, picture.naturalHeight, params);
-        DC target(composed);
-        SetStretchBltMode(target, COLORONCOLOR);
-        // The decoded picture is read in place; its alpha byte is dropped on the way.
-        // The decoder may have reduced it; the geometry stays that of its natural size.
-        const PixelView view{reinterpret_cast<const Pixel*>(image.constBits()), image.width(), image.height(),
-                             image.bytesPerLine() / 4, 0x00FFFFFFu};
-        StretchBlt(target, box.x, box.y, box.width, box.height, view, 0, 0, image.width(), image.height(), SRCCOPY);
+        QRgb(back) | 0xFF000000u, &rows);
+    if (picture.streamed) return composed;
+    if (!picture.ok()) {
+        // Rows a decoder streamed before it failed go: an unreadable picture
+        // shows the plain background.
+        composed->fill(back);
+        return composed;
     }
+    const QImage image = picture.image.format() == QImage::Format_RGB32
+                             ? picture.image
+                             : picture.image.convertToFormat(QImage::Format_RGB32);
+    box = FitPicture(picture.naturalWidth, picture.naturalHeight, params);
+    // The decoded picture is read in place; its alpha byte is dropped on the way.
+    // The decoder may have reduced it; the geometry stays that of its natural size.
+    const PixelView view{reinterpret_cast<const Pixel*>(image.constBits()), image.width(), image.height(),
+                         image.bytesPerLine() / 4, 0x00FFFFFFu};
+    StretchBlt(target, box.x, box.y, box.width, box.height, view, 0, 0, image.width(), image.height(), SRCCOPY);
     return composed;
 }
 
