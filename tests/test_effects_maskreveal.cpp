@@ -200,7 +200,7 @@ TEST(ColumnSmear, EachPlacedColumnLeavesASmearedBandAhead) {
         EXPECT_EQ(host.frames, 1);
         EXPECT_EQ(host.sleepMs, 0);
         EXPECT_TRUE(SameBitmap(host.Display().bitmap(), incoming));
-        EXPECT_TRUE(SameBitmap(host.PicD().bitmap(), incoming));
+        EXPECT_EQ(host.PicD().bitmap().width(), 1) << "the columns come from a copy of the incoming picture";
         for (auto& [X, shown] : afterColumn) {
             SCOPED_TRACE(testing::Message() << s.w << "x" << s.h << " after column " << X);
             EXPECT_GE(shownAfter[X], 50 * X) << "column paints not shown";

@@ -250,12 +250,9 @@ void ShapeMaskReveal(EffectHost& h, const ShapeMaskRevealArgs& a) {
 void ColumnSmearSweep(EffectHost& h) {
     const int W = h.AreaWidth, H = h.AreaHeight;
     DC& display = h.Display();
-    DC& source = h.PicD();
-
-    // The loading surface becomes an area-sized copy of the incoming picture and
-    // the source of every column painted below.
-    source.bitmap().resize(W, H);
-    BitBlt(source, 0, 0, W, H, h.Incoming(), 0, 0, SRCCOPY);
+    // Every column painted below comes from the incoming picture, read where
+    // it is: a copy of it would be a second full-area bitmap for nothing.
+    const DC& source = h.Incoming();
 
     // Nothing here is a frame: each column paint goes straight to the window.
     for (int X = 1; X <= W; ++X) {
