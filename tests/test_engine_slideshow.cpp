@@ -162,16 +162,29 @@ TEST_F(ShowFixture, TheSlideTimerCountsFromTheEndOfTheFirstTransition) {
 TEST_F(ShowFixture, TwoPicturesInListOrderAlternateAndEffectsCountUp) {
     UsePictures(2);
     SlideShow show(host, timers, values, list);
+    // Every frame of a transition finds the picture it leaves in the other
+    // slot, which lets it go once the transition is over.
+    int wrongOutgoing = 0;
+    host.onFrame = [&](int, const Bitmap&) {
+        if (!show.InTransition()) return;  // the first picture, shown by itself
+        const Bitmap& outgoing = host.Outgoing().bitmap();
+        const Pixel left = kColours[show.TransitionCount() % 2 == 1 ? 0 : 1];
+        if (outgoing.width() != 64 || outgoing.pixel(32, 24) != left) ++wrongOutgoing;
+    };
     show.Prepare();
     show.Begin();
-    std::vector<int> indices, effects;
+    std::vector<int> indices, effects, outgoingWidths;
     for (int n = 1; n <= 5; ++n) {
         ASSERT_TRUE(TickUntil(show, [&] { return show.TransitionCount() == n; }));
         indices.push_back(show.CurrentIndex());
         effects.push_back(host.EffectNumber);
+        outgoingWidths.push_back(host.Outgoing().bitmap().width());
     }
     EXPECT_EQ(indices, (std::vector<int>{2, 1, 2, 1, 2}));
     EXPECT_EQ(effects, (std::vector<int>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(wrongOutgoing, 0);
+    EXPECT_EQ(outgoingWidths, (std::vector<int>{1, 1, 1, 1, 1})) << "a picture left behind is held on to";
+    EXPECT_EQ(Shown(), 2);
 }
 
 // A show started from the state an earlier one reported goes on where that

@@ -195,6 +195,8 @@ void SlideShow::Tick() {
         RetryLater(false);
         Transition();
     }
+    // The picture left behind goes before the next one is composed.
+    s.ReleaseOutgoing();
     StartNext();
     ReportProgress();
 }

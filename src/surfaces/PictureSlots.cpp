@@ -1,5 +1,7 @@
 #include "surfaces/PictureSlots.h"
 
+#include <utility>
+
 namespace tav {
 
 clsPicture::clsPicture() : hDC(std::make_unique<DC>()) {}
@@ -24,9 +26,17 @@ void SlideSurfaces::GetImageDC(int s, const DC& reference, BitmapPtr bitmap) {
     SavedObjects[s] = slot.hDC->select(std::move(bitmap));
 }
 
+void SlideSurfaces::ReleaseOutgoing() {
+    const int s = CurrentSlot ^ 1;
+    clsPicture& slot = Slot(s);
+    if (!slot.hDC || !SavedObjects[s]) return;
+    // The context's own bitmap goes back in; the picture goes with the last share of it.
+    slot.hDC->select(std::exchange(SavedObjects[s], nullptr));
+    slot.header = GetObjectHeader(slot.hDC->bitmap());
+}
+
 void SlideSurfaces::SetArea(int width, int height, Pixel background) {
     Display.bitmap().resize(width, height, background);
-    Pic_DD.bitmap().resize(width, height, background);
 }
 
 }  // namespace tav

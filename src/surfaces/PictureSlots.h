@@ -40,7 +40,14 @@ struct SlideSurfaces {
 
     // Puts `bitmap` into slot s, releasing the slot's previous picture.
     void GetImageDC(int s, const DC& reference, BitmapPtr bitmap);
-    // Sizes the display and composition surfaces for a new area.
+    // Releases the outgoing slot's picture once a transition is over: nothing
+    // reads it before the next slide puts a picture in that slot, and on a
+    // full screen it is 8 MB the composing of that next picture would add to.
+    void ReleaseOutgoing();
+    // Sizes the display for a new area. The composition surface is not
+    // sized: it takes each slide's own bitmap as the slide is installed, and
+    // a full-screen bitmap of its own until the first would only add 8 MB to
+    // the start, while the display and the first picture are both made.
     void SetArea(int width, int height, Pixel background);
 };
 
