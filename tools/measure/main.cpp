@@ -2,7 +2,8 @@
 // against the process itself, never asserted in tests:
 //
 //   tavrelle-measure transition N     effect N on the whole screen at speed 2: frames,
-//                                     wall time of the transition against its sleeps, CPU
+//                                     wall time of the transition against its sleeps, CPU,
+//                                     the bytes sent per frame (its changed rectangles)
 //   tavrelle-measure table [FIRST LAST]  the same for every effect, as one table
 //   tavrelle-measure exit TAVRELLE [big|pipe]  key press in mid-show to the end of the
 //                                     process; with big, while a 50-megapixel photo is being
@@ -179,7 +180,7 @@ long long ServerTicks() {
 
 // One transition of effect `effect` in this process. The last line is one
 // row of the table: effect, frames, sleeps, wall, CPU of the show's thread and
-// CPU of the X server, times in milliseconds.
+// CPU of the X server, times in milliseconds, and the bytes sent per frame.
 int Transition(int argc, char** argv, int effect) {
     QApplication app(argc, argv);
     QTemporaryDir home;
@@ -191,8 +192,13 @@ int Transition(int argc, char** argv, int effect) {
     PictureList.Assign(ReadPictureListFile(PictureListPath(DataFolder, 0)));
     Tavrelle_S window(SaverOptions{'S', 0}, Current, PictureList);
     window.effectHost().EffectNumber = static_cast<std::int16_t>(effect - 1);
-    const long long serverBefore = ServerTicks();
     window.Start();
+    // The first picture goes to the screen whole, before the transition: the
+    // bytes sent are counted from after it.
+    const QtEffectHost& host = window.effectHost();
+    while (host.frames == 0 && !window.Ended()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    const long long pixels0 = host.changedPixels, frames0 = host.frames + host.directPaints;
+    const long long serverBefore = ServerTicks();
     // The pictures are composed on worker threads; the first transition runs
     // from the slide timer once both are ready.
     while (window.slideShow().TransitionCount() == 0 && !window.Ended())
@@ -210,7 +216,13 @@ int Transition(int argc, char** argv, int effect) {
         "ms, sleeps %lld ms, ratio %.3f, %.2f ms more than the sleeps per frame, CPU %.2f ms per frame\n",
         effect, Current.AreaWidth, Current.AreaHeight, Current.EffectSpeed, frames, direct, wall, sleeps,
         sleeps > 0 ? wall / sleeps : 0.0, frames ? (wall - sleeps) / frames : 0.0, frames ? cpu / frames : 0.0);
-    std::printf("row %d %lld %lld %.1f %.1f %.1f\n", effect, frames, sleeps, wall, cpu, serverMs);
+    const long long sentFrames = host.frames + host.directPaints - frames0;
+    const double sentBytes = sentFrames ? 4.0 * double(host.changedPixels - pixels0) / double(sentFrames) : 0.0;
+    std::printf(
+        "  sent %.0f bytes per frame (the changed rectangles of every presented frame, summed); X server CPU "
+        "%.1f ms from the first picture on\n",
+        sentBytes, serverMs);
+    std::printf("row %d %lld %lld %.1f %.1f %.1f %.0f\n", effect, frames, sleeps, wall, cpu, serverMs, sentBytes);
     window.ExitShow();
     // The next picture may still be composing on its worker thread; as in
     // the program itself, it is not waited for.
@@ -229,28 +241,29 @@ int Table(const std::string& self, int first, int last) {
     struct Row {
         int effect = 0;
         long long frames = 0, sleeps = 0;
-        double wall = 0, cpu = 0, server = 0;
+        double wall = 0, cpu = 0, server = 0, sent = 0;
         double perFrame() const { return frames ? (wall - sleeps) / frames : 0; }
     };
     std::vector<Row> rows;
     std::printf(
         "| Effect | Frames | Sleeps ms | Wall ms | Wall / sleeps | Over the sleeps, ms per frame "
-        "| Show CPU ms per frame | X server CPU ms per frame |\n|---|---|---|---|---|---|---|---|\n");
+        "| Show CPU ms per frame | X server CPU ms per frame | Sent kB per frame "
+        "|\n|---|---|---|---|---|---|---|---|---|\n");
     for (int n = first; n <= last; ++n) {
         Row r;
         FILE* out = popen((self + " transition " + std::to_string(n)).c_str(), "r");
         char line[512];
         while (out && std::fgets(line, sizeof line, out))
-            std::sscanf(line, "row %d %lld %lld %lf %lf %lf", &r.effect, &r.frames, &r.sleeps, &r.wall, &r.cpu,
-                        &r.server);
+            std::sscanf(line, "row %d %lld %lld %lf %lf %lf %lf", &r.effect, &r.frames, &r.sleeps, &r.wall, &r.cpu,
+                        &r.server, &r.sent);
         if (out) pclose(out);
         if (r.effect != n) {
-            std::printf("| %d | failed |||||||\n", n);
+            std::printf("| %d | failed ||||||||\n", n);
             continue;
         }
         const double f = static_cast<double>(std::max(r.frames, 1LL));
-        std::printf("| %d | %lld | %lld | %.0f | %.3f | %.2f | %.2f | %.2f |\n", n, r.frames, r.sleeps, r.wall,
-                    r.sleeps ? r.wall / r.sleeps : 0.0, r.perFrame(), r.cpu / f, r.server / f);
+        std::printf("| %d | %lld | %lld | %.0f | %.3f | %.2f | %.2f | %.2f | %.0f |\n", n, r.frames, r.sleeps, r.wall,
+                    r.sleeps ? r.wall / r.sleeps : 0.0, r.perFrame(), r.cpu / f, r.server / f, r.sent / 1e3);
         std::fflush(stdout);
         rows.push_back(r);
     }
@@ -258,7 +271,9 @@ int Table(const std::string& self, int first, int last) {
     std::printf("\nWorst by time over the sleeps per frame:");
     for (std::size_t i = 0; i < rows.size() && i < 5; ++i)
         std::printf(" %d (%.2f ms)", rows[i].effect, rows[i].perFrame());
-    std::printf("\nFrames include paints straight to the window, each a step the eye sees.\n");
+    std::printf(
+        "\nFrames include paints straight to the window, each a step the eye sees. Sent: the changed rectangles "
+        "of every presented frame, summed.\n");
     return 0;
 }
 
