@@ -128,8 +128,10 @@ TEST(PixelSweep, FrameReportsOnlyItsLineAsChanged) {
         using RecordingHost::RecordingHost;
         std::vector<std::vector<int>> changed;
         void Refresh() override {
-            const DC::DirtyRect d = Display().TakeDirty();
-            changed.push_back({d.x0, d.y0, d.x1, d.y1});
+            std::vector<int> frame;
+            for (const ChangedArea::Box& d : Display().TakeDirty().boxes())
+                frame.insert(frame.end(), {d.x0, d.y0, d.x1, d.y1});
+            changed.push_back(frame);
         }
     };
     SlideSurfaces surfaces;

@@ -4,8 +4,10 @@
 // is sent again without being waited for.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
+#include <span>
 
 #include "effects/Dispatch.h"
 #include "effects/EffectTable.h"
@@ -25,13 +27,19 @@ public:
 
     int ImageCount() const override { return images_; }
     std::uint32_t* Image(int k) override { return memory_[k].data(); }
-    void Put(int k, const ImageRect& r) override {
-        ++puts;
-        if (images_ == 1 || plain) {
-            Read(k, r);
-        } else {
-            unread_[k].push_back(r);
-            unanswered_[k] = true;
+    void Put(int k, std::span<const ImageRect> rects) override {
+        for (std::size_t i = 0; i < rects.size(); ++i) {
+            const ImageRect& r = rects[i];
+            ++puts;
+            sentPixels += static_cast<long long>(r.width()) * r.height();
+            for (std::size_t j = 0; j < i; ++j)
+                overlaps += r.x0 < rects[j].x1 && rects[j].x0 < r.x1 && r.y0 < rects[j].y1 && rects[j].y0 < r.y1;
+            if (images_ == 1 || plain) {
+                Read(k, r);
+            } else {
+                unread_[k].push_back(r);
+                unanswered_[k] = true;
+            }
         }
     }
     PutState Poll(int k) override {
@@ -61,6 +69,8 @@ public:
     bool failing = false;  // shared puts fail (the segment went away)
     bool plain = false;
     int puts = 0, waits = 0;
+    long long sentPixels = 0;
+    int overlaps = 0;  // pairs of rectangles of one batch that share pixels, sent twice
     Bitmap screen;
 
 private:
@@ -87,6 +97,10 @@ class PresentingHost : public RecordingHost {
 public:
     using RecordingHost::RecordingHost;
     void Refresh() override {
+        const ChangedArea::Box b = Display().dirty.bounds();
+        boxPixels += ChangedArea::Box{std::max(b.x0, 0), std::max(b.y0, 0), std::min(b.x1, Display().width()),
+                                      std::min(b.y1, Display().height())}
+                         .area();
         presenter->Present();
         justPresented_ = true;
         RecordingHost::Refresh();
@@ -104,6 +118,8 @@ public:
     FramePresenter* presenter = nullptr;
     // The drawing moves whenever the server is still reading, also right after a frame.
     bool eager = false;
+    // The pixels of the box around each frame's changes, summed.
+    long long boxPixels = 0;
 
 private:
     bool justPresented_ = false;
@@ -117,6 +133,7 @@ std::uint32_t Digest(const Bitmap& b) {
 
 TEST(FramePresenter, EveryEffectDrawsTheSameFramesWhileItsDrawingMovesBetweenImages) {
     constexpr int W = 96, H = 72;
+    long long sent = 0, boxes = 0;
     for (const EffectEntry& e : EffectTable()) {
         SCOPED_TRACE("effect " + std::to_string(e.number));
         const Bitmap out = OutgoingCard(W, H), in = IncomingCard(W, H);
@@ -141,6 +158,7 @@ TEST(FramePresenter, EveryEffectDrawsTheSameFramesWhileItsDrawingMovesBetweenIma
         server.busyPolls = 1 << 30;
         FramePresenter presenter(s.Display, std::move(owned));
         presenter.Repaint({0, 0, W, H});
+        server.sentPixels = 0;
         host.presenter = &presenter;
         host.eager = true;
         std::vector<std::uint32_t> got;
@@ -160,7 +178,13 @@ TEST(FramePresenter, EveryEffectDrawsTheSameFramesWhileItsDrawingMovesBetweenIma
         if (got.size() > 2) {
             EXPECT_GT(presenter.moves, 0);
         }
+        // The changed rectangles are sent once each, never more than the box around them.
+        EXPECT_EQ(server.overlaps, 0);
+        EXPECT_LE(server.sentPixels, host.boxPixels);
+        sent += server.sentPixels;
+        boxes += host.boxPixels;
     }
+    EXPECT_LT(sent, boxes) << "pixels sent by all effects, against the boxes around each frame's changes";
 }
 
 TEST(FramePresenter, StaysInOneImageWhileTheServerKeepsUp) {
@@ -220,8 +244,7 @@ TEST(FramePresenter, SendsOnlyWhatChangedAndCatchesTheOtherImageUp) {
         presenter.BeforeDrawing(true);
         EXPECT_EQ(presenter.moves - moves, c.images == 2 ? 1 : 0);
         FillBox(display, 20, 10, 21, 11, Colorref{0x0000FF});
-        EXPECT_EQ(display.dirty.x0, 20);
-        EXPECT_EQ(display.dirty.x1, 22);
+        EXPECT_EQ(display.dirty.bounds(), (ChangedArea::Box{20, 10, 22, 12}));
         presenter.Present();
         server.CatchUp();
         EXPECT_TRUE(SameBitmap(server.screen, display.target()));

@@ -2,9 +2,12 @@
 
 #include <malloc.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <span>
 #include <string>
+#include <tuple>
 #include <type_traits>
 #include <vector>
 
@@ -221,7 +224,7 @@ TEST(RasterStretchBlt, ABatchDrawsWhatItsCallsDrawOneAfterTheOther) {
         both(WideCase{"after it", 50, 3, 30, 7, 0, 0, 70, 9}, src);
     }
     EXPECT_TRUE(test::SameBitmap(got.bitmap(), want.bitmap()));
-    const DC::DirtyRect w = want.TakeDirty(), g = got.TakeDirty();
+    const ChangedArea::Box w = want.TakeDirty().bounds(), g = got.TakeDirty().bounds();
     EXPECT_EQ(std::vector<int>({g.x0, g.y0, g.x1, g.y1}), std::vector<int>({w.x0, w.y0, w.x1, w.y1}));
 }
 
@@ -357,6 +360,107 @@ TEST(RasterRounding, HalvesGoToTheEvenNeighbour) {
     EXPECT_EQ(RoundEven(2.6), 3);
     EXPECT_EQ(ColorrefToPixel(Colorref{0x00112233}), 0x00332211u);
     EXPECT_EQ(ColorrefValue(PixelToColorref(0x00332211u)), 0x00112233u);
+}
+
+using Box = ChangedArea::Box;
+
+std::string Describe(std::span<const Box> boxes) {
+    std::string out;
+    for (const Box& b : boxes)
+        out += " [" + std::to_string(b.x0) + "," + std::to_string(b.y0) + " " + std::to_string(b.x1) + "," +
+               std::to_string(b.y1) + ")";
+    return out.empty() ? " none" : out;
+}
+
+// Whatever was added is covered, by boxes that never overlap (a pixel is
+// sent once) and never exceed the bound.
+::testing::AssertionResult Holds(const ChangedArea& area, const std::vector<Box>& added) {
+    const std::span<const Box> boxes = area.boxes();
+    if (boxes.size() > ChangedArea::kMaxBoxes) return ::testing::AssertionFailure() << boxes.size() << " boxes";
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+        for (std::size_t j = i + 1; j < boxes.size(); ++j)
+            if (boxes[i].x0 < boxes[j].x1 && boxes[j].x0 < boxes[i].x1 && boxes[i].y0 < boxes[j].y1 &&
+                boxes[j].y0 < boxes[i].y1)
+                return ::testing::AssertionFailure() << "overlapping:" << Describe(boxes);
+    for (const Box& a : added)
+        for (int y = a.y0; y < a.y1; ++y)
+            for (int x = a.x0; x < a.x1; ++x)
+                if (std::none_of(boxes.begin(), boxes.end(),
+                                 [&](const Box& b) { return b.x0 <= x && x < b.x1 && b.y0 <= y && y < b.y1; }))
+                    return ::testing::AssertionFailure()
+                           << "(" << x << "," << y << ") added but not covered:" << Describe(boxes);
+    return ::testing::AssertionSuccess();
+}
+
+TEST(RasterChangedArea, KeepsDistantChangesApartAndJoinsTouchingOnes) {
+    struct Case {
+        const char* what;
+        std::vector<Box> added;  // as x0, y0, x1, y1
+        std::vector<Box> want;   // in any order
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"strips far apart stay apart", {{0, 0, 10, 1080}, {500, 0, 510, 1080}, {1000, 0, 1010, 1080}},
+                                        {{0, 0, 10, 1080}, {500, 0, 510, 1080}, {1000, 0, 1010, 1080}}},
+        {"rows far apart stay apart", {{0, 10, 1920, 12}, {0, 300, 1920, 302}}, {{0, 10, 1920, 12}, {0, 300, 1920, 302}}},
+        {"overlapping ones join", {{0, 0, 10, 10}, {5, 5, 15, 15}}, {{0, 0, 15, 15}}},
+        {"side by side on the same rows join", {{0, 0, 10, 50}, {10, 0, 20, 50}}, {{0, 0, 20, 50}}},
+        {"one below the other on the same columns join", {{40, 0, 80, 5}, {40, 5, 80, 9}}, {{40, 0, 80, 9}}},
+        {"thin columns a few pixels apart join", {{0, 0, 1, 1080}, {4, 0, 5, 1080}}, {{0, 0, 5, 1080}}},
+        {"one inside another adds nothing", {{0, 0, 100, 100}, {10, 10, 15, 15}}, {{0, 0, 100, 100}}},
+        {"a union reaching a third joins it too", {{0, 0, 10, 10}, {300, 0, 310, 10}, {0, 4, 310, 6}},
+                                                  {{0, 0, 310, 10}}},
+        {"small blocks near each other join", {{0, 0, 8, 8}, {9, 9, 17, 17}}, {{0, 0, 17, 17}}},
+        {"an empty one adds nothing", {{5, 5, 5, 20}, {7, 9, 20, 9}}, {}},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ChangedArea area;
+        for (const Box& b : c.added) area.add(b.x0, b.y0, b.width(), b.height());
+        std::vector<Box> got(area.boxes().begin(), area.boxes().end()), want = c.want;
+        const auto order = [](const Box& a, const Box& b) {
+            return std::tie(a.x0, a.y0, a.x1, a.y1) < std::tie(b.x0, b.y0, b.x1, b.y1);
+        };
+        std::sort(got.begin(), got.end(), order);
+        std::sort(want.begin(), want.end(), order);
+        EXPECT_EQ(got, want) << "got" << Describe(got) << ", want" << Describe(want);
+        EXPECT_TRUE(Holds(area, c.added));
+        EXPECT_EQ(area.empty(), want.empty());
+    }
+}
+
+TEST(RasterChangedArea, StaysWithinItsBoundAndCoversEverythingAdded) {
+    // Forty strips spread evenly over the screen: more than the bound, so
+    // neighbours join, and still well under the box around them.
+    ChangedArea strips;
+    std::vector<Box> added;
+    for (int i = 0; i < 40; ++i) {
+        added.push_back({i * 48, 0, i * 48 + 2, 1080});
+        strips.add(added.back());
+        ASSERT_TRUE(Holds(strips, added)) << "after strip " << i;
+    }
+    EXPECT_EQ(strips.boxes().size(), ChangedArea::kMaxBoxes);
+    EXPECT_LT(strips.area(), strips.bounds().area() * 2 / 3);
+    EXPECT_EQ(strips.bounds(), (Box{0, 0, 39 * 48 + 2, 1080}));
+
+    // Scattered blocks and lines, some reaching past the surface.
+    std::srand(7);
+    for (int round = 0; round < 20; ++round) {
+        ChangedArea area;
+        added.clear();
+        for (int i = 0; i < 60; ++i) {
+            const int x = std::rand() % 220 - 10, y = std::rand() % 170 - 10;
+            const int w = 1 + std::rand() % (i % 3 == 0 ? 60 : 6), h = 1 + std::rand() % (i % 3 == 1 ? 60 : 6);
+            added.push_back({x, y, x + w, y + h});
+            area.add(x, y, w, h);
+            ASSERT_TRUE(Holds(area, added)) << "round " << round << ", after box " << i;
+        }
+        long long sum = 0;
+        for (const Box& b : area.boxes()) sum += b.area();
+        EXPECT_EQ(area.area(), sum);
+        EXPECT_LE(area.area(), area.bounds().area());
+    }
 }
 
 // The two byte orders meet only through the conversions.

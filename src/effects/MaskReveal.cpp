@@ -85,7 +85,7 @@ void DiagonalItem(DC& m, Walk& w, int W, int H) {
 
 // Copies the incoming picture onto the display where the mask is white,
 // within the rectangle `part` of the mask (clipped to the display).
-void RevealWhereWhite(DC& display, const DC& incoming, const Bitmap& mask, DC::DirtyRect part) {
+void RevealWhereWhite(DC& display, const DC& incoming, const Bitmap& mask, const ChangedArea::Box& part) {
     Bitmap& out = display.target();
     const Bitmap& in = incoming.bitmap();
     const int x0 = std::max(part.x0, 0), y0 = std::max(part.y0, 0);
@@ -122,7 +122,7 @@ public:
             top = std::min(top, std::max(e.firstRow, 0));
             bottom = std::max(bottom, std::min(e.lastRow, h_ - 1));
         }
-        DC::DirtyRect changed;
+        ChangedArea changed;
         std::vector<std::pair<int, int>> spans;
         for (int y = top; y <= bottom; ++y) {
             spans.clear();
@@ -169,8 +169,7 @@ public:
             if (lo <= hi) changed.add(lo, y, hi - lo + 1, 1);
         }
         frame_.clear();
-        if (!changed.empty())
-            MarkDirty(display, changed.x0, changed.y0, changed.x1 - changed.x0, changed.y1 - changed.y0);
+        for (const ChangedArea::Box& b : changed.boxes()) MarkDirty(display, b.x0, b.y0, b.width(), b.height());
     }
 
 private:
@@ -236,7 +235,8 @@ void ShapeMaskReveal(EffectHost& h, const ShapeMaskRevealArgs& a) {
         if (shape == 2) {
             discs.Reveal(display, h.Incoming(), mask->target());
         } else {
-            RevealWhereWhite(display, h.Incoming(), mask->target(), mask->TakeDirty());
+            for (const ChangedArea::Box& part : mask->TakeDirty().boxes())
+                RevealWhereWhite(display, h.Incoming(), mask->target(), part);
         }
 
         ++d;

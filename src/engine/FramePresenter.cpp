@@ -1,16 +1,14 @@
 #include "engine/FramePresenter.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace tav {
 namespace {
 
-// Beyond this many rectangles an image's misses are kept as their bounding box.
-constexpr std::size_t kMaxRects = 8;
-
-bool Contains(const ImageRect& outer, const ImageRect& inner) {
-    return outer.x0 <= inner.x0 && outer.y0 <= inner.y0 && outer.x1 >= inner.x1 && outer.y1 >= inner.y1;
+ImageRect Clip(const ChangedArea::Box& b, int width, int height) {
+    return {std::max(b.x0, 0), std::max(b.y0, 0), std::min(b.x1, width), std::min(b.y1, height)};
 }
 
 }  // namespace
@@ -26,7 +24,7 @@ FramePresenter::FramePresenter(DC& display, std::unique_ptr<FrameSink> sink)
     bitmap_->UseMemory(sink_->Image(0));
     // The second image takes the pixels the first time the drawing moves to
     // it: until then its shared memory is never touched and takes no room.
-    if (sink_->ImageCount() > 1) lacks_[1].push_back({0, 0, width_, height_});
+    if (sink_->ImageCount() > 1) lacks_[1].add(0, 0, width_, height_);
 }
 
 FramePresenter::~FramePresenter() {
@@ -40,23 +38,26 @@ bool FramePresenter::Serves() const {
 }
 
 void FramePresenter::Present() {
-    const DC::DirtyRect d = display_.TakeDirty();
-    const ImageRect r{std::max(d.x0, 0), std::max(d.y0, 0), std::min(d.x1, width_), std::min(d.y1, height_)};
-    if (r.empty()) return;
-    if (sink_->ImageCount() > 1) Lacks(current_ ^ 1, r);
-    Put(r);
+    const ChangedArea changed = display_.TakeDirty();
+    std::array<ImageRect, ChangedArea::kMaxBoxes> rects;
+    std::size_t n = 0;
+    for (const ChangedArea::Box& b : changed.boxes())
+        if (const ImageRect r = Clip(b, width_, height_); !r.empty()) rects[n++] = r;
+    if (n == 0) return;
+    if (sink_->ImageCount() > 1)
+        for (std::size_t i = 0; i < n; ++i) Lacks(current_ ^ 1, rects[i]);
+    Put({rects.data(), n});
 }
 
 void FramePresenter::Repaint(const ImageRect& area) {
-    const ImageRect r{std::max(area.x0, 0), std::max(area.y0, 0), std::min(area.x1, width_),
-                      std::min(area.y1, height_)};
-    if (!r.empty()) Put(r);
+    const ImageRect r = Clip({area.x0, area.y0, area.x1, area.y1}, width_, height_);
+    if (!r.empty()) Put({&r, 1});
 }
 
-void FramePresenter::Put(const ImageRect& r) {
-    sink_->Put(current_, r);
+void FramePresenter::Put(std::span<const ImageRect> rects) {
+    sink_->Put(current_, rects);
     if (sink_->ImageCount() > 1) {
-        sent_[current_].push_back(r);
+        sent_[current_].insert(sent_[current_].end(), rects.begin(), rects.end());
         undecided_ = true;
     }
 }
@@ -69,24 +70,10 @@ void FramePresenter::Resend() {
         lost.insert(lost.end(), sent.begin(), sent.end());
         sent.clear();
     }
-    for (const ImageRect& r : lost) sink_->Put(current_, r);
+    sink_->Put(current_, lost);
 }
 
-void FramePresenter::Lacks(int k, const ImageRect& r) {
-    if (r.empty()) return;
-    std::vector<ImageRect>& list = lacks_[k];
-    for (const ImageRect& have : list)
-        if (Contains(have, r)) return;
-    std::erase_if(list, [&](const ImageRect& have) { return Contains(r, have); });
-    list.push_back(r);
-    if (list.size() > kMaxRects) {
-        ImageRect box = list.front();
-        for (const ImageRect& have : list)
-            box = {std::min(box.x0, have.x0), std::min(box.y0, have.y0), std::max(box.x1, have.x1),
-                   std::max(box.y1, have.y1)};
-        list.assign(1, box);
-    }
-}
+void FramePresenter::Lacks(int k, const ImageRect& r) { lacks_[k].add(r.x0, r.y0, r.width(), r.height()); }
 
 void FramePresenter::BeforeDrawing(bool mayMove) {
     if (!undecided_) return;
@@ -107,18 +94,18 @@ void FramePresenter::BeforeDrawing(bool mayMove) {
     if (state == FrameSink::PutState::Failed) Resend();
     sent_[other].clear();
     // Drawing since the last frame is in the current image only, as well.
-    const DC::DirtyRect d = display_.dirty;
-    Lacks(other, {std::max(d.x0, 0), std::max(d.y0, 0), std::min(d.x1, width_), std::min(d.y1, height_)});
+    for (const ChangedArea::Box& b : display_.dirty.boxes()) Lacks(other, Clip(b, width_, height_));
     const Pixel* from = sink_->Image(current_);
     Pixel* to = sink_->Image(other);
-    for (const ImageRect& r : lacks_[other]) {
+    for (const ChangedArea::Box& b : lacks_[other].boxes()) {
+        const ImageRect r = Clip(b, width_, height_);
         if (r.empty()) continue;
         for (int y = r.y0; y < r.y1; ++y) {
             const std::size_t at = static_cast<std::size_t>(y) * width_ + r.x0;
             std::memcpy(to + at, from + at, static_cast<std::size_t>(r.width()) * sizeof(Pixel));
         }
     }
-    lacks_[other].clear();
+    lacks_[other] = ChangedArea{};
     bitmap_->UseMemory(to);
     current_ = other;
     undecided_ = false;

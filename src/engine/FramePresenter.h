@@ -11,6 +11,7 @@
 // plain requests from then on, and nothing ever waits for it.
 
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "platform/Raster.h"
@@ -44,7 +45,7 @@ public:
     long long moves = 0;
 
 private:
-    void Put(const ImageRect& r);
+    void Put(std::span<const ImageRect> rects);
     // A put failed: what the puts still out showed is sent again, plainly,
     // from the newest pixels.
     void Resend();
@@ -55,9 +56,9 @@ private:
     std::unique_ptr<FrameSink> sink_;
     int width_, height_;
     int current_ = 0;
-    bool undecided_ = false;           // a put went out since the drawing last chose its image
-    std::vector<ImageRect> lacks_[2];  // what each image misses of the newest pixels
-    std::vector<ImageRect> sent_[2];   // each image's puts the server has not yet confirmed
+    bool undecided_ = false;          // a put went out since the drawing last chose its image
+    ChangedArea lacks_[2];            // what each image misses of the newest pixels
+    std::vector<ImageRect> sent_[2];  // each image's puts the server has not yet confirmed
 };
 
 }  // namespace tav

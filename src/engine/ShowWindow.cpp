@@ -36,12 +36,12 @@
 #include "effects/EffectTable.h"
 #include "engine/VirtualKeys.h"
 #include "music/BackgroundMusic.h"
+#include "platform/InstanceLock.h"
 #include "platform/Random.h"
 #include "platform/WorkerDescriptors.h"
-#include "platform/InstanceLock.h"
-#include "x11/WindowHelpers.h"
 #include "storage/ResumeState.h"
 #include "x11/ForeignWindow.h"
+#include "x11/WindowHelpers.h"
 
 namespace tav {
 
@@ -105,7 +105,7 @@ QPaintEngine* DisplayArea::paintEngine() const { return direct_ ? nullptr : QWid
 
 void DisplayArea::paintEvent(QPaintEvent* event) {
     if (direct_) {
-        owner_->RepaintDisplay(event->rect());
+        for (const QRect& area : event->region()) owner_->RepaintDisplay(area);
         return;
     }
     if (surface_.empty()) return;
@@ -118,16 +118,20 @@ void DisplayArea::paintEvent(QPaintEvent* event) {
         // part painted: filtering across the part's edge then reads the same
         // neighbours as a full repaint would, so no seams appear.
         QPainter painter(this);
-        painter.setClipRect(event->rect());
+        painter.setClipRegion(event->region());
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.drawImage(QRectF(rect()), image);
         return;
     }
     const qreal dpr = devicePixelRatioF();
     image.setDevicePixelRatio(dpr);
-    const QRect area = event->rect();
-    const QRectF source(area.x() * dpr, area.y() * dpr, area.width() * dpr, area.height() * dpr);
-    QPainter(this).drawImage(QRectF(area), image, source);
+    // Each changed rectangle is drawn by itself: the box around them all
+    // would draw, clipped, every pixel between them.
+    QPainter painter(this);
+    for (const QRect& area : event->region()) {
+        const QRectF source(area.x() * dpr, area.y() * dpr, area.width() * dpr, area.height() * dpr);
+        painter.drawImage(QRectF(area), image, source);
+    }
 }
 
 void DisplayArea::mousePressEvent(QMouseEvent*) { owner_->HandleMouseDown(); }
@@ -232,8 +236,11 @@ void Tavrelle_S::BeforeDrawing(bool mayMove) {
 long long Tavrelle_S::ImageMoves() const { return presenter_ ? presenter_->moves : 0; }
 
 void Tavrelle_S::PresentChanges() {
-    if (const DC::DirtyRect& d = surfaces_.Display.dirty; !d.empty())
-        host_.changedPixels += static_cast<long long>(d.x1 - d.x0) * (d.y1 - d.y0);
+    for (const ChangedArea::Box& d : surfaces_.Display.dirty.boxes())
+        host_.changedPixels +=
+            ChangedArea::Box{std::max(d.x0, 0), std::max(d.y0, 0), std::min(d.x1, surfaces_.Display.width()),
+                             std::min(d.y1, surfaces_.Display.height())}
+                .area();
     if (display_->Direct()) {
         if (!presenter_ || !presenter_->Serves()) OpenPresenter();
         if (presenter_) {
@@ -244,21 +251,26 @@ void Tavrelle_S::PresentChanges() {
     // Only what the frame changed goes to the screen: most transitions touch a
     // strip or a few blocks per frame, and a whole full-HD frame costs more
     // than a frame's sleep on a slow X server.
-    const DC::DirtyRect d = surfaces_.Display.TakeDirty();
-    if (d.empty()) return;
+    const ChangedArea changed = surfaces_.Display.TakeDirty();
+    if (changed.empty()) return;
     const qreal dpr = display_->devicePixelRatioF();
-    if (const double scale = display_->Scale(); scale > 0) {
-        // Shrunk, a changed pixel also colours its neighbours through the
-        // filter, so one more pixel is repainted on every side.
-        const double k = scale / dpr;
-        const int x0 = static_cast<int>(std::floor(d.x0 * k)) - 1, y0 = static_cast<int>(std::floor(d.y0 * k)) - 1;
-        const int x1 = static_cast<int>(std::ceil(d.x1 * k)) + 1, y1 = static_cast<int>(std::ceil(d.y1 * k)) + 1;
-        display_->repaint(QRect(x0, y0, x1 - x0, y1 - y0).intersected(display_->rect()));
-        return;
+    const double scale = display_->Scale();
+    QRegion region;
+    for (const ChangedArea::Box& d : changed.boxes()) {
+        if (scale > 0) {
+            // Shrunk, a changed pixel also colours its neighbours through the
+            // filter, so one more pixel is repainted on every side.
+            const double k = scale / dpr;
+            const int x0 = static_cast<int>(std::floor(d.x0 * k)) - 1, y0 = static_cast<int>(std::floor(d.y0 * k)) - 1;
+            const int x1 = static_cast<int>(std::ceil(d.x1 * k)) + 1, y1 = static_cast<int>(std::ceil(d.y1 * k)) + 1;
+            region += QRect(x0, y0, x1 - x0, y1 - y0);
+        } else {
+            const int x0 = static_cast<int>(std::floor(d.x0 / dpr)), y0 = static_cast<int>(std::floor(d.y0 / dpr));
+            const int x1 = static_cast<int>(std::ceil(d.x1 / dpr)), y1 = static_cast<int>(std::ceil(d.y1 / dpr));
+            region += QRect(x0, y0, x1 - x0, y1 - y0);
+        }
     }
-    const int x0 = static_cast<int>(std::floor(d.x0 / dpr)), y0 = static_cast<int>(std::floor(d.y0 / dpr));
-    const int x1 = static_cast<int>(std::ceil(d.x1 / dpr)), y1 = static_cast<int>(std::ceil(d.y1 / dpr));
-    display_->repaint(QRect(x0, y0, x1 - x0, y1 - y0));
+    display_->repaint(region.intersected(display_->rect()));
 }
 
 Tavrelle_S::Tavrelle_S(SaverOptions options, const CurrentValues& values, const PictureListData& pictures)

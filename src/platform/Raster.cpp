@@ -89,18 +89,6 @@ BitmapHeader GetObjectHeader(const Bitmap& bitmap) {
 DC::DC() : bitmap_(std::make_shared<Bitmap>(1, 1, 0)) {}
 DC::DC(BitmapPtr bitmap) : bitmap_(bitmap ? std::move(bitmap) : std::make_shared<Bitmap>(1, 1, 0)) {}
 
-void DC::DirtyRect::add(int x, int y, int w, int h) {
-    if (w <= 0 || h <= 0) return;
-    if (empty()) {
-        x0 = x, y0 = y, x1 = x + w, y1 = y + h;
-        return;
-    }
-    x0 = std::min(x0, x);
-    y0 = std::min(y0, y);
-    x1 = std::max(x1, x + w);
-    y1 = std::max(y1, y + h);
-}
-
 BitmapPtr DC::select(BitmapPtr bitmap) {
     if (!bitmap) return nullptr;
     std::swap(bitmap_, bitmap);

@@ -13,9 +13,11 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "base/Colour.h"
+#include "platform/ChangedArea.h"
 
 namespace tav {
 
@@ -112,7 +114,7 @@ public:
     // counts the whole bitmap as changed; code that writes a few pixels itself
     // uses target() and MarkDirty() instead.
     Bitmap& bitmap() {
-        if (trackDirty) dirty.addAll(*bitmap_);
+        if (trackDirty) dirty.add(0, 0, bitmap_->width(), bitmap_->height());
         return *bitmap_;
     }
     const Bitmap& bitmap() const { return *bitmap_; }
@@ -125,22 +127,12 @@ public:
     // Puts `bitmap` into the context and hands back the one that was there.
     BitmapPtr select(BitmapPtr bitmap);
 
-    // The part of the bitmap changed since the last TakeDirty(), kept only
+    // The parts of the bitmap changed since the last TakeDirty(), kept only
     // when trackDirty is set (the display does, so a frame repaints only what
-    // changed).
-    struct DirtyRect {
-        int x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // half-open; empty when x0 >= x1
-        bool empty() const { return x0 >= x1 || y0 >= y1; }
-        void add(int x, int y, int w, int h);
-        void addAll(const Bitmap& b) { add(0, 0, b.width(), b.height()); }
-    };
+    // changed). They may reach past the bitmap: a reader clips them.
     bool trackDirty = false;
-    DirtyRect dirty;
-    DirtyRect TakeDirty() {
-        DirtyRect d = dirty;
-        dirty = DirtyRect{};
-        return d;
-    }
+    ChangedArea dirty;
+    ChangedArea TakeDirty() { return std::exchange(dirty, ChangedArea{}); }
 
     int stretchMode = BLACKONWHITE;
     Pen pen;

@@ -88,11 +88,15 @@ public:
         return slots_[0].memory ? static_cast<std::uint32_t*>(slots_[k & 1].memory) : own_.data();
     }
 
-    void Put(int k, const ImageRect& r) override {
-        if (r.empty()) return;
-        if (plain_) {
-            PutPlain(Image(k), r);
-        } else {
+    void Put(int k, std::span<const ImageRect> rects) override {
+        bool sent = false;
+        for (const ImageRect& r : rects) {
+            if (r.empty()) continue;
+            sent = true;
+            if (plain_) {
+                PutPlain(Image(k), r);
+                continue;
+            }
             Slot& s = slots_[k & 1];
             s.puts.push_back(xcb_shm_put_image_checked(
                                  c_, window_, gc_, static_cast<std::uint16_t>(width_),
@@ -101,7 +105,11 @@ public:
                                  static_cast<std::uint16_t>(r.height()), static_cast<std::int16_t>(r.x0),
                                  static_cast<std::int16_t>(r.y0), depth_, XCB_IMAGE_FORMAT_Z_PIXMAP, 0, s.segment, 0)
                                  .sequence);
-            // The answer to a later request says the server is past the put.
+        }
+        if (!sent) return;
+        if (!plain_) {
+            // The answer to a later request says the server is past the puts.
+            Slot& s = slots_[k & 1];
             if (s.fence) xcb_discard_reply(c_, s.fence);
             s.fence = xcb_get_input_focus(c_).sequence;
         }

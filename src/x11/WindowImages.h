@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 
 struct xcb_connection_t;
 
@@ -31,8 +32,9 @@ public:
     virtual int ImageCount() const = 0;
     // Image k: rows of the window's width, 32-bit pixels 0x00RRGGBB.
     virtual std::uint32_t* Image(int k) = 0;
-    // Sends the rectangle of image k to the same place in the window.
-    virtual void Put(int k, const ImageRect& r) = 0;
+    // Sends the rectangles of image k to the same places in the window, as
+    // one batch: the server is asked once, after the last, whether it read them.
+    virtual void Put(int k, std::span<const ImageRect> rects) = 0;
     // Whether the server has read every put of image k so far; never waits.
     // Failed when one of them failed (it then counts as read).
     virtual PutState Poll(int k) = 0;

@@ -295,7 +295,8 @@ int ShowMinute(int argc, char** argv, int seconds, const std::string& program) {
         show.perMinute(show.cpu), show.perMinute(drawing), show.perMinute(show.cpu - drawing),
         show.perMinute(show.server), show.peak.c_str());
     std::printf(
-        "  floor: %.1f MB changed per minute at memcpy's %.2f GB/s = %.3f s per minute; "
+        "  floor: %.1f MB changed per minute (the changed rectangles of every presented frame, summed) at "
+        "memcpy's %.2f GB/s = %.3f s per minute; "
         "show CPU / floor = %.1f\n",
         show.perMinute(changedBytes) / 1e6, rate / 1e9, show.perMinute(floor), floor > 0 ? show.cpu / floor : 0.0);
     std::fflush(stdout);

@@ -12,10 +12,11 @@ namespace tav {
 // A minute of the standalone show at the screen's size (eight 6-megapixel
 // photos, numeric order from effect 1, interval 1 s, speed 2), run in this
 // process: CPU seconds per minute of the show (its drawing thread apart) and
-// of the X server, against the floor (the bytes the frames changed, copied at
-// this machine's memcpy speed); then feh's slide show and glslideshow on the
-// same photos for as long, where installed, and `program` (when given) from
-// its start, for its own peak memory. `seconds` shortens the minute.
+// of the X server, against the floor (the bytes the frames changed: the changed
+// rectangles of every presented frame, summed, copied at this machine's memcpy
+// speed); then feh's slide show and glslideshow on the same photos for as
+// long, where installed, and `program` (when given) from its start, for its
+// own peak memory. `seconds` shortens the minute.
 int ShowMinute(int argc, char** argv, int seconds, const std::string& program);
 
 // Start of the program to `picture` on the whole screen, against

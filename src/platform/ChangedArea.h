@@ -1,0 +1,49 @@
+#pragma once
+// What changed of a surface since it was last presented, as a few rectangles
+// apart from one another. An effect that moves several strips spread over the
+// screen changes a fraction of it, and sending that fraction costs the X server
+// far less than the box around all the strips.
+//
+// The rectangles never overlap, and they are at most kMaxBoxes, so adding one
+// costs a few comparisons however often a frame draws: a new rectangle joins
+// one it overlaps, or one whose union with it costs no more to send than the
+// two apart; past the bound, the two whose union costs least more are joined.
+
+#include <array>
+#include <cstddef>
+#include <span>
+
+namespace tav {
+
+class ChangedArea {
+public:
+    // Pixels [x0, x1) × [y0, y1).
+    struct Box {
+        int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+        bool empty() const { return x0 >= x1 || y0 >= y1; }
+        int width() const { return x1 - x0; }
+        int height() const { return y1 - y0; }
+        long long area() const { return empty() ? 0 : static_cast<long long>(width()) * height(); }
+        bool operator==(const Box&) const = default;
+    };
+    static constexpr std::size_t kMaxBoxes = 16;
+
+    // Counts the w × h pixels at (x, y) as changed; nothing when w or h is not positive.
+    void add(int x, int y, int w, int h);
+    void add(const Box& b) { add(b.x0, b.y0, b.width(), b.height()); }
+
+    bool empty() const { return count_ == 0; }
+    std::span<const Box> boxes() const { return {boxes_.data(), count_}; }
+    // The box around all of them.
+    Box bounds() const;
+    // Their pixels, summed: what presenting them sends.
+    long long area() const;
+
+private:
+    void Insert(Box b);
+
+    std::array<Box, kMaxBoxes> boxes_{};
+    std::size_t count_ = 0;
+};
+
+}  // namespace tav
