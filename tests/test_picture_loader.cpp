@@ -621,6 +621,7 @@ TEST_F(PictureLoaderTest, DamagedFilesNeverCrash) {
                                     pw::WriteBmp8(pattern, true),
                                     pw::WriteGif({pattern}),
                                     pw::WriteJpeg(pattern, 85, 6),
+                                    pw::WriteJpeg(pattern, 85),
                                     wmf.finish(),
                                     pw::WritePng(translucent, 6),
                                     pw::WriteWebp(translucent, 3),
@@ -653,9 +654,17 @@ TEST_F(PictureLoaderTest, DamagedFilesNeverCrash) {
                 EXPECT_TRUE(PictureSizeAcceptable(pic.naturalWidth, pic.naturalHeight));
                 EXPECT_EQ(pic.image.format(), QImage::Format_RGB32);
             }
+            // Streamed, the rows of a damaged file come in order and within the picture.
+            KeptRows rows;
+            const DecodedPicture streamed = LoadPictureFile(
+                path, [](QSize natural) { return natural.boundedTo(QSize(320, 240)); }, qRgb(0, 0, 0), &rows);
+            EXPECT_FALSE(rows.outOfOrder);
+            EXPECT_LE(rows.begun, 1);
+            if (streamed.streamed) EXPECT_EQ(rows.next, rows.image.height());
+            EXPECT_EQ(streamed.ok(), pic.ok());
         }
     }
-    EXPECT_EQ(total, 800);
+    EXPECT_EQ(total, 880);
     EXPECT_GT(loaded, 0);
 }
 
