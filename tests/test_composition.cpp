@@ -105,7 +105,11 @@ TEST_F(Compose, AJpegLandsAsItsWholeDecodedPictureStretchedWould) {
         {"reduced, cut at top and bottom", big, 1},
         {"enlarged", pw::WriteJpeg(photo(50, 30), 92), 1},
         {"portrait", pw::WriteJpeg(photo(60, 120), 92), 1},
-        {"turned by its orientation", pw::WriteJpeg(photo(120, 60), 92, 6), 1},
+        {"turned a quarter by its orientation", pw::WriteJpeg(photo(120, 60), 92, 6), 1},
+        {"turned half, reduced", pw::WriteJpeg(photo(400, 300), 92, 3), 1},
+        {"turned three quarters, reduced", pw::WriteJpeg(photo(400, 300), 92, 8), 1},
+        {"flipped and turned a quarter", pw::WriteJpeg(photo(90, 120), 92, 5), 1},
+        {"mirrored", pw::WriteJpeg(photo(120, 60), 92, 2), 0},
         {"cut short", big.left(big.size() * 2 / 3), 1},
         {"natural size, larger than the area", big, 0},
     };

@@ -2,6 +2,8 @@
 // orientation, transparency, the size cap, reduced decoding and damaged files.
 #include "pictures/PictureLoader.h"
 
+#include "pictures/ExifOrientation.h"
+
 #include "support/application.h"
 #include "testmedia/PictureWriters.h"
 #include "testmedia/TempFolder.h"
@@ -232,9 +234,10 @@ TEST_F(PictureLoaderTest, OrientationIsHonoured) {
 // Keeps what a decoder streams, and checks the order it comes in.
 class KeptRows final : public RowSink {
 public:
-    void Begin(QSize natural, QSize decoded) override {
+    void Begin(QSize natural, QSize decoded, QImageIOHandler::Transformations turn) override {
         ++begun;
         this->natural = natural;
+        this->turn = turn;
         image = QImage(decoded, QImage::Format_RGB32);
         image.fill(qRgb(1, 2, 3));
     }
@@ -245,7 +248,8 @@ public:
     int begun = 0, next = 0;
     bool outOfOrder = false;
     QSize natural;
-    QImage image;
+    QImageIOHandler::Transformations turn;
+    QImage image;  // as the file stores it
 };
 
 // A JPEG is read from its file a piece at a time and may hand its rows on as
@@ -265,6 +269,8 @@ TEST_F(PictureLoaderTest, JpegRowsStreamedAreThoseOfThePictureDecodedWhole) {
     const std::string plainPath = write("plain.jpg", plain), paddedPath = write("padded.jpg", padded);
     const std::string cutPath = write("cut.jpg", plain.left(plain.size() / 2));
     const std::string turnedPath = write("turned.jpg", pw::WriteJpeg(Pattern(60, 40), 95, 6));
+    const std::string bigTurnedPath = write("big-turned.jpg", pw::WriteJpeg(Pattern(600, 400), 90, 8));
+    const std::string pngPath = write("p.png", pw::WritePng(Pattern(60, 40)));
     const DecodedPicture whole = LoadPictureFile(plainPath);
     ASSERT_TRUE(whole.ok());
     const auto quarter = [](QSize natural) { return natural / 4; };
@@ -275,8 +281,13 @@ TEST_F(PictureLoaderTest, JpegRowsStreamedAreThoseOfThePictureDecodedWhole) {
         bool streamed;
     };
     const Case cases[] = {
-        {"plain", plainPath, {}, true},   {"padded", paddedPath, {}, true},  {"reduced", plainPath, quarter, true},
-        {"cut short", cutPath, {}, true}, {"turned", turnedPath, {}, false},
+        {"plain", plainPath, {}, true},
+        {"padded", paddedPath, {}, true},
+        {"reduced", plainPath, quarter, true},
+        {"cut short", cutPath, {}, true},
+        {"turned", turnedPath, {}, true},
+        {"turned the other way, reduced", bigTurnedPath, quarter, true},
+        {"not a JPEG: decoded whole", pngPath, {}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -296,9 +307,10 @@ TEST_F(PictureLoaderTest, JpegRowsStreamedAreThoseOfThePictureDecodedWhole) {
         EXPECT_TRUE(pic.image.isNull());
         EXPECT_EQ(rows.begun, 1);
         EXPECT_FALSE(rows.outOfOrder);
-        EXPECT_EQ(rows.next, reference.image.height()) << "every row, once";
+        EXPECT_EQ(rows.next, rows.image.height()) << "every row, once";
         EXPECT_EQ(rows.natural, QSize(reference.naturalWidth, reference.naturalHeight));
-        EXPECT_TRUE(SamePixels(reference.image, rows.image, 0));
+        // The rows come as the file stores them; turned, they are the picture.
+        EXPECT_TRUE(SamePixels(reference.image, Transformed(rows.image, rows.turn), 0));
     }
     // Read a piece at a time, blocks skipped or not, the same pixels.
     EXPECT_TRUE(SamePixels(whole.image, LoadPictureFile(paddedPath).image, 0));

@@ -228,15 +228,33 @@ TEST(RasterStretchBlt, ABatchDrawsWhatItsCallsDrawOneAfterTheOther) {
     EXPECT_EQ(std::vector<int>({g.x0, g.y0, g.x1, g.y1}), std::vector<int>({w.x0, w.y0, w.x1, w.y1}));
 }
 
+// The source mirrored left to right, flipped top to bottom, then turned a
+// quarter clockwise, each where `turn` says, one after the other.
+Bitmap TurnedCopy(const Bitmap& s, RowStretch::Turn turn) {
+    Bitmap m(s.width(), s.height());
+    for (int y = 0; y < s.height(); ++y)
+        for (int x = 0; x < s.width(); ++x)
+            m.setPixel(turn.mirror ? s.width() - 1 - x : x, turn.flip ? s.height() - 1 - y : y, s.pixel(x, y));
+    if (!turn.rotate90) return m;
+    // Clockwise: the left column becomes the top row, read from the bottom up.
+    Bitmap r(m.height(), m.width());
+    for (int y = 0; y < m.height(); ++y)
+        for (int x = 0; x < m.width(); ++x) r.setPixel(m.height() - 1 - y, x, m.pixel(x, y));
+    return r;
+}
+
 TEST(RasterStretchBlt, RowsArrivingOneAtATimeDrawWhatTheWholeSourceDraws) {
     // A decoder's rows stretched as they come, against the same stretch of
-    // the whole picture: shrunk, enlarged, cut at every edge, masked.
+    // the whole picture: shrunk, enlarged, cut at every edge, masked, and
+    // turned as the eight photo orientations turn them.
     const Bitmap src = WideSource();
+    using Turn = RowStretch::Turn;
     struct Case {
         const char* name;
         int x, y, dw, dh;
         Pixel mask = 0xFFFFFFFFu;
         int skipRow = -1;  // a source row that never arrives
+        Turn turn = {};
     } cases[] = {
         {"rows only", 0, 0, 70, 20},
         {"shrink by two", 0, 0, 35, 4},
@@ -248,6 +266,13 @@ TEST(RasterStretchBlt, RowsArrivingOneAtATimeDrawWhatTheWholeSourceDraws) {
         {"outside", 120, 0, 10, 10},
         {"mirrored: nothing", 100, 20, -100, -20},
         {"a row missing", 0, 0, 100, 20, 0xFFFFFFFFu, 4},
+        {"turned: mirrored", -3, 1, 100, 20, 0xFFFFFFFFu, -1, {true, false, false}},
+        {"turned: flipped, masked", 2, 0, 35, 25, 0x00FF00FFu, -1, {false, true, false}},
+        {"turned: half", 0, -2, 120, 30, 0xFFFFFFFFu, 3, {true, true, false}},
+        {"turned: a quarter", 1, -5, 20, 140, 0xFFFFFFFFu, -1, {false, false, true}},
+        {"turned: a quarter, mirrored", 30, 2, 5, 18, 0xFFFFFFFFu, -1, {true, false, true}},
+        {"turned: a quarter, flipped", -2, 0, 40, 90, 0xFFFFFFFFu, 7, {false, true, true}},
+        {"turned: three quarters", 0, 0, 18, 22, 0xFFFFFFFFu, -1, {true, true, true}},
     };
     for (const Case& c : cases) {
         DC want = Ctx(Bitmap(110, 22, 0x123456)), got = Ctx(Bitmap(110, 22, 0x123456));
@@ -257,11 +282,13 @@ TEST(RasterStretchBlt, RowsArrivingOneAtATimeDrawWhatTheWholeSourceDraws) {
             Bitmap whole = src;
             if (c.skipRow >= 0)
                 for (int x = 0; x < whole.width(); ++x) whole.setPixel(x, c.skipRow, 0x123456);
-            StretchBlt(want, c.x, c.y, c.dw, c.dh, PixelView{whole.pixels().data(), 70, 9, 70, c.mask}, 0, 0, 70, 9,
-                       SRCCOPY);
+            const Bitmap shown = TurnedCopy(whole, c.turn);
+            StretchBlt(want, c.x, c.y, c.dw, c.dh,
+                       PixelView{shown.pixels().data(), shown.width(), shown.height(), shown.width(), c.mask}, 0, 0,
+                       shown.width(), shown.height(), SRCCOPY);
         }
         {
-            RowStretch rows(got, c.x, c.y, c.dw, c.dh, 70, 9, c.mask);
+            RowStretch rows(got, c.x, c.y, c.dw, c.dh, 70, 9, c.mask, c.turn);
             for (int r = 0; r < 9; ++r)
                 if (r != c.skipRow) rows.Row(r, src.row(r));
         }

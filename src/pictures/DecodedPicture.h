@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QImage>
+#include <QImageIOHandler>
 
 #include <string>
 
@@ -27,9 +28,10 @@ struct DecodedPicture {
 class RowSink {
 public:
     virtual ~RowSink() = default;
-    // Before the first row: the natural size, as DecodedPicture's, and the
-    // size of the rows that follow, which a reduced decode makes smaller.
-    virtual void Begin(QSize natural, QSize decoded) = 0;
+    // Before the first row: the natural size, as DecodedPicture's; the size
+    // of the rows that follow, as the file stores them and a reduced decode
+    // makes them; and the turn that shows them upright (as Transformed does).
+    virtual void Begin(QSize natural, QSize decoded, QImageIOHandler::Transformations turn) = 0;
     // Row y of decoded.height(), from the top down: decoded.width() pixels
     // 0xffRRGGBB, valid during the call only.
     virtual void Row(int y, const QRgb* pixels) = 0;

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include <jpeglib.h>  // after <cstdio>: it uses FILE without including it
 #include <jerror.h>
+#include <jpeglib.h>  // after <cstdio>: it uses FILE without including it
 
 namespace tav {
 namespace {
@@ -124,13 +124,14 @@ bool Decode(jpeg_decompress_struct& info, ErrorJump& errors, QIODevice& device, 
     info.out_color_space = JCS_EXT_BGRX;
     jpeg_start_decompress(&info);
     const QSize decoded(static_cast<int>(info.output_width), static_cast<int>(info.output_height));
-    if (request.rows && header.turn == QImageIOHandler::TransformationNone) {
-        // Rows in the stored order are the picture's own: each goes to the
-        // sink from one row of libjpeg's pool, and the picture is never whole.
+    if (request.rows) {
+        // Each row goes to the sink from one row of libjpeg's pool, as the
+        // file stores it, with the turn that shows it upright: the picture
+        // is never whole, turned or not.
         JSAMPARRAY row =
             (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE, info.output_width * 4, 1);
         header.streamed = true;
-        request.rows->Begin(header.natural, decoded);
+        request.rows->Begin(header.natural, decoded, header.turn);
         while (info.output_scanline < info.output_height) {
             const int y = static_cast<int>(info.output_scanline);
             if (jpeg_read_scanlines(&info, row, 1) != 1) return false;

@@ -20,9 +20,9 @@ namespace tav {
 // never below that size. Transparent pixels, and whatever a metafile leaves unpainted, show
 // `ground`: the colour the picture is laid on. Failure (missing, damaged, absurd size) gives a
 // DecodedPicture whose ok() is false; never throws or crashes.
-// `rows`, when given, may take the picture row by row instead (a JPEG not
-// turned by its orientation): the result then says streamed and holds no
-// image. A failure after the first rows leaves the sink with part of them.
+// `rows`, when given, may take the picture row by row instead (a JPEG): the
+// result then says streamed and holds no image. A failure after the first
+// rows leaves the sink with part of them.
 DecodedPicture LoadPictureFile(const std::string& path, const std::function<QSize(QSize natural)>& drawSizeFor = {},
                                QRgb ground = qRgb(0, 0, 0), RowSink* rows = nullptr);
 

@@ -509,10 +509,11 @@ void StretchBlt(DC& dst, int x, int y, int dw, int dh, const PixelView& src, int
     StretchRows(dst, x, y, dw, dh, src, sx, sy, sw, sh, rop);
 }
 
-RowStretch::RowStretch(DC& dst, int x, int y, int dw, int dh, int sw, int sh, Pixel mask)
-    : target_(dst.target()),
-      plan_(std::make_unique<StretchPlan>(PixelView{nullptr, sw, sh, sw, mask}, Rop::SrcCopy, true)) {
-    if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0 || !plan_->Make(target_, x, y, dw, dh, 0, 0, sw, sh)) {
+RowStretch::RowStretch(DC& dst, int x, int y, int dw, int dh, int sw, int sh, Pixel mask, RowTurn turn)
+    : target_(dst.target()), sw_(sw), sh_(sh), mask_(mask), turn_(turn) {
+    const int w = turn.rotate90 ? sh : sw, h = turn.rotate90 ? sw : sh;
+    plan_ = std::make_unique<StretchPlan>(PixelView{nullptr, w, h, w, mask}, Rop::SrcCopy, true);
+    if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0 || !plan_->Make(target_, x, y, dw, dh, 0, 0, w, h)) {
         plan_.reset();
         return;
     }
@@ -523,13 +524,50 @@ RowStretch::RowStretch(DC& dst, int x, int y, int dw, int dh, int sw, int sh, Pi
 RowStretch::~RowStretch() = default;
 
 void RowStretch::Row(int r, const Pixel* pixels) {
-    if (!plan_) return;
+    if (!plan_ || r < 0 || r >= sh_) return;
+    if (turn_.mirror || turn_.flip || turn_.rotate90) {
+        TurnedRow(r, pixels);
+        return;
+    }
     // With positive extents the destination rows take their source rows in
     // increasing order: those of the rows before r are behind already.
     const int end = plan_->endRow();
     while (next_ < end && plan_->rows.src[static_cast<std::size_t>(next_ - plan_->firstRow())] < r) ++next_;
     while (next_ < end && plan_->rows.src[static_cast<std::size_t>(next_ - plan_->firstRow())] == r)
         plan_->DrawRowFrom(target_, next_++, r, pixels);
+}
+
+void RowStretch::TurnedRow(int r, const Pixel* pixels) {
+    // Pixel (nx, ny) of the shown picture is pixel (sx, sy) of the rows as
+    // they arrive: unturned, ix = nx and iy = ny; turned a quarter clockwise,
+    // ix = ny and iy = sh - 1 - nx; then sx and sy are ix and iy, mirrored
+    // and flipped where the turn says.
+    const std::vector<int>& cols = plan_->cols.src;
+    const std::vector<int>& rows = plan_->rows.src;
+    const int iy = turn_.flip ? sh_ - 1 - r : r;
+    const auto sourceColumn = [&](int i) { return turn_.mirror ? sw_ - 1 - i : i; };
+    if (!turn_.rotate90) {
+        // The row is shown row ny = iy: the destination rows made from it.
+        const auto [lo, hi] = std::equal_range(rows.begin(), rows.end(), iy);
+        for (auto j = lo; j != hi; ++j) {
+            Pixel* d = target_.row(plan_->rows.first + static_cast<int>(j - rows.begin())) + plan_->cols.first;
+            for (std::size_t i = 0; i < cols.size(); ++i)
+                if (cols[i] >= 0) d[i] = pixels[sourceColumn(cols[i])] & mask_;
+        }
+        return;
+    }
+    // The row is shown as column nx = sh - 1 - iy: the destination columns
+    // made from it, each down every destination row.
+    const auto [lo, hi] = std::equal_range(cols.begin(), cols.end(), sh_ - 1 - iy);
+    if (lo == hi) return;
+    const int x0 = plan_->cols.first + static_cast<int>(lo - cols.begin());
+    const int x1 = plan_->cols.first + static_cast<int>(hi - cols.begin());
+    for (std::size_t j = 0; j < rows.size(); ++j) {
+        if (rows[j] < 0) continue;
+        const Pixel p = pixels[sourceColumn(rows[j])] & mask_;
+        Pixel* d = target_.row(plan_->rows.first + static_cast<int>(j));
+        std::fill(d + x0, d + x1, p);
+    }
 }
 
 StretchBatch::StretchBatch(DC& dst) : dst_(dst) {}

@@ -180,29 +180,43 @@ struct PixelView {
 };
 void StretchBlt(DC& dst, int x, int y, int dw, int dh, const PixelView& src, int sx, int sy, int sw, int sh, Rop rop);
 
-// A SRCCOPY stretch of an sw × sh source that arrives a row at a time, top to
-// bottom, such as a decoder's output: the pixels of
-// StretchBlt(dst, x, y, dw, dh, whole, 0, 0, sw, sh, SRCCOPY) with the whole
-// source read through `mask`, which is never held as a whole. Positive
-// extents only; anything else draws nothing. Nothing else may draw on the
-// destination while rows arrive.
+// A SRCCOPY stretch of an sw × sh source that arrives a row at a time, such
+// as a decoder's output: the pixels of
+// StretchBlt(dst, x, y, dw, dh, whole, 0, 0, w, h, SRCCOPY) with the whole
+// source, turned as `turn` says and read through `mask`, which is never held
+// as a whole. Positive extents only; anything else draws nothing. Nothing
+// else may draw on the destination while rows arrive.
+//
+// `turn` says how the rows as they arrive are shown: mirrored left to right,
+// flipped top to bottom, then turned a quarter clockwise (a photo's
+// orientation). The shown picture is sh × sw when turned.
+struct RowTurn {
+    bool mirror = false, flip = false, rotate90 = false;
+};
 struct StretchPlan;
 class RowStretch {
 public:
-    RowStretch(DC& dst, int x, int y, int dw, int dh, int sw, int sh, Pixel mask = 0xFFFFFFFFu);
+    using Turn = RowTurn;
+    RowStretch(DC& dst, int x, int y, int dw, int dh, int sw, int sh, Pixel mask = 0xFFFFFFFFu, RowTurn turn = {});
     ~RowStretch();
     RowStretch(const RowStretch&) = delete;
     RowStretch& operator=(const RowStretch&) = delete;
 
-    // Source row r (sw pixels) draws every destination row made from it.
-    // Rows come in increasing order; a row left out leaves its destination
-    // rows as they were.
+    // Source row r (sw pixels) draws everything made from it: destination
+    // rows, or columns when the turn makes rows columns. Without a turn, rows
+    // come in increasing order; turned, in any order. A row left out leaves
+    // its part of the destination as it was.
     void Row(int r, const Pixel* pixels);
 
 private:
+    void TurnedRow(int r, const Pixel* pixels);
+
     Bitmap& target_;
     std::unique_ptr<StretchPlan> plan_;  // null when nothing is drawn
     int next_ = 0;                       // the next destination row to draw
+    int sw_ = 0, sh_ = 0;
+    Pixel mask_ = 0;
+    Turn turn_;
 };
 
 // Stretches (and boxes) into one destination drawn together, row by row: each row of the

@@ -37,10 +37,15 @@ namespace {
 class FittedRows final : public RowSink {
 public:
     FittedRows(DC& target, const CompositionParams& params) : target_(target), params_(params) {}
-    void Begin(QSize natural, QSize decoded) override {
+    void Begin(QSize natural, QSize decoded, QImageIOHandler::Transformations turn) override {
         const FitBox box = FitPicture(natural.width(), natural.height(), params_);
+        // Rotate180 and Rotate270 are made of these three, as their bits.
+        const RowTurn rowTurn{(turn & QImageIOHandler::TransformationMirror) != 0,
+                              (turn & QImageIOHandler::TransformationFlip) != 0,
+                              (turn & QImageIOHandler::TransformationRotate90) != 0};
         // The alpha byte is dropped on the way, as from a decoded picture.
-        stretch_.emplace(target_, box.x, box.y, box.width, box.height, decoded.width(), decoded.height(), 0x00FFFFFFu);
+        stretch_.emplace(target_, box.x, box.y, box.width, box.height, decoded.width(), decoded.height(), 0x00FFFFFFu,
+                         rowTurn);
     }
     void Row(int y, const QRgb* pixels) override { stretch_->Row(y, reinterpret_cast<const Pixel*>(pixels)); }
 
