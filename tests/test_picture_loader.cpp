@@ -672,7 +672,9 @@ TEST_F(PictureLoaderTest, DamagedFilesNeverCrash) {
                 path, [](QSize natural) { return natural.boundedTo(QSize(320, 240)); }, qRgb(0, 0, 0), &rows);
             EXPECT_FALSE(rows.outOfOrder);
             EXPECT_LE(rows.begun, 1);
-            if (streamed.streamed) EXPECT_EQ(rows.next, rows.image.height());
+            if (streamed.streamed) {
+                EXPECT_EQ(rows.next, rows.image.height());
+            }
             EXPECT_EQ(streamed.ok(), pic.ok());
         }
     }
