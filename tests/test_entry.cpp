@@ -4,12 +4,15 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <regex>
@@ -426,6 +429,57 @@ TEST(RuntimeFolder, TheSessionsFolderIsTakenOnlyWhenItIsPrivatelyOurs) {
         EXPECT_EQ(now ? std::string(now) : "(unset)", want);
     }
     saved ? ::setenv("XDG_RUNTIME_DIR", savedValue.c_str(), 1) : ::unsetenv("XDG_RUNTIME_DIR");
+}
+
+// Without a session bus the toolkit would start one for the show and wait
+// for it; a reachable bus is always left to it.
+TEST(RuntimeFolder, AShowKeepsOffOnlyAMissingSessionBus) {
+    StorageTempFolder folder;
+    const std::string runtime = folder.Root();
+    const std::string bus = runtime + "/bus";
+    std::map<std::string, std::string> saved;
+    for (const char* name : {"DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR"})
+        if (const char* value = std::getenv(name)) saved[name] = value;
+    enum BusFile { None, Socket, Regular };
+    struct Case {
+        const char* name;
+        const char* address;  // DBUS_SESSION_BUS_ADDRESS before, or nullptr
+        bool runtimeSet;
+        BusFile file;
+        bool keptOff;
+    };
+    const Case cases[] = {
+        {"an address", "unix:path=/somewhere", false, None, false},
+        {"the session's socket", nullptr, true, Socket, false},
+        {"an empty address and the socket", "", true, Socket, false},
+        {"no socket", nullptr, true, None, true},
+        {"a file named like the socket", nullptr, true, Regular, true},
+        {"no runtime folder", nullptr, false, None, true},
+        {"an empty address", "", false, None, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(bus);
+        if (c.file == Regular) test::WriteText(bus, "");
+        int socket = -1;
+        if (c.file == Socket) {
+            socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            sockaddr_un where{};
+            where.sun_family = AF_UNIX;
+            ASSERT_LT(bus.size(), sizeof(where.sun_path));
+            std::memcpy(where.sun_path, bus.c_str(), bus.size() + 1);
+            ASSERT_EQ(::bind(socket, reinterpret_cast<sockaddr*>(&where), sizeof(where)), 0);
+        }
+        c.address ? ::setenv("DBUS_SESSION_BUS_ADDRESS", c.address, 1) : ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+        c.runtimeSet ? ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1) : ::unsetenv("XDG_RUNTIME_DIR");
+        EXPECT_EQ(KeepOffAMissingSessionBus(), c.keptOff);
+        const char* now = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+        const std::string want = c.keptOff ? "disabled:" : (c.address ? c.address : "(unset)");
+        EXPECT_EQ(now ? std::string(now) : "(unset)", want);
+        if (socket >= 0) ::close(socket);
+    }
+    for (const char* name : {"DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR"})
+        saved.count(name) ? ::setenv(name, saved[name].c_str(), 1) : ::unsetenv(name);
 }
 
 TEST_F(EntryRun, AScheduledGroupShowsItsOwnPicturesAndSettings) {

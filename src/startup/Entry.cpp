@@ -229,6 +229,18 @@ std::string AdoptSessionRuntimeFolder(const std::string& base) {
     return folder;
 }
 
+bool KeepOffAMissingSessionBus() {
+    if (const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS"); address && *address) return false;
+    // The bus library finds a session's bus here when the address is unset.
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
+        struct stat st {};
+        if (::stat((std::string(runtime) + "/bus").c_str(), &st) == 0 && S_ISSOCK(st.st_mode)) return false;
+    }
+    // An address of an unknown kind: connecting fails without starting anything.
+    ::setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+    return true;
+}
+
 int RunEntry(int argc, char** argv, const EntryEnvironment& environment) {
     // Chosen once, before anything is said, and again once Qt has started
     // (its dialogs take their texts from the application).
@@ -267,6 +279,7 @@ int RunEntry(int argc, char** argv, const EntryEnvironment& environment) {
         if (anotherCopy) return 0;
     }
 
+    if (invocation.Mode == RunMode::Preview || invocation.Mode == RunMode::SlideShow) KeepOffAMissingSessionBus();
     if (invocation.Mode == RunMode::Preview)
         return environment.Preview ? environment.Preview(invocation.WindowId) : RunPreview(invocation.WindowId);
 

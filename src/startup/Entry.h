@@ -53,6 +53,15 @@ std::string VersionText();  // "tavrelle 1.0.0" and a newline
 // Returns the folder set, or an empty text when nothing was set.
 std::string AdoptSessionRuntimeFolder(const std::string& base = "/run/user");
 
+// The toolkit's accessibility bridge connects to the session's message bus as
+// a window shows. Without a bus it has the bus library start one
+// (dbus-launch), waits for it, and leaves a bus daemon behind on the display.
+// A show has nothing for a screen reader that needs that, so where no
+// session bus is reachable ($DBUS_SESSION_BUS_ADDRESS unset or empty, and no
+// socket $XDG_RUNTIME_DIR/bus), the address is set to one that fails at once.
+// Returns true when it was set.
+bool KeepOffAMissingSessionBus();
+
 // Creates the QApplication when none exists yet and runs the entry routine.
 // Returns the process exit status (0 also for every quiet end).
 int RunEntry(int argc, char** argv);
