@@ -129,7 +129,8 @@ TEST(PixelSweep, FrameReportsOnlyItsLineAsChanged) {
         std::vector<std::vector<int>> changed;
         void Refresh() override {
             std::vector<int> frame;
-            for (const ChangedArea::Box& d : Display().TakeDirty().boxes())
+            const ChangedArea dirty = Display().TakeDirty();
+            for (const ChangedArea::Box& d : dirty.boxes())
                 frame.insert(frame.end(), {d.x0, d.y0, d.x1, d.y1});
             changed.push_back(frame);
         }

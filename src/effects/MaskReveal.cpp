@@ -235,7 +235,8 @@ void ShapeMaskReveal(EffectHost& h, const ShapeMaskRevealArgs& a) {
         if (shape == 2) {
             discs.Reveal(display, h.Incoming(), mask->target());
         } else {
-            for (const ChangedArea::Box& part : mask->TakeDirty().boxes())
+            const ChangedArea touched = mask->TakeDirty();
+            for (const ChangedArea::Box& part : touched.boxes())
                 RevealWhereWhite(display, h.Incoming(), mask->target(), part);
         }
 

@@ -33,7 +33,10 @@ public:
     void add(const Box& b) { add(b.x0, b.y0, b.width(), b.height()); }
 
     bool empty() const { return count_ == 0; }
-    std::span<const Box> boxes() const { return {boxes_.data(), count_}; }
+    std::span<const Box> boxes() const& { return {boxes_.data(), count_}; }
+    // The boxes live inside the record: a record that is about to go (such as
+    // TakeDirty()'s result looped over directly) cannot hand them out.
+    std::span<const Box> boxes() const&& = delete;
     // The box around all of them.
     Box bounds() const;
     // Their pixels, summed: what presenting them sends.
