@@ -104,15 +104,6 @@ double ServerCpuSeconds() {
     return double(ticks) / sysconf(_SC_CLK_TCK);
 }
 
-// Kilobytes of one field ("VmRSS:", "RssAnon:", ...) of a process's status, or -1.
-long StatusKb(pid_t pid, const char* field) {
-    std::ifstream f("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(f, line))
-        if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::strlen(field));
-    return -1;
-}
-
 // What a process's resident memory was made of when it was largest, as far
 // as samples every 20 ms saw: its own memory (pictures, heaps, the libraries'
 // written pages), the pages of its files (mostly libraries' code), and memory
@@ -228,6 +219,14 @@ std::string Which(const std::vector<std::string>& candidates) {
 }
 
 }  // namespace
+
+long StatusKb(pid_t pid, const char* field) {
+    std::ifstream f("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(f, line))
+        if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::strlen(field));
+    return -1;
+}
 
 void WriteShowData(const QString& home, int interval, int speed, const std::vector<std::string>& pictures) {
     const QString folder = home + "/Tavrelle";

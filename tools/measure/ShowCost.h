@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
@@ -30,6 +32,9 @@ int FirstOfFile(const std::string& program, const std::string& picture);
 // composed for 1920 × 1080 (by `self compose-child`) against vipsthumbnail,
 // heif-convert to y4m, dwebp to ppm and pngtopnm; wall time and peak memory.
 int DecoderTable(int argc, char** argv, const std::string& self);
+
+// Kilobytes of one field ("VmRSS:", "RssAnon:", ...) of a process's status, or -1.
+long StatusKb(pid_t pid, const char* field);
 
 // Writes a data folder under `home` whose group 0 shows `pictures` on the
 // whole screen at `interval` seconds and `speed`, fully opaque.

@@ -531,14 +531,6 @@ std::string BigWav(const QString& dir, int megabytes) {
     return path;
 }
 
-long StatusKb(pid_t pid, const char* field) {
-    std::ifstream f("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(f, line))
-        if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::strlen(field));
-    return -1;
-}
-
 // Start of the program to its first picture on the screen (the photo's
 // orange disc), with group 0 playing `music`; the peak memory after
 // `holdMs` more. The process is ended once the share answers.
