@@ -230,7 +230,7 @@ TEST(RasterStretchBlt, ABatchDrawsWhatItsCallsDrawOneAfterTheOther) {
 
 // The source mirrored left to right, flipped top to bottom, then turned a
 // quarter clockwise, each where `turn` says, one after the other.
-Bitmap TurnedCopy(const Bitmap& s, RowStretch::Turn turn) {
+Bitmap TurnedCopy(const Bitmap& s, RowTurn turn) {
     Bitmap m(s.width(), s.height());
     for (int y = 0; y < s.height(); ++y)
         for (int x = 0; x < s.width(); ++x)
@@ -248,7 +248,7 @@ TEST(RasterStretchBlt, RowsArrivingOneAtATimeDrawWhatTheWholeSourceDraws) {
     // the whole picture: shrunk, enlarged, cut at every edge, masked, and
     // turned as the eight photo orientations turn them.
     const Bitmap src = WideSource();
-    using Turn = RowStretch::Turn;
+    using Turn = RowTurn;
     struct Case {
         const char* name;
         int x, y, dw, dh;

@@ -196,7 +196,6 @@ struct RowTurn {
 struct StretchPlan;
 class RowStretch {
 public:
-    using Turn = RowTurn;
     RowStretch(DC& dst, int x, int y, int dw, int dh, int sw, int sh, Pixel mask = 0xFFFFFFFFu, RowTurn turn = {});
     ~RowStretch();
     RowStretch(const RowStretch&) = delete;
@@ -216,7 +215,7 @@ private:
     int next_ = 0;                       // the next destination row to draw
     int sw_ = 0, sh_ = 0;
     Pixel mask_ = 0;
-    Turn turn_;
+    RowTurn turn_;
 };
 
 // Stretches (and boxes) into one destination drawn together, row by row: each row of the

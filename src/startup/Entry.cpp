@@ -24,6 +24,7 @@
 #include "dialogs/SettingsDialog.h"
 #include "engine/ShowWindow.h"
 #include "platform/InstanceLock.h"
+#include "platform/LargeBlocks.h"
 #include "startup/Language.h"
 #include "startup/LentWindowMessage.h"
 #include "startup/PreviewWindow.h"
@@ -315,6 +316,7 @@ int RunEntry(int argc, char** argv, const EntryEnvironment& environment) {
 }
 
 int RunEntry(int argc, char** argv) {
+    MapLargeBlocks();
     SetScreenSizeFunction(MeasureScreenNow);
     return RunEntry(argc, argv, EntryEnvironment{});
 }

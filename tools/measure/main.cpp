@@ -67,6 +67,7 @@
 #include "engine/ShowWindow.h"
 #include "measure/ShowCost.h"
 #include "measure/XClient.h"
+#include "platform/LargeBlocks.h"
 #include "startup/ScreenMeasure.h"
 #include "startup/SharedState.h"
 #include "storage/IniFile.h"
@@ -778,7 +779,9 @@ int Handover(const std::string& self) {
 
 int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
-    // As the program's entry does: without it a show measured here fills 1024x768, not the screen.
+    // As the program's entry does: without them a show measured here fills
+    // 1024x768, not the screen, and keeps freed pictures in its heaps.
+    tav::MapLargeBlocks();
     tav::SetScreenSizeFunction(tav::MeasureScreenNow);
     if (mode == "transition" && argc > 2) return tav::Transition(argc, argv, std::atoi(argv[2]));
     if (mode == "table")

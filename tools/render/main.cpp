@@ -10,8 +10,6 @@ extern "C" {
 #include <libavutil/log.h>
 }
 
-#include <malloc.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -20,6 +18,7 @@ extern "C" {
 
 #include "effects/Dispatch.h"
 #include "effects/EffectTable.h"
+#include "platform/LargeBlocks.h"
 #include "render/Crc32.h"
 #include "render/FrameWriter.h"
 #include "render/Gallery.h"
@@ -147,11 +146,8 @@ int main(int argc, char** argv) {
     }
     if (options->mode == tav::RenderMode::List) return tav::List();
     tav::InstallOutputCleanup();
-    // Every frame is a large block made on the drawing thread and freed on the
-    // encoding thread. With glibc's moving threshold such blocks come to be
-    // carved from the heap, which then grows by one frame after another; at
-    // a fixed threshold they are mapped and given back whole.
-    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+    // Every frame is made on the drawing thread and freed on the encoding thread.
+    tav::MapLargeBlocks();
     // Failures are told in one line of our own; the libraries' notes would bury it.
     av_log_set_level(AV_LOG_QUIET);
     // Pictures and metafile text are decoded without a display.

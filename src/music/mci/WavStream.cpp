@@ -123,19 +123,19 @@ struct DecodedSound {
 // stream then reads instead of the file.
 bool DecodeWhole(int fd, std::uint64_t fileSize, WavFormat& f, DecodedSound& sound) {
     if (fileSize > WavStream::kMaxDecodedFile) return false;
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec decoded{};
     {
         std::vector<unsigned char> file(static_cast<std::size_t>(fileSize));
         if (!ReadAt(fd, file.data(), file.size(), 0)) return false;
-        if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(file.data(), static_cast<int>(file.size())), 1, &spec, &sound.data,
+        if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(file.data(), static_cast<int>(file.size())), 1, &decoded, &sound.data,
                             &sound.size))
             return false;
     }
     f.encoding = Encoding::Decoded;
-    f.decodedFormat = spec.format;
-    f.channels = spec.channels;
-    f.rate = spec.freq;
-    f.bits = SDL_AUDIO_BITSIZE(spec.format);
+    f.decodedFormat = decoded.format;
+    f.channels = decoded.channels;
+    f.rate = decoded.freq;
+    f.bits = SDL_AUDIO_BITSIZE(decoded.format);
     f.blockAlign = f.channels * f.bits / 8;
     if (f.blockAlign <= 0) return false;
     f.dataStart = 0;
