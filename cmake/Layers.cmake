@@ -35,11 +35,11 @@ function(tavrelle_layer_view view folders)
   endforeach()
 endfunction()
 
-# Everything outside the project the folders build against.
+# Everything outside the project the folders build against; of the libraries
+# loaded when first needed, only the headers (cmake/LateLibraries.cmake).
 add_library(tavrelle_external INTERFACE)
 target_link_libraries(tavrelle_external INTERFACE Qt6::Core Qt6::Gui Qt6::Widgets
-  PkgConfig::SDL2MIXER PkgConfig::LIBCDIO PkgConfig::LIBHEIF PkgConfig::LIBJPEG PkgConfig::XCB PkgConfig::LIBWEBP
-  PkgConfig::LIBDE265 X11::X11)
+  PkgConfig::LIBJPEG PkgConfig::XCB PkgConfig::LIBWEBP X11::X11 tavrelle_late_headers ${CMAKE_DL_LIBS})
 
 file(STRINGS ${CMAKE_SOURCE_DIR}/src/layers.txt layer_lines REGEX "^[a-z]")
 set(TAVRELLE_FOLDERS)

@@ -21,8 +21,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://tavrelle.invalid/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# WebP and TIFF are read through Qt's image-format plugins, which nothing links.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins")
+# WebP and TIFF are read through Qt's image-format plugins, which nothing
+# links; the sound and HEIF libraries are loaded when first needed, so
+# dpkg-shlibdeps does not see them either (cmake/LateLibraries.cmake).
+string(JOIN ", " late_depends ${TAVRELLE_LATE_DEPENDS})
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins, ${late_depends}")
 # The dialogs are drawn in a Japanese font in either language, and Qt's own
 # dialogs take their Japanese from Qt's translations.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic | fonts-noto-cjk, qt6-translations-l10n")

@@ -1,11 +1,13 @@
 // The multimedia command interpreter: parsing, replies and error codes, the
 // "cdaudio" device over a generated disc image and the file player.
 
+#include "base/LateLibrary.h"
 #include "music/mci/MciCdTime.h"
 #include "music/mci/MciCommand.h"
 #include "music/mci/MciErrors.h"
 #include "music/mci/MciInterpreter.h"
 #include "music/mci/Sound.h"
+#include "music/mci/SoundLibraries.h"
 #include "music/mci/SoundOutput.h"
 #include "support/music_test_audio.h"
 #include "testmedia/StallingFileSystem.h"
@@ -347,6 +349,41 @@ TEST_F(Interpreter, SystemSoundRefusesWhatItCannotPlay) {
     EXPECT_TRUE(PlaySoundA(wav.c_str(), nullptr, SND_ASYNC | SND_LOOP));
     EXPECT_FALSE(PlaySoundA(wav.c_str(), nullptr, SND_ASYNC | SND_NOSTOP));
     EXPECT_TRUE(PlaySoundA(nullptr, nullptr, 0));
+}
+
+// The sound and disc libraries are loaded at the first sound or disc; on a
+// machine without them there is no output device and no drive, and the
+// same requests work again once the libraries are there.
+TEST_F(Interpreter, WithoutTheSoundLibrariesThereIsNoOutputAndNoDrive) {
+    const std::string wav = dir.File("beep.wav");
+    ASSERT_TRUE(test::WriteToneWav(wav, 440, 0.2));
+    const std::string cue = test::WriteCdImage(dir.Path(), "disc", {{440, 1}});
+    mci::SetDefaultCdSource(cue);
+    struct Case {
+        const char* command;
+        std::uint32_t without;  // the code without the libraries; 0 with them
+    };
+    const Case cases[] = {
+        {"open cdaudio alias drive", mci::kDeviceNotInstalled},
+        {"open %c type cdaudio alias image", mci::kDeviceNotInstalled},
+        {"open %w type waveaudio alias tune", mci::kHardware},
+    };
+    LateLibrary missing("libtavrelle-missing.so.0");
+    for (LateLibrary* required : {&missing, static_cast<LateLibrary*>(nullptr)}) {
+        SCOPED_TRACE(required ? "without the libraries" : "with them");
+        mci::CloseAll();
+        sound::ShutdownAudio();
+        sound::AlsoRequireForTest(required);
+        EXPECT_EQ(waveOutGetNumDevs() > 0, !required);
+        EXPECT_EQ(PlaySoundA(wav.c_str(), nullptr, SND_ASYNC), !required);
+        for (const Case& c : cases) {
+            std::string command = c.command;
+            if (const auto at = command.find("%c"); at != std::string::npos) command.replace(at, 2, cue);
+            if (const auto at = command.find("%w"); at != std::string::npos) command.replace(at, 2, wav);
+            EXPECT_EQ(Send(command).code, required ? c.without : 0u) << command;
+        }
+        PlaySoundA(nullptr, nullptr, 0);
+    }
 }
 
 TEST_F(Interpreter, LibrariesPrintNothingOnFailures) {

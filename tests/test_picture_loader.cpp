@@ -2,7 +2,9 @@
 // orientation, transparency, the size cap, reduced decoding and damaged files.
 #include "pictures/PictureLoader.h"
 
+#include "base/LateLibrary.h"
 #include "pictures/ExifOrientation.h"
+#include "pictures/HeifLibraries.h"
 
 #include "support/application.h"
 #include "testmedia/PictureWriters.h"
@@ -603,6 +605,14 @@ TEST_F(PictureLoaderTest, UnreadableFilesFailAndSayWhy) {
         SCOPED_TRACE(c.name);
         EXPECT_TRUE(failsSaying(LoadPictureFile(write(c.name, c.bytes)), c.why));
     }
+    // The HEIF libraries are loaded at the first HEIF picture; without them
+    // a sound photo is one more picture that cannot be decoded.
+    const std::string heic = write("photo.heic", pw::WriteHeif(Pattern(16, 16), pw::HeifCodec::Hevc));
+    LateLibrary missing("libtavrelle-missing.so.0");
+    AlsoRequireForHeifTest(&missing);
+    EXPECT_TRUE(failsSaying(LoadPictureFile(heic), "HEIF library is not available (libtavrelle-missing.so.0)"));
+    AlsoRequireForHeifTest(nullptr);
+    EXPECT_TRUE(LoadPictureFile(heic).ok());
     EXPECT_TRUE(failsSaying(LoadPictureFile(dir_.File("missing.bmp")), "No such file"));
     EXPECT_TRUE(failsSaying(LoadPictureFile(dir_.Path()), "not a regular file"));
     EXPECT_TRUE(failsSaying(LoadPictureFile(""), "No such file"));

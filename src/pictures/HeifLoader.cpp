@@ -1,5 +1,7 @@
 #include "pictures/HeifLoader.h"
 
+#include "pictures/HeifLibraries.h"
+
 #include <libde265/de265.h>
 #include <libheif/heif.h>
 #include <libheif/heif_plugin.h>
@@ -302,6 +304,11 @@ HeifKind SniffHeif(const unsigned char* data, std::size_t size) {
 }
 
 DecodedPicture LoadHeif(QIODevice& device, const DecodeRequest& request) {
+    if (!HeifLibrariesAvailable()) {
+        DecodedPicture none;
+        none.failure = HeifLibrariesMissing();
+        return none;
+    }
     static std::once_flag once;
     std::call_once(once, [] {
         heif_init(nullptr);

@@ -2,6 +2,7 @@
 
 #include "base/LittleEndian.h"
 #include "music/mci/MciErrors.h"
+#include "music/mci/SoundLibraries.h"
 
 #include <cdio/cdio.h>
 #include <cdio/logging.h>
@@ -135,6 +136,8 @@ CdDevice::~CdDevice() {
 }
 
 std::uint32_t CdDevice::Open(const std::string& source) {
+    // Without the disc library there is no drive, and no disc image either.
+    if (!sound::DiscLibraryAvailable()) return kDeviceNotInstalled;
     static const bool quiet = (cdio_log_set_handler(&QuietCdio), true);
     (void)quiet;
     CdIo_t* cdio = nullptr;

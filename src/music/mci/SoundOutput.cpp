@@ -1,5 +1,7 @@
 #include "music/mci/SoundOutput.h"
 
+#include "music/mci/SoundLibraries.h"
+
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <dlfcn.h>
@@ -63,6 +65,7 @@ void SilenceAlsa() {
 bool EnsureAudioOpen() {
     if (g_state != State::Closed) return g_state == State::Open;
     g_state = State::Failed;
+    if (!SoundLibrariesAvailable()) return false;
     SilenceAlsa();
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;

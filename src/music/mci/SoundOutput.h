@@ -18,8 +18,10 @@ inline constexpr int kOutputChannels = 2;
 // Mixer channel kept for the looped system sound.
 inline constexpr int kSystemSoundChannel = 0;
 
-// Opens the output if it is not open yet and tells whether it is open. A
-// failed open is remembered: it is not retried until ShutdownAudio.
+// Opens the output if it is not open yet and tells whether it is open; the
+// first open loads the sound libraries (SoundLibraries.h), and nothing calls
+// them before it succeeded. A failed open is remembered: it is not retried
+// until ShutdownAudio.
 bool EnsureAudioOpen();
 
 // Closes the mixer and the audio subsystem. The next EnsureAudioOpen opens
