@@ -369,6 +369,10 @@ TEST_F(Interpreter, WithoutTheSoundLibrariesThereIsNoOutputAndNoDrive) {
         {"open %w type waveaudio alias tune", mci::kHardware},
     };
     LateLibrary missing("libtavrelle-missing.so.0");
+    // Were a call to slip past the checks, it would end the process naming
+    // the library, not jump through a null pointer.
+    ::testing::FLAGS_gtest_death_test_style = "threadsafe";
+    EXPECT_DEATH(missing.Function("SDL_Delay"), "libtavrelle-missing\\.so\\.0 is needed but cannot be loaded");
     for (LateLibrary* required : {&missing, static_cast<LateLibrary*>(nullptr)}) {
         SCOPED_TRACE(required ? "without the libraries" : "with them");
         mci::CloseAll();
