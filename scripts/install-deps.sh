@@ -12,7 +12,7 @@ BUILD_PACKAGES=(
   qt6-base-dev libgl-dev qt6-image-formats-plugins qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
   libheif-dev libde265-dev libjpeg-dev zlib1g-dev libdeflate-dev libwebp-dev
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
-  libsdl2-mixer-dev libcdio-dev libx11-dev libxtst-dev libxcb-shm0-dev
+  libsdl2-mixer-dev libcdio-dev libx11-dev libxtst-dev libxcb-shm0-dev libxcb-randr0-dev
   fonts-ipafont-gothic
 )
 

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "effects/EffectTable.h"
@@ -271,6 +272,96 @@ TEST_F(ShowFixture, ATickDuringATransitionStartsNoOther) {
     EXPECT_GT(nestedTicks, 0);
     EXPECT_EQ(show.TransitionCount(), 1);
     EXPECT_FALSE(show.InTransition());
+}
+
+// The first picture composed ahead, while the program starts: the show takes
+// the job over when it asks for the same file fitted the same way, whether
+// the job is done or still composing, and otherwise composes the picture
+// itself as if nothing had gone ahead.
+TEST_F(ShowFixture, AFirstPictureComposedAheadIsTakenOverOnlyWhenItIsTheOneAskedFor) {
+    UsePictures(2);
+    const CompositionParams asked{values.AreaWidth, values.AreaHeight, values.FitMode,
+                                  static_cast<Colorref>(values.BackColor)};
+    CompositionParams wider = asked;
+    wider.areaWidth += 1;
+    const struct {
+        const char* what;
+        std::optional<PictureRequest> ahead;
+        bool held;       // the job ahead is still composing when the show asks
+        bool takenOver;
+    } cases[] = {
+        {"the same file and fit, composed", PictureRequest{list.Entry(1), asked}, false, true},
+        {"the same file and fit, still composing", PictureRequest{list.Entry(1), asked}, true, true},
+        {"another area size", PictureRequest{list.Entry(1), wider}, false, false},
+        {"another file", PictureRequest{list.Entry(2), asked}, false, false},
+        {"nothing planned", std::nullopt, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        // Shared with the threads, which may outlive this case.
+        struct Record {
+            std::mutex mutex;
+            std::condition_variable changed;
+            bool release = false, planned = false, composing = false;
+            int aheadComposed = 0, showComposedFirst = 0, notices = 0;
+        };
+        auto record = std::make_shared<Record>();
+        const auto ahead = c.ahead;
+        const bool held = c.held;
+        PictureJob::StartAhead(
+            [record, held](const std::string& path, const CompositionParams& params) {
+                std::unique_lock lock(record->mutex);
+                record->composing = true;
+                record->changed.notify_all();
+                record->changed.wait(lock, [&] { return !held || record->release; });
+                ++record->aheadComposed;
+                return ComposePicture(path, params);
+            },
+            [record, ahead] {
+                std::lock_guard lock(record->mutex);
+                record->planned = true;
+                record->changed.notify_all();
+                return ahead;
+            });
+        {
+            std::unique_lock lock(record->mutex);
+            // A plan still being made when the show asks is dropped, as the
+            // show cannot tell what it will name.
+            ASSERT_TRUE(record->changed.wait_for(lock, std::chrono::seconds(20),
+                                                 [&] { return c.ahead ? record->composing : record->planned; }));
+        }
+        const std::string first = list.Entry(1);
+        SlideShow show(host, timers, values, list, [record, first](const std::string& path, const CompositionParams& p) {
+            if (path == first) {
+                std::lock_guard lock(record->mutex);
+                ++record->showComposedFirst;
+            }
+            return ComposePicture(path, p);
+        });
+        show.SetComposedNotice([record] {
+            std::lock_guard lock(record->mutex);
+            ++record->notices;
+            record->changed.notify_all();
+        });
+        show.Prepare();
+        {
+            std::lock_guard lock(record->mutex);
+            record->release = true;
+        }
+        record->changed.notify_all();
+        {
+            std::unique_lock lock(record->mutex);
+            ASSERT_TRUE(record->changed.wait_for(lock, std::chrono::seconds(20), [&] { return record->notices > 0; }))
+                << "the show hears of its first picture";
+        }
+        show.Begin();
+        ASSERT_TRUE(TickUntil(show, [&] { return show.FirstPictureShown(); }));
+        EXPECT_EQ(Shown(), 1);
+        ASSERT_TRUE(LoadersReturn());
+        std::lock_guard lock(record->mutex);
+        EXPECT_EQ(record->showComposedFirst, c.takenOver ? 0 : 1) << "the first picture composed by the show";
+        EXPECT_EQ(record->aheadComposed, c.ahead ? 1 : 0) << "pictures composed ahead";
+    }
 }
 
 TEST_F(ShowFixture, AnUnreadablePictureShowsTheBackgroundColour) {

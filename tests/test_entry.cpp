@@ -496,16 +496,41 @@ TEST_F(EntryRun, AScheduledGroupShowsItsOwnPicturesAndSettings) {
     schedule.SetCell(3, 0, '4');  // Tuesdays
     WriteScheduleFile(folder.File("Tavrelle_P.rdm"), schedule);
 
+    // The first picture planned before the toolkit starts is the one the
+    // show asks for: the same file, area and colour.
+    const auto expectPlannedAhead = [&] {
+        const std::optional<FirstPicturePlan> plan = PlanFirstPicture({"/s"}, folder.Data(), now);
+        ASSERT_TRUE(plan);
+        const PictureRequest planned = plan->For(ScreenSize{1280, 1024});
+        EXPECT_EQ(planned.path, PictureList.Entry(1));
+        EXPECT_TRUE(planned.params == (CompositionParams{Current.AreaWidth, Current.AreaHeight, Current.FitMode,
+                                                         static_cast<Colorref>(Current.BackColor)}));
+    };
     Run("/s");
     EXPECT_EQ(ScheduleMode, 1);
     EXPECT_EQ(PictureList.Count(), 3);
     EXPECT_EQ(Current.AreaWidth, 1280);
     EXPECT_EQ(Current.BackColor, 0x00123456);
+    expectPlannedAhead();
 
     now = {4, 14};  // Wednesday: no cell, the default group
     Run("/s");
     EXPECT_EQ(PictureList.Entry(1), "/one/a.jpg");
     EXPECT_EQ(Current.AreaWidth, 640);
+    expectPlannedAhead();
+
+    // Nothing is planned where the show's first picture is not known yet or
+    // there is no show of our own.
+    EXPECT_FALSE(PlanFirstPicture({"/c"}, folder.Data(), now));
+    EXPECT_FALSE(PlanFirstPicture({"/p", "123"}, folder.Data(), now));
+    EXPECT_FALSE(PlanFirstPicture({"/s", "-window-id", "0x400001"}, folder.Data(), now)) << "a lent window";
+    settings.Groups[1].PictureOrder = 1;
+    WriteSettingsRecord(folder.File("Tavrelle_S.rdm"), settings);
+    EXPECT_FALSE(PlanFirstPicture({"/s"}, folder.Data(), now)) << "a random order";
+    settings.Groups[1].PictureOrder = 0;
+    WriteSettingsRecord(folder.File("Tavrelle_S.rdm"), settings);
+    WritePictureListFile(folder.File("Tavrelle_1.rdm"), {"/one/a.jpg"});
+    EXPECT_FALSE(PlanFirstPicture({"/s"}, folder.Data(), now)) << "one picture";
 }
 
 }  // namespace

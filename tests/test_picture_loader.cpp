@@ -146,6 +146,15 @@ TEST_F(PictureLoaderTest, FormatIsToldByContentNotByName) {
     EXPECT_TRUE(LoadPictureFile(write("no-extension", pw::WriteJpeg(pattern))).ok());
     EXPECT_TRUE(LoadPictureFile(write("really-a-png.heic", pw::WritePng(pattern))).ok());
     EXPECT_TRUE(LoadPictureFile(write("really-a-heic.png", pw::WriteHeif(pattern, pw::HeifCodec::Hevc))).ok());
+    // The same from the file alone, as the start tells a JPEG before decoding
+    // anything; what is not a regular file is never opened and tells nothing.
+    EXPECT_EQ(SniffPictureFile(dir_.File("no-extension")), PictureFormat::Jpeg);
+    EXPECT_EQ(SniffPictureFile(dir_.File("really-a-png.heic")), PictureFormat::Png);
+    EXPECT_EQ(SniffPictureFile(dir_.File("missing.jpg")), PictureFormat::Unknown);
+    EXPECT_EQ(SniffPictureFile(dir_.Path()), PictureFormat::Unknown);
+    const std::string pipe = dir_.File("pipe.jpg");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(SniffPictureFile(pipe), PictureFormat::Unknown);
 
     // HEIF files are told by the brands of their leading box: the major one or a compatible one.
     const struct {

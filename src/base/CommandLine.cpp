@@ -72,4 +72,11 @@ Invocation ParseCommandLine(const std::string& line) {
     return invocation;
 }
 
+unsigned long LentWindowOf(const std::vector<std::string>& arguments, const char* environment) {
+    for (std::size_t i = 0; i + 1 < arguments.size(); ++i)
+        if (arguments[i] == "-window-id" || arguments[i] == "--window-id") return ParseWindowId(arguments[i + 1]);
+    if (environment && *environment) return ParseWindowId(environment);
+    return 0;
+}
+
 }  // namespace tav

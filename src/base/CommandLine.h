@@ -19,6 +19,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tav {
 
@@ -35,5 +36,11 @@ struct Invocation {
 std::string JoinCommandLine(int argc, char** argv);
 Invocation ParseCommandLine(const std::string& line);
 unsigned long ParseWindowId(const std::string& text);
+
+// The window a desktop screen saver lends the show: the number after
+// "-window-id" (or "--window-id") among `arguments` (the command line after
+// the program's name), else `environment` ($XSCREENSAVER_WINDOW, or null);
+// 0 when there is none.
+unsigned long LentWindowOf(const std::vector<std::string>& arguments, const char* environment);
 
 }  // namespace tav

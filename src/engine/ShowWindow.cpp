@@ -521,12 +521,9 @@ void Tavrelle_S::ExitShow() {
 }
 
 unsigned long SaverHostWindow() {
-    const QStringList args = QCoreApplication::arguments();
-    for (int i = 0; i + 1 < args.size(); ++i)
-        if (args[i] == QLatin1String("-window-id") || args[i] == QLatin1String("--window-id"))
-            return ParseWindowId(args[i + 1].toStdString());
-    if (const char* env = std::getenv("XSCREENSAVER_WINDOW"); env && *env) return ParseWindowId(env);
-    return 0;
+    std::vector<std::string> arguments;
+    for (const QString& argument : QCoreApplication::arguments().mid(1)) arguments.push_back(argument.toStdString());
+    return LentWindowOf(arguments, std::getenv("XSCREENSAVER_WINDOW"));
 }
 
 int RunSlideShow(ShowPlan plan) {

@@ -118,6 +118,18 @@ PictureFormat SniffPictureFormat(const unsigned char* data, std::size_t size) {
     return PictureFormat::Unknown;
 }
 
+PictureFormat SniffPictureFile(const std::string& path) {
+    std::string why;
+    const int fd = OpenRegularFile(path, why);
+    if (fd < 0) return PictureFormat::Unknown;
+    unsigned char head[kSniffBytes];
+    ssize_t got = 0;
+    do got = ::read(fd, head, sizeof head);
+    while (got < 0 && errno == EINTR);
+    ::close(fd);
+    return got > 0 ? SniffPictureFormat(head, std::size_t(got)) : PictureFormat::Unknown;
+}
+
 DecodedPicture LoadPictureFile(const std::string& path, const std::function<QSize(QSize natural)>& drawSizeFor,
                                QRgb ground, RowSink* rows) {
     try {

@@ -34,4 +34,8 @@ inline constexpr std::size_t kSniffBytes = 64;
 // The format told by the first bytes of a file.
 PictureFormat SniffPictureFormat(const unsigned char* data, std::size_t size);
 
+// The format of the picture file at `path` by its first bytes, opened as
+// LoadPictureFile opens it (a regular file only); Unknown when it cannot be read.
+PictureFormat SniffPictureFile(const std::string& path);
+
 }  // namespace tav

@@ -24,6 +24,7 @@
 #include "dialogs/SettingsDialog.h"
 #include "engine/ShowWindow.h"
 #include "platform/InstanceLock.h"
+#include "pictures/PictureLoader.h"
 #include "platform/LargeBlocks.h"
 #include "startup/Language.h"
 #include "startup/LentWindowMessage.h"
@@ -32,6 +33,7 @@
 #include "startup/SharedState.h"
 #include "storage/AtomicFile.h"
 #include "storage/Settings.h"
+#include "surfaces/Composition.h"
 #include "x11/X11Windows.h"
 
 namespace tav {
@@ -242,6 +244,50 @@ bool KeepOffAMissingSessionBus() {
     return true;
 }
 
+PictureRequest FirstPicturePlan::For(ScreenSize screen) const {
+    const CurrentValues values = GroupValues(settings, group, screen);
+    return {path, {values.AreaWidth, values.AreaHeight, values.FitMode, static_cast<Colorref>(values.BackColor)}};
+}
+
+std::optional<FirstPicturePlan> PlanFirstPicture(const std::vector<std::string>& arguments,
+                                                 const std::string& folder, ClockReading now) {
+    if (ParseCommandLine(JoinWithBlanks(arguments)).Mode != RunMode::SlideShow) return std::nullopt;
+    if (LentWindowOf(arguments, std::getenv("XSCREENSAVER_WINDOW")) != 0) return std::nullopt;
+    FirstPicturePlan plan;
+    plan.settings = ReadAllSettings(folder);
+    RunList run = ChooseRunList(folder, now, plan.settings.CurrentGroup);
+    if (run.Group < 0 || run.Group >= kGroupCount || run.Pictures.size() < 2) return std::nullopt;
+    if (plan.settings.Groups[run.Group].PictureOrder == 1) return std::nullopt;
+    plan.group = run.Group;
+    PictureListData list;
+    list.Assign(std::move(run.Pictures));
+    plan.path = list.Entry(1);
+    return plan;
+}
+
+namespace {
+
+// The show's first picture composed on a thread of its own while the toolkit
+// starts, the screen measured there too; the show takes it over when it asks
+// for the same.
+void ComposeFirstPictureAhead(const ToolkitSplit& split, ClockReading now) {
+    std::optional<FirstPicturePlan> plan = PlanFirstPicture(split.Arguments, DataFolderLocation(), now);
+    if (!plan) return;
+    std::string display = split.Display.value_or("");
+    PictureJob::StartAhead(ComposePicture, [plan = std::move(*plan), display]() -> std::optional<PictureRequest> {
+        // Only a JPEG goes ahead: other formats may paint through the toolkit
+        // (transparency laid on the background, metafiles), and its painter
+        // needs the application, which is still starting. A photo, the
+        // picture whose decoding takes long, is a JPEG nearly always.
+        if (SniffPictureFile(plan.path) != PictureFormat::Jpeg) return std::nullopt;
+        ScreenSize screen;
+        if (!X11PrimaryMonitorSize(display, screen.Width, screen.Height)) return std::nullopt;
+        return plan.For(screen);
+    });
+}
+
+}  // namespace
+
 int RunEntry(int argc, char** argv, const EntryEnvironment& environment) {
     // Chosen once, before anything is said, and again once Qt has started
     // (its dialogs take their texts from the application).
@@ -265,6 +311,8 @@ int RunEntry(int argc, char** argv, const EntryEnvironment& environment) {
         const ToolkitSplit split = SplitToolkitOptions(argc, argv);
         if (const std::optional<std::string> display = UnreachableDisplay(split))
             return EndWithoutDisplay(split, *display);
+        if (!environment.SlideShow)
+            ComposeFirstPictureAhead(split, environment.Clock ? environment.Clock() : ReadLocalClock());
         application = std::make_unique<QApplication>(qtArgc, argv);
     }
     UseLanguage(language);
@@ -318,7 +366,14 @@ int RunEntry(int argc, char** argv, const EntryEnvironment& environment) {
 int RunEntry(int argc, char** argv) {
     MapLargeBlocks();
     SetScreenSizeFunction(MeasureScreenNow);
-    return RunEntry(argc, argv, EntryEnvironment{});
+    const int status = RunEntry(argc, argv, EntryEnvironment{});
+    // A picture composed ahead for a show that did not start (another copy
+    // runs) is not waited for, and nothing is torn down under its loader.
+    if (PictureJob::Running() > 0) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
 }
 
 }  // namespace tav

@@ -6,11 +6,15 @@
 #include <QtGlobal>
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "base/CommandLine.h"
 #include "base/Identity.h"
 #include "storage/GroupChoice.h"
+#include "storage/Settings.h"
+#include "surfaces/PictureJobs.h"
 
 namespace tav {
 
@@ -61,6 +65,23 @@ std::string AdoptSessionRuntimeFolder(const std::string& base = "/run/user");
 // socket $XDG_RUNTIME_DIR/bus), the address is set to one that fails at once.
 // Returns true when it was set.
 bool KeepOffAMissingSessionBus();
+
+// The first picture of a show, found from the command line and the data
+// files alone, so that it can be composed while the toolkit starts.
+struct FirstPicturePlan {
+    SaverSettingsData settings;
+    int group = 0;
+    std::string path;
+    // What the show will ask for on a screen of that size.
+    PictureRequest For(ScreenSize screen) const;
+};
+// `arguments` is the command line after the program's name, without the
+// toolkit's options. Nothing for another mode, for a show in a lent window
+// (it goes on where its last show stopped, in the window's size), for a
+// random order (the show draws its first picture), or for fewer than two
+// pictures.
+std::optional<FirstPicturePlan> PlanFirstPicture(const std::vector<std::string>& arguments,
+                                                 const std::string& folder, ClockReading now);
 
 // Creates the QApplication when none exists yet and runs the entry routine.
 // Returns the process exit status (0 also for every quiet end).

@@ -15,6 +15,7 @@ struct CompositionParams {
     int areaHeight = 0;
     int fitMode = 1;  // non-zero: scale to the area by the picture's orientation
     Colorref backColor{};
+    bool operator==(const CompositionParams&) const = default;
 };
 
 // Where and how large a picture of natural size w × h is drawn on the area.

@@ -2,7 +2,11 @@
 
 #include <QGuiApplication>
 #include <cstdlib>
+#include <memory>
 #include <string_view>
+
+#include <xcb/randr.h>
+#include <xcb/xcb.h>
 
 // Xlib last: its macros (Bool, Status, None) clash with Qt's headers.
 #include <X11/Xatom.h>
@@ -114,6 +118,42 @@ bool X11ScreenSize(int& width, int& height) {
         h = DisplayHeight(display, screen);
     });
     if (!answered) return false;
+    width = w;
+    height = h;
+    return width > 0 && height > 0;
+}
+
+bool X11PrimaryMonitorSize(const std::string& name, int& width, int& height) {
+    int screenNumber = 0;
+    const std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> connection(
+        xcb_connect(name.empty() ? nullptr : name.c_str(), &screenNumber), &xcb_disconnect);
+    if (xcb_connection_has_error(connection.get())) return false;
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection.get()));
+    for (int i = 0; i < screenNumber && screens.rem > 0; ++i) xcb_screen_next(&screens);
+    if (screens.rem <= 0) return false;
+    const xcb_screen_t* screen = screens.data;
+    int w = screen->width_in_pixels, h = screen->height_in_pixels;
+    const xcb_query_extension_reply_t* randr = xcb_get_extension_data(connection.get(), &xcb_randr_id);
+    std::unique_ptr<xcb_randr_query_version_reply_t, decltype(&std::free)> version(
+        randr && randr->present
+            ? xcb_randr_query_version_reply(connection.get(), xcb_randr_query_version(connection.get(), 1, 5), nullptr)
+            : nullptr,
+        &std::free);
+    if (version && (version->major_version > 1 || version->minor_version >= 5)) {
+        const std::unique_ptr<xcb_randr_get_monitors_reply_t, decltype(&std::free)> monitors(
+            xcb_randr_get_monitors_reply(connection.get(), xcb_randr_get_monitors(connection.get(), screen->root, 1),
+                                         nullptr),
+            &std::free);
+        if (monitors) {
+            bool first = true;
+            for (auto it = xcb_randr_get_monitors_monitors_iterator(monitors.get()); it.rem > 0;
+                 xcb_randr_monitor_info_next(&it)) {
+                if (first || it.data->primary) w = it.data->width, h = it.data->height;
+                if (it.data->primary) break;
+                first = false;
+            }
+        }
+    }
     width = w;
     height = h;
     return width > 0 && height > 0;

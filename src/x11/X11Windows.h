@@ -16,6 +16,14 @@ bool TopLevelWindowTitled(const std::vector<std::string>& titles);
 // display can be opened.
 bool X11ScreenSize(int& width, int& height);
 
+// Size in pixels of the display's primary monitor, as the toolkit measures
+// its primary screen: the RandR monitor marked primary, else the first one,
+// else (without RandR 1.5) the whole default screen. `name` is the display
+// (":0"); empty takes $DISPLAY. False when no display can be opened. It
+// opens a connection of its own, so any thread may ask, also before the
+// toolkit has started.
+bool X11PrimaryMonitorSize(const std::string& name, int& width, int& height);
+
 // Whether the X display of that name (":0", "host:1.0") accepts a connection;
 // an empty name (no $DISPLAY) is not reachable.
 bool X11DisplayReachable(const std::string& name);
