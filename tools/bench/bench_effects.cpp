@@ -1,7 +1,8 @@
 // Effects at 1920 x 1080 through the headless host, as the renderer runs them:
 // the time per frame of the effects that redraw much of the area every frame,
 // and of the pixel line sweeps. For scale, the same number of pixels as a
-// sweep copied one 1 x 1 BitBlt at a time, and one whole-area BitBlt.
+// sweep copied one 1 x 1 BitBlt at a time, one whole-area BitBlt, and the
+// memory traffic alone of a frame made of both pictures.
 
 #include <benchmark/benchmark.h>
 
@@ -74,6 +75,22 @@ void BM_WholeAreaBitBlt(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_WholeAreaBitBlt)->Unit(benchmark::kMillisecond);
+
+// A squeeze of the whole area reads (nearly) every line of both pictures and
+// writes every line of the display, each frame: with no drawing work at all,
+// this is the least a frame of it can take on this machine's memory.
+void BM_BothPicturesReadAreaWritten(benchmark::State& state) {
+    Scene scene;
+    const tav::Pixel* a = scene.host.Outgoing().bitmap().pixels().data();
+    const tav::Pixel* b = scene.host.Incoming().bitmap().pixels().data();
+    tav::Pixel* d = scene.host.Display().target().pixels().data();
+    const std::size_t n = static_cast<std::size_t>(kWidth) * kHeight;
+    for (auto _ : state) {
+        for (std::size_t i = 0; i < n; ++i) d[i] = a[i] | b[i];
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_BothPicturesReadAreaWritten)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -270,7 +270,7 @@ int Table(const std::string& self, int first, int last) {
     }
     std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.perFrame() > b.perFrame(); });
     std::printf("\nWorst by time over the sleeps per frame:");
-    for (std::size_t i = 0; i < rows.size() && i < 5; ++i)
+    for (std::size_t i = 0; i < rows.size() && i < 10; ++i)
         std::printf(" %d (%.2f ms)", rows[i].effect, rows[i].perFrame());
     std::printf(
         "\nFrames include paints straight to the window, each a step the eye sees. Sent: the changed rectangles "
