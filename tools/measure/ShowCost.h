@@ -38,6 +38,11 @@ long StatusKb(pid_t pid, const char* field);
 
 // Writes a data folder under `home` whose group 0 shows `pictures` on the
 // whole screen at `interval` seconds and `speed`, fully opaque.
+// Runs the in-process show's events as they come, waking at least every
+// 50 ms. The overload of processEvents that takes a time never waits, so a
+// loop on it spins, and the spinning counted as the show's own CPU.
+void AwaitEvents();
+
 void WriteShowData(const QString& home, int interval, int speed, const std::vector<std::string>& pictures);
 
 }  // namespace tav

@@ -197,13 +197,13 @@ int Transition(int argc, char** argv, int effect) {
     // The first picture goes to the screen whole, before the transition: the
     // bytes sent are counted from after it.
     const QtEffectHost& host = window.effectHost();
-    while (host.frames == 0 && !window.Ended()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    while (host.frames == 0 && !window.Ended()) AwaitEvents();
     const long long pixels0 = host.changedPixels, frames0 = host.frames + host.directPaints;
     const long long serverBefore = ServerTicks();
     // The pictures are composed on worker threads; the first transition runs
     // from the slide timer once both are ready.
     while (window.slideShow().TransitionCount() == 0 && !window.Ended())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        AwaitEvents();
     const double serverMs = 1000.0 * (ServerTicks() - serverBefore) / sysconf(_SC_CLK_TCK);
     const double wall = window.slideShow().LastTransitionMs();
     const double cpu = window.slideShow().LastTransitionCpuMs();
