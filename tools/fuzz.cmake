@@ -37,6 +37,10 @@ if(TAVRELLE_FUZZ)
       target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
       target_link_libraries(${name} PRIVATE Qt6::Core Qt6::Gui PkgConfig::LIBHEIF PkgConfig::LIBJPEG
         PkgConfig::LIBWEBP PkgConfig::LIBDE265)
+      # The late libraries' names (cmake/LateLibraries.cmake) are given to their
+      # sources in the top folder only; a target of this folder gives them itself.
+      target_compile_definitions(${name} PRIVATE TAVRELLE_SONAME_HEIF="${TAVRELLE_SONAME_HEIF}"
+        TAVRELLE_SONAME_DE265="${TAVRELLE_SONAME_DE265}")
       add_dependencies(fuzz_targets ${name})
     endfunction()
     add_custom_target(fuzz_targets)
