@@ -287,7 +287,7 @@ TEST_F(ShowFixture, AFirstPictureComposedAheadIsTakenOverOnlyWhenItIsTheOneAsked
     const struct {
         const char* what;
         std::optional<PictureRequest> ahead;
-        bool held;       // the job ahead is still composing when the show asks
+        bool held;  // the job ahead is still composing when the show asks
         bool takenOver;
     } cases[] = {
         {"the same file and fit, composed", PictureRequest{list.Entry(1), asked}, false, true},
@@ -331,13 +331,14 @@ TEST_F(ShowFixture, AFirstPictureComposedAheadIsTakenOverOnlyWhenItIsTheOneAsked
                                                  [&] { return c.ahead ? record->composing : record->planned; }));
         }
         const std::string first = list.Entry(1);
-        SlideShow show(host, timers, values, list, [record, first](const std::string& path, const CompositionParams& p) {
-            if (path == first) {
-                std::lock_guard lock(record->mutex);
-                ++record->showComposedFirst;
-            }
-            return ComposePicture(path, p);
-        });
+        SlideShow show(host, timers, values, list,
+                       [record, first](const std::string& path, const CompositionParams& p) {
+                           if (path == first) {
+                               std::lock_guard lock(record->mutex);
+                               ++record->showComposedFirst;
+                           }
+                           return ComposePicture(path, p);
+                       });
         show.SetComposedNotice([record] {
             std::lock_guard lock(record->mutex);
             ++record->notices;

@@ -18,8 +18,8 @@
 #include <regex>
 
 #include "dialogs/SettingsDialog.h"
-#include "startup/Entry.h"
 #include "platform/InstanceLock.h"
+#include "startup/Entry.h"
 #include "startup/Language.h"
 #include "startup/SharedState.h"
 #include "storage/PictureListFile.h"

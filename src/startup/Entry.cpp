@@ -23,8 +23,8 @@
 #include "base/Text.h"
 #include "dialogs/SettingsDialog.h"
 #include "engine/ShowWindow.h"
-#include "platform/InstanceLock.h"
 #include "pictures/PictureLoader.h"
+#include "platform/InstanceLock.h"
 #include "platform/LargeBlocks.h"
 #include "startup/Language.h"
 #include "startup/LentWindowMessage.h"
@@ -249,8 +249,8 @@ PictureRequest FirstPicturePlan::For(ScreenSize screen) const {
     return {path, {values.AreaWidth, values.AreaHeight, values.FitMode, static_cast<Colorref>(values.BackColor)}};
 }
 
-std::optional<FirstPicturePlan> PlanFirstPicture(const std::vector<std::string>& arguments,
-                                                 const std::string& folder, ClockReading now) {
+std::optional<FirstPicturePlan> PlanFirstPicture(const std::vector<std::string>& arguments, const std::string& folder,
+                                                 ClockReading now) {
     if (ParseCommandLine(JoinWithBlanks(arguments)).Mode != RunMode::SlideShow) return std::nullopt;
     if (LentWindowOf(arguments, std::getenv("XSCREENSAVER_WINDOW")) != 0) return std::nullopt;
     FirstPicturePlan plan;

@@ -80,8 +80,8 @@ struct FirstPicturePlan {
 // (it goes on where its last show stopped, in the window's size), for a
 // random order (the show draws its first picture), or for fewer than two
 // pictures.
-std::optional<FirstPicturePlan> PlanFirstPicture(const std::vector<std::string>& arguments,
-                                                 const std::string& folder, ClockReading now);
+std::optional<FirstPicturePlan> PlanFirstPicture(const std::vector<std::string>& arguments, const std::string& folder,
+                                                 ClockReading now);
 
 // Creates the QApplication when none exists yet and runs the entry routine.
 // Returns the process exit status (0 also for every quiet end).

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <mutex>
 #include <system_error>
-#include <utility>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace tav {

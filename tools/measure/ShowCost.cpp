@@ -270,8 +270,7 @@ int ShowMinute(int argc, char** argv, int seconds, const std::string& program) {
     Tavrelle_S window(SaverOptions{'S', 0}, Current, PictureList);
     window.Start();
     // The figure is of the show running, not of its start: it begins once the first transition is over.
-    while (window.slideShow().TransitionCount() == 0 && !window.Ended())
-        AwaitEvents();
+    while (window.slideShow().TransitionCount() == 0 && !window.Ended()) AwaitEvents();
     const QtEffectHost& host = window.effectHost();
     const double cpu0 = ProcessCpuSeconds(), thread0 = ThreadCpuSeconds(), server0 = ServerCpuSeconds();
     const long long frames0 = host.frames + host.directPaints, pixels0 = host.changedPixels;
@@ -312,8 +311,9 @@ int ShowMinute(int argc, char** argv, int seconds, const std::string& program) {
         "%.2f s: composing pictures ahead), X server %.2f s per minute, peak memory %s\n",
         show.perMinute(show.cpu), show.perMinute(drawing), show.perMinute(show.cpu - drawing),
         show.perMinute(show.server), show.peak.c_str());
-    std::printf("  of the drawing thread's CPU, %.2f s per minute ran inside the transitions (%.2f s of them per minute)\n",
-                show.perMinute(inTransitionsCpuMs / 1e3), show.perMinute(inTransitionsMs / 1e3));
+    std::printf(
+        "  of the drawing thread's CPU, %.2f s per minute ran inside the transitions (%.2f s of them per minute)\n",
+        show.perMinute(inTransitionsCpuMs / 1e3), show.perMinute(inTransitionsMs / 1e3));
     std::printf(
         "  floor: %.1f MB changed per minute (the changed rectangles of every presented frame, summed) at "
         "memcpy's %.2f GB/s = %.3f s per minute; "

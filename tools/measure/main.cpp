@@ -202,8 +202,7 @@ int Transition(int argc, char** argv, int effect) {
     const long long serverBefore = ServerTicks();
     // The pictures are composed on worker threads; the first transition runs
     // from the slide timer once both are ready.
-    while (window.slideShow().TransitionCount() == 0 && !window.Ended())
-        AwaitEvents();
+    while (window.slideShow().TransitionCount() == 0 && !window.Ended()) AwaitEvents();
     const double serverMs = 1000.0 * (ServerTicks() - serverBefore) / sysconf(_SC_CLK_TCK);
     const double wall = window.slideShow().LastTransitionMs();
     const double cpu = window.slideShow().LastTransitionCpuMs();
