@@ -358,9 +358,8 @@ DecodedPicture LoadHeif(QIODevice& device, const DecodeRequest& request) {
     if (!alpha && heif_image_handle_get_luma_bits_per_pixel(handle.get()) == 8 &&
         heif_image_handle_get_chroma_bits_per_pixel(handle.get()) == 8) {
         heif_image* rawPlanes = nullptr;
-        if (heif_decode_image(handle.get(), &rawPlanes, heif_colorspace_YCbCr, heif_chroma_420,
-                              options.get())
-                .code != heif_error_Ok)
+        if (heif_decode_image(handle.get(), &rawPlanes, heif_colorspace_YCbCr, heif_chroma_420, options.get()).code !=
+            heif_error_Ok)
             return {};
         HeifPtr<heif_image> planes(rawPlanes);
         const int decodedWidth = heif_image_get_width(planes.get(), heif_channel_Y);
