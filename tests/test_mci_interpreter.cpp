@@ -377,7 +377,7 @@ TEST_F(Interpreter, WithoutTheSoundLibrariesThereIsNoOutputAndNoDrive) {
         SCOPED_TRACE(required ? "without the libraries" : "with them");
         mci::CloseAll();
         sound::ShutdownAudio();
-        sound::AlsoRequireForTest(required);
+        LateLibrary::AlsoRequireForTest(required);
         EXPECT_EQ(waveOutGetNumDevs() > 0, !required);
         EXPECT_EQ(PlaySoundA(wav.c_str(), nullptr, SND_ASYNC), !required);
         for (const Case& c : cases) {

@@ -618,9 +618,9 @@ TEST_F(PictureLoaderTest, UnreadableFilesFailAndSayWhy) {
     // a sound photo is one more picture that cannot be decoded.
     const std::string heic = write("photo.heic", pw::WriteHeif(Pattern(16, 16), pw::HeifCodec::Hevc));
     LateLibrary missing("libtavrelle-missing.so.0");
-    AlsoRequireForHeifTest(&missing);
+    LateLibrary::AlsoRequireForTest(&missing);
     EXPECT_TRUE(failsSaying(LoadPictureFile(heic), "HEIF library is not available (libtavrelle-missing.so.0)"));
-    AlsoRequireForHeifTest(nullptr);
+    LateLibrary::AlsoRequireForTest(nullptr);
     EXPECT_TRUE(LoadPictureFile(heic).ok());
     EXPECT_TRUE(failsSaying(LoadPictureFile(dir_.File("missing.bmp")), "No such file"));
     EXPECT_TRUE(failsSaying(LoadPictureFile(dir_.Path()), "not a regular file"));

@@ -7,6 +7,29 @@
 
 namespace tav {
 
+std::atomic<LateLibrary*> LateLibrary::alsoRequired_{nullptr};
+
+bool LateLibrary::AllAvailable(std::initializer_list<LateLibrary*> family) {
+    if (LateLibrary* also = alsoRequired_.load(); also && !also->Available()) return false;
+    for (LateLibrary* library : family)
+        if (!library->Available()) return false;
+    return true;
+}
+
+std::string LateLibrary::Missing(std::initializer_list<LateLibrary*> family) {
+    std::string missing;
+    const auto add = [&](LateLibrary* library) {
+        if (!library || library->Available()) return;
+        missing += missing.empty() ? "" : ", ";
+        missing += library->Soname();
+    };
+    add(alsoRequired_.load());
+    for (LateLibrary* library : family) add(library);
+    return missing;
+}
+
+void LateLibrary::AlsoRequireForTest(LateLibrary* library) { alsoRequired_.store(library); }
+
 bool LateLibrary::Available() {
     // RTLD_NOW: a library whose own dependencies cannot all be resolved
     // fails here, where the caller can do without it, not in a call later.

@@ -9,7 +9,10 @@
 // library behaves as one without the device or decoder it serves.
 #pragma once
 
+#include <atomic>
+#include <initializer_list>
 #include <mutex>
+#include <string>
 
 namespace tav {
 
@@ -33,7 +36,18 @@ public:
 
     const char* Soname() const { return soname_; }
 
+    // Whether every one of a family's libraries is available, and the names
+    // of those that are not, joined with ", ".
+    static bool AllAvailable(std::initializer_list<LateLibrary*> family);
+    static std::string Missing(std::initializer_list<LateLibrary*> family);
+
+    // For tests: one more library every family requires (nullptr: none). One
+    // that does not exist stands for a machine without the libraries.
+    static void AlsoRequireForTest(LateLibrary* library);
+
 private:
+    static std::atomic<LateLibrary*> alsoRequired_;
+
     const char* soname_;
     std::once_flag opened_;
     void* handle_ = nullptr;

@@ -32,9 +32,11 @@ void SlideShow::ChooseEffect() {
         host_.EffectNumber = static_cast<std::int16_t>(host_.EffectNumber + 1);
 }
 
-CompositionParams SlideShow::Params() const {
-    return {values_.AreaWidth, values_.AreaHeight, values_.FitMode, static_cast<Colorref>(values_.BackColor)};
+CompositionParams SlideParams(const CurrentValues& values) {
+    return {values.AreaWidth, values.AreaHeight, values.FitMode, static_cast<Colorref>(values.BackColor)};
 }
+
+CompositionParams SlideShow::Params() const { return SlideParams(values_); }
 
 void SlideShow::StartNext() {
     nextIndex_ = NextIndex();

@@ -33,6 +33,9 @@ public:
     virtual void EnableMp3Restart(bool on) = 0;  // Timer1, 1000 ms
 };
 
+// How a group's slides are composed: its area, fit and background colour.
+CompositionParams SlideParams(const CurrentValues& values);
+
 class SlideShow {
 public:
     // A slide that falls due before its picture is composed waits, the

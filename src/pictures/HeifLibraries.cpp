@@ -6,8 +6,6 @@
 #include <libheif/heif.h>
 #include <libheif/heif_plugin.h>
 
-#include <atomic>
-
 namespace tav {
 
 namespace {
@@ -23,27 +21,13 @@ LateLibrary& De265() {
     return library;
 }
 
-std::atomic<LateLibrary*> g_alsoRequired{nullptr};
-
 }  // namespace
 
-bool HeifLibrariesAvailable() {
-    LateLibrary* also = g_alsoRequired.load();
-    return (!also || also->Available()) && Heif().Available() && De265().Available();
-}
+bool HeifLibrariesAvailable() { return LateLibrary::AllAvailable({&Heif(), &De265()}); }
 
 std::string HeifLibrariesMissing() {
-    LateLibrary* also = g_alsoRequired.load();
-    std::string missing;
-    for (LateLibrary* library : {also, &Heif(), &De265()}) {
-        if (!library || library->Available()) continue;
-        missing += missing.empty() ? "" : ", ";
-        missing += library->Soname();
-    }
-    return "the HEIF library is not available (" + missing + ")";
+    return "the HEIF library is not available (" + LateLibrary::Missing({&Heif(), &De265()}) + ")";
 }
-
-void AlsoRequireForHeifTest(LateLibrary* library) { g_alsoRequired.store(library); }
 
 }  // namespace tav
 

@@ -9,17 +9,11 @@
 
 namespace tav {
 
-class LateLibrary;
-
 // True when libheif and libde265 are loaded, loading them at the first call.
 // Without them a HEIF picture cannot be decoded.
 bool HeifLibrariesAvailable();
 
 // Why a HEIF picture cannot be decoded when the check above says no.
 std::string HeifLibrariesMissing();
-
-// For tests: one more library the check requires (nullptr: none). One that
-// does not exist stands for a machine without the HEIF libraries.
-void AlsoRequireForHeifTest(LateLibrary* library);
 
 }  // namespace tav

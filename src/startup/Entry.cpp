@@ -23,6 +23,7 @@
 #include "base/Text.h"
 #include "dialogs/SettingsDialog.h"
 #include "engine/ShowWindow.h"
+#include "engine/SlideShow.h"
 #include "pictures/PictureLoader.h"
 #include "platform/InstanceLock.h"
 #include "platform/LargeBlocks.h"
@@ -245,8 +246,7 @@ bool KeepOffAMissingSessionBus() {
 }
 
 PictureRequest FirstPicturePlan::For(ScreenSize screen) const {
-    const CurrentValues values = GroupValues(settings, group, screen);
-    return {path, {values.AreaWidth, values.AreaHeight, values.FitMode, static_cast<Colorref>(values.BackColor)}};
+    return {path, SlideParams(GroupValues(settings, group, screen))};
 }
 
 std::optional<FirstPicturePlan> PlanFirstPicture(const std::vector<std::string>& arguments, const std::string& folder,

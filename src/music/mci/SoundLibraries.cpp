@@ -7,8 +7,6 @@
 #include <cdio/cdio.h>
 #include <cdio/logging.h>
 
-#include <atomic>
-
 namespace tav::sound {
 
 namespace {
@@ -29,20 +27,11 @@ LateLibrary& Cdio() {
     return library;
 }
 
-std::atomic<LateLibrary*> g_alsoRequired{nullptr};
-
-bool AlsoRequiredAvailable() {
-    LateLibrary* library = g_alsoRequired.load();
-    return !library || library->Available();
-}
-
 }  // namespace
 
-bool SoundLibrariesAvailable() { return AlsoRequiredAvailable() && Sdl().Available() && Mixer().Available(); }
+bool SoundLibrariesAvailable() { return LateLibrary::AllAvailable({&Sdl(), &Mixer()}); }
 
-bool DiscLibraryAvailable() { return AlsoRequiredAvailable() && Cdio().Available(); }
-
-void AlsoRequireForTest(LateLibrary* library) { g_alsoRequired.store(library); }
+bool DiscLibraryAvailable() { return LateLibrary::AllAvailable({&Cdio()}); }
 
 }  // namespace tav::sound
 
@@ -68,8 +57,9 @@ int SDL_AudioStreamPut(SDL_AudioStream* stream, const void* buf, int len) {
 }
 void SDL_FreeAudioStream(SDL_AudioStream* stream) { return TAV_REAL(Sdl(), SDL_FreeAudioStream)(stream); }
 void SDL_FreeWAV(Uint8* audio_buf) { return TAV_REAL(Sdl(), SDL_FreeWAV)(audio_buf); }
-SDL_AudioSpec* SDL_LoadWAV_RW(SDL_RWops* src, int freesrc, SDL_AudioSpec* spec, Uint8** audio_buf, Uint32* audio_len) {
-    return TAV_REAL(Sdl(), SDL_LoadWAV_RW)(src, freesrc, spec, audio_buf, audio_len);
+SDL_AudioSpec* SDL_LoadWAV_RW(SDL_RWops* src, int freesrc, SDL_AudioSpec* format, Uint8** audio_buf,
+                              Uint32* audio_len) {
+    return TAV_REAL(Sdl(), SDL_LoadWAV_RW)(src, freesrc, format, audio_buf, audio_len);
 }
 SDL_AudioStream* SDL_NewAudioStream(const SDL_AudioFormat src_format, const Uint8 src_channels, const int src_rate,
                                     const SDL_AudioFormat dst_format, const Uint8 dst_channels, const int dst_rate) {

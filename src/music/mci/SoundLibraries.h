@@ -6,10 +6,6 @@
 // output (SoundOutput.h) and of a disc (MciCdDevice.h).
 #pragma once
 
-namespace tav {
-class LateLibrary;
-}
-
 namespace tav::sound {
 
 // True when SDL and SDL_mixer are loaded, loading them at the first call.
@@ -19,9 +15,5 @@ bool SoundLibrariesAvailable();
 // True when libcdio is loaded, loading it at the first call. Without it
 // there is no disc drive.
 bool DiscLibraryAvailable();
-
-// For tests: one more library both checks require (nullptr: none). One that
-// does not exist stands for a machine without the sound and disc libraries.
-void AlsoRequireForTest(LateLibrary* library);
 
 }  // namespace tav::sound
