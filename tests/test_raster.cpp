@@ -197,7 +197,7 @@ TEST(RasterStretchBlt, WideStretchesFollowTheRulePixelByPixel) {
 
 TEST(RasterStretchBlt, ABatchDrawsWhatItsCallsDrawOneAfterTheOther) {
     // Every unmasked wide case into one destination: the stretches overlap,
-    // cover different rows, repeat source rows and mix operations, which a
+    // cover one another, cover different rows, repeat source rows and mix operations, which a
     // batch draws by themselves; boxes are filled among them, one call reads
     // the destination itself, and the last is drawn when the batch ends.
     const DC src = Ctx(WideSource());
@@ -219,9 +219,18 @@ TEST(RasterStretchBlt, ABatchDrawsWhatItsCallsDrawOneAfterTheOther) {
         // stretch drew there.
         both(WideCase{"rows twice", 0, 4, 60, 18, 0, 0, 60, 9}, src);
         both(WideCase{"over its first row", 10, 4, 20, 1, 30, 5, 20, 1}, src);
+        // Over all of some earlier calls' columns in some of their rows, and
+        // short of others by a column: a call drawn over at once is left out,
+        // and only then.
+        both(WideCase{"covering the left", 0, 3, 61, 12, 0, 0, 61, 9}, src);
+        both(WideCase{"a column short", 1, 0, 109, 22, 0, 0, 70, 9}, src);
+        both(WideCase{"under rows left out", 40, 0, 20, 3, 0, 0, 20, 3}, src);
+        both(WideCase{"rows left out", 30, 0, 40, 6, 0, -3, 70, 6}, src);
         both(WideCase{"from itself", 5, 2, 40, 9, 60, 0, -50, 12}, want);
         EXPECT_TRUE(test::SameBitmap(got.bitmap(), want.bitmap())) << "once a call reads the destination";
         both(WideCase{"after it", 50, 3, 30, 7, 0, 0, 70, 9}, src);
+        both(WideCase{"a column past the next", 0, 4, 61, 5, 0, 0, 70, 9}, src);
+        both(WideCase{"one column narrower", 0, 3, 60, 12, 0, 0, 61, 9}, src);
     }
     EXPECT_TRUE(test::SameBitmap(got.bitmap(), want.bitmap()));
     const ChangedArea::Box w = want.TakeDirty().bounds(), g = got.TakeDirty().bounds();

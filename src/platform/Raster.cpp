@@ -428,6 +428,9 @@ struct StretchPlan {
         if (rop != Rop::SrcCopy) line.resize(cols.src.size());
         return true;
     }
+    // Whether every destination row of the stretch is drawn: its source row
+    // lies inside the source.
+    bool EveryRow() const { return std::find(rows.src.begin(), rows.src.end(), -1) == rows.src.end(); }
     int firstRow() const { return rows.first; }
     int endRow() const { return rows.first + static_cast<int>(rows.src.size()); }
     void MarkDirty(DC& dst) const {
@@ -570,6 +573,39 @@ void RowStretch::TurnedRow(int r, const Pixel* pixels) {
     }
 }
 
+namespace {
+
+// Columns [first, second) of the destination, apart and in order.
+using ColumnSpans = std::vector<std::pair<int, int>>;
+
+bool Covers(const ColumnSpans& covered, const StretchPlan& plan) {
+    for (const auto& [start, length] : plan.spans) {
+        const int a = plan.cols.first + start, b = a + length;
+        const auto it = std::upper_bound(covered.begin(), covered.end(), a,
+                                         [](int x, const std::pair<int, int>& s) { return x < s.first; });
+        if (it == covered.begin() || std::prev(it)->second < b) return false;
+    }
+    return true;
+}
+
+void Cover(ColumnSpans& covered, const StretchPlan& plan) {
+    for (const auto& [start, length] : plan.spans) {
+        int a = plan.cols.first + start, b = a + length;
+        // Spans that touch or overlap the new one join it.
+        auto first = std::lower_bound(covered.begin(), covered.end(), a,
+                                      [](const std::pair<int, int>& s, int x) { return s.second < x; });
+        auto last = first;
+        while (last != covered.end() && last->first <= b) {
+            a = std::min(a, last->first);
+            b = std::max(b, last->second);
+            ++last;
+        }
+        covered.insert(covered.erase(first, last), {a, b});
+    }
+}
+
+}  // namespace
+
 StretchBatch::StretchBatch(DC& dst) : dst_(dst) {}
 
 StretchBatch::~StretchBatch() { Draw(); }
@@ -599,11 +635,28 @@ void StretchBatch::Draw() {
     }
     std::sort(edges.begin(), edges.end());
     edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+    std::vector<char> everyRow;
+    for (const StretchPlan& plan : plans_) everyRow.push_back(plan.EveryRow());
     std::vector<StretchPlan*> drawing;
+    std::vector<std::pair<int, int>> covered;
     for (std::size_t e = 0; e + 1 < edges.size(); ++e) {
         drawing.clear();
         for (StretchPlan& plan : plans_)
             if (plan.firstRow() <= edges[e] && edges[e] < plan.endRow()) drawing.push_back(&plan);
+        // A stretch whose every column later ones write on every row is drawn
+        // over at once: leaving it out saves its reads and writes and leaves
+        // the frame as it was. Stretches only write, so what a later one
+        // writes does not depend on what lies under it.
+        covered.clear();
+        for (std::size_t i = drawing.size(); i-- > 0;) {
+            StretchPlan& plan = *drawing[i];
+            if (Covers(covered, plan)) {
+                drawing[i] = nullptr;
+                continue;
+            }
+            if (everyRow[static_cast<std::size_t>(&plan - plans_.data())]) Cover(covered, plan);
+        }
+        std::erase(drawing, nullptr);
         for (int y = edges[e]; y < edges[e + 1]; ++y)
             for (StretchPlan* plan : drawing) plan->DrawRow(db, y);
     }
