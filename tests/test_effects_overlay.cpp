@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "support/effect_harness.h"
 
@@ -55,9 +57,29 @@ TEST(OverlayFlashWipe, OverlayPassPauseAndWipeFrameByFrame) {
     for (const Overlay& e : kOverlays)
         for (const auto& [a, speed] : {std::pair{Area{40, 30}, 3}, std::pair{Area{31, 23}, 7}}) {
             Stage stage(a.w, a.h, {.speed = speed, .keepFrames = true});
+            // What each frame changed, along the axis.
+            std::vector<std::pair<int, int>> changed;
+            stage.host.Display().trackDirty = true;
+            stage.host.onFrame = [&](int, const Bitmap&) {
+                const ChangedArea area = stage.host.Display().TakeDirty();
+                const ChangedArea::Box b = area.bounds();
+                changed.emplace_back(e.axis == 1 ? b.x0 : b.y0, e.axis == 1 ? b.x1 : b.y1);
+            };
             stage.run(e.number);
             const Phases p = PhasesOf(e, a, speed);
             const auto& frames = stage.host.frameCopies;
+            // Past the first, an overlay frame changes only where the incoming
+            // picture lay in the frame before and where it lies now.
+            const auto band = [&](int k) {
+                const int s = k * p.step;
+                return std::pair{std::clamp(p.length - s, 0, p.length), std::clamp(2 * p.length - s, 0, p.length)};
+            };
+            for (int k = 1; k < p.overlay - 1; ++k) {
+                const auto [from, to] = band(k);
+                const auto [before, beforeTo] = band(k - 1);
+                EXPECT_GE(changed[k].first, std::min(from, before)) << "effect " << e.number << " frame " << k + 1;
+                EXPECT_LE(changed[k].second, std::max(to, beforeTo)) << "effect " << e.number << " frame " << k + 1;
+            }
             ASSERT_EQ(static_cast<int>(frames.size()), p.overlay + 1 + p.wipe + 1) << e.number;
             auto pause = [&](int x, int y) {
                 const Pixel out = stage.outgoing.pixel(x, y);
