@@ -2,6 +2,9 @@
 // incoming picture, and the numeric order of the show runs through all of them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 #include "effects/Dispatch.h"
 #include "effects/EffectTable.h"
 #include "support/effect_harness.h"
@@ -10,10 +13,34 @@ namespace tav::test {
 namespace {
 
 TEST(AllEffects, EveryNumberDrawsAndEndsOnTheIncomingPicture) {
+    // Also: every pixel a frame changes lies in what the frame marked as
+    // changed, which is all the window is sent, however little an effect
+    // draws per frame.
     for (auto [w, h] : {std::pair{160, 120}, std::pair{97, 131}}) {
         for (const EffectEntry& e : EffectTable()) {
             Stage stage(w, h, {.speed = 6, .seed = static_cast<unsigned>(e.number)});
+            DC& display = stage.host.Display();
+            display.trackDirty = true;
+            Bitmap before = display.target();
+            std::string unmarked;
+            stage.host.onFrame = [&](int frame, const Bitmap& now) {
+                const ChangedArea marked = display.TakeDirty();
+                for (int y = 0; y < now.height() && unmarked.empty(); ++y)
+                    for (int x = 0; x < now.width(); ++x) {
+                        const auto inside = [&](const ChangedArea::Box& b) {
+                            return b.x0 <= x && x < b.x1 && b.y0 <= y && y < b.y1;
+                        };
+                        if (now.pixel(x, y) != before.pixel(x, y) &&
+                            std::none_of(marked.boxes().begin(), marked.boxes().end(), inside)) {
+                            unmarked = "frame " + std::to_string(frame) + " changed (" + std::to_string(x) + ", " +
+                                       std::to_string(y) + ") unmarked";
+                            break;
+                        }
+                    }
+                before = now;
+            };
             stage.run(e.number);
+            EXPECT_EQ(unmarked, "") << "effect " << e.number << " at " << w << "x" << h;
             EXPECT_GE(stage.host.frames, 1) << "effect " << e.number << " at " << w << "x" << h;
             EXPECT_TRUE(SameBitmap(stage.host.Display().bitmap(), stage.incoming))
                 << "effect " << e.number << " at " << w << "x" << h;

@@ -10,6 +10,10 @@ namespace {
 // The strips of one comb. Columns are one pixel wider than their spacing,
 // which closes the rounding gaps between them; rows are not, so on some
 // heights a row of pixels stays uncovered until the final copy.
+//
+// Every strip uncovers the incoming picture in its own place, and nothing
+// else draws while the comb grows, so a pixel once uncovered stays as it is:
+// each pass draws only what its strips grew by since the pass before.
 class Comb {
 public:
     Comb(EffectHost& h, int n)
@@ -18,35 +22,45 @@ public:
     // Even columns grow down from the top, odd ones up from the bottom; the
     // last pass of an odd count also reveals column N, just outside the area.
     void columns(int s) {
+        const int grown = Grow(s);
         for (int j = 0; j <= n_ - 1; j += 2) {
-            column(j, 0, s);
-            column(j + 1, h_.AreaHeight - s, s);
+            column(j, s - grown, grown);
+            column(j + 1, h_.AreaHeight - s, grown);
         }
     }
 
     // Even rows grow from the left, odd ones from the right.
     void rows(int s) {
+        const int grown = Grow(s);
         for (int j = 0; j <= n_ - 1; j += 2) {
-            row(j, 0, s);
-            row(j + 1, h_.AreaWidth - s, s);
+            row(j, s - grown, grown);
+            row(j + 1, h_.AreaWidth - s, grown);
         }
     }
 
     // Per pass: both rows, then both columns.
     void cross(int s) {
+        const int grown = Grow(s);
         for (int j = 0; j <= n_ - 1; j += 2) {
-            row(j, 0, s);
-            row(j + 1, h_.AreaWidth - s, s);
-            column(j, 0, s);
-            column(j + 1, h_.AreaHeight - s, s);
+            row(j, s - grown, grown);
+            row(j + 1, h_.AreaWidth - s, grown);
+            column(j, s - grown, grown);
+            column(j + 1, h_.AreaHeight - s, grown);
         }
     }
 
 private:
+    // The length the strips grew by to reach s.
+    int Grow(int s) {
+        const int grown = std::max(s - reached_, 0);
+        reached_ = std::max(reached_, s);
+        return grown;
+    }
     int colX(int j) const { return RoundEven(w_ / n_ * j); }
     int rowY(int j) const { return RoundEven(ht_ / n_ * j); }
-    void column(int j, int y, int s) { Reveal(colX(j), y, colW_, s); }
-    void row(int j, int x, int s) { Reveal(x, rowY(j), s, rowH_); }
+    // Strip j's part from y (or x), `len` long.
+    void column(int j, int y, int len) { Reveal(colX(j), y, colW_, len); }
+    void row(int j, int x, int len) { Reveal(x, rowY(j), len, rowH_); }
 
     // The incoming picture stays in place; only the uncovered part grows.
     void Reveal(int x, int y, int w, int hgt) {
@@ -57,6 +71,7 @@ private:
     int n_;
     double w_, ht_;
     int colW_, rowH_;
+    int reached_ = 0;  // the length the strips have reached
 };
 
 }  // namespace
@@ -97,14 +112,24 @@ void InvertFlashWipe(EffectHost& h, const InvertFlashWipeArgs& a) {
     // The saver window's first-pass flag tells the band phase from the comb
     // phase. The frame that ends the band shows the whole negative and draws
     // no comb; the comb starts from nothing in the next frame.
+    //
+    // The band inverts the outgoing picture from the far edge. The first frame
+    // puts the outgoing picture on the display; each frame after it inverts
+    // only what the band grew by, once, which leaves every frame as it was.
+    long long inverted = 0;
     while (!h.EffectDone) {
         const int s = h.EffectFrame * step;
         if (h.EffectFirstPass) {
-            BitBlt(d, 0, 0, w, ht, h.Outgoing(), 0, 0, SRCCOPY);
+            if (h.EffectFrame == 0) {
+                BitBlt(d, 0, 0, w, ht, h.Outgoing(), 0, 0, SRCCOPY);
+                inverted = 0;
+            }
+            const int grown = static_cast<int>(std::max(s - inverted, 0LL));
+            inverted = std::max<long long>(inverted, s);
             if (axis == 1)
-                StretchBlt(d, w - s, 0, s, ht, nullptr, 0, 0, s, ht, DSTINVERT);
+                StretchBlt(d, w - s, 0, grown, ht, nullptr, 0, 0, grown, ht, DSTINVERT);
             else
-                StretchBlt(d, 0, ht - s, w, s, nullptr, 0, 0, w, s, DSTINVERT);
+                StretchBlt(d, 0, ht - s, w, grown, nullptr, 0, 0, w, grown, DSTINVERT);
             ++h.EffectFrame;
             if (static_cast<long long>(h.EffectFrame) * step > bandLimit) {
                 BitBlt(d, 0, 0, w, ht, h.Outgoing(), 0, 0, SRCCOPY);
