@@ -229,6 +229,9 @@ TEST(RasterStretchBlt, ABatchDrawsWhatItsCallsDrawOneAfterTheOther) {
         both(WideCase{"from itself", 5, 2, 40, 9, 60, 0, -50, 12}, want);
         EXPECT_TRUE(test::SameBitmap(got.bitmap(), want.bitmap())) << "once a call reads the destination";
         both(WideCase{"after it", 50, 3, 30, 7, 0, 0, 70, 9}, src);
+        FillBox(want, 20.0, 15.0, 105.0, 19.0, Colorref{0x00224466});
+        batch.FillBox(20.0, 15.0, 105.0, 19.0, Colorref{0x00224466});
+        both(WideCase{"over a box's middle", 40, 14, 30, 6, 0, 0, 70, 9}, src);
         both(WideCase{"a column past the next", 0, 4, 61, 5, 0, 0, 70, 9}, src);
         both(WideCase{"one column narrower", 0, 3, 60, 12, 0, 0, 61, 9}, src);
     }

@@ -82,11 +82,16 @@ void TileScatter(EffectHost& h, const TileScatterArgs& a) {
     }
 
     DC& display = h.Display();
+    // The ground and the tiles are drawn together, row by row, so the ground
+    // is filled only between the tiles.
     auto drawFrame = [&](const DC& picture) {
-        FillBox(display, 0, 0, w, ht, h.BackColor);
-        for (const Tile& t : tiles)
-            StretchBlt(display, RoundEven(t.x), RoundEven(t.y), dstW, dstH, picture, RoundEven(t.x0), RoundEven(t.y0),
-                       srcW, srcH, SRCCOPY);
+        {
+            StretchBatch frame(display);
+            frame.FillBox(0, 0, w, ht, h.BackColor);
+            for (const Tile& t : tiles)
+                frame.Add(RoundEven(t.x), RoundEven(t.y), dstW, dstH, picture, RoundEven(t.x0), RoundEven(t.y0), srcW,
+                          srcH, SRCCOPY);
+        }
         EndFrame(h, 10);
     };
 

@@ -588,6 +588,23 @@ bool Covers(const ColumnSpans& covered, const StretchPlan& plan) {
     return true;
 }
 
+// What a band draws: a stretch (x0 < 0), or a box's columns [x0, x1).
+struct Piece {
+    std::size_t order;  // the call's place among the band's
+    int x0, x1;
+};
+
+// The parts of columns [a, b) outside `covered`, as fill pieces.
+void Uncovered(const ColumnSpans& covered, int a, int b, std::vector<Piece>& out) {
+    for (const auto& [c0, c1] : covered) {
+        if (c1 <= a) continue;
+        if (c0 >= b) break;
+        if (c0 > a) out.push_back({0, a, c0});
+        a = std::max(a, c1);
+    }
+    if (a < b) out.push_back({0, a, b});
+}
+
 void Cover(ColumnSpans& covered, const StretchPlan& plan) {
     for (const auto& [start, length] : plan.spans) {
         int a = plan.cols.first + start, b = a + length;
@@ -639,26 +656,40 @@ void StretchBatch::Draw() {
     for (const StretchPlan& plan : plans_) everyRow.push_back(plan.EveryRow());
     std::vector<StretchPlan*> drawing;
     std::vector<std::pair<int, int>> covered;
+    std::vector<Piece> pieces;
     for (std::size_t e = 0; e + 1 < edges.size(); ++e) {
         drawing.clear();
         for (StretchPlan& plan : plans_)
             if (plan.firstRow() <= edges[e] && edges[e] < plan.endRow()) drawing.push_back(&plan);
         // A stretch whose every column later ones write on every row is drawn
         // over at once: leaving it out saves its reads and writes and leaves
-        // the frame as it was. Stretches only write, so what a later one
-        // writes does not depend on what lies under it.
+        // the frame as it was. A box is filled only where nothing later
+        // writes. Stretches only write, so what a later one writes does not
+        // depend on what lies under it.
         covered.clear();
+        pieces.clear();
         for (std::size_t i = drawing.size(); i-- > 0;) {
             StretchPlan& plan = *drawing[i];
-            if (Covers(covered, plan)) {
-                drawing[i] = nullptr;
-                continue;
+            if (plan.fill) {
+                const std::size_t first = pieces.size();
+                Uncovered(covered, plan.cols.first, plan.cols.first + static_cast<int>(plan.cols.src.size()), pieces);
+                for (std::size_t k = first; k < pieces.size(); ++k) pieces[k].order = i;
+            } else if (!Covers(covered, plan)) {
+                pieces.push_back({i, -1, -1});
             }
             if (everyRow[static_cast<std::size_t>(&plan - plans_.data())]) Cover(covered, plan);
         }
-        std::erase(drawing, nullptr);
+        // Back into the order of the calls.
+        std::stable_sort(pieces.begin(), pieces.end(),
+                         [](const Piece& a, const Piece& b) { return a.order < b.order; });
         for (int y = edges[e]; y < edges[e + 1]; ++y)
-            for (StretchPlan* plan : drawing) plan->DrawRow(db, y);
+            for (const Piece& piece : pieces) {
+                StretchPlan& plan = *drawing[piece.order];
+                if (piece.x0 < 0)
+                    plan.DrawRow(db, y);
+                else
+                    std::fill(db.row(y) + piece.x0, db.row(y) + piece.x1, *plan.fill);
+            }
     }
     plans_.clear();
 }
