@@ -138,25 +138,40 @@ void StripSlideSequence(EffectHost& h, const StripSlideSequenceArgs& a) {
     };
     auto moved = [&] { return static_cast<double>(h.EffectFrame * step); };
 
+    // The strips before the moving one lie over it, so they are drawn again
+    // where it went under them. They show their picture everywhere else
+    // already: the moving strip is the only thing drawn, and the frame before
+    // drew them again where it lay then. [from, to) is where the strip was
+    // drawn, up to the first place it must not show.
+    const auto over = [&](const DC& picture, int from, int to) {
+        const int a = std::clamp(from, 0, to);
+        axis.copy(dst, a, to - a, picture, a, to - a, 0, across);
+    };
+
     // Out: the strip moves towards the origin and slips under the unmoved
     // strips before it, which are drawn again over it.
     for (int i = n - 1; i >= 0; --i) {
         const double start = size * i;
         for (h.EffectFrame = 0; moved() <= size;) {
-            axis.copy(dst, RoundEven(start - moved()), len, out, RoundEven(start), len, 0, across);
-            axis.copy(dst, 0, RoundEven(start), out, 0, RoundEven(start), 0, across);
+            const int at = RoundEven(start - moved());
+            axis.copy(dst, at, len, out, RoundEven(start), len, 0, across);
+            over(out, at, RoundEven(start));
             frame();
         }
     }
     EndFrame(h, 0);
 
     // In: each new strip comes from one strip size before its place, under
-    // the new strips already in place.
+    // the new strips already in place. A strip's first frame also puts the
+    // one before it exactly in its place, where its last frame may have
+    // stopped short.
     for (int i = 0; i < n; ++i) {
         const double start = size * i;
+        const int before = i > 0 ? RoundEven(size * (i - 1)) : 0;
         for (h.EffectFrame = 0; moved() <= size;) {
-            axis.copy(dst, RoundEven(start + moved() - size), len, in, RoundEven(start), len, 0, across);
-            axis.copy(dst, 0, RoundEven(start), in, 0, RoundEven(start), 0, across);
+            const int at = RoundEven(start + moved() - size);
+            axis.copy(dst, at, len, in, RoundEven(start), len, 0, across);
+            over(in, h.EffectFrame == 0 ? std::min(at, before) : at, RoundEven(start));
             frame();
         }
     }
