@@ -137,9 +137,20 @@ void CrossBandWipe(EffectHost& h) {
 
     // The frame in which the bands reach the far edge is drawn but never
     // presented; this phase lets no messages run between its frames.
+    //
+    // The bands lie over the outgoing picture, which the first frame puts on
+    // the display; later frames draw it back only where the bands lay in the
+    // frame before.
+    int last = -1;  // the band offset of the frame before
     for (;;) {
         const int s = h.EffectFrame * step;
-        BitBlt(d, 0, 0, w, ht, h.Outgoing(), 0, 0, SRCCOPY);
+        if (last < 0) {
+            BitBlt(d, 0, 0, w, ht, h.Outgoing(), 0, 0, SRCCOPY);
+        } else {
+            BitBlt(d, w - 2 * last, 0, last, ht, h.Outgoing(), w - 2 * last, 0, SRCCOPY);
+            BitBlt(d, 0, ht - 2 * last, w, last, h.Outgoing(), 0, ht - 2 * last, SRCCOPY);
+        }
+        last = s;
         StretchBlt(d, w - 2 * s, 0, s, ht, in, 0, 0, s, ht, SRCCOPY);
         StretchBlt(d, 0, ht - 2 * s, w, s, in, 0, 0, w, s, SRCCOPY);
         ++h.EffectFrame;
@@ -148,10 +159,16 @@ void CrossBandWipe(EffectHost& h) {
         h.Sleep(10);
     }
 
+    // The incoming picture in its own place grows from the left edge: each
+    // frame draws only what it grew by.
     h.EffectFrame = 0;
+    int shown = 0;
     for (;;) {
         const int s = h.EffectFrame * step;
-        StretchBlt(d, 0, 0, 2 * s, ht, in, 0, 0, 2 * s, ht, SRCCOPY);
+        if (2 * s > shown) {
+            StretchBlt(d, shown, 0, 2 * s - shown, ht, in, shown, 0, 2 * s - shown, ht, SRCCOPY);
+            shown = 2 * s;
+        }
         ++h.EffectFrame;
         if (static_cast<long long>(h.EffectFrame) * step >= w) break;
         EndFrame(h, 10);
