@@ -655,7 +655,7 @@ void StretchBatch::Draw() {
     std::vector<char> everyRow;
     for (const StretchPlan& plan : plans_) everyRow.push_back(plan.EveryRow());
     std::vector<StretchPlan*> drawing;
-    std::vector<std::pair<int, int>> covered;
+    ColumnSpans covered;  // what the calls after the one at hand write on every row of the band
     std::vector<Piece> pieces;
     for (std::size_t e = 0; e + 1 < edges.size(); ++e) {
         drawing.clear();
@@ -680,8 +680,7 @@ void StretchBatch::Draw() {
             if (everyRow[static_cast<std::size_t>(&plan - plans_.data())]) Cover(covered, plan);
         }
         // Back into the order of the calls.
-        std::stable_sort(pieces.begin(), pieces.end(),
-                         [](const Piece& a, const Piece& b) { return a.order < b.order; });
+        std::reverse(pieces.begin(), pieces.end());
         for (int y = edges[e]; y < edges[e + 1]; ++y)
             for (const Piece& piece : pieces) {
                 StretchPlan& plan = *drawing[piece.order];
