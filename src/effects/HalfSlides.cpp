@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "effects/Backdrop.h"
 #include "effects/FrameSteps.h"
 
 namespace tav {
@@ -28,38 +29,45 @@ void CentreDoorSlide(EffectHost& h, const CentreDoorSlideArgs& a) {
     const int step = h.SpeedStep();
     DC& in = h.Incoming();
     DC& out = h.Outgoing();
+    const bool overOutgoing = variant == 1 || variant == 3 || variant == 6;
+    Backdrop ground(h.Display(), overOutgoing ? out : in, h.AreaWidth, h.AreaHeight);
+    // A part over the ground, rounded as Copy rounds it.
+    const auto part = [&](const DC& src, double sx, double sy, double sw, double sh, double dx, double dy, double dw,
+                          double dh) {
+        Copy(h, src, sx, sy, sw, sh, dx, dy, dw, dh);
+        ground.Covered(RoundEven(dx), RoundEven(dy), RoundEven(dw), RoundEven(dh));
+    };
 
     auto sidesIn = [&](double s) {
-        Copy(h, in, hw, 0, s, ht, hw + hw - s, 0, s, ht);
-        Copy(h, in, hw - s, 0, s, ht, 0, 0, s, ht);
+        part(in, hw, 0, s, ht, hw + hw - s, 0, s, ht);
+        part(in, hw - s, 0, s, ht, 0, 0, s, ht);
     };
     auto sidesOpen = [&](double s) {
-        Copy(h, out, hw, 0, hw, ht, hw + s, 0, hw, ht);
-        Copy(h, out, 0, 0, hw, ht, -s, 0, hw, ht);
+        part(out, hw, 0, hw, ht, hw + s, 0, hw, ht);
+        part(out, 0, 0, hw, ht, -s, 0, hw, ht);
     };
     auto edgesIn = [&](double s) {
-        Copy(h, in, 0, hh, w, s, 0, hh + hh - s, w, s);
-        Copy(h, in, 0, hh - s, w, s, 0, 0, w, s);
+        part(in, 0, hh, w, s, 0, hh + hh - s, w, s);
+        part(in, 0, hh - s, w, s, 0, 0, w, s);
     };
     auto edgesOpen = [&](double s) {
-        Copy(h, out, 0, hh, w, hh, 0, hh + s, w, hh);
-        Copy(h, out, 0, 0, w, hh, 0, -s, w, hh);
+        part(out, 0, hh, w, hh, 0, hh + s, w, hh);
+        part(out, 0, 0, w, hh, 0, -s, w, hh);
     };
     auto quartersOut = [&](double s) {
-        Copy(h, out, hw, 0, hw, hh, hw + s, -s, hw, hh);
-        Copy(h, out, hw, hh, hw, hh, hw + s, hh + s, hw, hh);
-        Copy(h, out, 0, 0, hw, hh, -s, -s, hw, hh);
-        Copy(h, out, 0, hh, hw, hh, -s, hh + s, hw, hh);
+        part(out, hw, 0, hw, hh, hw + s, -s, hw, hh);
+        part(out, hw, hh, hw, hh, hw + s, hh + s, hw, hh);
+        part(out, 0, 0, hw, hh, -s, -s, hw, hh);
+        part(out, 0, hh, hw, hh, -s, hh + s, hw, hh);
     };
 
     // Variant 4 moves vertically yet stops on the half width: on a landscape
     // area its last frames show the incoming picture alone.
     const double limit = (variant == 3 || variant == 5 || variant == 6) ? hh : hw;
-    const bool overOutgoing = variant == 1 || variant == 3 || variant == 6;
 
     while (!h.EffectDone) {
         const double s = static_cast<double>(h.EffectFrame) * step;
-        BitBlt(h.Display(), 0, 0, h.AreaWidth, h.AreaHeight, overOutgoing ? out : in, 0, 0, SRCCOPY);
+        ground.Begin();
         switch (variant) {
         case 1: sidesIn(s); break;
         case 2: sidesOpen(s); break;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "effects/Backdrop.h"
 #include "effects/EffectHost.h"
 #include "effects/FrameSteps.h"
 
@@ -13,14 +14,17 @@ namespace {
 // hair above 100 % shrink must draw nothing rather than a mirrored pixel.
 int ScaledSize(double v) { return std::max(0, static_cast<int>(std::floor(v))); }
 
-// Draws `picture` shrunk by p percent.
-void DrawShrunk(EffectHost& h, const DC& picture, std::int16_t shape, double p) {
+// Draws `picture` shrunk by p percent over the ground.
+void DrawShrunk(EffectHost& h, const DC& picture, std::int16_t shape, double p, Backdrop& ground) {
     DC& dst = h.Display();
+    const auto draw = [&](int x, int y, int w, int hgt, int sx, int sy, int sw, int sh) {
+        StretchBlt(dst, x, y, w, hgt, picture, sx, sy, sw, sh, SRCCOPY);
+        ground.Covered(x, y, w, hgt);
+    };
     const double W = h.AreaWidth, H = h.AreaHeight;
     const double q = (100 - p) / 100;
     if (shape == 1) {
-        StretchBlt(dst, RoundEven(p), RoundEven(p), ScaledSize(W * q), ScaledSize(H * q), picture, 0, 0, h.AreaWidth,
-                   h.AreaHeight, SRCCOPY);
+        draw(RoundEven(p), RoundEven(p), ScaledSize(W * q), ScaledSize(H * q), 0, 0, h.AreaWidth, h.AreaHeight);
         return;
     }
     const double hw = h.AreaCentreX, hh = h.AreaCentreY;
@@ -30,10 +34,10 @@ void DrawShrunk(EffectHost& h, const DC& picture, std::int16_t shape, double p) 
     const int top = RoundEven(H / 4 - static_cast<double>(qh) / 2);
     const int bottom = RoundEven(3 * H / 4 - static_cast<double>(qh) / 2);
     const int sw = RoundEven(hw), sh = RoundEven(hh);
-    StretchBlt(dst, left, top, qw, qh, picture, 0, 0, sw, sh, SRCCOPY);
-    StretchBlt(dst, right, top, qw, qh, picture, RoundEven(hw), 0, sw, sh, SRCCOPY);
-    StretchBlt(dst, left, bottom, qw, qh, picture, 0, RoundEven(hh), sw, sh, SRCCOPY);
-    StretchBlt(dst, right, bottom, qw, qh, picture, RoundEven(hw), RoundEven(hh), sw, sh, SRCCOPY);
+    draw(left, top, qw, qh, 0, 0, sw, sh);
+    draw(right, top, qw, qh, RoundEven(hw), 0, sw, sh);
+    draw(left, bottom, qw, qh, 0, RoundEven(hh), sw, sh);
+    draw(right, bottom, qw, qh, RoundEven(hw), RoundEven(hh), sw, sh);
 }
 
 }  // namespace
@@ -44,17 +48,16 @@ void QuadrantZoom(EffectHost& h, const QuadrantZoomArgs& a) {
     // The grow counter is single precision, so the grow steps land a little
     // below whole percentages when 100 does not divide by the step.
     float grow = 100.0f / static_cast<float>(step);
-    DC& dst = h.Display();
     const DC& out = h.Outgoing();
     const DC& in = h.Incoming();
+    Backdrop ground(h.Display(), a.direction == 1 ? in : out, h.AreaWidth, h.AreaHeight);
     do {
+        ground.Begin();
         if (a.direction == 1) {
-            BitBlt(dst, 0, 0, h.AreaWidth, h.AreaHeight, in, 0, 0, SRCCOPY);
-            DrawShrunk(h, out, a.shape, static_cast<double>(h.EffectFrame) * step);
+            DrawShrunk(h, out, a.shape, static_cast<double>(h.EffectFrame) * step, ground);
             StepFrame(h, step, 100, 10);
         } else {
-            BitBlt(dst, 0, 0, h.AreaWidth, h.AreaHeight, out, 0, 0, SRCCOPY);
-            DrawShrunk(h, in, a.shape, step * static_cast<double>(grow));
+            DrawShrunk(h, in, a.shape, step * static_cast<double>(grow), ground);
             grow -= 1.0f;
             if (grow <= 0.0f) ShowIncomingPicture(h);
             EndFrame(h, 10);
