@@ -6,17 +6,7 @@
 #include "effects/FrameSteps.h"
 
 namespace tav {
-namespace {
-
-// A stretched copy from `src` to the display; every real value is rounded on
-// its own as the call receives it.
-void Copy(EffectHost& h, const DC& src, double sx, double sy, double sw, double sh, double dx, double dy, double dw,
-          double dh) {
-    StretchBlt(h.Display(), RoundEven(dx), RoundEven(dy), RoundEven(dw), RoundEven(dh), src, RoundEven(sx),
-               RoundEven(sy), RoundEven(sw), RoundEven(sh), SRCCOPY);
-}
-
-}  // namespace
+namespace {}  // namespace
 
 void CentreDoorSlide(EffectHost& h, const CentreDoorSlideArgs& a) {
     const std::int16_t variant = a.variant;
@@ -31,11 +21,14 @@ void CentreDoorSlide(EffectHost& h, const CentreDoorSlideArgs& a) {
     DC& out = h.Outgoing();
     const bool overOutgoing = variant == 1 || variant == 3 || variant == 6;
     Backdrop ground(h.Display(), overOutgoing ? out : in, h.AreaWidth, h.AreaHeight);
-    // A part over the ground, rounded as Copy rounds it.
+    // A stretched copy from `src` over the ground; every real value is
+    // rounded on its own as the call receives it.
     const auto part = [&](const DC& src, double sx, double sy, double sw, double sh, double dx, double dy, double dw,
                           double dh) {
-        Copy(h, src, sx, sy, sw, sh, dx, dy, dw, dh);
-        ground.Covered(RoundEven(dx), RoundEven(dy), RoundEven(dw), RoundEven(dh));
+        const int x = RoundEven(dx), y = RoundEven(dy), width = RoundEven(dw), height = RoundEven(dh);
+        StretchBlt(h.Display(), x, y, width, height, src, RoundEven(sx), RoundEven(sy), RoundEven(sw), RoundEven(sh),
+                   SRCCOPY);
+        ground.Covered(x, y, width, height);
     };
 
     auto sidesIn = [&](double s) {
@@ -146,21 +139,15 @@ void CrossBandWipe(EffectHost& h) {
     // The frame in which the bands reach the far edge is drawn but never
     // presented; this phase lets no messages run between its frames.
     //
-    // The bands lie over the outgoing picture, which the first frame puts on
-    // the display; later frames draw it back only where the bands lay in the
-    // frame before.
-    int last = -1;  // the band offset of the frame before
+    // The bands lie over the outgoing picture.
+    Backdrop ground(d, h.Outgoing(), w, ht);
     for (;;) {
         const int s = h.EffectFrame * step;
-        if (last < 0) {
-            BitBlt(d, 0, 0, w, ht, h.Outgoing(), 0, 0, SRCCOPY);
-        } else {
-            BitBlt(d, w - 2 * last, 0, last, ht, h.Outgoing(), w - 2 * last, 0, SRCCOPY);
-            BitBlt(d, 0, ht - 2 * last, w, last, h.Outgoing(), 0, ht - 2 * last, SRCCOPY);
-        }
-        last = s;
+        ground.Begin();
         StretchBlt(d, w - 2 * s, 0, s, ht, in, 0, 0, s, ht, SRCCOPY);
+        ground.Covered(w - 2 * s, 0, s, ht);
         StretchBlt(d, 0, ht - 2 * s, w, s, in, 0, 0, w, s, SRCCOPY);
+        ground.Covered(0, ht - 2 * s, w, s);
         ++h.EffectFrame;
         if (static_cast<long long>(h.EffectFrame) * step >= w) break;
         h.Refresh();

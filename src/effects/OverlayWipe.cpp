@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "effects/Backdrop.h"
 #include "effects/EffectHost.h"
 #include "effects/FrameSteps.h"
 
@@ -18,12 +19,9 @@ void OverlayFlashWipe(EffectHost& h, const OverlayFlashWipeArgs& a) {
     const DC& in = h.Incoming();
     auto offset = [&] { return static_cast<long long>(h.EffectFrame) * step; };
 
-    // Along the axis, the band [first, last) of the area that the outgoing
-    // picture is drawn back over before the incoming one is laid on it. Past
-    // the first frame, only the band the incoming picture lay over in the
-    // frame before and the band it lies over now differ from the outgoing
-    // picture: the rest of the area already shows it.
-    long long first = 0, last = length;
+    // The outgoing picture lies under the incoming one, and is drawn back
+    // only where the incoming one lay in the frame before.
+    Backdrop ground(dst, out, w, hgt);
 
     // The flag marks the overlay phase; clearing it starts the wipe.
     h.EffectFirstPass = true;
@@ -31,22 +29,14 @@ void OverlayFlashWipe(EffectHost& h, const OverlayFlashWipeArgs& a) {
     do {
         if (h.EffectFirstPass) {
             const int s = static_cast<int>(offset());
-            // The incoming picture lies over [length - s, 2 length - s).
-            const long long from = std::clamp(length - s, 0LL, length), to = std::clamp(2 * length - s, 0LL, length);
-            first = std::min(first, from);
-            last = std::max(last, to);
-            if (axis == 1)
-                BitBlt(dst, static_cast<int>(first), 0, static_cast<int>(last - first), hgt, out,
-                       static_cast<int>(first), 0, SRCCOPY);
-            else
-                BitBlt(dst, 0, static_cast<int>(first), w, static_cast<int>(last - first), out, 0,
-                       static_cast<int>(first), SRCCOPY);
-            first = from;
-            last = to;
-            if (axis == 1)
+            ground.Begin();
+            if (axis == 1) {
                 BitBlt(dst, w - s, 0, w, hgt, in, 0, 0, SRCPAINT);
-            else
+                ground.Covered(w - s, 0, w, hgt);
+            } else {
                 BitBlt(dst, 0, hgt - s, w, hgt, in, 0, 0, SRCPAINT);
+                ground.Covered(0, hgt - s, w, hgt);
+            }
             ++h.EffectFrame;
             const bool overlayDone = a.mode == 1 ? offset() > length : length - offset() < -length;
             if (overlayDone) {

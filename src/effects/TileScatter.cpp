@@ -85,13 +85,12 @@ void TileScatter(EffectHost& h, const TileScatterArgs& a) {
     // The ground and the tiles are drawn together, row by row, so the ground
     // is filled only between the tiles.
     auto drawFrame = [&](const DC& picture) {
-        {
-            StretchBatch frame(display);
-            frame.FillBox(0, 0, w, ht, h.BackColor);
-            for (const Tile& t : tiles)
-                frame.Add(RoundEven(t.x), RoundEven(t.y), dstW, dstH, picture, RoundEven(t.x0), RoundEven(t.y0), srcW,
-                          srcH, SRCCOPY);
-        }
+        StretchBatch frame(display);
+        frame.FillBox(0, 0, w, ht, h.BackColor);
+        for (const Tile& t : tiles)
+            frame.Add(RoundEven(t.x), RoundEven(t.y), dstW, dstH, picture, RoundEven(t.x0), RoundEven(t.y0), srcW, srcH,
+                      SRCCOPY);
+        frame.Draw();
         EndFrame(h, 10);
     };
 
