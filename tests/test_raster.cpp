@@ -234,6 +234,14 @@ TEST(RasterStretchBlt, ABatchDrawsWhatItsCallsDrawOneAfterTheOther) {
         both(WideCase{"over a box's middle", 40, 14, 30, 6, 0, 0, 70, 9}, src);
         both(WideCase{"a column past the next", 0, 4, 61, 5, 0, 0, 70, 9}, src);
         both(WideCase{"one column narrower", 0, 3, 60, 12, 0, 0, 61, 9}, src);
+        // Later calls over the middle of an enlargement, a copy and a repeated
+        // column: each is drawn only on both sides of it, from columns that
+        // begin and end inside blocks of the column table.
+        both(WideCase{"enlargement to be cut", 0, 16, 100, 2, 0, 0, 53, 9}, src);
+        both(WideCase{"copy to be cut", 2, 18, 68, 2, 0, 0, 68, 2}, src);
+        both(WideCase{"repeat to be cut", 0, 20, 90, 2, 5, 0, 1, 2}, src);
+        both(WideCase{"cutting them", 13, 16, 34, 6, 0, 0, 34, 6}, src);
+        both(WideCase{"and again", 51, 17, 9, 5, 0, 0, 30, 5}, src);
     }
     EXPECT_TRUE(test::SameBitmap(got.bitmap(), want.bitmap()));
     const ChangedArea::Box w = want.TakeDirty().bounds(), g = got.TakeDirty().bounds();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <climits>
 #include <cstring>
 #include <optional>
 #include <utility>
@@ -258,6 +259,7 @@ struct ColumnRun {
     enum Kind { Copy, Fill, Gather } kind;
     int start;  // first destination index, relative to the first column written
     int length;
+    int source = 0;      // Copy, Fill: the source column of its first destination column
     int firstBlock = 0;  // Gather: its first entry in the shuffle table, if there is one
 };
 
@@ -335,7 +337,7 @@ std::vector<ColumnRun> ColumnRuns(const std::vector<int>& src) {
         const int step = j < n && src[j] >= 0 ? src[j] - src[i] : 1;
         while (j < n && src[j] >= 0 && src[j] - src[j - 1] == step) ++j;
         if (j - i >= kMinRun && (step == 1 || step == 0)) {
-            runs.push_back({step == 1 ? ColumnRun::Copy : ColumnRun::Fill, i, j - i});
+            runs.push_back({step == 1 ? ColumnRun::Copy : ColumnRun::Fill, i, j - i, src[i]});
         } else {
             // The last column of a run may begin the next one, with another step;
             // the rest is read through the table.
@@ -351,31 +353,41 @@ std::vector<ColumnRun> ColumnRuns(const std::vector<int>& src) {
 }
 
 // Writes the source row `s` through the column table into `d` (both relative to
-// the first column written), keeping only the bits of `mask`. With a shuffle
-// table, Gather runs go through it.
+// the first column written), keeping only the bits of `mask`; only columns
+// [a, b) when given. With a shuffle table, Gather runs go through it.
 void StretchRow(Pixel* __restrict d, const Pixel* __restrict s, const std::vector<int>& src,
-                const std::vector<ColumnRun>& runs, const std::vector<ShuffleBlock>& shuffles, Pixel mask) {
+                const std::vector<ColumnRun>& runs, const std::vector<ShuffleBlock>& shuffles, Pixel mask, int a = 0,
+                int b = INT_MAX) {
     for (const ColumnRun& run : runs) {
-        Pixel* out = d + run.start;
-        const int* index = src.data() + run.start;
-        const std::size_t n = static_cast<std::size_t>(run.length);
+        const int lo = std::max(a, run.start), hi = std::min(b, run.start + run.length);
+        if (lo >= hi) continue;
+        Pixel* out = d + lo;
+        const std::size_t n = static_cast<std::size_t>(hi - lo);
         switch (run.kind) {
-        case ColumnRun::Copy:
+        case ColumnRun::Copy: {
+            const Pixel* in = s + run.source + (lo - run.start);
             if (mask == 0xFFFFFFFFu) {
-                std::memcpy(out, s + index[0], n * 4);
+                std::memcpy(out, in, n * 4);
             } else {
-                const Pixel* in = s + index[0];
                 for (std::size_t k = 0; k < n; ++k) out[k] = in[k] & mask;
             }
             break;
-        case ColumnRun::Fill: std::fill(out, out + n, s[index[0]] & mask); break;
+        }
+        case ColumnRun::Fill: std::fill(out, out + n, s[run.source] & mask); break;
         case ColumnRun::Gather: {
-            std::size_t k = 0;
+            // The table's blocks begin every eight columns from the run's start;
+            // the columns before the first whole block in [lo, hi) and after the
+            // last are read one by one.
+            int k = lo;
             if (!shuffles.empty()) {
-                k = n / 8 * 8;
-                ShuffleColumns(out, s, index, shuffles.data() + run.firstBlock, static_cast<int>(n / 8), mask);
+                const int m0 = (lo - run.start + 7) / 8, m1 = std::min((hi - run.start) / 8, run.length / 8);
+                if (m0 < m1) {
+                    for (; k < run.start + 8 * m0; ++k) d[k] = s[src[static_cast<std::size_t>(k)]] & mask;
+                    ShuffleColumns(d + k, s, src.data() + k, shuffles.data() + run.firstBlock + m0, m1 - m0, mask);
+                    k = run.start + 8 * m1;
+                }
             }
-            for (; k < n; ++k) out[k] = s[index[k]] & mask;
+            for (; k < hi; ++k) d[k] = s[src[static_cast<std::size_t>(k)]] & mask;
             break;
         }
         }
@@ -394,7 +406,7 @@ struct StretchPlan {
     // A box filled with one colour, in the batch's order with the stretches.
     StretchPlan(int left, int top, int right, int bottom, Pixel colour) : rop(SRCCOPY), reuseRows(false), fill(colour) {
         cols.first = left;
-        cols.src.assign(static_cast<std::size_t>(right - left), 0);
+        columns = right - left;
         rows.first = top;
         rows.src.assign(static_cast<std::size_t>(bottom - top), 0);
         spans.emplace_back(0, right - left);
@@ -405,6 +417,7 @@ struct StretchPlan {
     bool reuseRows;
     std::optional<Pixel> fill;
     AxisMap cols, rows;
+    int columns = 0;  // destination columns from cols.first on
     std::vector<ColumnRun> runs;
     std::vector<ShuffleBlock> shuffles;
     std::vector<std::pair<int, int>> spans;  // the destination columns written, as spans without gaps
@@ -416,6 +429,7 @@ struct StretchPlan {
     bool Make(const Bitmap& db, int x, int y, int dw, int dh, int sx, int sy, int sw, int sh) {
         if (!MapAxis(x, dw, sx, sw, db.width(), from.width, cols)) return false;
         if (!MapAxis(y, dh, sy, sh, db.height(), from.height, rows)) return false;
+        columns = static_cast<int>(cols.src.size());
         // The column table is read once per call; each row then only follows it.
         runs = ColumnRuns(cols.src);
         if (HasAvx2()) shuffles = ShuffleTable(runs, cols.src, from.width);
@@ -428,25 +442,39 @@ struct StretchPlan {
         if (rop != Rop::SrcCopy) line.resize(cols.src.size());
         return true;
     }
+    // Lets go of the column table when no run reads through it: a batch
+    // keeps all its plans until it draws, and a thin strip's table is as
+    // long as the destination is wide.
+    void DropCopiedColumns() {
+        if (std::none_of(runs.begin(), runs.end(), [](const ColumnRun& r) { return r.kind == ColumnRun::Gather; }))
+            std::vector<int>().swap(cols.src);
+    }
     // Whether every destination row of the stretch is drawn: its source row
     // lies inside the source.
     bool EveryRow() const { return std::find(rows.src.begin(), rows.src.end(), -1) == rows.src.end(); }
     int firstRow() const { return rows.first; }
     int endRow() const { return rows.first + static_cast<int>(rows.src.size()); }
     void MarkDirty(DC& dst) const {
-        tav::MarkDirty(dst, cols.first, rows.first, static_cast<int>(cols.src.size()),
-                       static_cast<int>(rows.src.size()));
+        tav::MarkDirty(dst, cols.first, rows.first, columns, static_cast<int>(rows.src.size()));
     }
 
     // Draws destination row `y`, one of firstRow() ... endRow() - 1.
     void DrawRow(Bitmap& db, int y) {
         if (fill) {
-            std::fill_n(db.row(y) + cols.first, cols.src.size(), *fill);
+            std::fill_n(db.row(y) + cols.first, columns, *fill);
             return;
         }
         const int srow = rows.src[static_cast<std::size_t>(y - rows.first)];
         if (srow < 0) return;
         DrawRowFrom(db, y, srow, from.pixels + static_cast<std::ptrdiff_t>(srow) * from.stride);
+    }
+
+    // Draws columns [x0, x1) of destination row `y` of a SRCCOPY stretch.
+    void DrawRowPart(Bitmap& db, int y, int x0, int x1) const {
+        const int srow = rows.src[static_cast<std::size_t>(y - rows.first)];
+        if (srow < 0) return;
+        StretchRow(db.row(y) + cols.first, from.pixels + static_cast<std::ptrdiff_t>(srow) * from.stride, cols.src, runs,
+                   shuffles, from.mask, x0 - cols.first, x1 - cols.first);
     }
 
     // Draws destination row `y` from source row `srow`, whose pixels are `s`.
@@ -578,17 +606,8 @@ namespace {
 // Columns [first, second) of the destination, apart and in order.
 using ColumnSpans = std::vector<std::pair<int, int>>;
 
-bool Covers(const ColumnSpans& covered, const StretchPlan& plan) {
-    for (const auto& [start, length] : plan.spans) {
-        const int a = plan.cols.first + start, b = a + length;
-        const auto it = std::upper_bound(covered.begin(), covered.end(), a,
-                                         [](int x, const std::pair<int, int>& s) { return x < s.first; });
-        if (it == covered.begin() || std::prev(it)->second < b) return false;
-    }
-    return true;
-}
-
-// What a band draws: a stretch (x0 < 0), or a box's columns [x0, x1).
+// What a band draws: a whole stretch (x0 < 0), or columns [x0, x1) of a
+// stretch or a box.
 struct Piece {
     std::size_t order;  // the call's place among the band's
     int x0, x1;
@@ -596,8 +615,10 @@ struct Piece {
 
 // The parts of columns [a, b) outside `covered`, as fill pieces.
 void Uncovered(const ColumnSpans& covered, int a, int b, std::vector<Piece>& out) {
-    for (const auto& [c0, c1] : covered) {
-        if (c1 <= a) continue;
+    // The spans are sorted and apart: the search starts at the first that ends past a.
+    const auto from = std::upper_bound(covered.begin(), covered.end(), a,
+                                       [](int x, const std::pair<int, int>& s) { return x < s.second; });
+    for (const auto& [c0, c1] : std::span(from, covered.end())) {
         if (c0 >= b) break;
         if (c0 > a) out.push_back({0, a, c0});
         a = std::max(a, c1);
@@ -636,7 +657,9 @@ void StretchBatch::Add(int x, int y, int dw, int dh, const DC& src, int sx, int 
         return;
     }
     StretchPlan plan(PixelView{sb.pixels().data(), sb.width(), sb.height(), sb.width()}, rop, false);
-    if (plan.Make(dst_.target(), x, y, dw, dh, sx, sy, sw, sh)) plans_.push_back(std::move(plan));
+    if (!plan.Make(dst_.target(), x, y, dw, dh, sx, sy, sw, sh)) return;
+    plan.DropCopiedColumns();
+    plans_.push_back(std::move(plan));
 }
 
 void StretchBatch::Draw() {
@@ -654,29 +677,46 @@ void StretchBatch::Draw() {
     edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
     std::vector<char> everyRow;
     for (const StretchPlan& plan : plans_) everyRow.push_back(plan.EveryRow());
+    // The calls drawing in the band at hand, in their order: each band takes
+    // those that begin at its first row and drops those that ended, so a
+    // frame of many thin stretches is not searched whole for every band.
+    std::vector<std::size_t> byStart(plans_.size());
+    for (std::size_t i = 0; i < byStart.size(); ++i) byStart[i] = i;
+    std::stable_sort(byStart.begin(), byStart.end(),
+                     [&](std::size_t a, std::size_t b) { return plans_[a].firstRow() < plans_[b].firstRow(); });
+    std::size_t started = 0;
     std::vector<StretchPlan*> drawing;
     ColumnSpans covered;  // what the calls after the one at hand write on every row of the band
     std::vector<Piece> pieces;
     for (std::size_t e = 0; e + 1 < edges.size(); ++e) {
-        drawing.clear();
-        for (StretchPlan& plan : plans_)
-            if (plan.firstRow() <= edges[e] && edges[e] < plan.endRow()) drawing.push_back(&plan);
-        // A stretch whose every column later ones write on every row is drawn
-        // over at once: leaving it out saves its reads and writes and leaves
-        // the frame as it was. A box is filled only where nothing later
-        // writes. Stretches only write, so what a later one writes does not
-        // depend on what lies under it.
+        std::erase_if(drawing, [&](const StretchPlan* plan) { return plan->endRow() <= edges[e]; });
+        for (; started < byStart.size() && plans_[byStart[started]].firstRow() <= edges[e]; ++started) {
+            StretchPlan* plan = &plans_[byStart[started]];
+            drawing.insert(std::upper_bound(drawing.begin(), drawing.end(), plan), plan);
+        }
+        // Columns that later calls write on every row of the band are drawn
+        // over at once: a stretch or a box draws only its other columns, and
+        // nothing when there are none. That saves their reads and writes and
+        // leaves the frame as it was: stretches only write, so what a later
+        // one writes does not depend on what lies under it.
         covered.clear();
         pieces.clear();
         for (std::size_t i = drawing.size(); i-- > 0;) {
             StretchPlan& plan = *drawing[i];
+            const std::size_t first = pieces.size();
+            int open = 0, written = 0;
             if (plan.fill) {
-                const std::size_t first = pieces.size();
-                Uncovered(covered, plan.cols.first, plan.cols.first + static_cast<int>(plan.cols.src.size()), pieces);
-                for (std::size_t k = first; k < pieces.size(); ++k) pieces[k].order = i;
-            } else if (!Covers(covered, plan)) {
-                pieces.push_back({i, -1, -1});
+                Uncovered(covered, plan.cols.first, plan.cols.first + plan.columns, pieces);
+            } else {
+                for (const auto& [start, length] : plan.spans) {
+                    Uncovered(covered, plan.cols.first + start, plan.cols.first + start + length, pieces);
+                    written += length;
+                }
+                for (std::size_t k = first; k < pieces.size(); ++k) open += pieces[k].x1 - pieces[k].x0;
+                // Nothing of it covered: drawn whole, the quicker way.
+                if (open == written) pieces.resize(first), pieces.push_back({0, -1, -1});
             }
+            for (std::size_t k = first; k < pieces.size(); ++k) pieces[k].order = i;
             if (everyRow[static_cast<std::size_t>(&plan - plans_.data())]) Cover(covered, plan);
         }
         // Back into the order of the calls.
@@ -686,8 +726,10 @@ void StretchBatch::Draw() {
                 StretchPlan& plan = *drawing[piece.order];
                 if (piece.x0 < 0)
                     plan.DrawRow(db, y);
-                else
+                else if (plan.fill)
                     std::fill(db.row(y) + piece.x0, db.row(y) + piece.x1, *plan.fill);
+                else
+                    plan.DrawRowPart(db, y, piece.x0, piece.x1);
             }
     }
     plans_.clear();

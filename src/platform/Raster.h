@@ -221,8 +221,8 @@ private:
 // Stretches (and boxes) into one destination drawn together, row by row: each row of the
 // destination is written once from left to right and each source is read along
 // its rows, which is what the memory of a large frame serves fastest. The
-// pixels are those of the same StretchBlt calls one after the other; what a
-// later call draws over on every row is not drawn at all. A call
+// pixels are those of the same StretchBlt calls one after the other; the
+// columns of a call that later calls draw over on every row are not drawn. A call
 // that cannot be interleaved (another operation than SRCCOPY, or a source that
 // is the destination) draws the calls before it and is then drawn by itself.
 // Nothing else may draw on the destination or resize a source until Draw().
