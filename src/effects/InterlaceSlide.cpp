@@ -22,26 +22,26 @@ struct Strips {
     int LastOfBoth() const { return n > 0 ? n - 1 : W - 1; }
 
     // Copies row strip i of `src` to `dst` with its left edge at x.
-    void Row(DC& dst, const DC& src, int i, int x) const {
+    void Row(StretchBatch& dst, const DC& src, int i, int x) const {
         if (n == 0) {
-            StretchBlt(dst, x, i, W, 1, src, 0, i, W, 1, SRCCOPY);
+            dst.Add(x, i, W, 1, src, 0, i, W, 1, SRCCOPY);
             return;
         }
         // Drawn one pixel taller than its source, so that rounding leaves no gaps.
         const double step = static_cast<double>(H) / n;
         const int top = RoundEven(step * i);
-        StretchBlt(dst, x, top, W, RoundEven(step + 1), src, 0, top, W, RoundEven(step), SRCCOPY);
+        dst.Add(x, top, W, RoundEven(step + 1), src, 0, top, W, RoundEven(step), SRCCOPY);
     }
 
     // Copies column strip i of `src` to `dst` with its top edge at y.
-    void Column(DC& dst, const DC& src, int i, int y) const {
+    void Column(StretchBatch& dst, const DC& src, int i, int y) const {
         if (n == 0) {
-            StretchBlt(dst, i, y, 1, H, src, i, 0, 1, H, SRCCOPY);
+            dst.Add(i, y, 1, H, src, i, 0, 1, H, SRCCOPY);
             return;
         }
         const double step = static_cast<double>(W) / n;
         const int left = RoundEven(step * i);
-        StretchBlt(dst, left, y, RoundEven(step + 1), H, src, left, 0, RoundEven(step), H, SRCCOPY);
+        dst.Add(left, y, RoundEven(step + 1), H, src, left, 0, RoundEven(step), H, SRCCOPY);
     }
 };
 
@@ -170,20 +170,28 @@ void DrawStrips(EffectHost& h, const Strips& g, const Placement& p, const DC& sr
         DrawLines(display, s, g, p, ColorrefToPixel(h.BackColor));
         return;
     }
-    FillBox(display, 0, 0, g.W - 1, g.H - 1, h.BackColor);
+    // Drawn together, the background shows only where no strip lies, and a
+    // strip only where no later one lies over it: each pixel is written once
+    // rather than once for the background and again for every strip over it.
+    StretchBatch frame(display);
+    frame.FillBox(0, 0, g.W - 1, g.H - 1, h.BackColor);
     for (int i = 0; i <= p.last; i += 2) {
         const auto rows = [&] {
-            g.Row(display, src, i, p.rowX[0]);
-            g.Row(display, src, i + 1, p.rowX[1]);
+            g.Row(frame, src, i, p.rowX[0]);
+            g.Row(frame, src, i + 1, p.rowX[1]);
         };
         const auto columns = [&] {
-            g.Column(display, src, i, p.columnY[0]);
-            g.Column(display, src, i + 1, p.columnY[1]);
+            g.Column(frame, src, i, p.columnY[0]);
+            g.Column(frame, src, i + 1, p.columnY[1]);
         };
         if (p.rows && p.rowsFirst) rows();
         if (p.columns) columns();
         if (p.rows && !p.rowsFirst) rows();
+        // One-pixel lines come in thousands, too many to weigh against each
+        // other: they are drawn a pair at a time.
+        if (g.n == 0) frame.Draw();
     }
+    frame.Draw();
 }
 
 void Interlace(EffectHost& h, int pattern, const Strips& g, int sleepMs) {
