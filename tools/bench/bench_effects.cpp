@@ -52,9 +52,14 @@ void BM_Effect(benchmark::State& state) {
         scene.host.frames, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 // Strip squeezes and slides without sleeps, strip squeezes, interlaced strips
-// and lines, then the pixel line sweeps.
-BENCHMARK(BM_Effect)->DenseRange(1, 20)->DenseRange(86, 95)->DenseRange(100, 111)->DenseRange(114, 123)->Unit(
-    benchmark::kMillisecond);
+// and lines, the pixel line sweeps, then the scattering tiles.
+BENCHMARK(BM_Effect)
+    ->DenseRange(1, 20)
+    ->DenseRange(86, 95)
+    ->DenseRange(100, 111)
+    ->DenseRange(114, 123)
+    ->DenseRange(124, 131)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_OnePixelBitBltsOverTheArea(benchmark::State& state) {
     Scene scene;
