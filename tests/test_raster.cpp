@@ -459,6 +459,10 @@ TEST(RasterChangedArea, KeepsDistantChangesApartAndJoinsTouchingOnes) {
                                                   {{0, 0, 310, 10}}},
         {"small blocks near each other join", {{0, 0, 8, 8}, {9, 9, 17, 17}}, {{0, 0, 17, 17}}},
         {"an empty one adds nothing", {{5, 5, 5, 20}, {7, 9, 20, 9}}, {}},
+        {"lines that cross stay lines", {{0, 500, 1920, 502}, {900, 0, 902, 1080}},
+                                        {{0, 500, 1920, 502}, {900, 0, 902, 500}, {900, 502, 902, 1080}}},
+        {"a line over a block is cut around it", {{100, 100, 300, 300}, {0, 200, 1920, 203}},
+                                                 {{100, 100, 300, 300}, {0, 200, 100, 203}, {300, 200, 1920, 203}}},
     };
     // clang-format on
     for (const Case& c : cases) {

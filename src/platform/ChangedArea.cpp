@@ -29,6 +29,18 @@ bool Contains(const Box& outer, const Box& inner) {
 // How much more the union of two boxes apart costs than the two.
 long long JoinCost(const Box& a, const Box& b) { return Cost(Union(a, b)) - Cost(a) - Cost(b); }
 
+// The parts of b outside a, which it overlaps: the rows above and below a,
+// then the columns beside it.
+int Outside(const Box& b, const Box& a, Box (&parts)[4]) {
+    int n = 0;
+    if (b.y0 < a.y0) parts[n++] = {b.x0, b.y0, b.x1, a.y0};
+    if (a.y1 < b.y1) parts[n++] = {b.x0, a.y1, b.x1, b.y1};
+    const int y0 = std::max(a.y0, b.y0), y1 = std::min(a.y1, b.y1);
+    if (b.x0 < a.x0) parts[n++] = {b.x0, y0, a.x0, y1};
+    if (a.x1 < b.x1) parts[n++] = {a.x1, y0, b.x1, y1};
+    return n;
+}
+
 }  // namespace
 
 void ChangedArea::add(int x, int y, int w, int h) {
@@ -36,14 +48,32 @@ void ChangedArea::add(int x, int y, int w, int h) {
     const Box b{x, y, x + w, y + h};
     for (std::size_t i = 0; i < count_; ++i)
         if (Contains(boxes_[i], b)) return;
-    Insert(b);
+    Insert(b, 0);
 }
 
-void ChangedArea::Insert(Box b) {
+void ChangedArea::Insert(Box b, int cuts) {
     // A union can reach boxes checked before it, so the search starts over
     // after each; the list shrinks every time, which ends it.
     for (std::size_t i = 0; i < count_;) {
-        if (Overlap(boxes_[i], b) || JoinCost(boxes_[i], b) <= 0) {
+        if (Overlap(boxes_[i], b)) {
+            // Two lines that cross would join into the box around both, most
+            // of which did not change: the new one is cut around the old one
+            // instead when its parts outside cost less than half what the
+            // union adds, and there is room for them. Short of that the union
+            // may yet take in more of what comes, as a line over two boxes
+            // does. A part can be cut again, a few times only, so that adding
+            // always ends.
+            Box parts[4];
+            const int n = Outside(b, boxes_[i], parts);
+            long long apart = 0;
+            for (int k = 0; k < n; ++k) apart += Cost(parts[k]);
+            if (cuts < kMaxCuts && count_ + static_cast<std::size_t>(n) <= kMaxBoxes &&
+                2 * apart < Cost(Union(boxes_[i], b)) - Cost(boxes_[i])) {
+                for (int k = 0; k < n; ++k) Insert(parts[k], cuts + 1);
+                return;
+            }
+        }
+        if (Overlap(boxes_[i], b) || (JoinCost(boxes_[i], b) <= 0 && !ReachesAnother(Union(boxes_[i], b), i))) {
             b = Union(boxes_[i], b);
             boxes_[i] = boxes_[--count_];
             i = 0;
@@ -71,7 +101,15 @@ void ChangedArea::Insert(Box b) {
         boxes_[bestJ] = b;
         boxes_[bestI] = boxes_[--count_];
     }
-    Insert(joined);
+    Insert(joined, kMaxCuts);
+}
+
+// Two boxes apart join only where their union overlaps no third: the parts
+// of a line cut around another would otherwise join across it again.
+bool ChangedArea::ReachesAnother(const Box& u, std::size_t except) const {
+    for (std::size_t k = 0; k < count_; ++k)
+        if (k != except && Overlap(boxes_[k], u)) return true;
+    return false;
 }
 
 ChangedArea::Box ChangedArea::bounds() const {

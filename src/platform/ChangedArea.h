@@ -6,8 +6,9 @@
 //
 // The rectangles never overlap, and they are at most kMaxBoxes, so adding one
 // costs a few comparisons however often a frame draws: a new rectangle joins
-// one it overlaps, or one whose union with it costs no more to send than the
-// two apart; past the bound, the two whose union costs least more are joined.
+// one whose union with it costs no more to send than the two apart, and one it
+// overlaps unless its parts outside that one cost less (lines that cross stay
+// lines); past the bound, the two whose union costs least more are joined.
 
 #include <array>
 #include <cstddef>
@@ -43,7 +44,10 @@ public:
     long long area() const;
 
 private:
-    void Insert(Box b);
+    // `cuts`: how often b was cut out of a larger rectangle.
+    void Insert(Box b, int cuts);
+    static constexpr int kMaxCuts = 4;
+    bool ReachesAnother(const Box& u, std::size_t except) const;
 
     std::array<Box, kMaxBoxes> boxes_{};
     std::size_t count_ = 0;
