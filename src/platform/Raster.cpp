@@ -613,7 +613,7 @@ struct Piece {
     int x0, x1;
 };
 
-// The parts of columns [a, b) outside `covered`, as fill pieces.
+// The parts of columns [a, b) outside `covered`, as pieces of one call.
 void Uncovered(const ColumnSpans& covered, int a, int b, std::vector<Piece>& out) {
     // The spans are sorted and apart: the search starts at the first that ends past a.
     const auto from = std::upper_bound(covered.begin(), covered.end(), a,
