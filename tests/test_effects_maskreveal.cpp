@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "effects/Dispatch.h"
+#include "effects/LineRows.h"
 #include "effects/MaskReveal.h"
 #include "support/effect_harness.h"
 
@@ -126,6 +127,37 @@ TEST(MaskReveal, EveryFrameShowsOnlyPicturePixelsAndRevealsForGood) {
         };
         stage.run(effect);
         EXPECT_TRUE(SameBitmap(stage.host.Display().bitmap(), stage.incoming)) << effect;
+    }
+}
+
+TEST(MaskReveal, TheRowsOfALineHoldEveryPixelItDraws) {
+    // The shapes reveal only the spans their lines' rows report, so every
+    // pixel LineTo sets must lie in one: steep, shallow, level and upright
+    // lines, both ways, reaching past the bitmap as the shapes' lines do.
+    const int W = 90, H = 70;
+    struct Line {
+        int x0, y0, x1, y1;
+    };
+    std::vector<Line> lines = {{0, 0, 89, 69},   {89, 0, 0, 69},   {-1, 30, 90, 31}, {45, -1, 45, 70},
+                               {45, 35, 90, 34}, {45, 35, -1, 36}, {10, 69, 11, -1}, {0, 0, 89, 1}};
+    for (int k = 0; k <= 90; k += 7) lines.push_back({45, 35, k, -1}), lines.push_back({0, 0, k, 70});
+    for (const Line& l : lines) {
+        DC dc(std::make_shared<Bitmap>(W, H, 0));
+        SelectStockWhitePen(dc);
+        MoveToEx(dc, l.x0, l.y0);
+        LineTo(dc, l.x1, l.y1);
+        LineRows rows(H);
+        rows.Add(l.x0, l.y0, l.x1, l.y1);
+        Bitmap inside(W, H, 0);
+        rows.Take([&](int y, int a, int b) {
+            for (int x = std::max(a, 0); x <= std::min(b, W - 1); ++x) inside.setPixel(x, y, 1);
+        });
+        int outside = 0;
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x)
+                if (dc.bitmap().pixel(x, y) != 0 && inside.pixel(x, y) == 0 && outside++ == 0)
+                    ADD_FAILURE() << "line (" << l.x0 << ", " << l.y0 << ") to (" << l.x1 << ", " << l.y1 << ") set ("
+                                  << x << ", " << y << ") outside its rows' spans";
     }
 }
 

@@ -8,6 +8,7 @@
 
 #include "effects/EffectHost.h"
 #include "effects/FrameSteps.h"
+#include "effects/LineRows.h"
 
 namespace tav {
 namespace {
@@ -19,14 +20,22 @@ struct Walk {
     std::int16_t edge = 0;
 };
 
-void Line(DC& dc, int x0, int y0, int x1, int y1) {
-    MoveToEx(dc, x0, y0);
-    LineTo(dc, x1, y1);
+// The mask the items draw on, and the rows their lines went through; without
+// rows, the mask keeps the box of each line as changed instead.
+struct MaskPen {
+    DC& dc;
+    LineRows* rows;
+};
+
+void Line(MaskPen& m, int x0, int y0, int x1, int y1) {
+    MoveToEx(m.dc, x0, y0);
+    LineTo(m.dc, x1, y1);
+    if (m.rows) m.rows->Add(x0, y0, x1, y1);
 }
 
 // Rays from the centre to every point just outside the border, clockwise from
 // the top-left corner. Each edge runs one step past its corner.
-void RayItem(DC& m, Walk& w, int W, int H, int cx, int cy) {
+void RayItem(MaskPen& m, Walk& w, int W, int H, int cx, int cy) {
     switch (w.edge) {
     case 0:
         Line(m, cx, cy, w.c, -1);
@@ -50,7 +59,7 @@ void RayItem(DC& m, Walk& w, int W, int H, int cx, int cy) {
 }
 
 // A fan from the top-left corner: along the bottom edge, then up the right one.
-void FanItem(DC& m, Walk& w, int W, int H) {
+void FanItem(MaskPen& m, Walk& w, int W, int H) {
     if (w.edge == 0) {
         if (w.c > W) w.edge = 1, w.c = 0;
         Line(m, 0, 0, w.c, H);
@@ -63,7 +72,7 @@ void FanItem(DC& m, Walk& w, int W, int H) {
 
 // One column of each triangle: the upper one fills from the left, the lower
 // one from the right, both to the height of the main diagonal.
-void TriangleItem(DC& m, Walk& w, int W, int H) {
+void TriangleItem(MaskPen& m, Walk& w, int W, int H) {
     if (w.edge != 0) return;
     ++w.c;
     if (w.c == W) w.edge = -1;
@@ -74,7 +83,7 @@ void TriangleItem(DC& m, Walk& w, int W, int H) {
 
 // Two lines parallel to the anti-diagonal, one moving towards the top-left
 // corner and one towards the bottom-right corner.
-void DiagonalItem(DC& m, Walk& w, int W, int H) {
+void DiagonalItem(MaskPen& m, Walk& w, int W, int H) {
     if (w.edge != 0) return;
     if (w.c == W) w.edge = -1;
     const int drop = RoundEven(static_cast<double>(w.c) / W * H);
@@ -84,7 +93,9 @@ void DiagonalItem(DC& m, Walk& w, int W, int H) {
 }
 
 // Copies the incoming picture onto the display where the mask is white,
-// within the rectangle `part` of the mask (clipped to the display).
+// within the rectangle `part` of the mask (clipped to the display). Where the
+// mask was white before, the display shows the picture already, so any part
+// that holds what the mask gained reveals the same.
 void RevealWhereWhite(DC& display, const DC& incoming, const Bitmap& mask, const ChangedArea::Box& part) {
     Bitmap& out = display.target();
     const Bitmap& in = incoming.bitmap();
@@ -195,7 +206,12 @@ void ShapeMaskReveal(EffectHost& h, const ShapeMaskRevealArgs& a) {
     mask->select(CreateCompatibleBitmap(display, W + 2, H + 2));
     FillAll(*mask, 0x000000);
     SelectStockWhitePen(*mask);  // the brush stays white, so circles fill white
-    mask->trackDirty = true;
+    // The triangles' lines are upright: their boxes are exactly what they
+    // drew, and far fewer to reveal than their rows.
+    LineRows lines(H + 2);
+    const bool upright = shape == 4;
+    MaskPen pen{*mask, upright ? nullptr : &lines};
+    mask->trackDirty = upright;
 
     std::int32_t limit = 0;
     switch (shape) {
@@ -215,16 +231,16 @@ void ShapeMaskReveal(EffectHost& h, const ShapeMaskRevealArgs& a) {
         if (shape == 2) --d;  // so that the radius grows by exactly `items` a frame
         for (int k = 0; k < items; ++k) {
             switch (shape) {
-            case 1: RayItem(*mask, walk, W, H, cx, cy); break;
+            case 1: RayItem(pen, walk, W, H, cx, cy); break;
             case 2:
                 // A negative radius gives a reversed box: the same circle as its opposite.
                 discs.Add(RoundEven(W / 2.0 - d), RoundEven(H / 2.0 - d), RoundEven(W / 2.0 + d),
                           RoundEven(H / 2.0 + d));
                 ++d;
                 break;
-            case 3: FanItem(*mask, walk, W, H); break;
-            case 4: TriangleItem(*mask, walk, W, H); break;
-            case 5: DiagonalItem(*mask, walk, W, H); break;
+            case 3: FanItem(pen, walk, W, H); break;
+            case 4: TriangleItem(pen, walk, W, H); break;
+            case 5: DiagonalItem(pen, walk, W, H); break;
             default: break;
             }
         }
@@ -234,10 +250,14 @@ void ShapeMaskReveal(EffectHost& h, const ShapeMaskRevealArgs& a) {
         // can change.
         if (shape == 2) {
             discs.Reveal(display, h.Incoming(), mask->target());
-        } else {
+        } else if (upright) {
             const ChangedArea touched = mask->TakeDirty();
             for (const ChangedArea::Box& part : touched.boxes())
                 RevealWhereWhite(display, h.Incoming(), mask->target(), part);
+        } else {
+            lines.Take([&](int y, int a, int b) {
+                RevealWhereWhite(display, h.Incoming(), mask->target(), {a, y, b + 1, y + 1});
+            });
         }
 
         ++d;

@@ -1,8 +1,8 @@
 #include "platform/Raster.h"
 
 #include <algorithm>
-#include <cmath>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <optional>
 #include <utility>
@@ -473,8 +473,8 @@ struct StretchPlan {
     void DrawRowPart(Bitmap& db, int y, int x0, int x1) const {
         const int srow = rows.src[static_cast<std::size_t>(y - rows.first)];
         if (srow < 0) return;
-        StretchRow(db.row(y) + cols.first, from.pixels + static_cast<std::ptrdiff_t>(srow) * from.stride, cols.src, runs,
-                   shuffles, from.mask, x0 - cols.first, x1 - cols.first);
+        StretchRow(db.row(y) + cols.first, from.pixels + static_cast<std::ptrdiff_t>(srow) * from.stride, cols.src,
+                   runs, shuffles, from.mask, x0 - cols.first, x1 - cols.first);
     }
 
     // Draws destination row `y` from source row `srow`, whose pixels are `s`.
