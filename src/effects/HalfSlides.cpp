@@ -6,7 +6,6 @@
 #include "effects/FrameSteps.h"
 
 namespace tav {
-namespace {}  // namespace
 
 void CentreDoorSlide(EffectHost& h, const CentreDoorSlideArgs& a) {
     const std::int16_t variant = a.variant;

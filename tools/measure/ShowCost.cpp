@@ -281,8 +281,6 @@ int ShowMinute(int argc, char** argv, int seconds, const std::string& program) {
     if (!program.empty())
         programCost =
             RunPeer({program, "/s"}, {"XDG_DATA_HOME=" + home.path().toStdString(), "SDL_AUDIODRIVER=dummy"}, seconds);
-    const CopyRates rates = MemcpyRates();
-
     Tavrelle_S window(SaverOptions{'S', 0}, Current, PictureList);
     window.Start();
     // The figure is of the show running, not of its start: it begins once the first transition is over.
@@ -311,11 +309,14 @@ int ShowMinute(int argc, char** argv, int seconds, const std::string& program) {
     show.peak = PeakMemory(getpid());
     const long long frames = host.frames + host.directPaints - frames0;
     const double changedBytes = double(host.changedPixels - pixels0) * 4;
-    const double floor = changedBytes / rates.memory, cachedFloor = changedBytes / rates.cached;
     const int transitions = window.slideShow().TransitionCount() - transitions0;
     window.ExitShow();
     // A copy started later looks for a running one by its window on the server.
     if (QWindow* handle = window.windowHandle()) handle->destroy();
+    // Measured once the show's peak memory is read: the frames copied take
+    // more memory than the show.
+    const CopyRates rates = MemcpyRates();
+    const double floor = changedBytes / rates.memory, cachedFloor = changedBytes / rates.cached;
 
     std::printf(
         "A minute of the show at %dx%d (eight 3000x2000 JPEGs, interval 1 s, speed 2, numeric order; "
